@@ -15,9 +15,9 @@ namespace swf {
 class Movie;
 
 struct RenderOptions {
-    bool antialias = true;     // quality high/best on, low off
-    double zoom = 1.0;         // 1 = the whole stage (show-all); 0.5 shows half the width
-    QPointF centre{0.5, 0.5};  // the stage point (as a fraction of the stage) at the view centre
+    bool antialias = true;    // quality high/best on, low off
+    double zoom = 1.0;        // 1 = the whole stage (show-all); 0.5 shows half the width
+    QPointF centre{0.5, 0.5}; // the stage point (as a fraction of the stage) at the view centre
     std::optional<QColor> backgroundOverride; // set by the host's BackgroundColor
 };
 

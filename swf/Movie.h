@@ -1,0 +1,61 @@
+#pragma once
+
+// A parsed movie: its header, the dictionary of characters and the main timeline. It grows
+// while the loader reads; everything already in it stays valid.
+
+#include "swf/Character.h"
+#include "swf/MovieLoader.h"
+#include "swf/Timeline.h"
+
+#include <QColor>
+#include <QImage>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+namespace swf {
+
+class Movie {
+public:
+    explicit Movie(const Header& header) : header_(header) {}
+
+    const Header& header() const { return header_; }
+    const Timeline& timeline() const { return timeline_; }
+    Timeline& timeline() { return timeline_; }
+    int framesLoaded() const { return static_cast<int>(timeline_.frames.size()); }
+    // No more frames will come: loading reached the end (or stopped for good).
+    bool complete() const { return complete_; }
+    void setComplete() { complete_ = true; }
+
+    std::optional<QColor> backgroundColor() const { return background_; }
+    void setBackgroundColor(QColor c) {
+        if (!background_)
+            background_ = c;
+    }
+
+    const Character* character(uint16_t id) const {
+        const auto it = dictionary_.find(id);
+        return it == dictionary_.end() ? nullptr : it->second.get();
+    }
+    std::shared_ptr<const Character> characterShared(uint16_t id) const {
+        const auto it = dictionary_.find(id);
+        return it == dictionary_.end() ? nullptr : it->second;
+    }
+    // A second definition of an id is ignored, as Flash does.
+    void define(std::shared_ptr<Character> c) { dictionary_.emplace(c->id(), std::move(c)); }
+    std::size_t characterCount() const { return dictionary_.size(); }
+
+    // The JPEGTables tag that DefineBits images share.
+    const QByteArray& jpegTables() const { return jpegTables_; }
+    void setJpegTables(QByteArray t) { jpegTables_ = std::move(t); }
+
+private:
+    Header header_;
+    Timeline timeline_;
+    std::optional<QColor> background_;
+    std::unordered_map<uint16_t, std::shared_ptr<Character>> dictionary_;
+    QByteArray jpegTables_;
+    bool complete_ = false;
+};
+
+} // namespace swf
