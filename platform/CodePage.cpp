@@ -1,0 +1,149 @@
+#include "platform/CodePage.h"
+
+#include <QStringDecoder>
+#include <cerrno>
+#include <iconv.h>
+
+namespace platform {
+
+namespace {
+
+// Owns one iconv conversion descriptor.
+class IconvHandle {
+public:
+    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~IconvHandle() {
+        if (valid())
+            iconv_close(cd_);
+    }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+constexpr char kReplacementUtf8[] = "\xEF\xBF\xBD";
+
+// Runs the whole input through the converter. Returns false when the converter cannot be
+// opened. Input the converter rejects is replaced by `replacement` one byte at a time.
+bool convert(const char* to, const char* from, QByteArrayView input, QByteArrayView replacement,
+             QByteArray& output) {
+    IconvHandle handle(to, from);
+    if (!handle.valid())
+        return false;
+
+    output.clear();
+    output.reserve(input.size() + input.size() / 2 + 16);
+    char buffer[4096];
+    // iconv's interface takes non-const input pointers but never writes through them.
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = static_cast<size_t>(input.size());
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof(buffer);
+        const size_t rc = iconv(handle.get(), &in, &inLeft, &out, &outLeft);
+        output.append(buffer, static_cast<qsizetype>(out - buffer));
+        if (rc != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ (an invalid sequence) or EINVAL (a sequence cut off by the end of the input).
+        output.append(replacement);
+        ++in;
+        --inLeft;
+        iconv(handle.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    // Flush any shift state; GB18030 has none, but the call is cheap and keeps this general.
+    char* out = buffer;
+    size_t outLeft = sizeof(buffer);
+    iconv(handle.get(), nullptr, nullptr, &out, &outLeft);
+    output.append(buffer, static_cast<qsizetype>(out - buffer));
+    return true;
+}
+
+} // namespace
+
+bool isValidUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra;
+        char32_t cp;
+        char32_t minimum;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+            minimum = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+            minimum = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (n - i <= extra)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char cc = p[i + k];
+            if ((cc & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+QString decodeGb18030(QByteArrayView bytes) {
+    QByteArray utf8;
+    if (!convert("UTF-8", "GB18030", bytes, kReplacementUtf8, utf8)) {
+        // Without the converter only the ASCII part can be trusted.
+        QString result;
+        result.reserve(bytes.size());
+        for (const char c : bytes)
+            result.append(static_cast<unsigned char>(c) < 0x80 ? QChar(c) : QChar(0xFFFD));
+        return result;
+    }
+    return QString::fromUtf8(utf8);
+}
+
+QByteArray encodeGb18030(const QString& text) {
+    QByteArray out;
+    // GB18030 maps every code point; a lone surrogate became U+FFFD in toUtf8() already.
+    // '?' stands in only if the converter rejects something all the same.
+    if (!convert("GB18030", "UTF-8", text.toUtf8(), "?", out))
+        return text.toLatin1();
+    return out;
+}
+
+QString decodeText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.sliced(3));
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const auto encoding =
+            bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Default);
+        return decoder(bytes.sliced(2));
+    }
+    if (isValidUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    return decodeGb18030(bytes);
+}
+
+} // namespace platform
