@@ -1,0 +1,112 @@
+#include "skin/format/ObjectStreamer.h"
+
+#include "skin/format/BinaryForm.h"
+#include "skin/format/ByteWriter.h"
+#include "skin/format/TextForm.h"
+
+namespace skin {
+
+namespace {
+constexpr std::uint32_t kChildFormFlags = 0xF0000;
+}
+
+std::unique_ptr<TSeSkinObject> ObjectStreamer::create(std::string_view className) const {
+    auto object = registry_.create(className);
+    if (!object)
+        throw SkinError("Class " + std::string(className) + " not found");
+    return object;
+}
+
+std::unique_ptr<TSeSkinObject> ObjectStreamer::readText(std::string_view className,
+                                                        std::string_view text, int depth) const {
+    auto object = create(className);
+    apply(*object, textform::parse(text, kMaxDepth - depth), depth);
+    return object;
+}
+
+std::unique_ptr<TSeSkinObject> ObjectStreamer::readBinary(std::string_view className,
+                                                          ByteReader& reader, int depth) const {
+    auto object = create(className);
+    apply(*object, binaryform::read(reader, kMaxDepth - depth), depth);
+    return object;
+}
+
+void ObjectStreamer::apply(TSeSkinObject& object, const ObjectRecord& record, int depth) const {
+    if (depth >= kMaxDepth)
+        throw SkinError("Skin objects are nested too deeply");
+    object.setName(record.name);
+    for (const auto& p : record.properties) {
+        if (p.name == "Objects") {
+            if (p.value.type != PropertyValue::Type::Binary)
+                throw SkinError("Error reading " + record.name + ".Objects: binary value expected");
+            decodeChildren(object, p.value.text, depth + 1);
+        } else if (!object.readProperty(p.name, p.value)) {
+            throw SkinError("Error reading " + record.name + "." + p.name + ": Property " + p.name +
+                            " does not exist");
+        }
+    }
+    for (const auto& c : record.children) {
+        auto child = create(c.className);
+        apply(*child, c, depth + 1);
+        object.addChild(std::move(child));
+    }
+}
+
+void ObjectStreamer::decodeChildren(TSeSkinObject& parent, std::string_view bytes,
+                                    int depth) const {
+    ByteReader r(bytes.data(), bytes.size(),
+                 "Stream read error: the Objects value of " + parent.name() + " is cut short");
+    const std::uint32_t header = r.u32();
+    if ((header & kChildFormFlags) == kChildFormFlags) {
+        const std::uint32_t count = header & ~kChildFormFlags;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::string className = r.string32();
+            const std::size_t length = r.length("child length");
+            ByteReader body = r.sub(length);
+            auto child = readBinary(className, body, depth);
+            parent.addChild(std::move(child));
+        }
+    } else {
+        if (header > 0x7FFFFFFF)
+            throw SkinError("Invalid child count in skin data");
+        for (std::uint32_t i = 0; i < header; ++i) {
+            const std::string className = r.string32();
+            const std::string text = r.string32();
+            parent.addChild(readText(className, text, depth));
+        }
+    }
+}
+
+ObjectRecord ObjectStreamer::toRecord(const TSeSkinObject& object) const {
+    ObjectRecord rec;
+    rec.className = object.className();
+    rec.name = object.name();
+    object.writeProperties(rec.properties);
+    rec.properties.push_back({"Objects", PropertyValue::makeBinary(encodeChildren(object))});
+    return rec;
+}
+
+std::string ObjectStreamer::writeText(const TSeSkinObject& object) const {
+    return textform::write(toRecord(object));
+}
+
+std::string ObjectStreamer::writeBinary(const TSeSkinObject& object) const {
+    return binaryform::write(toRecord(object));
+}
+
+std::string ObjectStreamer::encodeChildren(const TSeSkinObject& object) const {
+    ByteWriter w;
+    const auto count = std::uint32_t(object.children().size());
+    if (count > 0xFFFF)
+        throw SkinError("Too many children to store under " + object.name());
+    w.u32(count | kChildFormFlags);
+    for (const auto& child : object.children()) {
+        w.string32(child->className());
+        const std::string body = writeBinary(*child);
+        w.i32(std::int32_t(body.size()));
+        w.raw(body);
+    }
+    return std::move(w.bytes());
+}
+
+} // namespace skin

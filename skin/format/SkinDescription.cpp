@@ -1,0 +1,118 @@
+#include "skin/format/SkinDescription.h"
+
+#include "skin/format/BmpCodec.h"
+#include "skin/format/ObjectStreamer.h"
+
+namespace skin::description {
+
+namespace {
+
+void readHeader(TSeSkinSource& source, ByteReader& r) {
+    source.clear();
+    source.SkinName = r.string32();
+    source.SkinVersion = r.string32();
+    source.Author = r.string32();
+    source.AuthorEMail = r.string32();
+    source.AuthorURL = r.string32();
+}
+
+void writeHeader(const TSeSkinSource& source, ByteWriter& w) {
+    w.string32(source.SkinName);
+    w.string32(source.SkinVersion);
+    w.string32(source.Author);
+    w.string32(source.AuthorEMail);
+    w.string32(source.AuthorURL);
+}
+
+std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
+    std::string name = r.string32();
+    const std::int32_t w = r.i32();
+    const std::int32_t h = r.i32();
+    if (w < 0 || h < 0 || w > TSeBitmap::kMaxSide || h > TSeBitmap::kMaxSide)
+        throw SkinError("Skin bitmap " + name + " has an invalid size " + std::to_string(w) +
+                        " x " + std::to_string(h));
+    const std::size_t count = std::size_t(w) * std::size_t(h);
+    // The pixels must be there before anything is allocated for them.
+    const std::string_view raw = r.bytes(count * 4);
+    auto bitmap = std::make_unique<TSeBitmap>(std::move(name), w, h);
+    if (!bitmap->isEmpty()) {
+        auto& px = bitmap->mutablePixels();
+        const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
+        for (std::size_t i = 0; i < count; ++i, b += 4)
+            px[i] = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                    std::uint32_t(b[3]) << 24;
+        bitmap->keyOutNear(255, 0, 255);
+    }
+    return bitmap;
+}
+
+} // namespace
+
+void read(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& registry) {
+    readHeader(source, r);
+    const std::size_t bitmaps = r.length("bitmap count");
+    for (std::size_t i = 0; i < bitmaps; ++i)
+        source.addBitmap(readBitmap(r));
+    const ObjectStreamer streamer(registry);
+    const std::size_t objects = r.length("object count");
+    for (std::size_t i = 0; i < objects; ++i) {
+        const std::string className = r.string32();
+        const std::string text = r.string32();
+        source.addObject(streamer.readText(className, text));
+    }
+}
+
+void write(const TSeSkinSource& source, ByteWriter& w, const SkinClassRegistry& registry) {
+    writeHeader(source, w);
+    w.i32(std::int32_t(source.bitmaps().size()));
+    for (const auto& b : source.bitmaps()) {
+        w.string32(b->name());
+        w.i32(b->width());
+        w.i32(b->height());
+        for (const std::uint32_t p : b->pixels())
+            w.u32(p);
+    }
+    const ObjectStreamer streamer(registry);
+    w.i32(std::int32_t(source.objects().size()));
+    for (const auto& o : source.objects()) {
+        w.string32(o->className());
+        w.string32(streamer.writeText(*o));
+    }
+}
+
+void readPacked(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& registry) {
+    readHeader(source, r);
+    const std::size_t bitmaps = r.length("bitmap count");
+    for (std::size_t i = 0; i < bitmaps; ++i) {
+        std::string name = r.string32();
+        const std::size_t size = r.length("bitmap size");
+        auto bitmap = bmp::decode(r.bytes(size), std::move(name));
+        bitmap->keyOutNear(0x7F, 0, 0x7F);
+        source.addBitmap(std::move(bitmap));
+    }
+    const ObjectStreamer streamer(registry);
+    const std::size_t objects = r.length("object count");
+    for (std::size_t i = 0; i < objects; ++i) {
+        const std::string className = r.string32();
+        const std::size_t length = r.length("object length");
+        ByteReader body = r.sub(length);
+        source.addObject(streamer.readBinary(className, body));
+    }
+}
+
+void writePacked(const TSeSkinSource& source, ByteWriter& w, const SkinClassRegistry& registry) {
+    writeHeader(source, w);
+    w.i32(std::int32_t(source.bitmaps().size()));
+    for (const auto& b : source.bitmaps()) {
+        w.string32(b->name());
+        w.string32(bmp::encode16(*b));
+    }
+    const ObjectStreamer streamer(registry);
+    w.i32(std::int32_t(source.objects().size()));
+    for (const auto& o : source.objects()) {
+        w.string32(o->className());
+        w.string32(streamer.writeBinary(*o));
+    }
+}
+
+} // namespace skin::description

@@ -1,0 +1,112 @@
+#include "skin/format/TSeSkinFilter.h"
+
+#include <QFileInfo>
+
+#include "skin/format/SkinDescription.h"
+#include "skin/format/Zlib.h"
+
+namespace skin {
+
+TSeSkinFilter::~TSeSkinFilter() = default;
+
+void TSeSkinFilter::ReadBody(ByteReader& reader) {
+    description::read(source_, reader, registry_);
+}
+
+void TSeSkinFilter::WriteBody(ByteWriter& out) {
+    description::write(source_, out, registry_);
+}
+
+void TSeSkinFilter::LoadFromStream(QIODevice&) {}
+void TSeSkinFilter::SaveToStream(QIODevice&) {}
+
+void TSeSkinFilter::readDescription(std::string_view bytes, std::string endMessage) {
+    ByteReader reader(bytes.data(), bytes.size(), std::move(endMessage));
+    bodySize_ = bytes.size();
+    bodyConsumed_ = 0;
+    ReadBody(reader);
+    bodyConsumed_ = reader.position();
+}
+
+void TSeSkinFilter::writeAll(QIODevice& device, std::string_view bytes) {
+    if (device.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        throw SkinError("Stream write error: " + device.errorString().toStdString());
+}
+
+void TSeSkinFilterUncompressed::LoadFromStream(QIODevice& device) {
+    const QByteArray all = device.readAll();
+    readDescription(std::string_view(all.constData(), std::size_t(all.size())),
+                    "Stream read error: unexpected end of skin data");
+}
+
+void TSeSkinFilterUncompressed::SaveToStream(QIODevice& device) {
+    ByteWriter out;
+    WriteBody(out);
+    writeAll(device, out.bytes());
+}
+
+void TSeSkinFilterCompressed::LoadFromStream(QIODevice& device) {
+    const qint64 start = device.pos();
+    const QByteArray all = device.readAll();
+    if (all.size() < 4)
+        throw SkinError("Stream read error: the skin container is cut short");
+    // The signature is not checked: skins in the wild carry other letters there.
+    const std::string_view packed(all.constData() + 4, std::size_t(all.size() - 4));
+    zlib::Inflated inflated = zlib::inflate(packed, kMaxDescription);
+    if (inflated.error.empty() && !device.isSequential())
+        device.seek(start + 4 + qint64(inflated.consumed));
+    readDescription(inflated.data, inflated.error.empty()
+                                       ? "Stream read error: unexpected end of skin data"
+                                       : inflated.error);
+}
+
+void TSeSkinFilterCompressed::SaveToStream(QIODevice& device) {
+    ByteWriter out;
+    WriteBody(out);
+    writeAll(device, "KSLZ");
+    writeAll(device, zlib::deflate(out.bytes(), compressionLevel()));
+}
+
+void TSeSkinFilterMaxCompression::ReadBody(ByteReader& reader) {
+    description::readPacked(source(), reader, registry());
+}
+
+void TSeSkinFilterMaxCompression::WriteBody(ByteWriter& out) {
+    description::writePacked(source(), out, registry());
+}
+
+const std::vector<SkinFilterFactory>& registeredSkinFilters() {
+    static const std::vector<SkinFilterFactory> filters{
+        [](TSeSkinSource& s, const SkinClassRegistry& r) {
+            return std::make_unique<TSeSkinFilterUncompressed>(s, r);
+        },
+        [](TSeSkinSource& s, const SkinClassRegistry& r) {
+            return std::make_unique<TSeSkinFilterCompressed>(s, r);
+        },
+        [](TSeSkinSource& s, const SkinClassRegistry& r) {
+            return std::make_unique<TSeSkinFilterUltraCompressed>(s, r);
+        },
+        [](TSeSkinSource& s, const SkinClassRegistry& r) {
+            return std::make_unique<TSeSkinFilterMaxCompression>(s, r);
+        },
+    };
+    return filters;
+}
+
+std::unique_ptr<TSeSkinFilter> skinFilterForFile(const QString& fileName, TSeSkinSource& source,
+                                                 const SkinClassRegistry& registry) {
+    const QString name = QFileInfo(fileName).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return nullptr;
+    const QString extension = name.mid(dot).toLower();
+    for (const auto& make : registeredSkinFilters()) {
+        auto filter = make(source, registry);
+        if (extension ==
+            QLatin1Char('.') + QString::fromStdString(filter->FileExtension()).toLower())
+            return filter;
+    }
+    return nullptr;
+}
+
+} // namespace skin

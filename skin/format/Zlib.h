@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace skin::zlib {
+
+// The result of inflating as much of a zlib stream as is sound. `error` is empty when the
+// stream ended properly; otherwise it says why the output stops where it does.
+struct Inflated {
+    std::string data;
+    std::string error;
+    std::size_t consumed{0}; // input bytes up to the end of the stream
+};
+
+// Decompresses one zlib stream from the front of `input`, never producing more than
+// `maxOutput` bytes (a larger result is reported as an error).
+Inflated inflate(std::string_view input, std::size_t maxOutput);
+
+std::string deflate(std::string_view input, int level);
+
+} // namespace skin::zlib

@@ -1,0 +1,91 @@
+#include "skin/model/TSeSkinSource.h"
+
+#include <cctype>
+
+namespace skin {
+
+namespace {
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+TSeSkinSource::TSeSkinSource() = default;
+
+TSeSkinSource::~TSeSkinSource() {
+    // Trees point into the bitmaps; let them go first.
+    objects_.clear();
+    bitmaps_.clear();
+}
+
+void TSeSkinSource::clear() {
+    objects_.clear();
+    bitmaps_.clear();
+}
+
+void TSeSkinSource::addBitmap(std::unique_ptr<TSeBitmap> bitmap) {
+    bitmaps_.push_back(std::move(bitmap));
+}
+
+TSeSkinObject& TSeSkinSource::addObject(std::unique_ptr<TSeSkinObject> object) {
+    object->setCharset(1);
+    objects_.push_back(std::move(object));
+    TSeSkinObject& added = *objects_.back();
+    added.setBitmaps(&bitmaps_);
+    added.afterLoad();
+    return added;
+}
+
+TSeSkinObject* TSeSkinSource::findObject(std::string_view name) const {
+    if (busy_)
+        return nullptr;
+    for (const auto& o : objects_) {
+        if (sameName(o->name(), name))
+            return o.get();
+    }
+    return nullptr;
+}
+
+TSeSkinObject* TSeSkinSource::formObject() const {
+    if (busy_)
+        return nullptr;
+    if (auto* form = findObject("Form"))
+        return form;
+    for (const auto& o : objects_) {
+        if (o->Kind == TSeKind::skForm)
+            return o.get();
+    }
+    return nullptr;
+}
+
+const TSeBitmap* TSeSkinSource::findBitmap(std::string_view name) const {
+    const TSeBitmap* found = nullptr;
+    for (const auto& b : bitmaps_) {
+        if (sameName(b->name(), name))
+            found = b.get();
+    }
+    return found;
+}
+
+void TSeSkinSource::setHue(int offset) {
+    if (offset == requestedHue_)
+        return;
+    requestedHue_ = offset;
+    const int step = offset - appliedHue_;
+    if (step != 0) {
+        for (auto& b : bitmaps_)
+            b->shiftHue(step);
+        for (auto& o : objects_)
+            o->shiftHue(step);
+    }
+    appliedHue_ = offset;
+}
+
+} // namespace skin
