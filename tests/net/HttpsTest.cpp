@@ -1,0 +1,145 @@
+// HTTPS through the OpenSSL layer against a local TLS server with a test authority.
+#include "net/ENetException.h"
+#include "net/TNetHTTP.h"
+#include "net/TNetSSLConnectionIntercept.h"
+#include "net/TNetStream.h"
+#include "tests/net/HttpTestSupport.h"
+#include "tests/net/TestServer.h"
+
+#include <gtest/gtest.h>
+
+using namespace net;
+using namespace nettest;
+
+namespace {
+
+TestServer::Options tlsWith(const std::string& cert, const std::string& key) {
+    TestServer::Options options;
+    options.certificateFile = cert;
+    options.keyFile = key;
+    return options;
+}
+
+TestServer::Script serveEach(std::string reply) {
+    return [reply](ServerConnection& c) {
+        while (!c.readRequest().empty())
+            c.send(reply);
+    };
+}
+
+class Https : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ssl = std::make_shared<TNetSSLConnectionIntercept>();
+        http.Intercept = ssl;
+        http.IdleTimeout = 5000;
+        recorder.attach(http);
+    }
+    std::string download(const std::string& url) {
+        TNetMemoryStream stream;
+        http.DownloadTo(url, stream);
+        return stream.Bytes();
+    }
+    std::string failure(const std::string& url) {
+        try {
+            download(url);
+        } catch (const ENetSSLVerifyError& e) {
+            return e.what();
+        } catch (const std::exception& e) {
+            return std::string("unexpected: ") + e.what();
+        }
+        return "no exception";
+    }
+
+    TNetHTTP http;
+    std::shared_ptr<TNetSSLConnectionIntercept> ssl;
+    WorkRecorder recorder;
+};
+
+} // namespace
+
+TEST_F(Https, TrustedCertificateForTheHostDownloadsOverOneConnection) {
+    const auto& pki = testPki();
+    ssl->AddTrustedCertificateFile(pki.caCert);
+    const std::string big(300000, 'z');
+    TestServer server(serveEach(response("200 OK", big)), tlsWith(pki.serverCert, pki.serverKey));
+    const std::string url = "https://localhost:" + std::to_string(server.port()) + "/secure.swf";
+    EXPECT_EQ(download(url), big);
+    EXPECT_EQ(download(url), big);
+    EXPECT_EQ(server.connectionCount(), 1);
+    ASSERT_EQ(server.requests().size(), 2u);
+    EXPECT_EQ(server.requests()[0], expectedGet("/secure.swf", "localhost"));
+    EXPECT_EQ(http.Port, server.port());
+    EXPECT_EQ(recorder.events.front(), "begin 300000");
+    EXPECT_EQ(recorder.events.back(), "end");
+}
+
+TEST_F(Https, ChunkedAndUntilCloseBodiesOverTls) {
+    const auto& pki = testPki();
+    ssl->AddTrustedCertificateFile(pki.caCert);
+    TestServer chunked(
+        serveEach("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nwiki\r\n0\r\n\r\n"),
+        tlsWith(pki.serverCert, pki.serverKey));
+    EXPECT_EQ(download("https://localhost:" + std::to_string(chunked.port()) + "/"), "wiki");
+
+    TestServer untilClose(
+        [](ServerConnection& c) {
+            c.readRequest();
+            c.send("HTTP/1.1 200 OK\r\n\r\nall of it");
+        },
+        tlsWith(pki.serverCert, pki.serverKey));
+    EXPECT_EQ(download("https://localhost:" + std::to_string(untilClose.port()) + "/"),
+              "all of it");
+}
+
+TEST_F(Https, WrongHostNameIsRefused) {
+    const auto& pki = testPki();
+    ssl->AddTrustedCertificateFile(pki.caCert);
+    TestServer server(serveEach(response("200 OK", "secret")),
+                      tlsWith(pki.serverCert, pki.serverKey));
+    const std::string message = failure(server.url("/"));
+    EXPECT_TRUE(message.starts_with("SSL certificate verification failed: ")) << message;
+    EXPECT_NE(message.find("mismatch"), std::string::npos) << message;
+    EXPECT_FALSE(http.IsConnected());
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(Https, UnknownIssuerIsRefused) {
+    const auto& pki = testPki();
+    // Signed by the test authority, which this client was not told to trust.
+    TestServer server(serveEach(response("200 OK", "secret")),
+                      tlsWith(pki.serverCert, pki.serverKey));
+    const std::string message = failure("https://localhost:" + std::to_string(server.port()) + "/");
+    EXPECT_EQ(message,
+              "SSL certificate verification failed: unable to get local issuer certificate");
+
+    ssl->AddTrustedCertificateFile(pki.caCert);
+    TestServer stranger(serveEach(response("200 OK", "secret")),
+                        tlsWith(pki.strangerCert, pki.strangerKey));
+    const std::string selfSigned =
+        failure("https://localhost:" + std::to_string(stranger.port()) + "/");
+    EXPECT_TRUE(selfSigned.starts_with("SSL certificate verification failed: self")) << selfSigned;
+    EXPECT_TRUE(stranger.requests().empty());
+}
+
+TEST_F(Https, HttpsWithoutTheTlsLayerIsRejected) {
+    TNetHTTP plain;
+    TNetMemoryStream stream;
+    try {
+        plain.DownloadTo("https://localhost:1/x.swf", stream);
+        FAIL();
+    } catch (const ENetInterceptPropInvalid& e) {
+        EXPECT_STREQ(e.what(), "Intercept value is not valid");
+    }
+}
+
+TEST_F(Https, PlainAndTlsRequestsDoNotShareAConnection) {
+    const auto& pki = testPki();
+    ssl->AddTrustedCertificateFile(pki.caCert);
+    TestServer secure(serveEach(response("200 OK", "tls")), tlsWith(pki.serverCert, pki.serverKey));
+    TestServer plain(serveEach(response("200 OK", "plain")));
+    EXPECT_EQ(download("https://localhost:" + std::to_string(secure.port()) + "/"), "tls");
+    EXPECT_EQ(download("http://localhost:" + std::to_string(plain.port()) + "/"), "plain");
+    EXPECT_EQ(download("https://localhost:" + std::to_string(secure.port()) + "/"), "tls");
+    EXPECT_EQ(secure.connectionCount(), 2);
+}
