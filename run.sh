@@ -10,7 +10,7 @@ bin=build/default/app
 system_dir="${QUARVEL_SYSTEM_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/quarvel/system}"
 mkdir -p "$system_dir"
 cp build/default/flash/libswflash.so "$system_dir/SWFLASH.OCX"
-cp build/default/tools/regsvr32/regsvr32 "$system_dir/regsvr32"
+cp build/default/app/regsvr32 "$system_dir/regsvr32"
 "$system_dir/regsvr32" /s "$system_dir/SWFLASH.OCX"
 movie="${1:-$PWD/build/default/assets/sample.swf}"
 exec "$bin/quarvel-flash" "$movie"

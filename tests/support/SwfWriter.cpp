@@ -1,5 +1,7 @@
 #include "tests/support/SwfWriter.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QtEndian>
 #include <cmath>
 #include <lzma.h>
@@ -333,6 +335,496 @@ QByteArray makeMovingSquareMovie(int frames, double frameRate, int widthPx, int 
         w.showFrame();
     }
     return w.finish(compression);
+}
+
+
+FillSpec FillSpec::solid(QColor c) {
+    FillSpec f;
+    f.color = c;
+    return f;
+}
+
+FillSpec FillSpec::linear(QRect px, std::vector<std::pair<int, QColor>> stops, int spread) {
+    FillSpec f;
+    f.type = 0x10;
+    f.stops = std::move(stops);
+    f.spread = spread;
+    const double sx = px.width() * 20.0 / 32768.0, sy = px.height() * 20.0 / 32768.0;
+    f.matrix = QTransform(sx, 0, 0, sy, (px.left() + px.width() / 2.0) * 20,
+                          (px.top() + px.height() / 2.0) * 20);
+    return f;
+}
+
+FillSpec FillSpec::radial(QRect px, std::vector<std::pair<int, QColor>> stops, double focal) {
+    FillSpec f = linear(px, std::move(stops));
+    f.type = focal != 0 ? 0x13 : 0x12;
+    f.focal = focal;
+    return f;
+}
+
+FillSpec FillSpec::bitmap(uint16_t id, int type, int xPx, int yPx, double scale) {
+    FillSpec f;
+    f.type = type;
+    f.bitmapId = id;
+    f.matrix = QTransform(20 * scale, 0, 0, 20 * scale, xPx * 20, yPx * 20);
+    return f;
+}
+
+ShapeSpec& ShapeSpec::style(int fill0, int fill1, int line) {
+    ops.push_back({Op::Style, fill0, fill1, line, 0, {}, {}});
+    return *this;
+}
+ShapeSpec& ShapeSpec::moveTo(int x, int y) {
+    ops.push_back({Op::Move, x, y, 0, 0, {}, {}});
+    return *this;
+}
+ShapeSpec& ShapeSpec::lineTo(int x, int y) {
+    ops.push_back({Op::Line, x, y, 0, 0, {}, {}});
+    return *this;
+}
+ShapeSpec& ShapeSpec::curveTo(int cx, int cy, int x, int y) {
+    ops.push_back({Op::Curve, cx, cy, x, y, {}, {}});
+    return *this;
+}
+ShapeSpec& ShapeSpec::newStyles(std::vector<FillSpec> f, std::vector<LineSpec> l) {
+    ops.push_back({Op::NewStyles, 0, 0, 0, 0, std::move(f), std::move(l)});
+    return *this;
+}
+ShapeSpec& ShapeSpec::rect(QRect px, int fill, int line) {
+    const int x0 = px.left() * 20, y0 = px.top() * 20;
+    const int x1 = (px.left() + px.width()) * 20, y1 = (px.top() + px.height()) * 20;
+    style(0, fill, line);
+    moveTo(x0, y0);
+    lineTo(x1, y0);
+    lineTo(x1, y1);
+    lineTo(x0, y1);
+    lineTo(x0, y0);
+    return *this;
+}
+
+namespace {
+
+void writeMatrix(BitWriter& w, const QTransform& m) {
+    w.matrix(m.m11(), m.m12(), m.m21(), m.m22(), static_cast<int>(std::lround(m.dx())),
+             static_cast<int>(std::lround(m.dy())));
+}
+
+void writeFill(BitWriter& w, const FillSpec& f, int version) {
+    w.u8(static_cast<uint8_t>(f.type));
+    if (f.type == 0x00) {
+        if (version >= 3)
+            w.rgba(f.color);
+        else
+            w.rgb(f.color);
+    } else if (f.type >= 0x10 && f.type <= 0x13) {
+        writeMatrix(w, f.matrix);
+        w.ub(static_cast<uint32_t>(f.spread), 2);
+        w.ub(static_cast<uint32_t>(f.interpolation), 2);
+        w.ub(static_cast<uint32_t>(f.stops.size()), 4);
+        for (const auto& [ratio, colour] : f.stops) {
+            w.u8(static_cast<uint8_t>(ratio));
+            if (version >= 3)
+                w.rgba(colour);
+            else
+                w.rgb(colour);
+        }
+        if (f.type == 0x13)
+            w.u16(static_cast<uint16_t>(static_cast<int16_t>(std::lround(f.focal * 256))));
+    } else {
+        w.u16(f.bitmapId);
+        writeMatrix(w, f.matrix);
+    }
+}
+
+void writeStyles(BitWriter& w, const std::vector<FillSpec>& fills,
+                 const std::vector<LineSpec>& lines, int version) {
+    if (fills.size() >= 0xff) {
+        w.u8(0xff);
+        w.u16(static_cast<uint16_t>(fills.size()));
+    } else {
+        w.u8(static_cast<uint8_t>(fills.size()));
+    }
+    for (const auto& f : fills)
+        writeFill(w, f, version);
+    w.u8(static_cast<uint8_t>(lines.size()));
+    for (const auto& l : lines) {
+        w.u16(static_cast<uint16_t>(l.width));
+        if (version == 4) {
+            w.ub(static_cast<uint32_t>(l.startCap), 2);
+            w.ub(static_cast<uint32_t>(l.join), 2);
+            w.ub(l.fill ? 1 : 0, 1);
+            w.ub(0, 1);
+            w.ub(0, 1);
+            w.ub(0, 1);
+            w.ub(0, 5);
+            w.ub(l.noClose ? 1 : 0, 1);
+            w.ub(static_cast<uint32_t>(l.endCap), 2);
+            if (l.join == 2)
+                w.u16(3 * 256);
+            if (l.fill)
+                writeFill(w, *l.fill, version);
+            else
+                w.rgba(l.color);
+        } else if (version == 3) {
+            w.rgba(l.color);
+        } else {
+            w.rgb(l.color);
+        }
+    }
+}
+
+int indexBits(std::size_t count) {
+    return BitWriter::bitsForUnsigned(static_cast<uint32_t>(count));
+}
+
+// Writes the shape records (and the index bit counts before them).
+void writeRecords(BitWriter& w, const ShapeSpec& shape, int version, int fillCount,
+                  int lineCount) {
+    int fillBits = indexBits(static_cast<std::size_t>(fillCount));
+    int lineBits = indexBits(static_cast<std::size_t>(lineCount));
+    w.ub(static_cast<uint32_t>(fillBits), 4);
+    w.ub(static_cast<uint32_t>(lineBits), 4);
+    int px = 0, py = 0;
+    for (const auto& op : shape.ops) {
+        switch (op.kind) {
+        case ShapeSpec::Op::Style: {
+            w.ub(0, 1);
+            w.ub(0, 1); // new styles
+            w.ub(op.c >= 0 ? 1 : 0, 1);
+            w.ub(op.b >= 0 ? 1 : 0, 1);
+            w.ub(op.a >= 0 ? 1 : 0, 1);
+            w.ub(0, 1); // move
+            if (op.a >= 0)
+                w.ub(static_cast<uint32_t>(op.a), fillBits);
+            if (op.b >= 0)
+                w.ub(static_cast<uint32_t>(op.b), fillBits);
+            if (op.c >= 0)
+                w.ub(static_cast<uint32_t>(op.c), lineBits);
+            break;
+        }
+        case ShapeSpec::Op::Move: {
+            w.ub(0, 1);
+            w.ub(0b00001, 5);
+            const int n = std::max(BitWriter::bitsForSigned(op.a), BitWriter::bitsForSigned(op.b));
+            w.ub(static_cast<uint32_t>(n), 5);
+            w.sb(op.a, n);
+            w.sb(op.b, n);
+            px = op.a;
+            py = op.b;
+            break;
+        }
+        case ShapeSpec::Op::Line: {
+            const int dx = op.a - px, dy = op.b - py;
+            const int n = std::max({BitWriter::bitsForSigned(dx), BitWriter::bitsForSigned(dy), 2});
+            w.ub(1, 1);
+            w.ub(1, 1);
+            w.ub(static_cast<uint32_t>(n - 2), 4);
+            w.ub(1, 1); // general line
+            w.sb(dx, n);
+            w.sb(dy, n);
+            px = op.a;
+            py = op.b;
+            break;
+        }
+        case ShapeSpec::Op::Curve: {
+            const int cdx = op.a - px, cdy = op.b - py, adx = op.c - op.a, ady = op.d - op.b;
+            const int n = std::max({BitWriter::bitsForSigned(cdx), BitWriter::bitsForSigned(cdy),
+                                    BitWriter::bitsForSigned(adx), BitWriter::bitsForSigned(ady),
+                                    2});
+            w.ub(1, 1);
+            w.ub(0, 1);
+            w.ub(static_cast<uint32_t>(n - 2), 4);
+            w.sb(cdx, n);
+            w.sb(cdy, n);
+            w.sb(adx, n);
+            w.sb(ady, n);
+            px = op.c;
+            py = op.d;
+            break;
+        }
+        case ShapeSpec::Op::NewStyles:
+            w.ub(0, 1);
+            w.ub(0b10000, 5);
+            writeStyles(w, op.fills, op.lines, version);
+            fillBits = indexBits(op.fills.size());
+            lineBits = indexBits(op.lines.size());
+            w.ub(static_cast<uint32_t>(fillBits), 4);
+            w.ub(static_cast<uint32_t>(lineBits), 4);
+            break;
+        }
+    }
+    w.ub(0, 6);
+    w.align();
+}
+
+} // namespace
+
+void SwfWriter::defineShape(uint16_t id, const ShapeSpec& shape, int version) {
+    BitWriter w;
+    w.u16(id);
+    w.rect(-width_ * 20, width_ * 40, -height_ * 20, height_ * 40);
+    if (version == 4) {
+        w.rect(-width_ * 20, width_ * 40, -height_ * 20, height_ * 40);
+        w.u8(0);
+    }
+    writeStyles(w, shape.fills, shape.lines, version);
+    writeRecords(w, shape, version, static_cast<int>(shape.fills.size()),
+                 static_cast<int>(shape.lines.size()));
+    static constexpr int codes[] = {0, 2, 22, 32, 83};
+    tag(codes[version], w.data());
+}
+
+void SwfWriter::defineBitsLossless(uint16_t id, const QImage& source, int version, int format) {
+    const QImage img = source.convertToFormat(QImage::Format_ARGB32);
+    QByteArray raw;
+    int colours = 0;
+    if (format == 3) {
+        std::vector<QRgb> table;
+        std::vector<uint8_t> indices;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                auto it = std::find(table.begin(), table.end(), p);
+                if (it == table.end()) {
+                    table.push_back(p);
+                    it = table.end() - 1;
+                }
+                indices.push_back(static_cast<uint8_t>(it - table.begin()));
+            }
+        if (table.size() > 256)
+            throw std::runtime_error("too many colours for a colour map");
+        colours = static_cast<int>(table.size());
+        for (QRgb p : table) {
+            const int a = qAlpha(p);
+            if (version == 2) {
+                raw.append(static_cast<char>(qRed(p) * a / 255));
+                raw.append(static_cast<char>(qGreen(p) * a / 255));
+                raw.append(static_cast<char>(qBlue(p) * a / 255));
+                raw.append(static_cast<char>(a));
+            } else {
+                raw.append(static_cast<char>(qRed(p)));
+                raw.append(static_cast<char>(qGreen(p)));
+                raw.append(static_cast<char>(qBlue(p)));
+            }
+        }
+        const int stride = (img.width() + 3) & ~3;
+        for (int y = 0; y < img.height(); ++y) {
+            QByteArray row(stride, '\0');
+            for (int x = 0; x < img.width(); ++x)
+                row[x] = static_cast<char>(indices[static_cast<std::size_t>(y * img.width() + x)]);
+            raw.append(row);
+        }
+    } else if (format == 4) {
+        const int stride = (img.width() * 2 + 3) & ~3;
+        for (int y = 0; y < img.height(); ++y) {
+            QByteArray row(stride, '\0');
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                const int v = (qRed(p) >> 3) << 10 | (qGreen(p) >> 3) << 5 | (qBlue(p) >> 3);
+                row[2 * x] = static_cast<char>(v >> 8);
+                row[2 * x + 1] = static_cast<char>(v & 0xff);
+            }
+            raw.append(row);
+        }
+    } else {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                const int a = version == 2 ? qAlpha(p) : 255;
+                raw.append(static_cast<char>(version == 2 ? a : 0));
+                raw.append(static_cast<char>(qRed(p) * a / 255));
+                raw.append(static_cast<char>(qGreen(p) * a / 255));
+                raw.append(static_cast<char>(qBlue(p) * a / 255));
+            }
+    }
+    BitWriter w;
+    w.u16(id);
+    w.u8(static_cast<uint8_t>(format));
+    w.u16(static_cast<uint16_t>(img.width()));
+    w.u16(static_cast<uint16_t>(img.height()));
+    if (format == 3)
+        w.u8(static_cast<uint8_t>(colours - 1));
+    w.bytes(zlibCompress(raw));
+    tag(version == 2 ? 36 : 20, w.data(), true);
+}
+
+void SwfWriter::defineBitsJpeg2(uint16_t id, const QByteArray& data) {
+    BitWriter w;
+    w.u16(id);
+    w.bytes(data);
+    tag(21, w.data(), true);
+}
+
+void SwfWriter::defineBitsJpeg3(uint16_t id, const QByteArray& jpeg, const QByteArray& alpha,
+                                bool version4) {
+    BitWriter w;
+    w.u16(id);
+    w.u32(static_cast<uint32_t>(jpeg.size()));
+    if (version4)
+        w.u16(0);
+    w.bytes(jpeg);
+    w.bytes(zlibCompress(alpha));
+    tag(version4 ? 90 : 35, w.data(), true);
+}
+
+void SwfWriter::jpegTablesAndDefineBits(uint16_t id, const QByteArray& jpeg) {
+    // Quantisation and Huffman tables go to JPEGTables; everything else stays with the image.
+    QByteArray tables = QByteArray::fromHex("ffd8");
+    QByteArray image = QByteArray::fromHex("ffd8");
+    qsizetype i = 2;
+    while (i + 4 <= jpeg.size()) {
+        const auto marker = static_cast<uint8_t>(jpeg[i + 1]);
+        const int len = static_cast<uint8_t>(jpeg[i + 2]) << 8 | static_cast<uint8_t>(jpeg[i + 3]);
+        if (marker == 0xda) { // start of scan: the rest is image data
+            image.append(jpeg.mid(i));
+            break;
+        }
+        const QByteArray segment = jpeg.mid(i, 2 + len);
+        if (marker == 0xdb || marker == 0xc4)
+            tables.append(segment);
+        else
+            image.append(segment);
+        i += 2 + len;
+    }
+    tables.append(QByteArray::fromHex("ffd9"));
+    tag(8, tables, true);
+    BitWriter w;
+    w.u16(id);
+    w.bytes(image);
+    tag(6, w.data(), true);
+}
+
+void SwfWriter::defineSprite(uint16_t id, SwfWriter& inner) {
+    inner.end();
+    BitWriter w;
+    w.u16(id);
+    w.u16(static_cast<uint16_t>(inner.frames_));
+    w.bytes(inner.tags_);
+    tag(39, w.data(), true);
+}
+
+void SwfWriter::defineMorphRect(uint16_t id, QRect a, QColor ca, QRect b, QColor cb,
+                                int version) {
+    auto corners = [](QRect r) {
+        return std::array<int, 4>{r.left() * 20, r.top() * 20, (r.left() + r.width()) * 20,
+                                  (r.top() + r.height()) * 20};
+    };
+    const auto sa = corners(a), sb = corners(b);
+    BitWriter w;
+    w.u16(id);
+    w.rect(sa[0], sa[2], sa[1], sa[3]);
+    w.rect(sb[0], sb[2], sb[1], sb[3]);
+    if (version == 2) {
+        w.rect(sa[0], sa[2], sa[1], sa[3]);
+        w.rect(sb[0], sb[2], sb[1], sb[3]);
+        w.u8(0);
+    }
+    // Styles and the start edges first, to learn the offset of the end edges.
+    BitWriter start;
+    start.u8(1); // one fill
+    start.u8(0x00);
+    start.rgba(ca);
+    start.rgba(cb);
+    start.u8(0); // no lines
+    ShapeSpec s;
+    s.rect(a, 1);
+    writeRecords(start, s, 3, 1, 0);
+    ShapeSpec e;
+    e.moveTo(sb[0], sb[1]).lineTo(sb[2], sb[1]).lineTo(sb[2], sb[3]).lineTo(sb[0], sb[3]).lineTo(
+        sb[0], sb[1]);
+    BitWriter end;
+    writeRecords(end, e, 3, 0, 0);
+    w.u32(static_cast<uint32_t>(start.data().size()));
+    w.bytes(start.data());
+    w.bytes(end.data());
+    tag(version == 2 ? 84 : 46, w.data(), true);
+}
+
+void SwfWriter::removeObject(uint16_t characterId, uint16_t depth) {
+    BitWriter w;
+    w.u16(characterId);
+    w.u16(depth);
+    tag(5, w.data());
+}
+
+void SwfWriter::placeObject1(uint16_t characterId, uint16_t depth, int xPx, int yPx) {
+    BitWriter w;
+    w.u16(characterId);
+    w.u16(depth);
+    w.matrix(1, 0, 0, 1, xPx * 20, yPx * 20);
+    tag(4, w.data());
+}
+
+void SwfWriter::placeObject(const PlaceSpec& p) {
+    BitWriter w;
+    uint8_t flags = 0;
+    if (p.move)
+        flags |= 0x01;
+    if (p.characterId)
+        flags |= 0x02;
+    if (p.matrix)
+        flags |= 0x04;
+    if (p.colorTransform)
+        flags |= 0x08;
+    if (p.ratio)
+        flags |= 0x10;
+    if (p.name)
+        flags |= 0x20;
+    if (p.clipDepth)
+        flags |= 0x40;
+    w.u8(flags);
+    if (p.blendMode)
+        w.u8(0x02);
+    w.u16(p.depth);
+    if (p.characterId)
+        w.u16(*p.characterId);
+    if (p.matrix)
+        writeMatrix(w, *p.matrix);
+    if (p.colorTransform) {
+        const auto& c = *p.colorTransform;
+        int n = 1;
+        for (int v : c)
+            n = std::max(n, BitWriter::bitsForSigned(v));
+        w.ub(1, 1);
+        w.ub(1, 1);
+        w.ub(static_cast<uint32_t>(n), 4);
+        for (int i = 0; i < 4; ++i)
+            w.sb(c[static_cast<std::size_t>(i)], n);
+        for (int i = 4; i < 8; ++i)
+            w.sb(c[static_cast<std::size_t>(i)], n);
+        w.align();
+    }
+    if (p.ratio)
+        w.u16(*p.ratio);
+    if (p.name) {
+        w.bytes(*p.name);
+        w.u8(0);
+    }
+    if (p.clipDepth)
+        w.u16(*p.clipDepth);
+    if (p.blendMode)
+        w.u8(static_cast<uint8_t>(*p.blendMode));
+    tag(p.blendMode ? 70 : 26, w.data());
+}
+
+QByteArray SwfWriter::encodeJpeg(const QImage& image, int quality) {
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32)))
+        throw std::runtime_error("jpeg encoding failed");
+    return out;
+}
+
+QByteArray SwfWriter::encodePng(const QImage& image) {
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw std::runtime_error("png encoding failed");
+    return out;
 }
 
 } // namespace testsupport

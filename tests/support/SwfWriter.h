@@ -5,8 +5,12 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QRect>
+#include <QTransform>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace testsupport {
@@ -39,6 +43,71 @@ private:
 
 enum class Compression { None, Zlib, Lzma };
 
+// A fill style of a shape. Gradient and bitmap matrices map the gradient square (-16384..16384)
+// or the bitmap's pixels onto the shape, in twips.
+struct FillSpec {
+    int type = 0x00; // 0x00 solid, 0x10 linear, 0x12 radial, 0x13 focal, 0x40..0x43 bitmap
+    QColor color;
+    QTransform matrix;
+    std::vector<std::pair<int, QColor>> stops; // ratio 0..255, colour
+    int spread = 0;
+    int interpolation = 0;
+    double focal = 0;
+    uint16_t bitmapId = 0;
+
+    static FillSpec solid(QColor c);
+    // A gradient spanning the rectangle (pixels) from left to right, or a circle filling it.
+    static FillSpec linear(QRect px, std::vector<std::pair<int, QColor>> stops, int spread = 0);
+    static FillSpec radial(QRect px, std::vector<std::pair<int, QColor>> stops, double focal = 0);
+    // Bitmap pixels at (x, y) pixels of the shape, scale 1; types 0x40..0x43.
+    static FillSpec bitmap(uint16_t id, int type, int xPx = 0, int yPx = 0, double scale = 1);
+};
+
+struct LineSpec {
+    int width = 20; // twips
+    QColor color = Qt::black;
+    int startCap = 0, join = 0, endCap = 0; // LINESTYLE2 codes (DefineShape4 only)
+    bool noClose = false;
+    std::optional<FillSpec> fill; // DefineShape4 only
+};
+
+// Shape records in twips with absolute coordinates; the writer makes them relative.
+class ShapeSpec {
+public:
+    std::vector<FillSpec> fills;
+    std::vector<LineSpec> lines;
+
+    // Style indices are 1-based; -1 leaves one unchanged.
+    ShapeSpec& style(int fill0, int fill1, int line = -1);
+    ShapeSpec& moveTo(int x, int y);
+    ShapeSpec& lineTo(int x, int y);
+    ShapeSpec& curveTo(int cx, int cy, int x, int y);
+    ShapeSpec& newStyles(std::vector<FillSpec> f, std::vector<LineSpec> l);
+    // A closed rectangle in pixels with fill1 = fill (and line when given), clockwise.
+    ShapeSpec& rect(QRect px, int fill, int line = 0);
+
+    struct Op {
+        enum Kind { Style, Move, Line, Curve, NewStyles } kind;
+        int a = 0, b = 0, c = 0, d = 0;
+        std::vector<FillSpec> fills;
+        std::vector<LineSpec> lines;
+    };
+    std::vector<Op> ops;
+};
+
+struct PlaceSpec {
+    uint16_t depth = 1;
+    std::optional<uint16_t> characterId;
+    bool move = false;
+    std::optional<QTransform> matrix; // in twips
+    // Colour transform multipliers (x256) and additions, r g b a.
+    std::optional<std::array<int, 8>> colorTransform;
+    std::optional<uint16_t> ratio;
+    std::optional<uint16_t> clipDepth;
+    std::optional<QByteArray> name;
+    std::optional<int> blendMode; // written as PlaceObject3
+};
+
 class SwfWriter {
 public:
     SwfWriter(int widthPx, int heightPx, double frameRate, int version = 8);
@@ -55,7 +124,32 @@ public:
     void placeObject2(uint16_t depth, uint16_t characterId, int xPx = 0, int yPx = 0);
     void moveObject2(uint16_t depth, int xPx, int yPx);
     void removeObject2(uint16_t depth);
+    void removeObject(uint16_t characterId, uint16_t depth);
+    void placeObject1(uint16_t characterId, uint16_t depth, int xPx, int yPx);
+    void placeObject(const PlaceSpec& spec);
     void end();
+
+    // Any shape (version 1..4).
+    void defineShape(uint16_t id, const ShapeSpec& shape, int version = 3);
+    // DefineBitsLossless (version 1) or DefineBitsLossless2 (version 2) in format 3 (colour
+    // map), 4 (15-bit, version 1 only) or 5 (24/32-bit).
+    void defineBitsLossless(uint16_t id, const QImage& image, int version, int format);
+    // DefineBitsJPEG2 with any image data the tag allows (JPEG, PNG, GIF).
+    void defineBitsJpeg2(uint16_t id, const QByteArray& data);
+    // DefineBitsJPEG3 (or 4) with an alpha plane of width*height bytes.
+    void defineBitsJpeg3(uint16_t id, const QByteArray& jpeg, const QByteArray& alpha,
+                         bool version4 = false);
+    // A JPEG split as old movies store it: JPEGTables once, DefineBits without the tables.
+    void jpegTablesAndDefineBits(uint16_t id, const QByteArray& jpeg);
+    // A sprite whose timeline is the tags written into inner (its End is added here).
+    void defineSprite(uint16_t id, SwfWriter& inner);
+    // A morph between two rectangles (pixels) with solid colours.
+    void defineMorphRect(uint16_t id, QRect fromPx, QColor fromColour, QRect toPx, QColor toColour,
+                         int version = 1);
+    const QByteArray& tagBytes() const { return tags_; }
+
+    static QByteArray encodeJpeg(const QImage& image, int quality = 95);
+    static QByteArray encodePng(const QImage& image);
 
     int frameCount() const { return frames_; }
     // The finished file. Frame count in the header is the number of ShowFrame tags written,

@@ -1,0 +1,79 @@
+#include "skin/controls/TSeSkinItem.h"
+
+#include <QMenu>
+
+namespace skin {
+
+TSeSkinItem::TSeSkinItem(const QString& caption, QObject* owner)
+    : QObject(owner), caption_(caption) {
+    QObject::connect(&action_, &QAction::triggered, this, [this] { Click(); });
+    syncAction();
+}
+
+void TSeSkinItem::setCaption(const QString& caption) {
+    caption_ = caption;
+    syncAction();
+}
+
+void TSeSkinItem::setChecked(bool checked) {
+    checked_ = checked;
+    syncAction();
+}
+
+void TSeSkinItem::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    syncAction();
+}
+
+void TSeSkinItem::setVisible(bool visible) {
+    visible_ = visible;
+    syncAction();
+}
+
+void TSeSkinItem::setShortCut(const QKeySequence& shortcut) {
+    shortCut_ = shortcut;
+    syncAction();
+}
+
+TSeSkinItem* TSeSkinItem::Add(const QString& caption, NotifyEvent onClick) {
+    auto* item = new TSeSkinItem(caption, this);
+    item->parent_ = this;
+    item->OnClick = std::move(onClick);
+    items_.push_back(item);
+    return item;
+}
+
+void TSeSkinItem::Click() {
+    if (enabled_ && OnClick)
+        OnClick(this);
+}
+
+void TSeSkinItem::syncAction() {
+    QSignalBlocker block(&action_);
+    action_.setText(caption_);
+    action_.setSeparator(isSeparator());
+    // The check mark is drawn only on entries that have one, like the skinned menus do.
+    action_.setCheckable(checked_);
+    action_.setChecked(checked_);
+    action_.setEnabled(enabled_);
+    action_.setVisible(visible_);
+    // The window's key handler runs the commands; the shortcut here is only shown.
+    action_.setShortcut(shortCut_);
+    action_.setShortcutContext(Qt::WidgetShortcut);
+}
+
+void TSeSkinItem::populate(QMenu* menu) {
+    menu->clear();
+    for (TSeSkinItem* item : items_) {
+        if (item->Count() > 0) {
+            QMenu* sub = menu->addMenu(item->Caption());
+            sub->menuAction()->setEnabled(item->Enabled());
+            sub->menuAction()->setVisible(item->Visible());
+            item->populate(sub);
+        } else {
+            menu->addAction(item->action());
+        }
+    }
+}
+
+} // namespace skin

@@ -1,0 +1,65 @@
+#pragma once
+
+// A menu entry: caption, check mark, enabled and visible states, shortcut and click handler,
+// owning its sub-entries. A caption of "-" makes a separator. The entry mirrors itself into a
+// QAction so standard menus can show it until the skinned menus draw it themselves.
+
+#include <QAction>
+#include <QKeySequence>
+#include <QObject>
+#include <functional>
+#include <vector>
+
+class QMenu;
+
+namespace skin {
+
+class TSeSkinItem : public QObject {
+    Q_OBJECT
+public:
+    using NotifyEvent = std::function<void(QObject* sender)>;
+
+    explicit TSeSkinItem(const QString& caption = {}, QObject* owner = nullptr);
+
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    bool Checked() const { return checked_; }
+    void setChecked(bool checked);
+    bool Enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool Visible() const { return visible_; }
+    void setVisible(bool visible);
+    QKeySequence ShortCut() const { return shortCut_; }
+    void setShortCut(const QKeySequence& shortcut);
+    bool isSeparator() const { return caption_ == QLatin1String("-"); }
+
+    // Sub-entries, owned by this entry.
+    TSeSkinItem* Add(const QString& caption, NotifyEvent onClick = {});
+    int Count() const { return static_cast<int>(items_.size()); }
+    TSeSkinItem* Items(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    TSeSkinItem* Parent() const { return parent_; }
+
+    // Runs OnClick when the entry is enabled, as choosing it from a menu does.
+    void Click();
+
+    NotifyEvent OnClick;
+
+    // The QAction that stands for this entry in a standard menu.
+    QAction* action() { return &action_; }
+    // Fills a standard menu with the visible sub-entries, nested menus included.
+    void populate(QMenu* menu);
+
+private:
+    void syncAction();
+
+    QString caption_;
+    bool checked_ = false;
+    bool enabled_ = true;
+    bool visible_ = true;
+    QKeySequence shortCut_;
+    std::vector<TSeSkinItem*> items_;
+    TSeSkinItem* parent_ = nullptr;
+    QAction action_;
+};
+
+} // namespace skin
