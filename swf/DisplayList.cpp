@@ -1,5 +1,6 @@
 #include "swf/DisplayList.h"
 
+#include "swf/Button.h"
 #include "swf/Movie.h"
 #include "swf/Sprite.h"
 
@@ -42,10 +43,16 @@ void TimelineInstance::place(const PlaceCommand& cmd, int frame, uint64_t tick) 
         obj.character = character;
         obj.placedFrame = frame;
         obj.bornTick = tick;
-        if (character->kind() == Character::Kind::Sprite && nesting_ < kMaxInstanceNesting) {
-            const auto& sprite = static_cast<const SpriteCharacter&>(*character);
-            obj.sprite =
-                std::make_unique<TimelineInstance>(movie_, sprite.timeline(), nesting_ + 1);
+        if (nesting_ < kMaxInstanceNesting) {
+            if (character->kind() == Character::Kind::Sprite) {
+                const auto& sprite = static_cast<const SpriteCharacter&>(*character);
+                obj.sprite =
+                    std::make_unique<TimelineInstance>(movie_, sprite.timeline(), nesting_ + 1);
+            } else if (character->kind() == Character::Kind::Button) {
+                const auto& button = static_cast<const ButtonCharacter&>(*character);
+                obj.sprite =
+                    std::make_unique<TimelineInstance>(movie_, button.upState(), nesting_ + 1);
+            }
         }
         objects_[cmd.depth] = std::move(obj);
         it = objects_.find(cmd.depth);

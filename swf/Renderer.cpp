@@ -1,28 +1,351 @@
 #include "swf/Renderer.h"
 
+#include "swf/Bitmap.h"
 #include "swf/DisplayList.h"
+#include "swf/MorphShape.h"
 #include "swf/Movie.h"
+#include "swf/Shape.h"
+
+#include <QPaintDevice>
+#include <cmath>
 
 namespace swf {
+
+namespace {
+
+constexpr int kMaxDrawNesting = 64;
+constexpr std::size_t kMaxCachedImages = 64;
+constexpr int kMaxLayerSide = 8192;
+
+std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
+    switch (mode) {
+    case BlendMode::Multiply:
+        return QPainter::CompositionMode_Multiply;
+    case BlendMode::Screen:
+        return QPainter::CompositionMode_Screen;
+    case BlendMode::Lighten:
+        return QPainter::CompositionMode_Lighten;
+    case BlendMode::Darken:
+        return QPainter::CompositionMode_Darken;
+    case BlendMode::Difference:
+        return QPainter::CompositionMode_Difference;
+    case BlendMode::Add:
+        return QPainter::CompositionMode_Plus;
+    case BlendMode::Overlay:
+        return QPainter::CompositionMode_Overlay;
+    case BlendMode::Hardlight:
+        return QPainter::CompositionMode_HardLight;
+    case BlendMode::Alpha:
+        return QPainter::CompositionMode_DestinationIn;
+    case BlendMode::Erase:
+        return QPainter::CompositionMode_DestinationOut;
+    default:
+        return std::nullopt;
+    }
+}
+
+double scaleOf(const QTransform& m) {
+    return std::sqrt(std::abs(m.determinant()));
+}
+
+QGradientStops stopsFor(const Gradient& g, const ColorTransform& cx) {
+    QGradientStops stops;
+    stops.reserve(static_cast<int>(g.stops.size()));
+    double last = -1;
+    for (const auto& s : g.stops) {
+        // Qt wants strictly rising positions; Flash allows equal ones.
+        double pos = std::clamp(s.ratio / 255.0, 0.0, 1.0);
+        if (pos <= last)
+            pos = std::min(1.0, last + 1e-6);
+        last = pos;
+        stops.append({pos, cx.isIdentity() ? s.color : cx.apply(s.color)});
+    }
+    return stops;
+}
+
+QGradient::Spread spreadFor(int spread) {
+    return spread == 1   ? QGradient::ReflectSpread
+           : spread == 2 ? QGradient::RepeatSpread
+                         : QGradient::PadSpread;
+}
+
+} // namespace
+
+struct Renderer::Context {
+    const Movie& movie;
+    bool antialias;
+    double viewScale; // twips to device of the root: lines that do not scale use it
+};
 
 Renderer::Renderer() = default;
 Renderer::~Renderer() = default;
 
-void Renderer::render(QPainter& painter, const Movie&, const TimelineInstance& root,
+void Renderer::render(QPainter& painter, const Movie& movie, const TimelineInstance& root,
                       const QTransform& twipsToDevice, bool antialias) const {
+    const QTransform full = twipsToDevice * painter.worldTransform();
+    Context ctx{movie, antialias, scaleOf(full)};
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
-    drawList(painter, root, twipsToDevice, ColorTransform{}, 0);
+    drawList(ctx, painter, root, full, ColorTransform{}, 0);
     painter.restore();
 }
 
-void Renderer::drawList(QPainter& painter, const TimelineInstance& list, const QTransform& matrix,
-                        const ColorTransform& cx, int nesting) const {
+void Renderer::drawList(Context& ctx, QPainter& painter, const TimelineInstance& list,
+                        const QTransform& matrix, const ColorTransform& cx, int nesting) const {
+    if (nesting > kMaxDrawNesting)
+        return;
+    struct Mask {
+        uint16_t clipDepth;
+        QPainterPath path; // device coordinates, already cut by the masks below it
+    };
+    std::vector<Mask> masks;
     for (const auto& [depth, obj] : list.objects()) {
-        if (obj.sprite && nesting < 64)
-            drawList(painter, *obj.sprite, obj.matrix * matrix, obj.colorTransform.then(cx),
-                     nesting + 1);
+        while (!masks.empty() && masks.back().clipDepth < depth)
+            masks.pop_back();
+        const QTransform m = obj.matrix * matrix;
+        if (obj.clipDepth > 0) {
+            QPainterPath path;
+            path.setFillRule(Qt::WindingFill);
+            collectMask(ctx, obj, m, path, nesting);
+            if (!masks.empty())
+                path = path.intersected(masks.back().path);
+            masks.push_back({obj.clipDepth, std::move(path)});
+            continue;
+        }
+        if (masks.empty()) {
+            drawObject(ctx, painter, obj, m, cx, nesting);
+            continue;
+        }
+        if (masks.back().path.isEmpty())
+            continue; // masked by nothing: invisible
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.setClipPath(masks.back().path, Qt::IntersectClip);
+        drawObject(ctx, painter, obj, m, cx, nesting);
+        painter.restore();
+    }
+}
+
+void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
+                           QPainterPath& out, int nesting) const {
+    if (nesting > kMaxDrawNesting || !obj.character)
+        return;
+    const auto addLayers = [&](const std::vector<BuiltLayer>& layers) {
+        for (const BuiltLayer& layer : layers)
+            for (const auto& fill : layer.fillPaths) {
+                QPainterPath p = matrix.map(fill.path);
+                if (out.isEmpty())
+                    out = p;
+                else
+                    out = out.united(p);
+            }
+    };
+    switch (obj.character->kind()) {
+    case Character::Kind::Shape:
+        addLayers(static_cast<const ShapeCharacter&>(*obj.character).layers());
+        break;
+    case Character::Kind::MorphShape: {
+        auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
+        for (const auto& fill : built->fillPaths) {
+            QPainterPath p = matrix.map(fill.path);
+            out = out.isEmpty() ? p : out.united(p);
+        }
+        break;
+    }
+    case Character::Kind::Bitmap: {
+        const QImage& img = static_cast<const BitmapCharacter&>(*obj.character).image();
+        QPainterPath p;
+        p.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
+        p = matrix.map(p);
+        out = out.isEmpty() ? p : out.united(p);
+        break;
+    }
+    case Character::Kind::Sprite:
+    case Character::Kind::Button:
+        if (obj.sprite)
+            for (const auto& [depth, child] : obj.sprite->objects())
+                if (child.clipDepth == 0)
+                    collectMask(ctx, child, child.matrix * matrix, out, nesting + 1);
+        break;
+    }
+}
+
+void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                          const QTransform& matrix, const ColorTransform& parentCx,
+                          int nesting) const {
+    if (!obj.character)
+        return;
+    const ColorTransform cx = obj.colorTransform.then(parentCx);
+    if (cx.mul[3] <= 0 && cx.add[3] <= 0)
+        return; // fully transparent
+    const auto mode = compositionFor(obj.blendMode);
+    const bool isContainer = obj.sprite != nullptr;
+    // A blended sprite is drawn into a layer of its own first, so its parts blend with each
+    // other normally and the result blends with what lies beneath once.
+    if (isContainer && (mode || obj.blendMode == BlendMode::Layer)) {
+        QPaintDevice* device = painter.device();
+        QRect area(0, 0, device->width(), device->height());
+        if (painter.hasClipping())
+            area &= painter.clipBoundingRect().toAlignedRect();
+        area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
+        if (area.isEmpty())
+            return;
+        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        {
+            QPainter lp(&layer);
+            lp.setRenderHints(painter.renderHints());
+            const QTransform shift = QTransform::fromTranslate(-area.x(), -area.y());
+            drawList(ctx, lp, *obj.sprite, matrix * shift, cx, nesting + 1);
+        }
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        if (mode)
+            painter.setCompositionMode(*mode);
+        painter.drawImage(area.topLeft(), layer);
+        painter.restore();
+        return;
+    }
+    const bool composed = mode.has_value();
+    if (composed) {
+        painter.save();
+        painter.setCompositionMode(*mode);
+    }
+    switch (obj.character->kind()) {
+    case Character::Kind::Shape:
+        drawLayers(ctx, painter, static_cast<const ShapeCharacter&>(*obj.character).layers(),
+                   matrix, cx);
+        break;
+    case Character::Kind::MorphShape: {
+        auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
+        drawBuiltLayer(ctx, painter, *built, matrix, cx);
+        break;
+    }
+    case Character::Kind::Bitmap: {
+        const auto& bitmap = static_cast<const BitmapCharacter&>(*obj.character);
+        if (!bitmap.image().isNull()) {
+            painter.setWorldTransform(QTransform::fromScale(20, 20) * matrix);
+            painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+        }
+        break;
+    }
+    case Character::Kind::Sprite:
+    case Character::Kind::Button:
+        if (obj.sprite)
+            drawList(ctx, painter, *obj.sprite, matrix, cx, nesting + 1);
+        break;
+    }
+    if (composed)
+        painter.restore();
+}
+
+void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
+                          const QTransform& matrix, const ColorTransform& cx) const {
+    for (const BuiltLayer& layer : layers)
+        drawBuiltLayer(ctx, painter, layer, matrix, cx);
+}
+
+QImage Renderer::transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx) const {
+    if (cx.isIdentity())
+        return bitmap.image();
+    ImageKey key{
+        &bitmap,
+        {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]}};
+    const auto it = imageCache_.find(key);
+    if (it != imageCache_.end())
+        return it->second;
+    QImage img = bitmap.image().copy();
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            line[x] = cx.applyPremultiplied(line[x]);
+    }
+    if (imageCache_.size() >= kMaxCachedImages)
+        imageCache_.clear();
+    imageCache_.emplace(key, img);
+    return img;
+}
+
+QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransform& cx) const {
+    switch (fill.type) {
+    case FillStyle::Type::Solid:
+        return QBrush(cx.isIdentity() ? fill.color : cx.apply(fill.color));
+    case FillStyle::Type::Linear: {
+        QLinearGradient g(-16384, 0, 16384, 0);
+        g.setStops(stopsFor(fill.gradient, cx));
+        g.setSpread(spreadFor(fill.gradient.spread));
+        QBrush b(g);
+        b.setTransform(fill.matrix);
+        return b;
+    }
+    case FillStyle::Type::Radial:
+    case FillStyle::Type::Focal: {
+        const double focal = fill.type == FillStyle::Type::Focal ? fill.gradient.focalPoint : 0;
+        QRadialGradient g(QPointF(0, 0), 16384, QPointF(focal * 16384, 0));
+        g.setStops(stopsFor(fill.gradient, cx));
+        g.setSpread(spreadFor(fill.gradient.spread));
+        QBrush b(g);
+        b.setTransform(fill.matrix);
+        return b;
+    }
+    case FillStyle::Type::Bitmap: {
+        const Character* c = ctx.movie.character(fill.bitmapId);
+        if (!c || c->kind() != Character::Kind::Bitmap)
+            return QBrush(); // Flash leaves such fills empty
+        const auto& bitmap = static_cast<const BitmapCharacter&>(*c);
+        if (bitmap.image().isNull())
+            return QBrush();
+        QBrush b(transformedImage(bitmap, cx));
+        b.setTransform(fill.matrix);
+        return b;
+    }
+    }
+    return QBrush();
+}
+
+void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
+                              const QTransform& matrix, const ColorTransform& cx) const {
+    painter.setWorldTransform(matrix);
+    for (const auto& fill : layer.fillPaths) {
+        if (fill.style >= layer.fills.size())
+            continue;
+        const FillStyle& style = layer.fills[fill.style];
+        const QBrush brush = brushFor(ctx, style, cx);
+        if (brush.style() == Qt::NoBrush)
+            continue;
+        if (style.type == FillStyle::Type::Bitmap)
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+        painter.fillPath(fill.path, brush);
+    }
+    const double scale = scaleOf(matrix);
+    for (const auto& stroke : layer.strokePaths) {
+        if (stroke.style >= layer.lines.size())
+            continue;
+        const LineStyle& style = layer.lines[stroke.style];
+        QPen pen;
+        if (style.hasFill)
+            pen.setBrush(brushFor(ctx, style.fill, cx));
+        else
+            pen.setColor(cx.isIdentity() ? style.color : cx.apply(style.color));
+        pen.setCapStyle(style.startCap);
+        pen.setJoinStyle(style.join);
+        if (style.join == Qt::MiterJoin)
+            pen.setMiterLimit(std::max(1.0, style.miterLimit));
+        const bool scaling = style.scaleHorizontally || style.scaleVertically;
+        const double deviceWidth = scaling ? style.width * scale : style.width * ctx.viewScale;
+        if (deviceWidth < 1.0) {
+            // Flash never draws a line thinner than a pixel: hairlines and tiny widths show
+            // one pixel wide.
+            pen.setCosmetic(true);
+            pen.setWidthF(1.0);
+        } else if (!scaling) {
+            pen.setCosmetic(true);
+            pen.setWidthF(deviceWidth);
+        } else {
+            pen.setWidthF(style.width);
+        }
+        painter.strokePath(stroke.path, pen);
     }
 }
 

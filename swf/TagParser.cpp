@@ -1,6 +1,10 @@
 #include "swf/TagParser.h"
 
+#include "swf/Bitmap.h"
+#include "swf/Button.h"
+#include "swf/MorphShape.h"
 #include "swf/Movie.h"
+#include "swf/Shape.h"
 #include "swf/Sprite.h"
 
 namespace swf {
@@ -11,8 +15,10 @@ Error broken(const char* what) {
     return Error{QStringLiteral("Broken %1 tag.").arg(QLatin1String(what))};
 }
 
+} // namespace
+
 // Filters are not drawn, but their variable size has to be stepped over.
-bool skipFilters(Reader& r) {
+bool skipFilterList(Reader& r) {
     const int count = r.u8();
     for (int i = 0; i < count && !r.failed(); ++i) {
         const int id = r.u8();
@@ -49,8 +55,6 @@ bool skipFilters(Reader& r) {
     }
     return !r.failed();
 }
-
-} // namespace
 
 Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, int nesting) {
     Reader& r = body;
@@ -140,7 +144,7 @@ Result<void> TagParser::parsePlace(uint16_t code, Reader& r, Timeline& timeline)
     if (flags & 0x40)
         cmd.clipDepth = r.u16();
     if (code == tag::PlaceObject3) {
-        if ((flags2 & 0x01) && !skipFilters(r))
+        if ((flags2 & 0x01) && !skipFilterList(r))
             return broken("PlaceObject3");
         if (flags2 & 0x02) {
             const uint8_t mode = r.u8();
@@ -190,9 +194,47 @@ Result<void> TagParser::parseSprite(Reader& r, int nesting) {
 
 Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
     switch (code) {
+    case tag::DefineShape:
+    case tag::DefineShape2:
+    case tag::DefineShape3:
+    case tag::DefineShape4: {
+        auto shape = parseShapeTag(code, r);
+        if (!shape)
+            return shape.error();
+        movie_.define(std::move(shape.value()));
+        return {};
+    }
+    case tag::DefineMorphShape:
+    case tag::DefineMorphShape2: {
+        auto morph = parseMorphShapeTag(code, r);
+        if (!morph)
+            return morph.error();
+        movie_.define(std::move(morph.value()));
+        return {};
+    }
     case tag::JPEGTables:
         movie_.setJpegTables(r.bytes(r.remaining()));
         return {};
+    case tag::DefineBits:
+    case tag::DefineBitsJPEG2:
+    case tag::DefineBitsJPEG3:
+    case tag::DefineBitsJPEG4:
+    case tag::DefineBitsLossless:
+    case tag::DefineBitsLossless2: {
+        auto bitmap = parseBitmapTag(code, r, movie_.jpegTables());
+        if (!bitmap)
+            return bitmap.error();
+        movie_.define(std::move(bitmap.value()));
+        return {};
+    }
+    case tag::DefineButton:
+    case tag::DefineButton2: {
+        auto button = parseButtonTag(code, r);
+        if (!button)
+            return button.error();
+        movie_.define(std::move(button.value()));
+        return {};
+    }
     default:
         return {}; // not ours (yet): skipped by its length
     }

@@ -150,8 +150,8 @@ void SwfWriter::frameLabel(const QByteArray& label) {
     tag(43, body);
 }
 
-void SwfWriter::defineRectShape(uint16_t id, QRect px, QColor fill, int version,
-                                int lineWidthTwips, QColor line) {
+void SwfWriter::defineRectShape(uint16_t id, QRect px, QColor fill, int version, int lineWidthTwips,
+                                QColor line) {
     const int x0 = px.left() * 20, y0 = px.top() * 20;
     const int x1 = (px.left() + px.width()) * 20, y1 = (px.top() + px.height()) * 20;
     const int half = lineWidthTwips / 2;
@@ -187,11 +187,11 @@ void SwfWriter::defineRectShape(uint16_t id, QRect px, QColor fill, int version,
     w.ub(hasLine ? 1 : 0, 4);
     // Style change: move to (x0, y0), fill1 = 1, line = 1.
     w.ub(0, 1);
-    w.ub(0, 1);                   // no new styles
-    w.ub(hasLine ? 1 : 0, 1);     // line style
-    w.ub(1, 1);                   // fill1
-    w.ub(0, 1);                   // fill0
-    w.ub(1, 1);                   // move
+    w.ub(0, 1);               // no new styles
+    w.ub(hasLine ? 1 : 0, 1); // line style
+    w.ub(1, 1);               // fill1
+    w.ub(0, 1);               // fill0
+    w.ub(1, 1);               // move
     const int mb = std::max(BitWriter::bitsForSigned(x0), BitWriter::bitsForSigned(y0));
     w.ub(static_cast<uint32_t>(mb), 5);
     w.sb(x0, mb);
@@ -337,7 +337,6 @@ QByteArray makeMovingSquareMovie(int frames, double frameRate, int widthPx, int 
     return w.finish(compression);
 }
 
-
 FillSpec FillSpec::solid(QColor c) {
     FillSpec f;
     f.color = c;
@@ -478,8 +477,7 @@ int indexBits(std::size_t count) {
 }
 
 // Writes the shape records (and the index bit counts before them).
-void writeRecords(BitWriter& w, const ShapeSpec& shape, int version, int fillCount,
-                  int lineCount) {
+void writeRecords(BitWriter& w, const ShapeSpec& shape, int version, int fillCount, int lineCount) {
     int fillBits = indexBits(static_cast<std::size_t>(fillCount));
     int lineBits = indexBits(static_cast<std::size_t>(lineCount));
     w.ub(static_cast<uint32_t>(fillBits), 4);
@@ -528,9 +526,9 @@ void writeRecords(BitWriter& w, const ShapeSpec& shape, int version, int fillCou
         }
         case ShapeSpec::Op::Curve: {
             const int cdx = op.a - px, cdy = op.b - py, adx = op.c - op.a, ady = op.d - op.b;
-            const int n = std::max({BitWriter::bitsForSigned(cdx), BitWriter::bitsForSigned(cdy),
-                                    BitWriter::bitsForSigned(adx), BitWriter::bitsForSigned(ady),
-                                    2});
+            const int n =
+                std::max({BitWriter::bitsForSigned(cdx), BitWriter::bitsForSigned(cdy),
+                          BitWriter::bitsForSigned(adx), BitWriter::bitsForSigned(ady), 2});
             w.ub(1, 1);
             w.ub(0, 1);
             w.ub(static_cast<uint32_t>(n - 2), 4);
@@ -703,8 +701,7 @@ void SwfWriter::defineSprite(uint16_t id, SwfWriter& inner) {
     tag(39, w.data(), true);
 }
 
-void SwfWriter::defineMorphRect(uint16_t id, QRect a, QColor ca, QRect b, QColor cb,
-                                int version) {
+void SwfWriter::defineMorphRect(uint16_t id, QRect a, QColor ca, QRect b, QColor cb, int version) {
     auto corners = [](QRect r) {
         return std::array<int, 4>{r.left() * 20, r.top() * 20, (r.left() + r.width()) * 20,
                                   (r.top() + r.height()) * 20};
@@ -730,8 +727,11 @@ void SwfWriter::defineMorphRect(uint16_t id, QRect a, QColor ca, QRect b, QColor
     s.rect(a, 1);
     writeRecords(start, s, 3, 1, 0);
     ShapeSpec e;
-    e.moveTo(sb[0], sb[1]).lineTo(sb[2], sb[1]).lineTo(sb[2], sb[3]).lineTo(sb[0], sb[3]).lineTo(
-        sb[0], sb[1]);
+    e.moveTo(sb[0], sb[1])
+        .lineTo(sb[2], sb[1])
+        .lineTo(sb[2], sb[3])
+        .lineTo(sb[0], sb[3])
+        .lineTo(sb[0], sb[1]);
     BitWriter end;
     writeRecords(end, e, 3, 0, 0);
     w.u32(static_cast<uint32_t>(start.data().size()));

@@ -31,7 +31,10 @@ public:
     // Affine matrix in twips; scale and rotate-skew as plain numbers.
     void matrix(double a, double b, double c, double d, int tx, int ty);
     void identityMatrix() { matrix(1, 0, 0, 1, 0, 0); }
-    const QByteArray& data() { align(); return data_; }
+    const QByteArray& data() {
+        align();
+        return data_;
+    }
     static int bitsForSigned(int32_t v);
     static int bitsForUnsigned(uint32_t v);
 

@@ -1,0 +1,28 @@
+#pragma once
+
+// DefineShape 1 to 4, parsed once into painter paths per fill and line style.
+
+#include "swf/Character.h"
+#include "swf/Result.h"
+#include "swf/ShapeBuilder.h"
+
+#include <memory>
+
+namespace swf {
+
+class ShapeCharacter final : public Character {
+public:
+    ShapeCharacter(uint16_t id, QRectF bounds, std::vector<BuiltLayer> layers)
+        : Character(id, Kind::Shape), bounds_(bounds), layers_(std::move(layers)) {}
+
+    QRectF bounds() const { return bounds_; } // twips
+    const std::vector<BuiltLayer>& layers() const { return layers_; }
+
+private:
+    QRectF bounds_;
+    std::vector<BuiltLayer> layers_;
+};
+
+Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r);
+
+} // namespace swf
