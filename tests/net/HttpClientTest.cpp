@@ -55,7 +55,7 @@ protected:
 // Sends a head, waits so it arrives alone, then the body.
 void sendApart(ServerConnection& c, const std::string& head, const std::string& body) {
     c.send(head);
-    c.stall(80);
+    c.stall(200);
     c.send(body);
 }
 
@@ -101,15 +101,15 @@ TEST_F(HttpClient, ChunkedBodyWithHexSizesAnExtensionAndTrailers) {
     TestServer server([&](ServerConnection& c) {
         c.readRequest();
         c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
-        c.stall(60);
+        c.stall(150);
         c.send("1A\r\n");
-        c.stall(60);
+        c.stall(150);
         c.send(first + "\r\n");
-        c.stall(60);
+        c.stall(150);
         c.send("5;name=value\r\n");
-        c.stall(60);
+        c.stall(150);
         c.send("hello\r\n");
-        c.stall(60);
+        c.stall(150);
         c.send("0\r\nX-Trailer: 1\r\n\r\n");
         // The connection stays usable for the next request.
         if (!c.readRequest().empty())
