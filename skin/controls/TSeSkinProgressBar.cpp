@@ -1,0 +1,152 @@
+#include "skin/controls/TSeSkinProgressBar.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace skin {
+
+namespace {
+
+// Halves go to the even neighbour, as the bar's geometry has always been rounded.
+int roundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+} // namespace
+
+TSeSkinProgressBar::TSeSkinProgressBar(QWidget* parent) : QWidget(parent) {
+    color_ = palette().color(QPalette::Button);
+    resize(140, 16);
+}
+
+float TSeSkinProgressBar::fraction(int value) const {
+    if (min_ < 0 || value < min_ || value > max_ || min_ == max_)
+        return 0.0f;
+    return static_cast<float>(value - min_) / static_cast<float>(max_ - min_);
+}
+
+void TSeSkinProgressBar::setMin(int value) {
+    min_ = value;
+    update();
+}
+
+void TSeSkinProgressBar::setMax(int value) {
+    max_ = value;
+    update();
+}
+
+void TSeSkinProgressBar::setPosition(int value) {
+    if (value == position_)
+        return;
+    const float before = fraction(position_);
+    position_ = value;
+    if (fraction(position_) != before && isVisible())
+        repaint();
+}
+
+void TSeSkinProgressBar::setOrientation(TSeBarOrientation value) {
+    if (value == orientation_)
+        return;
+    orientation_ = value;
+    update();
+}
+
+void TSeSkinProgressBar::setShowBorder(bool value) {
+    if (value == showBorder_)
+        return;
+    showBorder_ = value;
+    update();
+}
+
+void TSeSkinProgressBar::setBorderWidth(int value) {
+    if (value == borderWidth_)
+        return;
+    borderWidth_ = value;
+    update();
+}
+
+void TSeSkinProgressBar::setSmooth(bool value) {
+    if (value == smooth_)
+        return;
+    smooth_ = value;
+    update();
+}
+
+void TSeSkinProgressBar::setColor(const QColor& value) {
+    color_ = value;
+    update();
+}
+
+QRect TSeSkinProgressBar::contentRect() const {
+    QRect r = rect();
+    if (showBorder_)
+        r.adjust(2, 2, -2, -2);
+    return r.adjusted(borderWidth_, borderWidth_, -borderWidth_, -borderWidth_);
+}
+
+QRect TSeSkinProgressBar::barRect() const {
+    const QRect content = contentRect();
+    const float f = fraction(position_);
+    QRect bar = content;
+    if (orientation_ == TSeBarOrientation::kboHorizontal)
+        bar.setWidth(roundEven(static_cast<double>(f) * content.width()));
+    else
+        bar.setTop(content.top() + content.height() - roundEven(static_cast<double>(f) * content.height()));
+    return bar;
+}
+
+QVector<QRect> TSeSkinProgressBar::blockRects() const {
+    QVector<QRect> blocks;
+    const QRect content = contentRect();
+    const bool horizontal = orientation_ == TSeBarOrientation::kboHorizontal;
+    const int thickness = horizontal ? content.height() : content.width();
+    const int length = horizontal ? content.width() : content.height();
+    const int size = roundEven(0.64 * thickness);
+    const int pitch = size + 2;
+    const float f = fraction(position_);
+    if (size <= 0 || f < 0.01f)
+        return blocks;
+    const int whole = length / pitch;
+    const int last = roundEven(static_cast<double>(f) * whole);
+    for (int i = 0; i <= last; ++i) {
+        QRect block;
+        if (horizontal)
+            block = QRect(content.left() + i * pitch, content.top(), size, content.height());
+        else
+            block = QRect(content.left(), content.top() + content.height() - i * pitch - size,
+                          content.width(), size);
+        block = block.intersected(content);
+        if (!block.isEmpty())
+            blocks.append(block);
+    }
+    return blocks;
+}
+
+void TSeSkinProgressBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QRect inside = rect();
+    if (showBorder_) {
+        // A one-pixel sunken frame: shadow on the top and left, light on the bottom and right.
+        const QRect r = rect();
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+        inside.adjust(1, 1, -1, -1);
+    }
+    painter.fillRect(inside, color_);
+
+    const QColor highlight = palette().color(QPalette::Highlight);
+    if (smooth_) {
+        const QRect bar = barRect();
+        if (!bar.isEmpty())
+            painter.fillRect(bar, highlight);
+    } else {
+        for (const QRect& block : blockRects())
+            painter.fillRect(block, highlight);
+    }
+}
+
+} // namespace skin
