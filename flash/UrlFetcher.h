@@ -1,0 +1,35 @@
+#pragma once
+
+// Fetches a movie given by an http:// or https:// URL on a background thread, handing the
+// bytes over to the thread that created the fetcher as they arrive, so the control can show
+// frames before the whole file is there. Destroying the fetcher cancels the transfer.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace flash {
+
+class UrlFetcher : public QObject {
+    Q_OBJECT
+public:
+    explicit UrlFetcher(QString url, QObject* parent = nullptr);
+    ~UrlFetcher() override;
+
+    // Starts the transfer; the signals below arrive through the creating thread's event loop.
+    void start();
+
+signals:
+    void dataReceived(const QByteArray& data);
+    // Every byte of the body has arrived.
+    void finished();
+    // The transfer failed (no connection, an HTTP error status, a broken transfer).
+    void failed(const QString& message);
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
+
+} // namespace flash

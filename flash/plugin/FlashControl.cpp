@@ -1,0 +1,351 @@
+#include "flash/plugin/FlashControl.h"
+
+#include "swf/MovieLoader.h"
+#include "swf/Player.h"
+#ifdef QUARVEL_HAVE_URL_FETCHER
+#include "flash/UrlFetcher.h"
+#endif
+
+#include <QFile>
+#include <QPainter>
+#include <QUrl>
+#include <atomic>
+#include <cmath>
+
+namespace flash {
+namespace {
+
+std::atomic<int> g_liveInstances{0};
+
+// Local movies larger than the engine accepts are refused before being read into memory;
+// compressed files can only shrink the limit further.
+constexpr qint64 kMaxFileSize = qint64(swf::kMaxMovieLength);
+
+bool isBlankMovie(const QString& movie) {
+    return movie.isEmpty() || movie.compare(QStringLiteral("blank.swf"), Qt::CaseInsensitive) == 0;
+}
+
+bool isRemoteUrl(const QString& movie) {
+    return movie.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) ||
+           movie.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
+}
+
+HRESULT fail(QString* errorText, const QString& message, HRESULT code = E_FAIL) {
+    if (errorText)
+        *errorText = message;
+    return code;
+}
+
+} // namespace
+
+FlashControl::FlashControl(QWidget* parent) : QWidget(parent) {
+    ++g_liveInstances;
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&frameTimer_, &QTimer::timeout, this, &FlashControl::onFrameTimer);
+}
+
+FlashControl::~FlashControl() {
+    clearMovie();
+    --g_liveInstances;
+}
+
+int FlashControl::liveInstances() { return g_liveInstances.load(); }
+
+void FlashControl::Release() { delete this; }
+
+HRESULT FlashControl::Invoke(int dispId, InvokeKind kind, const QVariantList& args,
+                             QVariant* result, QString* errorText) {
+    auto needArgs = [&](qsizetype n) { return args.size() == n; };
+    auto intArg = [&](bool* ok) { return args.value(0).toInt(ok); };
+    auto give = [&](const QVariant& v) {
+        if (result)
+            *result = v;
+        return S_OK;
+    };
+    bool ok = true;
+
+    switch (dispId) {
+    case DISPID_Movie:
+        if (kind != InvokeKind::PropertyPut)
+            return DISP_E_MEMBERNOTFOUND;
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        return setMovie(args[0].toString(), errorText);
+    case DISPID_Playing:
+        if (kind == InvokeKind::PropertyGet)
+            return give(isPlaying());
+        if (kind != InvokeKind::PropertyPut)
+            return DISP_E_MEMBERNOTFOUND;
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        if (player_) {
+            if (args[0].toBool())
+                player_->play();
+            else
+                player_->stop();
+        }
+        return S_OK;
+    case DISPID_Quality:
+        if (kind != InvokeKind::PropertyPut)
+            return DISP_E_MEMBERNOTFOUND;
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        quality_ = intArg(&ok);
+        if (!ok)
+            return DISP_E_TYPEMISMATCH;
+        pictureChanged();
+        return S_OK;
+    case DISPID_BackgroundColor: {
+        if (kind != InvokeKind::PropertyPut)
+            return DISP_E_MEMBERNOTFOUND;
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        const int value = intArg(&ok);
+        if (!ok)
+            return DISP_E_TYPEMISMATCH;
+        // -1 hands the background back to the movie, as the vendor's control does.
+        if (value < 0)
+            background_.reset();
+        else
+            background_ = QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
+        pictureChanged();
+        return S_OK;
+    }
+    case DISPID_TotalFrames:
+        if (kind != InvokeKind::PropertyGet)
+            return DISP_E_MEMBERNOTFOUND;
+        return give(totalFrames());
+    case DISPID_Zoom: {
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        const int factor = intArg(&ok);
+        if (!ok)
+            return DISP_E_TYPEMISMATCH;
+        if (factor == 0)
+            zoom_ = 1.0;
+        else if (factor > 0)
+            // The view never grows beyond the whole stage, and stops at 1 % of it.
+            zoom_ = std::clamp(zoom_ * factor / 100.0, 0.01, 1.0);
+        pictureChanged();
+        return S_OK;
+    }
+    case DISPID_Play:
+        if (player_)
+            player_->play();
+        return S_OK;
+    case DISPID_Stop:
+        if (player_)
+            player_->stop();
+        return S_OK;
+    case DISPID_Rewind:
+        if (player_) {
+            player_->rewind();
+            pictureChanged();
+        }
+        return S_OK;
+    case DISPID_GotoFrame: {
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        const int frame = intArg(&ok);
+        if (!ok)
+            return DISP_E_TYPEMISMATCH;
+        // Frame numbers count from 1 like CurrentFrame; the engine clamps what is out of range.
+        if (player_) {
+            player_->gotoFrame(frame - 1);
+            pictureChanged();
+        }
+        return S_OK;
+    }
+    case DISPID_CurrentFrame:
+        return give(currentFrameNumber());
+    case DISPID_IsPlaying:
+        return give(isPlaying());
+    case DISPID_PercentLoaded:
+        return give(percentLoaded());
+    default:
+        return fail(errorText, QStringLiteral("Unknown dispatch id %1").arg(dispId),
+                    DISP_E_MEMBERNOTFOUND);
+    }
+}
+
+int FlashControl::currentFrameNumber() const {
+    return player_ && loader_ && loader_->framesLoaded() > 0 ? player_->currentFrame() + 1 : 0;
+}
+
+int FlashControl::totalFrames() const { return player_ ? player_->totalFrames() : 0; }
+
+bool FlashControl::isPlaying() const { return player_ && player_->isPlaying(); }
+
+int FlashControl::percentLoaded() const { return loader_ ? loader_->percentLoaded() : 0; }
+
+HRESULT FlashControl::setMovie(const QString& movie, QString* errorText) {
+    clearMovie();
+    if (isBlankMovie(movie))
+        return S_OK;
+    if (isRemoteUrl(movie)) {
+        loadUrl(movie);
+        return S_OK;
+    }
+    QString path = movie;
+    if (movie.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive))
+        path = QUrl(movie).toLocalFile();
+    return loadLocalFile(path, errorText);
+}
+
+HRESULT FlashControl::loadLocalFile(const QString& path, QString* errorText) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(errorText, QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+    if (file.size() > kMaxFileSize)
+        return fail(errorText, QStringLiteral("%1 is too large to be a movie").arg(path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(errorText, QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+
+    auto loader = std::make_unique<swf::MovieLoader>();
+    auto appended = loader->append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!appended.ok())
+        return fail(errorText, appended.error().message);
+    auto finished = loader->finish();
+    if (!finished.ok())
+        return fail(errorText, finished.error().message);
+    if (!loader->movie() || loader->framesLoaded() == 0)
+        return fail(errorText, QStringLiteral("%1 holds no frame to show").arg(path));
+
+    loader_ = std::move(loader);
+    player_ = std::make_unique<swf::Player>(loader_->movie());
+    startWhenFirstFrameArrives();
+    return S_OK;
+}
+
+void FlashControl::loadUrl(const QString& url) {
+#ifdef QUARVEL_HAVE_URL_FETCHER
+    loader_ = std::make_unique<swf::MovieLoader>();
+    fetcher_ = std::make_unique<UrlFetcher>(url);
+    connect(fetcher_.get(), &UrlFetcher::dataReceived, this, &FlashControl::onUrlData);
+    connect(fetcher_.get(), &UrlFetcher::finished, this, &FlashControl::onUrlFinished);
+    connect(fetcher_.get(), &UrlFetcher::failed, this, &FlashControl::onUrlFailed);
+    fetcher_->start();
+#else
+    Q_UNUSED(url);
+#endif
+}
+
+void FlashControl::onUrlData(const QByteArray& data) {
+    if (!loader_)
+        return;
+    if (!loader_->append(data.constData(), static_cast<std::size_t>(data.size())).ok()) {
+        onUrlFailed(loader_->errorMessage());
+        return;
+    }
+    if (!player_ && loader_->movie() && loader_->framesLoaded() > 0)
+        player_ = std::make_unique<swf::Player>(loader_->movie());
+    startWhenFirstFrameArrives();
+    pictureChanged();
+}
+
+void FlashControl::onUrlFinished() {
+    if (!loader_)
+        return;
+    if (!loader_->finish().ok() || loader_->framesLoaded() == 0) {
+        onUrlFailed(loader_->errorMessage());
+        return;
+    }
+    if (!player_)
+        player_ = std::make_unique<swf::Player>(loader_->movie());
+    startWhenFirstFrameArrives();
+#ifdef QUARVEL_HAVE_URL_FETCHER
+    fetcher_.reset();
+#endif
+}
+
+void FlashControl::onUrlFailed(const QString&) {
+    // A movie that cannot be fetched leaves the control blank; the caller was told nothing
+    // went wrong when it set the URL, just as with the vendor's control.
+    clearMovie();
+    pictureChanged();
+}
+
+void FlashControl::clearMovie() {
+    frameTimer_.stop();
+#ifdef QUARVEL_HAVE_URL_FETCHER
+    if (fetcher_) {
+        fetcher_->disconnect(this);
+        fetcher_.reset();
+    }
+#endif
+    player_.reset();
+    loader_.reset();
+    started_ = false;
+    shownFrame_ = -1;
+    pictureChanged();
+}
+
+void FlashControl::startWhenFirstFrameArrives() {
+    if (started_ || !player_ || !loader_ || loader_->framesLoaded() < 1)
+        return;
+    started_ = true;
+    const auto& header = loader_->header();
+    double rate = header ? header->frameRate : 12.0;
+    // A rate of 0 means "as fast as possible" to old players; cap it at a sane speed.
+    if (!(rate > 0.0) || !std::isfinite(rate))
+        rate = 120.0;
+    frameTimer_.start(std::max(1, static_cast<int>(std::lround(1000.0 / std::min(rate, 120.0)))));
+    player_->play();
+    pictureChanged();
+}
+
+void FlashControl::onFrameTimer() {
+    if (!player_)
+        return;
+    player_->tick();
+    // Sprites may animate while the main timeline stands still, so every tick is a new picture.
+    pictureChanged();
+}
+
+bool FlashControl::antialiased() const {
+    // 1 high and 3 auto-high smooth edges; 0 low and 2 auto-low do not.
+    return quality_ == 1 || quality_ == 3;
+}
+
+void FlashControl::pictureChanged() {
+    pictureValid_ = false;
+    update();
+}
+
+void FlashControl::renderPicture() {
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    if (picture_.size() != size)
+        picture_ = QImage(size, QImage::Format_RGB32);
+    QPainter p(&picture_);
+    const QColor fill = background_.value_or(player_ ? player_->backgroundColor() : QColor(Qt::white));
+    if (!player_) {
+        p.fillRect(picture_.rect(), fill);
+    } else {
+        swf::RenderOptions options;
+        options.antialias = antialiased();
+        options.zoom = zoom_;
+        options.backgroundOverride = background_;
+        player_->render(p, QRectF(picture_.rect()), options);
+    }
+    pictureValid_ = true;
+}
+
+void FlashControl::PaintTo(QPainter& painter, const QPoint& origin) {
+    if (!pictureValid_)
+        renderPicture();
+    painter.drawImage(origin, picture_);
+}
+
+void FlashControl::paintEvent(QPaintEvent*) {
+    if (!pictureValid_)
+        renderPicture();
+    QPainter p(this);
+    p.drawImage(0, 0, picture_);
+}
+
+void FlashControl::resizeEvent(QResizeEvent*) { pictureChanged(); }
+
+} // namespace flash
