@@ -10,7 +10,9 @@ namespace skin {
 namespace {
 
 // Halves go to the even neighbour, as the bar's geometry has always been rounded.
-int roundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int roundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 } // namespace
 
@@ -91,7 +93,8 @@ QRect TSeSkinProgressBar::barRect() const {
     if (orientation_ == TSeBarOrientation::kboHorizontal)
         bar.setWidth(roundEven(static_cast<double>(f) * content.width()));
     else
-        bar.setTop(content.top() + content.height() - roundEven(static_cast<double>(f) * content.height()));
+        bar.setTop(content.top() + content.height() -
+                   roundEven(static_cast<double>(f) * content.height()));
     return bar;
 }
 
