@@ -15,10 +15,16 @@ class UrlFetcher : public QObject {
     Q_OBJECT
 public:
     explicit UrlFetcher(QString url, QObject* parent = nullptr);
+    // Cancels a transfer under way and waits for the worker to let go (promptly: the transfer
+    // checks for cancellation several times a second).
     ~UrlFetcher() override;
 
     // Starts the transfer; the signals below arrive through the creating thread's event loop.
+    // Only http and https are fetched; anything else fails at once (through the event loop).
     void start();
+
+    // Bodies larger than this are refused rather than held in memory.
+    void setMaxBytes(qint64 bytes);
 
 signals:
     void dataReceived(const QByteArray& data);
@@ -29,7 +35,7 @@ signals:
 
 private:
     struct State;
-    std::unique_ptr<State> d_;
+    std::shared_ptr<State> d_;
 };
 
 } // namespace flash

@@ -443,23 +443,19 @@ TEST(RenderBitmap, JpegFormatsPngAndGifInsideJpegTags) {
 }
 
 TEST(RenderBitmap, GifInsideJpegTag) {
-    QImage source = checkerImage(16, 16).convertToFormat(QImage::Format_Indexed8);
-    QByteArray gif;
-    {
-        QBuffer b(&gif);
-        b.open(QIODevice::WriteOnly);
-        if (!source.save(&b, "GIF"))
-            GTEST_SKIP() << "no GIF writer in this Qt";
-    }
+    // A one-pixel red GIF, written out by hand: Qt reads GIF but cannot write it.
+    const QByteArray gif = QByteArray::fromHex("4749463839610100010080000"
+                                               "0ff00000000002c000000000100010000020244"
+                                               "01003b");
     SwfWriter w(100, 100, 12);
     w.defineBitsJpeg2(1, gif);
     ShapeSpec s;
-    s.fills = {FillSpec::bitmap(1, 0x41, 0, 0, 100.0 / 16)};
+    s.fills = {FillSpec::bitmap(1, 0x40, 0, 0, 100)};
     s.rect(QRect(0, 0, 100, 100), 1);
     w.defineShape(2, s, 3);
     w.placeObject2(1, 2);
     w.showFrame();
-    EXPECT_TRUE(near(renderMovie(w).pixelColor(75, 75), Qt::red, 8));
+    EXPECT_TRUE(near(renderMovie(w).pixelColor(50, 50), Qt::red));
 }
 
 TEST(RenderBitmap, UndecodableImageDrawsNothingAndLoadGoesOn) {

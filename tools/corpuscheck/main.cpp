@@ -1,0 +1,221 @@
+// corpuscheck: runs the engine over the shared corpus of real movies.
+//
+//   corpuscheck CORPUS_DIR [--kind visual|smoke|trace] [--filter TEXT] [--save DIR]
+//
+// Visual tests are rendered after the movie has run the listed number of frames and compared
+// with the expected picture: a pixel matches when every channel is within the allowed
+// difference (8, or the test's own tolerance when larger), and a test passes when at most 1 %
+// of the pixels (or the test's own outlier allowance, when larger) do not match. Every movie of
+// every kind must also load and play without crashing or hanging: each runs in a child
+// process with a time limit. One line per movie, then the totals. Exits 1 when any movie
+// crashed or hung, 77 when the corpus is absent.
+
+#include "swf/Movie.h"
+#include "swf/MovieLoader.h"
+#include "swf/Player.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTextStream>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+constexpr int kTimeLimitMs = 20000;
+constexpr int kMaxPlayedFrames = 300;
+
+struct Row {
+    QString kind, source, movie, expected;
+    int frames = 1;
+    int tolerance = 0;
+    int maxOutliers = 0;
+    bool knownFailure = false;
+};
+
+QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, int frames, QSize size) {
+    swf::Player player(movie);
+    player.setLoop(true);
+    for (int i = 1; i < frames; ++i)
+        player.tick();
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&img);
+    player.render(painter, QRectF(QPointF(0, 0), QSizeF(size)), {});
+    return img;
+}
+
+// Child side: one movie, one result line on stdout.
+int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
+    QFile f(QDir(corpus).filePath(row.movie));
+    if (!f.open(QIODevice::ReadOnly)) {
+        std::printf("NOFILE\n");
+        return 0;
+    }
+    auto loaded = swf::loadMovie(f.readAll());
+    if (!loaded) {
+        std::printf("LOADERR %s\n", qPrintable(loaded.error().message));
+        return 0;
+    }
+    const auto movie = loaded.value();
+    if (row.kind == "visual") {
+        QImage expected(QDir(corpus).filePath(row.expected));
+        if (expected.isNull()) {
+            std::printf("NOEXPECTED\n");
+            return 0;
+        }
+        expected = expected.convertToFormat(QImage::Format_ARGB32);
+        const QImage actual =
+            renderAfter(movie, row.frames, expected.size()).convertToFormat(QImage::Format_ARGB32);
+        const int threshold = std::max(8, row.tolerance);
+        qint64 outliers = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            const auto* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
+            const auto* a = reinterpret_cast<const QRgb*>(actual.constScanLine(y));
+            for (int x = 0; x < expected.width(); ++x) {
+                // Expected pictures may carry alpha; compare them over white as shown.
+                const QRgb ep = e[x];
+                const int ea = qAlpha(ep);
+                const int er = (qRed(ep) * ea + 255 * (255 - ea)) / 255;
+                const int eg = (qGreen(ep) * ea + 255 * (255 - ea)) / 255;
+                const int eb = (qBlue(ep) * ea + 255 * (255 - ea)) / 255;
+                if (std::abs(er - qRed(a[x])) > threshold ||
+                    std::abs(eg - qGreen(a[x])) > threshold ||
+                    std::abs(eb - qBlue(a[x])) > threshold)
+                    ++outliers;
+            }
+        }
+        const qint64 total = qint64(expected.width()) * expected.height();
+        const qint64 allowed = std::max<qint64>(row.maxOutliers, total / 100);
+        if (!saveDir.isEmpty()) {
+            const QString base = QString(row.movie).replace('/', '_');
+            actual.save(QDir(saveDir).filePath(base + ".actual.png"));
+        }
+        std::printf("%s %.2f%%\n", outliers <= allowed ? "PASS" : "FAIL",
+                    100.0 * static_cast<double>(total - outliers) / static_cast<double>(total));
+        return 0;
+    }
+    // Smoke and trace movies: play every frame (up to a bound) and draw now and then.
+    swf::Player player(movie);
+    const int frames = std::min(kMaxPlayedFrames, std::max(1, player.totalFrames()));
+    const QRectF stage = movie->header().stage;
+    const QSize size(std::clamp(qRound(stage.width()), 1, 400),
+                     std::clamp(qRound(stage.height()), 1, 300));
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < frames; ++i) {
+        if (i % 5 == 0 || i == frames - 1) {
+            QPainter painter(&img);
+            player.render(painter, QRectF(QPointF(0, 0), QSizeF(size)), {});
+        }
+        player.tick();
+    }
+    std::printf("OK %d frames\n", frames);
+    return 0;
+}
+
+QList<Row> readRows(const QString& corpus) {
+    QList<Row> rows;
+    QFile f(QDir(corpus).filePath("corpus.tsv"));
+    if (!f.open(QIODevice::ReadOnly))
+        return rows;
+    QTextStream in(&f);
+    in.readLine(); // column names
+    while (!in.atEnd()) {
+        const QStringList c = in.readLine().split('\t');
+        if (c.size() < 9)
+            continue;
+        Row r{c[0], c[1], c[2], c[3], c[4].toInt(), c[5].toInt(), c[6].toInt(), c[8] == "yes"};
+        rows.append(r);
+    }
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.size() >= 2 && args[0] == "--one") {
+        // --one CORPUS KIND MOVIE EXPECTED FRAMES TOLERANCE OUTLIERS [SAVE]
+        if (args.size() < 8)
+            return 2;
+        Row r{args[2],         QString(),       args[3],         args[4],
+              args[5].toInt(), args[6].toInt(), args[7].toInt(), false};
+        return runOne(args[1], r, args.value(8));
+    }
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: corpuscheck CORPUS_DIR [--kind K] [--filter TEXT] "
+                             "[--save DIR]\n");
+        return 2;
+    }
+    const QString corpus = args.takeFirst();
+    QString kind, filter, saveDir;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--kind" && i + 1 < args.size())
+            kind = args[++i];
+        else if (args[i] == "--filter" && i + 1 < args.size())
+            filter = args[++i];
+        else if (args[i] == "--save" && i + 1 < args.size())
+            saveDir = args[++i];
+    }
+    if (!QFileInfo(QDir(corpus).filePath("corpus.tsv")).exists()) {
+        std::printf("corpus not found at %s: skipped\n", qPrintable(corpus));
+        return 77;
+    }
+    if (!saveDir.isEmpty())
+        QDir().mkpath(saveDir);
+    std::map<QString, int> counts;
+    int visual = 0, visualPass = 0, played = 0, playedOk = 0, broken = 0;
+    for (const Row& row : readRows(corpus)) {
+        if ((!kind.isEmpty() && row.kind != kind) ||
+            (!filter.isEmpty() && !row.movie.contains(filter)))
+            continue;
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--one", corpus, row.kind, row.movie, row.expected,
+                     QString::number(row.frames), QString::number(row.tolerance),
+                     QString::number(row.maxOutliers), saveDir});
+        QString result;
+        if (!child.waitForFinished(kTimeLimitMs)) {
+            child.kill();
+            child.waitForFinished();
+            result = QStringLiteral("TIMEOUT");
+        } else if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            result = QStringLiteral("CRASH");
+        } else {
+            result = QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+        }
+        const QString status = result.section(' ', 0, 0);
+        ++counts[status];
+        const bool hung = status == "TIMEOUT" || status == "CRASH";
+        if (hung)
+            ++broken;
+        if (row.kind == "visual") {
+            ++visual;
+            if (status == "PASS")
+                ++visualPass;
+        } else {
+            ++played;
+            if (status == "OK")
+                ++playedOk;
+        }
+        std::printf("%-7s %-6s %s%s\n", qPrintable(status), qPrintable(row.kind),
+                    qPrintable(row.movie),
+                    qPrintable(result.section(' ', 1).isEmpty() ? QString()
+                                                                : "  " + result.section(' ', 1)));
+        std::fflush(stdout);
+    }
+    std::printf("\nvisual: %d of %d pass (%.1f%%)\n", visualPass, visual,
+                visual ? 100.0 * visualPass / visual : 0.0);
+    std::printf("smoke and trace: %d of %d loaded and played\n", playedOk, played);
+    for (const auto& [status, n] : counts)
+        std::printf("  %s: %d\n", qPrintable(status), n);
+    std::printf("crashed or hung: %d\n", broken);
+    return broken > 0 ? 1 : 0;
+}

@@ -1,0 +1,145 @@
+// swfrender: draws frames of a movie into PNG files without a window.
+//
+//   swfrender MOVIE --frame N [--size WxH] --out FILE.png
+//   swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] [--timing]
+//
+// Frame N is the picture after the movie has run N frames from its start (N from 1). The main
+// timeline loops, as in the standalone player.
+
+#include "swf/Movie.h"
+#include "swf/MovieLoader.h"
+#include "swf/Player.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "swfrender: %s\n", qPrintable(message));
+    return 1;
+}
+
+void usage() {
+    std::fprintf(stderr, "usage: swfrender MOVIE --frame N [--size WxH] --out FILE.png\n"
+                         "       swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] "
+                         "[--timing]\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QString moviePath, out, outDir;
+    int first = 0, last = 0;
+    bool timing = false;
+    std::optional<QSize> size;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
+        if (a == "--frame") {
+            bool ok = false;
+            first = last = value().toInt(&ok);
+            if (!ok || first < 1)
+                return fail(QStringLiteral("--frame needs a number from 1"));
+        } else if (a == "--frames") {
+            const QStringList range = value().split('-');
+            bool ok1 = false, ok2 = false;
+            if (range.size() == 2) {
+                first = range[0].toInt(&ok1);
+                last = range[1].toInt(&ok2);
+            }
+            if (!ok1 || !ok2 || first < 1 || last < first)
+                return fail(QStringLiteral("--frames needs a range A-B with 1 <= A <= B"));
+        } else if (a == "--size") {
+            const QStringList wh = value().split('x');
+            bool ok1 = false, ok2 = false;
+            if (wh.size() == 2)
+                size = QSize(wh[0].toInt(&ok1), wh[1].toInt(&ok2));
+            if (!ok1 || !ok2 || size->width() < 1 || size->height() < 1 || size->width() > 16384 ||
+                size->height() > 16384)
+                return fail(QStringLiteral("--size needs WxH, each 1 to 16384"));
+        } else if (a == "--out") {
+            out = value();
+        } else if (a == "--out-dir") {
+            outDir = value();
+        } else if (a == "--timing") {
+            timing = true;
+        } else if (a == "--help" || a == "-h") {
+            usage();
+            return 0;
+        } else if (a.startsWith("--")) {
+            usage();
+            return fail(QStringLiteral("unknown option %1").arg(a));
+        } else if (moviePath.isEmpty()) {
+            moviePath = a;
+        } else {
+            usage();
+            return fail(QStringLiteral("more than one movie given"));
+        }
+    }
+    if (moviePath.isEmpty() || first == 0) {
+        usage();
+        return fail(QStringLiteral("a movie and --frame or --frames are needed"));
+    }
+    if (!out.isEmpty() && first != last)
+        return fail(QStringLiteral("--out writes one frame; use --out-dir for a range"));
+
+    QFile file(moviePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot open %1: %2").arg(moviePath, file.errorString()));
+    if (file.size() > 512ll * 1024 * 1024)
+        return fail(QStringLiteral("%1 is too large to be a movie").arg(moviePath));
+    QElapsedTimer parseTimer;
+    parseTimer.start();
+    auto loaded = swf::loadMovie(file.readAll());
+    if (!loaded)
+        return fail(QStringLiteral("%1: %2").arg(moviePath, loaded.error().message));
+    const qint64 parseNs = parseTimer.nsecsElapsed();
+    const auto movie = loaded.value();
+    const QRectF stage = movie->header().stage;
+    const QSize target = size.value_or(
+        QSize(std::max(1, qRound(stage.width())), std::max(1, qRound(stage.height()))));
+    if (!outDir.isEmpty() && !QDir().mkpath(outDir))
+        return fail(QStringLiteral("cannot create %1").arg(outDir));
+    if (timing)
+        std::printf("parse %.3f ms\n", parseNs / 1e6);
+
+    swf::Player player(movie);
+    player.setLoop(true);
+    int shown = 1; // the first frame is on show once the player exists
+    QImage image(target, QImage::Format_ARGB32_Premultiplied);
+    double totalMs = 0;
+    for (int n = first; n <= last; ++n) {
+        while (shown < n) {
+            player.tick();
+            ++shown;
+        }
+        QElapsedTimer t;
+        t.start();
+        {
+            QPainter painter(&image);
+            player.render(painter, QRectF(QPointF(0, 0), QSizeF(target)), {});
+        }
+        const double ms = t.nsecsElapsed() / 1e6;
+        totalMs += ms;
+        if (timing)
+            std::printf("frame %d %.3f ms\n", n, ms);
+        QString path = out;
+        if (!outDir.isEmpty())
+            path = QDir(outDir).filePath(QStringLiteral("frame-%1.png").arg(n, 5, 10, QChar('0')));
+        if (!path.isEmpty() && !image.convertToFormat(QImage::Format_RGB32).save(path, "PNG"))
+            return fail(QStringLiteral("cannot write %1").arg(path));
+    }
+    if (timing)
+        std::printf("average %.3f ms per frame over %d frames\n", totalMs / (last - first + 1),
+                    last - first + 1);
+    return 0;
+}
