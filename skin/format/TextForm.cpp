@@ -208,7 +208,10 @@ private:
     }
 
     PropertyValue value() {
-        skipSpace();
+        // The value starts on the property's own line; a missing one must not take the
+        // next line's first word.
+        while (peek() == ' ' || peek() == '\t')
+            ++pos_;
         const char c = peek();
         if (c == '\'' || c == '#')
             return PropertyValue::makeString(quoted());
