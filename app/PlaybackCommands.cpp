@@ -18,7 +18,9 @@ PlaybackCommands::PlaybackCommands(PlaybackParts parts, PlayerState& state, QObj
     : QObject(parent), p_(std::move(parts)), state_(state),
       random_(static_cast<std::minstd_rand::result_type>(QDateTime::currentMSecsSinceEpoch())) {}
 
-QString PlaybackCommands::waitingText() { return QStringLiteral("   设备等待..."); }
+QString PlaybackCommands::waitingText() {
+    return QStringLiteral("   设备等待...");
+}
 
 QString PlaybackCommands::bannerText() {
     return QString(57, QLatin1Char(' ')) + QStringLiteral("★★★Quarvel软件★★★");
@@ -35,7 +37,9 @@ void PlaybackCommands::startPlayWorker(bool lowestPriority) {
 
 // The load sequence of the play worker, one step at a time on this thread.
 
-void PlaybackCommands::LoadStepWriteMovie() { p_.flash.set_Movie(state_.currentMoviePath); }
+void PlaybackCommands::LoadStepWriteMovie() {
+    p_.flash.set_Movie(state_.currentMoviePath);
+}
 
 void PlaybackCommands::LoadStepShowControl() {
     p_.flash.Show();
@@ -57,14 +61,18 @@ void PlaybackCommands::LoadStepStartIfLoaded(QObject* sender) {
     }
 }
 
-void PlaybackCommands::LoadStepEnableLoadTimer() { p_.loadTimer.start(); }
+void PlaybackCommands::LoadStepEnableLoadTimer() {
+    p_.loadTimer.start();
+}
 
 void PlaybackCommands::LoadStepAddDialogSelection() {
     if (p_.addDialogSelection)
         p_.addDialogSelection();
 }
 
-void PlaybackCommands::LoadStepEnableProgressTimer() { p_.progressTimer.start(); }
+void PlaybackCommands::LoadStepEnableProgressTimer() {
+    p_.progressTimer.start();
+}
 
 void PlaybackCommands::LoadFailed() {
     p_.messages.MessageDlg(loadFailedText(), skin::TMsgDlgType::mtError, skin::mbOK, 0);
@@ -90,10 +98,10 @@ void PlaybackCommands::PlayDirect(const QString& statusText) {
         if (p_.dialogSelection) {
             for (const QString& file : p_.dialogSelection()) {
                 const QFileInfo info(file);
-                const QString asMovie = info.suffix().isEmpty() && !file.endsWith(u'.')
-                                            ? file + QStringLiteral(".swf")
-                                            : file.left(file.size() - info.suffix().size()) +
-                                                  QStringLiteral("swf");
+                const QString asMovie =
+                    info.suffix().isEmpty() && !file.endsWith(u'.')
+                        ? file + QStringLiteral(".swf")
+                        : file.left(file.size() - info.suffix().size()) + QStringLiteral("swf");
                 if (p_.presentInPlaylist && p_.presentInPlaylist(asMovie))
                     continue;
                 if (p_.appendPlaylistLine)
@@ -153,7 +161,8 @@ void PlaybackCommands::PlayRandomEntry() {
             return;
         // Below count - 1: the last line is never drawn, and a single line gives 0.
         const int range = count - 1;
-        const int index = range > 0 ? static_cast<int>(random_() % static_cast<unsigned>(range)) : 0;
+        const int index =
+            range > 0 ? static_cast<int>(random_() % static_cast<unsigned>(range)) : 0;
         p_.highlightPlaylistLine(index);
         p_.playHighlightedEntry(parent());
     } catch (...) {
@@ -205,9 +214,13 @@ void PlaybackCommands::ToggleRandomLoop() {
     state_.singleFileLoop = p_.singleLoopItem.Checked();
 }
 
-void PlaybackCommands::SeekMouseDown() { state_.seekPressed = true; }
+void PlaybackCommands::SeekMouseDown() {
+    state_.seekPressed = true;
+}
 
-void PlaybackCommands::SeekMouseMove() { state_.seekDragged = true; }
+void PlaybackCommands::SeekMouseMove() {
+    state_.seekDragged = true;
+}
 
 void PlaybackCommands::SeekMouseUp() {
     if (state_.seekPressed && state_.seekDragged) {

@@ -30,9 +30,9 @@ struct PlaybackParts {
     flash::TShockwaveFlash& flash;
     skin::TSeSkinStatusBar& statusBar;
     skin::TSeSkinTrackBar& seekBar;
-    QTimer& loadTimer;     // Timer1
-    QTimer& progressTimer; // Timer2
-    QTimer& playlistTimer; // Timer5
+    QTimer& loadTimer;                 // Timer1
+    QTimer& progressTimer;             // Timer2
+    QTimer& playlistTimer;             // Timer5
     skin::TSeSkinItem& playPauseItem;  // CustomItem49
     skin::TSeSkinItem& singleLoopItem; // CustomItem64
     skin::TSeSkinItem& randomLoopItem; // CustomItem65
@@ -74,13 +74,13 @@ public:
     void StopPlayback();
     void PlayRandomEntry();
 
-    void StopCommand();           // CustomItem50Click
-    void PlayPauseCommand();      // CustomItem49Click
-    void FromStartCommand();      // CustomItem33Click
-    void ForwardCommand();        // CustomItem31Click
-    void BackCommand();           // CustomItem32Click
-    void ToggleSingleFileLoop();  // CustomItem64Click
-    void ToggleRandomLoop();      // CustomItem65Click
+    void StopCommand();          // CustomItem50Click
+    void PlayPauseCommand();     // CustomItem49Click
+    void FromStartCommand();     // CustomItem33Click
+    void ForwardCommand();       // CustomItem31Click
+    void BackCommand();          // CustomItem32Click
+    void ToggleSingleFileLoop(); // CustomItem64Click
+    void ToggleRandomLoop();     // CustomItem65Click
 
     void SeekMouseDown();
     void SeekMouseMove();

@@ -14,7 +14,9 @@
 #include <QMessageBox>
 #include <stdexcept>
 
-static void initFlashImageResource() { Q_INIT_RESOURCE(flash_image); }
+static void initFlashImageResource() {
+    Q_INIT_RESOURCE(flash_image);
+}
 
 namespace app {
 
@@ -54,19 +56,20 @@ void StartUp::provision() {
         // program cannot go on and the error ends it.
         const QByteArray image = embeddedControlImage();
         QFile file(controlFile);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(image) != image.size() ||
-            !file.flush())
-            throw std::runtime_error(
-                QStringLiteral("Cannot write %1: %2").arg(controlFile, file.errorString()).toStdString());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(image) != image.size() || !file.flush())
+            throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
+                                         .arg(controlFile, file.errorString())
+                                         .toStdString());
     }
     try {
         {
             platform::DynamicLibrary library(controlFile);
             if (library.isLoaded() && library.symbol("DllRegisterServer")) {
                 installHelper(systemDir);
-                const QString command = QStringLiteral("\"%1\" /s \"%2\"")
-                                            .arg(QDir(systemDir).filePath(QStringLiteral("regsvr32")),
-                                                 controlFile);
+                const QString command =
+                    QStringLiteral("\"%1\" /s \"%2\"")
+                        .arg(QDir(systemDir).filePath(QStringLiteral("regsvr32")), controlFile);
                 platform::RunCommandAndWait(command, 0,
                                             [this](const QString& text) { showYipes(text); });
             }

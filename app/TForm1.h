@@ -40,10 +40,10 @@ public:
     skin::TSeSkinStatusBar* SeSkinStatusBar1 = nullptr;
     skin::TSeSkinTrackBar* SeSkinTrackBar4 = nullptr;
     skin::TSeSkinMessage* SeSkinMessage1 = nullptr;
-    QTimer Timer1; // load progress
-    QTimer Timer2; // frame progress
-    QTimer Timer5; // loop modes
-    skin::TSeSkinItem* MainMenu = nullptr; // root of the menu bar's entries
+    QTimer Timer1;                             // load progress
+    QTimer Timer2;                             // frame progress
+    QTimer Timer5;                             // loop modes
+    skin::TSeSkinItem* MainMenu = nullptr;     // root of the menu bar's entries
     skin::TSeSkinItem* CustomItem49 = nullptr; // 播放/暂停(P)
     skin::TSeSkinItem* CustomItem50 = nullptr; // 停止播放(S)
     skin::TSeSkinItem* CustomItem33 = nullptr; // 从头播放(H)
