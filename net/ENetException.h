@@ -78,6 +78,18 @@ public:
     ENetLineTooLong() : ENetException("Line too long.") {}
 };
 
+// Abort() was called from another thread; the transfer stopped where it was.
+class ENetAborted : public ENetException {
+public:
+    ENetAborted() : ENetException("Transfer aborted.") {}
+};
+
+// A second thread tried to use a client that is in the middle of a request.
+class ENetClientBusy : public ENetException {
+public:
+    ENetClientBusy() : ENetException("Client is busy with another request.") {}
+};
+
 class ENetProtocolReplyError : public ENetException {
 public:
     ENetProtocolReplyError(int code, const std::string& statusLine)

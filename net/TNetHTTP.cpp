@@ -69,6 +69,14 @@ void TNetHTTP::Post(const std::string& URL, TNetRequestSource Source, TNetStream
 
 void TNetHTTP::PerformRequest(TNetHTTPMethod Method, const std::string& URL,
                               TNetRequestSource Source, TNetStream* Stream) {
+    // Two threads in one client would share one socket and one input buffer; the second is
+    // turned away instead.
+    if (busy_.exchange(true))
+        throw ENetClientBusy();
+    struct Release {
+        std::atomic<bool>& flag;
+        ~Release() { flag = false; }
+    } release{busy_};
     try {
         performOnce(Method, URL, Source, Stream);
     } catch (...) {

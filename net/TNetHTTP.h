@@ -4,6 +4,7 @@
 #include "net/TNetHeaderList.h"
 #include "net/TNetTCPClient.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <variant>
@@ -74,6 +75,7 @@ private:
     bool responseHasNoBody() const;
 
     TNetHTTPMethod method_ = TNetHTTPMethod::rmGet;
+    std::atomic<bool> busy_{false};
     std::string requestPath_;
 };
 

@@ -139,17 +139,18 @@ int TNetSocketHandle::ConnectPeer(int timeoutMs) {
     }
 
     const int flags = fcntl(handle_, F_GETFL);
-    if (timeoutMs > 0)
-        fcntl(handle_, F_SETFL, flags | O_NONBLOCK);
+    fcntl(handle_, F_SETFL, flags | O_NONBLOCK);
     int rc = ::connect(handle_, reinterpret_cast<sockaddr*>(&address), length);
-    if (rc != 0 && errno == EINPROGRESS && timeoutMs > 0) {
-        pollfd entry{handle_, POLLOUT, 0};
+    if (rc != 0 && errno == EINPROGRESS) {
+        pollfd entries[2] = {{handle_, POLLOUT, 0}, {wakeFd_, POLLIN, 0}};
         int ready;
         do {
-            ready = ::poll(&entry, 1, timeoutMs);
+            ready = ::poll(entries, wakeFd_ >= 0 ? 2 : 1, timeoutMs > 0 ? timeoutMs : -1);
         } while (ready < 0 && errno == EINTR);
         if (ready == 0) {
             errno = ETIMEDOUT;
+        } else if (ready > 0 && !(entries[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            errno = ECANCELED;
         } else if (ready > 0) {
             int error = 0;
             socklen_t size = sizeof error;
@@ -161,8 +162,7 @@ int TNetSocketHandle::ConnectPeer(int timeoutMs) {
         }
     }
     const int savedErrno = errno;
-    if (timeoutMs > 0)
-        fcntl(handle_, F_SETFL, flags);
+    fcntl(handle_, F_SETFL, flags);
     if (rc == 0)
         readBackAddresses();
     errno = savedErrno;
@@ -182,13 +182,13 @@ void TNetSocketHandle::readBackAddresses() {
 bool TNetSocketHandle::WaitReadable(int timeoutMs) const {
     if (!allocated_)
         throw ENetConnClosedGracefully();
-    pollfd entry{handle_, POLLIN, 0};
+    pollfd entries[2] = {{handle_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     const int wait = timeoutMs == -2 ? -1 : timeoutMs;
     int ready;
     do {
-        ready = ::poll(&entry, 1, wait);
+        ready = ::poll(entries, wakeFd_ >= 0 ? 2 : 1, wait);
     } while (ready < 0 && errno == EINTR);
-    return ready == 1;
+    return ready > 0 && entries[0].revents != 0;
 }
 
 long TNetSocketHandle::ReceiveRaw(void* buffer, std::size_t length, int flags) {

@@ -22,6 +22,8 @@ public:
     // Connects to the peer, giving up after timeoutMs (<= 0: the system's own limit).
     // Answers 0 or -1 with errno set, like the socket call.
     int ConnectPeer(int timeoutMs);
+    // Waits also end early when this descriptor becomes readable (an abort request).
+    void SetWakeFd(int fd) { wakeFd_ = fd; }
     // Raises ENetConnClosedGracefully when there is no socket; -2 waits without limit.
     bool WaitReadable(int timeoutMs) const;
     long ReceiveRaw(void* buffer, std::size_t length, int flags);
@@ -47,6 +49,7 @@ private:
     int type_ = 0;
     int protocol_ = 0;
     int ioTimeoutMs_ = 0;
+    int wakeFd_ = -1;
 };
 
 } // namespace net

@@ -22,8 +22,11 @@ void TNetTCPClient::OpenConnection() {
         socket_.AssignPeer(TNetStack::LookUpHost(Host), Port);
         socket_.SetIoTimeout(IdleTimeout);
         ReportStatus(TNetStatus::stConnecting, socket_.PeerIP);
-        if (socket_.ConnectPeer(IdleTimeout) != 0)
+        checkAborted();
+        if (socket_.ConnectPeer(IdleTimeout) != 0) {
+            checkAborted();
             TNetStack::RaiseLastError();
+        }
         if (!UseNagle) {
             const int on = 1;
             socket_.SetOption(IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);

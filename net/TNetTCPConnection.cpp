@@ -5,6 +5,8 @@
 #include "net/TNetStream.h"
 
 #include <cerrno>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
@@ -22,7 +24,37 @@ void trimToPosition(TNetStream& stream) {
 
 } // namespace
 
-TNetTCPConnection::TNetTCPConnection() : recvBlock_(32768) {}
+TNetTCPConnection::TNetTCPConnection() : recvBlock_(32768) {
+    abortFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    socket_.SetWakeFd(abortFd_);
+}
+
+void TNetTCPConnection::Abort() {
+    aborted_ = true;
+    if (abortFd_ >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(abortFd_, &one, sizeof one);
+    }
+}
+
+void TNetTCPConnection::ClearAbort() {
+    aborted_ = false;
+    if (abortFd_ >= 0) {
+        uint64_t drained = 0;
+        [[maybe_unused]] const auto read = ::read(abortFd_, &drained, sizeof drained);
+    }
+}
+
+void TNetTCPConnection::checkAborted() {
+    if (!aborted_)
+        return;
+    // The descriptor stays signalled while the abort stands, so no later wait blocks.
+    try {
+        DropSocket();
+    } catch (...) {
+    }
+    throw ENetAborted();
+}
 
 TNetTCPConnection::~TNetTCPConnection() {
     // No events from a dying object: the handlers may belong to something already gone.
@@ -32,6 +64,8 @@ TNetTCPConnection::~TNetTCPConnection() {
         DropSocket();
     } catch (...) {
     }
+    if (abortFd_ >= 0)
+        ::close(abortFd_);
 }
 
 void TNetTCPConnection::SetRecvBufferSize(int size) {
@@ -122,7 +156,10 @@ int64_t TNetTCPConnection::Receive(bool RaiseIfClosed, int Timeout, bool UseInpu
         const bool pending = interceptActive() && Intercept->Pending() > 0;
         if (!pending) {
             const bool bounded = Timeout == DefaultTimeout && IdleTimeout > 0;
-            if (!socket_.WaitReadable(bounded ? IdleTimeout : Timeout)) {
+            checkAborted();
+            const bool readable = socket_.WaitReadable(bounded ? IdleTimeout : Timeout);
+            checkAborted();
+            if (!readable) {
                 if (!bounded)
                     return 0;
                 // The exchange is left half done; the connection cannot serve another one.
@@ -203,8 +240,14 @@ void TNetTCPConnection::ReadBodyInto(TNetStream& Stream, int64_t Count, bool Unt
         Count = ReadInt32(true);
     if (!UntilClose && Count < 0)
         throw ENetProtocolError("Invalid body length.");
-    if (Count >= 0)
-        Stream.SetSize(Stream.Position() + Count);
+    if (Count >= 0) {
+        // Reserving is only a head start for the writer; a stream that cannot grow that far
+        // at once still takes the bytes as they come.
+        try {
+            Stream.SetSize(Stream.Position() + Count);
+        } catch (const std::exception&) {
+        }
+    }
 
     int64_t remaining = UntilClose ? std::numeric_limits<int64_t>::max() : Count;
     StartProgress(TWorkMode::workRead, UntilClose ? 0 : Count);
@@ -261,6 +304,7 @@ void TNetTCPConnection::SendBytes(const char* data, std::size_t count, bool) {
     if (count == 0)
         return;
     CheckPeerClosed(true, true);
+    checkAborted();
     std::size_t sent = 0;
     while (sent < count) {
         long n;

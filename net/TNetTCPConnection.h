@@ -4,6 +4,7 @@
 #include "net/TNetComponent.h"
 #include "net/TNetSocketHandle.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,6 +44,13 @@ public:
     TNetSocketHandle& Socket() { return socket_; }
     std::size_t BufferedCount() const { return input_.Size(); }
 
+    // May be called from any thread: the transfer under way (and every later one, until
+    // ClearAbort) stops waiting and raises ENetAborted. A wait inside the TLS handshake is
+    // ended by IdleTimeout instead.
+    void Abort();
+    void ClearAbort();
+    bool Aborted() const { return aborted_; }
+
     void CheckPeerClosed(bool RaiseIfClosed, bool IgnoreBuffer);
     void CheckPeerClosedQuietly(bool RaiseIfClosed);
     bool IsConnected();
@@ -78,6 +86,7 @@ public:
 
 protected:
     void ClearConnectionState();
+    void checkAborted();
     bool interceptActive() const;
 
     TNetSocketHandle socket_;
@@ -88,6 +97,8 @@ private:
     std::vector<char> recvBlock_;
     std::vector<char> scratch_;
     bool readLnTimedOut_ = false;
+    std::atomic<bool> aborted_{false};
+    int abortFd_ = -1;
 };
 
 } // namespace net

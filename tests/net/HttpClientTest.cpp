@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -440,4 +442,36 @@ TEST_F(HttpClient, ProxyGetsTheAbsoluteTarget) {
     EXPECT_EQ(file.bytes(), "via proxy");
     ASSERT_EQ(proxy.requests().size(), 1u);
     EXPECT_EQ(proxy.requests()[0], expectedGet("http://movies.example/a.swf", "movies.example"));
+}
+
+TEST_F(HttpClient, AbortFromAnotherThreadStopsAStalledTransferAndBusyClientRefusesASecond) {
+    TestServer server([](ServerConnection& c) {
+        for (std::string request; !(request = c.readRequest()).empty();) {
+            if (request.starts_with("GET /stall")) {
+                sendApart(c, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", "partial");
+                c.stall(10000);
+                return;
+            }
+            c.send(response("200 OK", "fine"));
+        }
+    });
+    http.IdleTimeout = 20000;
+    std::string outcome;
+    std::thread worker(
+        [&] { outcome = messageOf<ENetAborted>([&] { download(server.url("/stall")); }); });
+    for (int i = 0; i < 500 && file.bytes() != "partial"; ++i)
+        usleep(10000);
+    TNetMemoryStream other;
+    EXPECT_EQ(messageOf<ENetClientBusy>([&] { http.DownloadTo(server.url("/x"), other); }),
+              "Client is busy with another request.");
+    http.Abort();
+    worker.join();
+    EXPECT_EQ(outcome, "Transfer aborted.");
+    EXPECT_EQ(file.bytes(), "partial");
+    EXPECT_EQ(recorder.events.back(), "end");
+    EXPECT_THROW(download(server.url("/again")), ENetAborted);
+    http.ClearAbort();
+    TestServer fresh(serveEach(response("200 OK", "fine")));
+    download(fresh.url());
+    EXPECT_EQ(file.bytes(), "fine");
 }
