@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QRandomGenerator>
 
 using namespace playlisttest;
 using testsupport::readFile;
@@ -79,6 +80,48 @@ TEST_F(PlaylistFixture, PresenceFollowsEveryChangeOfTheBox) {
     box->addLine("");
     box->addLine("x");
     EXPECT_TRUE(commands.isPresent("\nx"));
+}
+
+TEST_F(PlaylistFixture, PresenceAgreesWithAPlainSearchThroughRandomEdits) {
+    // Short alphabet and short lines, so candidates often straddle line breaks and appends.
+    QRandomGenerator random(20261207);
+    auto randomText = [&](int maxLength) {
+        QString text;
+        const int length = random.bounded(maxLength + 1);
+        for (int i = 0; i < length; ++i)
+            text += QStringLiteral("ab路/.")[random.bounded(5)];
+        return text;
+    };
+    int hits = 0;
+    for (int step = 0; step < 1500; ++step) {
+        const int op = random.bounded(10);
+        if (op < 6 || box->lineCount() == 0)
+            box->addLine(randomText(12));
+        else if (op == 6)
+            box->deleteLine(random.bounded(box->lineCount()));
+        else if (op == 7)
+            box->item(random.bounded(box->lineCount()))->setText(randomText(12));
+        else if (op == 8)
+            box->insertItem(random.bounded(box->lineCount()), randomText(12));
+        else if (random.bounded(40) == 0)
+            box->clear();
+
+        const QString joined = box->lines().join(u'\n');
+        QString candidate;
+        if (!joined.isEmpty() && random.bounded(2)) {
+            const int start = random.bounded(int(joined.size()));
+            candidate = joined.mid(start, 1 + random.bounded(20));
+            if (random.bounded(3) == 0)
+                candidate[random.bounded(int(candidate.size()))] = u'b';
+        } else {
+            candidate = randomText(16);
+        }
+        const bool expected = !candidate.isEmpty() && joined.contains(candidate);
+        hits += expected;
+        ASSERT_EQ(commands.isPresent(candidate), expected)
+            << "step " << step << " candidate " << candidate.toStdString();
+    }
+    EXPECT_GT(hits, 300); // both answers were exercised
 }
 
 // --- Drop --------------------------------------------------------------------------------
