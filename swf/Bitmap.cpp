@@ -70,9 +70,11 @@ void applyAlphaPlane(QImage& img, const QByteArray& compressedAlpha) {
     for (int y = 0; y < img.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
+            // The colours of a JPEG with an alpha plane are stored premultiplied already.
             const int av = *a++;
             const QRgb p = line[x];
-            line[x] = qRgba(qRed(p) * av / 255, qGreen(p) * av / 255, qBlue(p) * av / 255, av);
+            line[x] =
+                qRgba(std::min(qRed(p), av), std::min(qGreen(p), av), std::min(qBlue(p), av), av);
         }
     }
 }

@@ -48,17 +48,54 @@ double scaleOf(const QTransform& m) {
     return std::sqrt(std::abs(m.determinant()));
 }
 
+double toLinear(double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double toSrgb(double c) {
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+}
+
+QColor mixLinear(const QColor& a, const QColor& b, double t) {
+    const auto mix = [t](int x, int y) {
+        const double v = toLinear(x / 255.0) * (1 - t) + toLinear(y / 255.0) * t;
+        return std::clamp(static_cast<int>(std::lround(toSrgb(v) * 255)), 0, 255);
+    };
+    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
+                  static_cast<int>(std::lround(a.alpha() * (1 - t) + b.alpha() * t)));
+}
+
 QGradientStops stopsFor(const Gradient& g, const ColorTransform& cx) {
     QGradientStops stops;
-    stops.reserve(static_cast<int>(g.stops.size()));
-    double last = -1;
+    // Flash keeps the stops in the order given: a ratio that does not rise is moved just past
+    // the one before, and stops pushed beyond the end are dropped.
+    int last = -1;
+    std::vector<std::pair<int, QColor>> ordered;
     for (const auto& s : g.stops) {
-        // Qt wants strictly rising positions; Flash allows equal ones.
-        double pos = std::clamp(s.ratio / 255.0, 0.0, 1.0);
-        if (pos <= last)
-            pos = std::min(1.0, last + 1e-6);
-        last = pos;
-        stops.append({pos, cx.isIdentity() ? s.color : cx.apply(s.color)});
+        const int ratio = std::max(s.ratio, last + 1);
+        if (ratio > 255)
+            break;
+        last = ratio;
+        ordered.emplace_back(ratio, cx.isIdentity() ? s.color : cx.apply(s.color));
+    }
+    if (ordered.empty()) {
+        // A gradient without colours fills black.
+        stops.append({0.0, QColor(Qt::black)});
+        stops.append({1.0, QColor(Qt::black)});
+        return stops;
+    }
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        const auto& [ratio, colour] = ordered[i];
+        if (g.interpolation == 1 && i > 0) {
+            // Qt mixes in sRGB; for linear-RGB gradients put in-between stops.
+            const auto& [r0, c0] = ordered[i - 1];
+            constexpr int kSteps = 8;
+            for (int k = 1; k < kSteps; ++k) {
+                const double t = k / static_cast<double>(kSteps);
+                stops.append({(r0 + (ratio - r0) * t) / 255.0, mixLinear(c0, colour, t)});
+            }
+        }
+        stops.append({ratio / 255.0, colour});
     }
     return stops;
 }

@@ -39,10 +39,14 @@ struct Row {
     bool knownFailure = false;
 };
 
+// Extra ticks before the picture is taken (--frame-offset): for settling which picture "after
+// N frames" means. 0 is the convention swfrender uses.
+int gFrameOffset = 0;
+
 QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, int frames, QSize size) {
     swf::Player player(movie);
     player.setLoop(true);
-    for (int i = 1; i < frames; ++i)
+    for (int i = 1; i < frames + gFrameOffset; ++i)
         player.tick();
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
@@ -94,7 +98,14 @@ int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
         const qint64 allowed = std::max<qint64>(row.maxOutliers, total / 100);
         if (!saveDir.isEmpty()) {
             const QString base = QString(row.movie).replace('/', '_');
-            actual.save(QDir(saveDir).filePath(base + ".actual.png"));
+            // Expected on the left, ours on the right.
+            QImage both(expected.width() * 2 + 4, expected.height(), QImage::Format_ARGB32);
+            both.fill(Qt::magenta);
+            QPainter p(&both);
+            p.drawImage(0, 0, expected);
+            p.drawImage(expected.width() + 4, 0, actual);
+            p.end();
+            both.save(QDir(saveDir).filePath(base + ".png"));
         }
         std::printf("%s %.2f%%\n", outliers <= allowed ? "PASS" : "FAIL",
                     100.0 * static_cast<double>(total - outliers) / static_cast<double>(total));
@@ -146,6 +157,7 @@ int main(int argc, char** argv) {
             return 2;
         Row r{args[2],         QString(),       args[3],         args[4],
               args[5].toInt(), args[6].toInt(), args[7].toInt(), false};
+        gFrameOffset = args.value(9).toInt();
         return runOne(args[1], r, args.value(8));
     }
     if (args.isEmpty()) {
@@ -162,6 +174,8 @@ int main(int argc, char** argv) {
             filter = args[++i];
         else if (args[i] == "--save" && i + 1 < args.size())
             saveDir = args[++i];
+        else if (args[i] == "--frame-offset" && i + 1 < args.size())
+            gFrameOffset = args[++i].toInt();
     }
     if (!QFileInfo(QDir(corpus).filePath("corpus.tsv")).exists()) {
         std::printf("corpus not found at %s: skipped\n", qPrintable(corpus));
@@ -180,7 +194,7 @@ int main(int argc, char** argv) {
         child.start(QCoreApplication::applicationFilePath(),
                     {"--one", corpus, row.kind, row.movie, row.expected,
                      QString::number(row.frames), QString::number(row.tolerance),
-                     QString::number(row.maxOutliers), saveDir});
+                     QString::number(row.maxOutliers), saveDir, QString::number(gFrameOffset)});
         QString result;
         if (!child.waitForFinished(kTimeLimitMs)) {
             child.kill();
