@@ -143,12 +143,17 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
             SendStream(**stream, true, 0);
     }
 
-    StatusLine = ReadLine();
-    const bool closeAfter = StatusLine.size() >= 8 && SameText(StatusLine.substr(5, 3), "1.0");
-    CutToken(StatusLine, " ", true);
-    std::string rest = StatusLine;
-    StatusCode = statusNumber(CutToken(rest, " ", true));
-    ReadResponseHeaders();
+    bool closeAfter = false;
+    // An interim "100 Continue" (or other 1xx but a protocol switch) comes before the real
+    // answer and carries no body; it is skipped.
+    do {
+        StatusLine = ReadLine();
+        closeAfter = StatusLine.size() >= 8 && SameText(StatusLine.substr(5, 3), "1.0");
+        CutToken(StatusLine, " ", true);
+        std::string rest = StatusLine;
+        StatusCode = statusNumber(CutToken(rest, " ", true));
+        ReadResponseHeaders();
+    } while (StatusCode / 100 == 1 && StatusCode != 101);
 
     const bool redirect = (StatusCode / 100 == 3 && StatusCode != 304) || !Reply.Location.empty();
     if (redirect) {

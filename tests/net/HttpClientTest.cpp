@@ -475,3 +475,17 @@ TEST_F(HttpClient, AbortFromAnotherThreadStopsAStalledTransferAndBusyClientRefus
     download(fresh.url());
     EXPECT_EQ(file.bytes(), "fine");
 }
+
+TEST_F(HttpClient, Version10RequestsAndInterimReplies) {
+    TestServer server([](ServerConnection& c) {
+        while (!c.readRequest().empty())
+            c.send("HTTP/1.1 100 Continue\r\n\r\n" + response("200 OK", "after interim"));
+    });
+    http.ProtocolVersion = TNetHTTPProtocolVersion::pv1_0;
+    download(server.url("/old"));
+    EXPECT_EQ(file.bytes(), "after interim");
+    EXPECT_EQ(http.StatusCode, 200);
+    EXPECT_FALSE(http.IsConnected());
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_TRUE(server.requests()[0].starts_with("GET /old HTTP/1.0\r\nHost: 127.0.0.1\r\n"));
+}
