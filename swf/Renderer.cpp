@@ -112,6 +112,7 @@ struct Renderer::Context {
     const Movie& movie;
     bool antialias;
     double viewScale; // twips to device of the root: lines that do not scale use it
+    int layers = 0;   // blended sprites being drawn into layers of their own around this
 };
 
 Renderer::Renderer() = default;
@@ -216,11 +217,44 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
     const ColorTransform cx = obj.colorTransform.then(parentCx);
     if (cx.mul[3] <= 0 && cx.add[3] <= 0)
         return; // fully transparent
-    const auto mode = compositionFor(obj.blendMode);
-    const bool isContainer = obj.sprite != nullptr;
+    auto mode = compositionFor(obj.blendMode);
+    // Alpha and erase act on the layer of a blended parent; with none there is nothing for
+    // them to act on, and Flash shows nothing of them.
+    if ((obj.blendMode == BlendMode::Alpha || obj.blendMode == BlendMode::Erase) && ctx.layers == 0)
+        return;
+
+    const auto drawContent = [&](QPainter& p, const QTransform& m) {
+        switch (obj.character->kind()) {
+        case Character::Kind::Shape:
+            drawLayers(ctx, p, static_cast<const ShapeCharacter&>(*obj.character).layers(), m, cx);
+            break;
+        case Character::Kind::MorphShape: {
+            auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
+            drawBuiltLayer(ctx, p, *built, m, cx);
+            break;
+        }
+        case Character::Kind::Bitmap: {
+            const auto& bitmap = static_cast<const BitmapCharacter&>(*obj.character);
+            if (!bitmap.image().isNull()) {
+                p.setWorldTransform(QTransform::fromScale(20, 20) * m);
+                p.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+            }
+            break;
+        }
+        case Character::Kind::Sprite:
+        case Character::Kind::Button:
+            if (obj.sprite)
+                drawList(ctx, p, *obj.sprite, m, cx, nesting + 1);
+            break;
+        }
+    };
+
+    const bool invert = obj.blendMode == BlendMode::Invert;
+    const bool subtract = obj.blendMode == BlendMode::Subtract;
     // A blended sprite is drawn into a layer of its own first, so its parts blend with each
-    // other normally and the result blends with what lies beneath once.
-    if (isContainer && (mode || obj.blendMode == BlendMode::Layer)) {
+    // other normally and the result blends with what lies beneath once. Invert and subtract
+    // have no painter mode and are worked out from a layer too.
+    if ((obj.sprite && (mode || obj.blendMode == BlendMode::Layer)) || invert || subtract) {
         QPaintDevice* device = painter.device();
         QRect area(0, 0, device->width(), device->height());
         if (painter.hasClipping())
@@ -233,8 +267,33 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
         {
             QPainter lp(&layer);
             lp.setRenderHints(painter.renderHints());
-            const QTransform shift = QTransform::fromTranslate(-area.x(), -area.y());
-            drawList(ctx, lp, *obj.sprite, matrix * shift, cx, nesting + 1);
+            ++ctx.layers;
+            drawContent(lp, matrix * QTransform::fromTranslate(-area.x(), -area.y()));
+            --ctx.layers;
+        }
+        auto* target =
+            device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+        if (subtract && target && target->format() == QImage::Format_ARGB32_Premultiplied) {
+            for (int y = 0; y < layer.height(); ++y) {
+                const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+                auto* dst = reinterpret_cast<QRgb*>(target->scanLine(area.y() + y)) + area.x();
+                for (int x = 0; x < layer.width(); ++x) {
+                    const QRgb s = src[x], d = dst[x];
+                    if (qAlpha(s) == 0)
+                        continue;
+                    dst[x] =
+                        qRgba(std::max(0, qRed(d) - qRed(s)), std::max(0, qGreen(d) - qGreen(s)),
+                              std::max(0, qBlue(d) - qBlue(s)), qAlpha(d));
+                }
+            }
+            return;
+        }
+        if (invert) {
+            // White where the object covers: the difference with white inverts what is below.
+            QPainter lp(&layer);
+            lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            lp.fillRect(layer.rect(), Qt::white);
+            mode = QPainter::CompositionMode_Difference;
         }
         painter.save();
         painter.setWorldTransform(QTransform());
@@ -244,37 +303,14 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
         painter.restore();
         return;
     }
-    const bool composed = mode.has_value();
-    if (composed) {
+    if (mode) {
         painter.save();
         painter.setCompositionMode(*mode);
-    }
-    switch (obj.character->kind()) {
-    case Character::Kind::Shape:
-        drawLayers(ctx, painter, static_cast<const ShapeCharacter&>(*obj.character).layers(),
-                   matrix, cx);
-        break;
-    case Character::Kind::MorphShape: {
-        auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
-        drawBuiltLayer(ctx, painter, *built, matrix, cx);
-        break;
-    }
-    case Character::Kind::Bitmap: {
-        const auto& bitmap = static_cast<const BitmapCharacter&>(*obj.character);
-        if (!bitmap.image().isNull()) {
-            painter.setWorldTransform(QTransform::fromScale(20, 20) * matrix);
-            painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
-        }
-        break;
-    }
-    case Character::Kind::Sprite:
-    case Character::Kind::Button:
-        if (obj.sprite)
-            drawList(ctx, painter, *obj.sprite, matrix, cx, nesting + 1);
-        break;
-    }
-    if (composed)
+        drawContent(painter, matrix);
         painter.restore();
+    } else {
+        drawContent(painter, matrix);
+    }
 }
 
 void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
