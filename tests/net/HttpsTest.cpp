@@ -143,3 +143,30 @@ TEST_F(Https, PlainAndTlsRequestsDoNotShareAConnection) {
     EXPECT_EQ(download("https://localhost:" + std::to_string(secure.port()) + "/"), "tls");
     EXPECT_EQ(secure.connectionCount(), 2);
 }
+
+TEST_F(Https, SilentOrPlainServerFailsTheHandshakeClearly) {
+    TestServer silent([](ServerConnection& c) { c.stall(5000); });
+    http.IdleTimeout = 300;
+    try {
+        download("https://localhost:" + std::to_string(silent.port()) + "/");
+        FAIL();
+    } catch (const ENetReadTimeout& e) {
+        EXPECT_STREQ(e.what(), "Socket Error # 10060\r\nConnection timed out.");
+    }
+    EXPECT_FALSE(http.IsConnected());
+
+    TestServer plain([](ServerConnection& c) {
+        c.stall(100);
+        c.send("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
+        c.waitForClientClose(3000);
+    });
+    http.IdleTimeout = 5000;
+    try {
+        download("https://localhost:" + std::to_string(plain.port()) + "/");
+        FAIL();
+    } catch (const ENetSSLVerifyError& e) {
+        FAIL() << "not a certificate problem: " << e.what();
+    } catch (const ENetSSLError& e) {
+        EXPECT_TRUE(std::string(e.what()).starts_with("SSL handshake failed: ")) << e.what();
+    }
+}
