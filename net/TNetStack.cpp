@@ -106,10 +106,17 @@ std::string TNetStack::LookUpHost(const std::string& name) {
         RaiseError(MapResolverError(rc, errno));
     const std::unique_ptr<addrinfo, AddrInfoDeleter> result(raw);
 
+    const std::string address = PickAddress(result.get());
+    if (!address.empty())
+        return address;
+    RaiseError(WSANO_DATA);
+}
+
+std::string TNetStack::PickAddress(const addrinfo* list) {
     // IPv4 first keeps dual-stack hosts on the path the program always took.
     for (const int family : {AF_INET, AF_INET6}) {
-        for (const addrinfo* it = result.get(); it; it = it->ai_next) {
-            if (it->ai_family != family)
+        for (const addrinfo* it = list; it; it = it->ai_next) {
+            if (it->ai_family != family || !it->ai_addr)
                 continue;
             char text[INET6_ADDRSTRLEN] = {};
             const void* address =
@@ -122,7 +129,7 @@ std::string TNetStack::LookUpHost(const std::string& name) {
                 return text;
         }
     }
-    RaiseError(WSANO_DATA);
+    return {};
 }
 
 bool TNetStack::IsDottedAddress(const std::string& text) {

@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <string>
 
+struct addrinfo;
+
 namespace net {
 
 // The socket library: name look-up, address checks, socket creation and the Winsock-style
@@ -26,6 +28,9 @@ public:
     // literal are dropped.
     static std::string LookUpHost(const std::string& name);
     static bool IsDottedAddress(const std::string& text);
+    // The address LookUpHost answers from a resolver's list: the first IPv4 one, else the
+    // first IPv6 one, else empty.
+    static std::string PickAddress(const addrinfo* list);
     static bool IsIPv6Address(const std::string& text);
 
     // Creates a socket of the address family (AF_INET or AF_INET6); failure raises

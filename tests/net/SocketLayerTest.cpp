@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -311,4 +312,24 @@ TEST(TcpConnection, ExactBytesGoOutAndWriteEventsCountThem) {
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0], "GET / HTTP/1.1\r\nA: b\r\n\r\n");
     EXPECT_EQ(written, 24);
+}
+
+TEST(NetStack, ResolverAnswersPreferIPv4AndFallBackToIPv6) {
+    sockaddr_in6 six{};
+    six.sin6_family = AF_INET6;
+    inet_pton(AF_INET6, "2001:db8::5", &six.sin6_addr);
+    sockaddr_in four{};
+    four.sin_family = AF_INET;
+    inet_pton(AF_INET, "192.0.2.7", &four.sin_addr);
+    addrinfo second{};
+    second.ai_family = AF_INET;
+    second.ai_addr = reinterpret_cast<sockaddr*>(&four);
+    addrinfo first{};
+    first.ai_family = AF_INET6;
+    first.ai_addr = reinterpret_cast<sockaddr*>(&six);
+    first.ai_next = &second;
+    EXPECT_EQ(TNetStack::PickAddress(&first), "192.0.2.7");
+    first.ai_next = nullptr;
+    EXPECT_EQ(TNetStack::PickAddress(&first), "2001:db8::5");
+    EXPECT_EQ(TNetStack::PickAddress(nullptr), "");
 }
