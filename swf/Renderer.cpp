@@ -16,6 +16,9 @@ namespace {
 constexpr int kMaxDrawNesting = 64;
 constexpr std::size_t kMaxCachedImages = 64;
 constexpr int kMaxLayerSide = 8192;
+constexpr std::size_t kShapeCacheBudget = 96u * 1024 * 1024;
+constexpr int kMaxCachedShapeSide = 1024;
+constexpr std::size_t kMaxShapeSightings = 200000;
 
 std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
     switch (mode) {
@@ -225,9 +228,12 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
 
     const auto drawContent = [&](QPainter& p, const QTransform& m) {
         switch (obj.character->kind()) {
-        case Character::Kind::Shape:
-            drawLayers(ctx, p, static_cast<const ShapeCharacter&>(*obj.character).layers(), m, cx);
+        case Character::Kind::Shape: {
+            const auto& shape = static_cast<const ShapeCharacter&>(*obj.character);
+            if (!drawCachedShape(ctx, p, shape, m, cx))
+                drawLayers(ctx, p, shape.layers(), m, cx);
             break;
+        }
         case Character::Kind::MorphShape: {
             auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
             drawBuiltLayer(ctx, p, *built, m, cx);
@@ -313,6 +319,58 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
     }
 }
 
+bool Renderer::drawCachedShape(Context& ctx, QPainter& painter, const ShapeCharacter& shape,
+                               const QTransform& matrix, const ColorTransform& cx) const {
+    if (matrix.type() == QTransform::TxProject)
+        return false;
+    // Whole pixels of the translation move the picture; quarters of a pixel select it.
+    const double qx = std::round(matrix.dx() * 4) / 4, qy = std::round(matrix.dy() * 4) / 4;
+    const double wholeX = std::floor(qx), wholeY = std::floor(qy);
+    const int fx = static_cast<int>((qx - wholeX) * 4), fy = static_cast<int>((qy - wholeY) * 4);
+    const auto fixed = [](double v) { return static_cast<int64_t>(std::llround(v * 1e7)); };
+    ShapeKey key{
+        &shape,
+        {fixed(matrix.m11()), fixed(matrix.m12()), fixed(matrix.m21()), fixed(matrix.m22())},
+        fx,
+        fy,
+        {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]},
+        ctx.antialias};
+    const QPoint whole(static_cast<int>(wholeX), static_cast<int>(wholeY));
+    auto hit = shapeCache_.find(key);
+    if (hit == shapeCache_.end()) {
+        if (shapeSightings_.size() > kMaxShapeSightings)
+            shapeSightings_.clear();
+        if (++shapeSightings_[key] < 2)
+            return false; // seen once: draw it directly, keep a picture if it comes again
+        const QTransform local(matrix.m11(), matrix.m12(), matrix.m21(), matrix.m22(), fx / 4.0,
+                               fy / 4.0);
+        const QRect box = local.mapRect(shape.bounds()).toAlignedRect().adjusted(-2, -2, 2, 2);
+        if (box.width() > kMaxCachedShapeSide || box.height() > kMaxCachedShapeSide ||
+            box.isEmpty())
+            return false;
+        ShapePicture picture{QImage(box.size(), QImage::Format_ARGB32_Premultiplied),
+                             box.topLeft()};
+        picture.image.fill(Qt::transparent);
+        {
+            QPainter p(&picture.image);
+            p.setRenderHint(QPainter::Antialiasing, ctx.antialias);
+            p.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias);
+            drawLayers(ctx, p, shape.layers(),
+                       local * QTransform::fromTranslate(-box.x(), -box.y()), cx);
+        }
+        const std::size_t bytes = static_cast<std::size_t>(picture.image.sizeInBytes());
+        if (shapeCacheBytes_ + bytes > kShapeCacheBudget) {
+            shapeCache_.clear();
+            shapeCacheBytes_ = 0;
+        }
+        shapeCacheBytes_ += bytes;
+        hit = shapeCache_.emplace(key, std::move(picture)).first;
+    }
+    painter.setWorldTransform(QTransform());
+    painter.drawImage(whole + hit->second.offset, hit->second.image);
+    return true;
+}
+
 void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
                           const QTransform& matrix, const ColorTransform& cx) const {
     for (const BuiltLayer& layer : layers)
@@ -391,34 +449,34 @@ void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer&
             painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
         painter.fillPath(fill.path, brush);
     }
+    if (layer.strokePaths.empty())
+        return;
+    // Lines are stroked in device pixels: the stroker works out its curve steps in the units
+    // it is given, and in twips that would be twenty times too fine.
+    painter.setWorldTransform(QTransform());
     const double scale = scaleOf(matrix);
     for (const auto& stroke : layer.strokePaths) {
         if (stroke.style >= layer.lines.size())
             continue;
         const LineStyle& style = layer.lines[stroke.style];
         QPen pen;
-        if (style.hasFill)
-            pen.setBrush(brushFor(ctx, style.fill, cx));
-        else
+        if (style.hasFill) {
+            QBrush brush = brushFor(ctx, style.fill, cx);
+            brush.setTransform(brush.transform() * matrix);
+            pen.setBrush(brush);
+        } else {
             pen.setColor(cx.isIdentity() ? style.color : cx.apply(style.color));
+        }
         pen.setCapStyle(style.startCap);
         pen.setJoinStyle(style.join);
         if (style.join == Qt::MiterJoin)
             pen.setMiterLimit(std::max(1.0, style.miterLimit));
         const bool scaling = style.scaleHorizontally || style.scaleVertically;
         const double deviceWidth = scaling ? style.width * scale : style.width * ctx.viewScale;
-        if (deviceWidth < 1.0) {
-            // Flash never draws a line thinner than a pixel: hairlines and tiny widths show
-            // one pixel wide.
-            pen.setCosmetic(true);
-            pen.setWidthF(1.0);
-        } else if (!scaling) {
-            pen.setCosmetic(true);
-            pen.setWidthF(deviceWidth);
-        } else {
-            pen.setWidthF(style.width);
-        }
-        painter.strokePath(stroke.path, pen);
+        // Flash never draws a line thinner than a pixel: hairlines and tiny widths show one
+        // pixel wide.
+        pen.setWidthF(std::max(1.0, deviceWidth));
+        painter.strokePath(matrix.map(stroke.path), pen);
     }
 }
 

@@ -558,11 +558,35 @@ void writeRecords(BitWriter& w, const ShapeSpec& shape, int version, int fillCou
 } // namespace
 
 void SwfWriter::defineShape(uint16_t id, const ShapeSpec& shape, int version) {
+    // Bounds: every point the records visit, widened by half the widest line.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0, widest = 0;
+    bool any = false;
+    const auto visit = [&](int x, int y) {
+        x0 = any ? std::min(x0, x) : x;
+        y0 = any ? std::min(y0, y) : y;
+        x1 = any ? std::max(x1, x) : x;
+        y1 = any ? std::max(y1, y) : y;
+        any = true;
+    };
+    for (const auto& l : shape.lines)
+        widest = std::max(widest, l.width);
+    for (const auto& op : shape.ops) {
+        if (op.kind == ShapeSpec::Op::Move || op.kind == ShapeSpec::Op::Line)
+            visit(op.a, op.b);
+        else if (op.kind == ShapeSpec::Op::Curve) {
+            visit(op.a, op.b);
+            visit(op.c, op.d);
+        } else if (op.kind == ShapeSpec::Op::NewStyles) {
+            for (const auto& l : op.lines)
+                widest = std::max(widest, l.width);
+        }
+    }
+    const int half = widest / 2 + 20;
     BitWriter w;
     w.u16(id);
-    w.rect(-width_ * 20, width_ * 40, -height_ * 20, height_ * 40);
+    w.rect(x0 - half, x1 + half, y0 - half, y1 + half);
     if (version == 4) {
-        w.rect(-width_ * 20, width_ * 40, -height_ * 20, height_ * 40);
+        w.rect(x0, x1, y0, y1);
         w.u8(0);
     }
     writeStyles(w, shape.fills, shape.lines, version);
