@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace app {
@@ -95,19 +94,8 @@ void PlaybackCommands::PlayDirect(const QString& statusText) {
             p_.statusBar.Panels()[2].setText(QString());
         }
         p_.loadTimer.start();
-        if (p_.dialogSelection) {
-            for (const QString& file : p_.dialogSelection()) {
-                const QFileInfo info(file);
-                const QString asMovie =
-                    info.suffix().isEmpty() && !file.endsWith(u'.')
-                        ? file + QStringLiteral(".swf")
-                        : file.left(file.size() - info.suffix().size()) + QStringLiteral("swf");
-                if (p_.presentInPlaylist && p_.presentInPlaylist(asMovie))
-                    continue;
-                if (p_.appendPlaylistLine)
-                    p_.appendPlaylistLine(asMovie);
-            }
-        }
+        if (p_.addDialogSelectionAsLocations)
+            p_.addDialogSelectionAsLocations();
         p_.progressTimer.start();
     } catch (...) {
         // The play routine keeps quiet about failures; the control stays blank.

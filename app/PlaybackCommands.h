@@ -39,11 +39,10 @@ struct PlaybackParts {
     skin::TSeSkinMessage& messages;
     // The window's own handlers and the playlist operations the loads use.
     std::function<void(QObject* sender)> formResize;
+    // Add the dialog selection: as file entries for the worker, as locations for the play
+    // routine.
     std::function<void()> addDialogSelection;
-    // The open dialog's current selection, for the direct load.
-    std::function<QStringList()> dialogSelection;
-    std::function<bool(const QString&)> presentInPlaylist;
-    std::function<void(const QString&)> appendPlaylistLine;
+    std::function<void()> addDialogSelectionAsLocations;
     std::function<int()> playlistLineCount;
     std::function<void(int)> highlightPlaylistLine;
     std::function<void(QObject* sender)> playHighlightedEntry;

@@ -33,7 +33,7 @@ StartUp::StartUp(StartUpOptions options) : options_(std::move(options)) {}
 int StartUp::run(QApplication& app) {
     app.setProperty(skin::kApplicationTitleProperty, applicationTitle());
     try {
-        TForm1 form(options_.arguments);
+        TForm1 form(options_.arguments, options_.settingsFile);
         // The about window joins here once it exists; it is created hidden.
         form.show();
         outcome_ = StartUpOutcome::Ran;
@@ -76,7 +76,7 @@ void StartUp::provision() {
         }
         try {
             // Created only to prove the control can now be made; it is never shown.
-            TForm1 retry(options_.arguments);
+            TForm1 retry(options_.arguments, options_.settingsFile);
         } catch (...) {
             showPlainMessage(QStringLiteral("Unable to find Macromedia Shockwave Flash."));
         }

@@ -19,6 +19,8 @@ struct StartUpOptions {
     // The regsvr32 helper as built beside the program; copied into the system directory when
     // that has none, the way Windows always has its own.
     QString helperSource;
+    // Where the playlist is kept; empty for Flash.ini in its usual place.
+    QString settingsFile;
     // Tests create the windows without running the message loop.
     bool runMessageLoop = true;
     // Called with the main window once it has been created and shown (before the loop runs).

@@ -1,27 +1,43 @@
 #include "app/TForm1.h"
 
 #include "app/PlaybackCommands.h"
+#include "app/RightClickFilter.h"
+#include "platform/FileAssociation.h"
+#include "platform/IniLocation.h"
+#include "net/TNetHTTP.h"
+#include "playlist/FileDialog.h"
+#include "playlist/PlaylistCommands.h"
+#include "playlist/PlaylistHost.h"
+#include "playlist/TDropFilelistbox1.h"
 #include "flash/host/TShockwaveFlash.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMessage.h"
 #include "skin/controls/TSeSkinStatusBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
 namespace app {
 
-TForm1::TForm1(QStringList arguments, QWidget* parent)
-    : QWidget(parent), arguments_(std::move(arguments)) {
+TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
+    : QWidget(parent), arguments_(std::move(arguments)), settingsFile_(std::move(settingsFile)) {
     setWindowTitle(QStringLiteral("Quarvel系列_FLASH播放器"));
     setObjectName(QStringLiteral("Form1"));
     resize(595, 391);
+    if (settingsFile_.isEmpty())
+        settingsFile_ = platform::IniLocation::flashIniPath();
     createMenus();
+    createPlaylist();
     createControls();
     wirePlayback();
+    wirePlaylist();
+    createNetwork();
     FormCreate();
 }
 
@@ -38,6 +54,15 @@ void TForm1::wirePlayback() {
         *flash_, *SeSkinStatusBar1, *SeSkinTrackBar4, Timer1,        Timer2,
         Timer5,  *CustomItem49,     *CustomItem64,    *CustomItem65, *SeSkinMessage1};
     parts.formResize = [this](QObject* sender) { FormResize(sender); };
+    parts.addDialogSelection = [this] {
+        playlist_->addDialogSelection(playlist::PlaylistCommands::EntryForm::File);
+    };
+    parts.addDialogSelectionAsLocations = [this] {
+        playlist_->addDialogSelection(playlist::PlaylistCommands::EntryForm::Location);
+    };
+    parts.playlistLineCount = [this] { return DropFilelistbox11->lineCount(); };
+    parts.highlightPlaylistLine = [this](int index) { DropFilelistbox11->setItemIndex(index); };
+    parts.playHighlightedEntry = [this](QObject* sender) { DropFilelistbox11DblClick(sender); };
     playback_ = new PlaybackCommands(std::move(parts), state_, this);
 
     SeSkinTrackBar4->OnMouseDown = [this](auto...) { SeSkinTrackBar4MouseDown(); };
@@ -50,6 +75,54 @@ void TForm1::FormCreate() {
     // A movie named on the command line plays at once; anything else there is ignored.
     if (!arguments_.isEmpty() && QFileInfo(arguments_.first()).isFile())
         OpenMovie(QFileInfo(arguments_.first()).absoluteFilePath());
+    platform::RegisterFileType(QStringLiteral(".swf"), QCoreApplication::applicationFilePath(),
+                               QStringLiteral("swf file"), QString(), 0, true);
+    platform::ExportDesktopAssociation(QCoreApplication::applicationFilePath());
+    RestoreSettings();
+}
+
+void TForm1::RestoreSettings() {
+    // A right-button press on the movie opens the player's menu, never the control's own.
+    rightClickFilter_ = std::make_unique<RightClickFilter>(
+        [this](QObject* target) {
+            QWidget* control = flash_->widget();
+            auto* w = qobject_cast<QWidget*>(target);
+            return control && w && (w == control || control->isAncestorOf(w));
+        },
+        [this](const QPoint& globalPos) { ShowMovieMenu(globalPos); });
+    qApp->installEventFilter(rightClickFilter_.get());
+    state_.seekPressed = false;
+    state_.seekDragged = false;
+    playlist_->LoadPlayList(settingsFile_);
+}
+
+void TForm1::ShowMovieMenu(const QPoint& globalPos) {
+    if (!SeSkinPopupMenu1Items)
+        return;
+    if (!movieMenu_)
+        movieMenu_ = new QMenu(this);
+    SeSkinPopupMenu1Items->populate(movieMenu_);
+    movieMenu_->popup(globalPos);
+}
+
+void TForm1::FormClose() {
+    try {
+        playlist_->SavePlayList(settingsFile_);
+    } catch (...) {
+        // Closing never stops because the list could not be saved.
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TForm1::CustomItem3Click(QObject*) { close(); }
+
+void TForm1::CustomItem24Click(QObject*) {
+    flash_->DestroyWindow();
+    close();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

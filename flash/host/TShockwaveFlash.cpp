@@ -51,6 +51,8 @@ TShockwaveFlash::~TShockwaveFlash() { DestroyWindow(); }
 QVariant TShockwaveFlash::invoke(int dispId, InvokeKind kind, const QVariantList& args) {
     if (!alive())
         throw EOleException(QStringLiteral("The control's window has been destroyed"), E_FAIL);
+    if (OnInvoke)
+        OnInvoke(dispId, args);
     QVariant result;
     QString error;
     const HRESULT hr = control_->Invoke(dispId, kind, args, &result, &error);

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -76,6 +77,10 @@ public:
     void PaintTo(QPainter& painter, int x, int y);
     // Destroys the control's window; every later call fails.
     void DestroyWindow();
+
+    // Sees every call before it reaches the control: dispatch id and arguments. For tracing
+    // what the player asks of the control.
+    std::function<void(int dispId, const QVariantList& args)> OnInvoke;
 
 private:
     QVariant invoke(int dispId, InvokeKind kind, const QVariantList& args = {});

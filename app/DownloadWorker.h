@@ -1,0 +1,33 @@
+#pragma once
+
+// The download worker: fetches one URL with the window's HTTP client into a file and ends.
+// The file is created (replacing any file of that name) before the transfer and closed before
+// the window is told, so a movie offered for playing is complete on disk.
+
+#include <QString>
+#include <QThread>
+
+namespace net {
+class TNetHTTP;
+}
+
+namespace app {
+
+class NetworkCommands;
+
+class MyThread : public QThread {
+    Q_OBJECT
+public:
+    MyThread(net::TNetHTTP& client, QString url, QString path, NetworkCommands* commands);
+
+protected:
+    void run() override;
+
+private:
+    net::TNetHTTP& client_;
+    QString url_;
+    QString path_;
+    NetworkCommands* commands_;
+};
+
+} // namespace app
