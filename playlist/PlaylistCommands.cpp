@@ -33,6 +33,12 @@ private:
 
 } // namespace
 
+void setUpDropFilelistbox11(TDropFilelistbox1& box) {
+    box.setFrameShape(QFrame::NoFrame);
+    box.setItemHeight(13);
+    box.setDropEnabled(true);
+}
+
 PlaylistCommands::PlaylistCommands(TDropFilelistbox1& box, FileDialog& openDialog,
                                    FileDialog& saveDialog, PlaylistHost& host, QObject* parent)
     : QObject(parent), box_(box), openDialog_(openDialog), saveDialog_(saveDialog), host_(host),

@@ -17,6 +17,10 @@ class FileDialog;
 class PlaylistHost;
 class TDropFilelistbox1;
 
+// The main window's playlist box as its form sets it up: no border, lines 13 pixels high,
+// taking drops from the start.
+void setUpDropFilelistbox11(TDropFilelistbox1& box);
+
 class PlaylistCommands : public QObject {
     Q_OBJECT
 public:

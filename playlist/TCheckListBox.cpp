@@ -34,6 +34,7 @@ constexpr Qt::ItemFlags kLineFlags =
 TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItemDelegate(new FixedHeightDelegate(itemHeight_, this));
     // Lines added by any route get their check box, not only those added through addLine().
     connect(model(), &QAbstractItemModel::rowsInserted, this,

@@ -169,7 +169,9 @@ TEST(CheckListBoxTest, HighlightedLine) {
     EXPECT_EQ(box.itemIndex(), -1);
 }
 
-TEST_F(PlaylistFixture, LinesAre13PixelsHigh) {
+TEST_F(PlaylistFixture, TheMainWindowsBox) {
+    EXPECT_EQ(box->frameShape(), QFrame::NoFrame);
+    EXPECT_TRUE(box->viewport()->acceptDrops());
     addLines({"a", "b"});
     box->doItemsLayout();
     EXPECT_EQ(box->visualItemRect(box->item(0)).height(), 13);

@@ -78,9 +78,7 @@ protected:
         panel.setToolTip(QStringLiteral("支持文件拖放"));
         panel.resize(300, 300);
         box->setGeometry(0, 0, 300, 300);
-        box->setFrameShape(QFrame::NoFrame);
-        box->setItemHeight(13);
-        box->setDropEnabled(true);
+        setUpDropFilelistbox11(*box);
         commands.connectToBox();
         panel.show();
     }
