@@ -18,7 +18,7 @@ constexpr std::size_t kMaxCachedImages = 64;
 constexpr int kMaxLayerSide = 8192;
 constexpr std::size_t kShapeCacheBudget = 96u * 1024 * 1024;
 constexpr int kMaxCachedShapeSide = 1024;
-constexpr std::size_t kMaxShapeSightings = 200000;
+constexpr std::size_t kMaxShapeSightings = 50000;
 
 std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
     switch (mode) {

@@ -134,3 +134,76 @@ TEST(Player, NullMovieIsHarmless) {
     QPainter painter(&img);
     p.render(painter, QRectF(0, 0, 10, 10), {});
 }
+
+TEST(Player, ZoomShowsPartOfTheStageAroundTheChosenCentre) {
+    // Left half red, right half blue on a 200 x 100 stage.
+    SwfWriter w(200, 100, 12);
+    w.defineRectShape(1, QRect(0, 0, 100, 100), Qt::red);
+    w.defineRectShape(2, QRect(100, 0, 100, 100), Qt::blue);
+    w.placeObject2(1, 1);
+    w.placeObject2(2, 2);
+    w.showFrame();
+    swf::Player p(load(w.finish()));
+    const auto draw = [&](double zoom, QPointF centre) {
+        QImage img(200, 100, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&img);
+        swf::RenderOptions o;
+        o.zoom = zoom;
+        o.centre = centre;
+        o.antialias = false;
+        p.render(painter, QRectF(0, 0, 200, 100), o);
+        return img;
+    };
+    QImage whole = draw(1.0, {0.5, 0.5});
+    EXPECT_EQ(whole.pixelColor(10, 50), QColor(Qt::red));
+    EXPECT_EQ(whole.pixelColor(190, 50), QColor(Qt::blue));
+    // Half the width, centred on the left quarter: all red.
+    QImage left = draw(0.5, {0.25, 0.5});
+    EXPECT_EQ(left.pixelColor(2, 50), QColor(Qt::red));
+    EXPECT_EQ(left.pixelColor(197, 50), QColor(Qt::red));
+    // Centred in the middle: the boundary stays in the middle, now twice as far from the edges.
+    QImage middle = draw(0.5, {0.5, 0.5});
+    EXPECT_EQ(middle.pixelColor(98, 50), QColor(Qt::red));
+    EXPECT_EQ(middle.pixelColor(102, 50), QColor(Qt::blue));
+    EXPECT_EQ(middle.pixelColor(2, 50), QColor(Qt::red));
+}
+
+TEST(Player, RendersIntoAPainterThatAlreadyHasATransform) {
+    swf::Player p(load(makeMovingSquareMovie(1, 12, 100, 100)));
+    QImage img(200, 200, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::magenta);
+    QPainter painter(&img);
+    painter.translate(100, 100); // e.g. one tile of a two-by-two view
+    p.render(painter, QRectF(0, 0, 100, 100), {});
+    painter.end();
+    EXPECT_EQ(img.pixelColor(50, 50), QColor(Qt::magenta));
+    EXPECT_EQ(img.pixelColor(150, 101), QColor(0x20, 0x30, 0x50));
+}
+
+TEST(Player, LowQualityDrawsWithoutAntialiasing) {
+    SwfWriter w(100, 100, 12);
+    testsupport::ShapeSpec s;
+    s.fills = {testsupport::FillSpec::solid(Qt::black)};
+    s.style(0, 1).moveTo(0, 0).lineTo(2000, 2000).lineTo(0, 2000).lineTo(0, 0); // a diagonal
+    w.defineShape(1, s, 1);
+    w.placeObject2(1, 1);
+    w.showFrame();
+    swf::Player p(load(w.finish()));
+    const auto greys = [&](bool antialias) {
+        QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&img);
+        swf::RenderOptions o;
+        o.antialias = antialias;
+        p.render(painter, QRectF(0, 0, 100, 100), o);
+        painter.end();
+        int count = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const int v = qRed(img.pixel(x, y));
+                count += v > 10 && v < 245;
+            }
+        return count;
+    };
+    EXPECT_GT(greys(true), 50);
+    EXPECT_EQ(greys(false), 0);
+}
