@@ -43,8 +43,6 @@ enum : uint16_t {
 };
 }
 
-// Sprites inside sprites are not allowed by the format; we accept a few levels and no more.
-inline constexpr int kMaxSpriteNesting = 4;
 
 // Steps over a PlaceObject3 or button filter list; false when it is damaged.
 bool skipFilterList(Reader& r);
