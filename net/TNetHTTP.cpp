@@ -5,6 +5,7 @@
 #include "net/TNetStream.h"
 #include "net/TNetURI.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace net {
@@ -18,6 +19,31 @@ int statusNumber(const std::string& text) {
     if (text.empty() || result.ec != std::errc() || result.ptr != end)
         throw EConvertError(text);
     return value;
+}
+
+bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0x7F;
+}
+
+bool hasControlBytes(const std::string& text) {
+    return std::any_of(text.begin(), text.end(), isControl);
+}
+
+std::string escapeControlBytes(const std::string& text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        if (isControl(c)) {
+            const auto byte = static_cast<unsigned char>(c);
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 int portNumber(const std::string& text) {
@@ -89,9 +115,13 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
                            TNetStream* Stream) {
     ++RedirectDepth;
     method_ = Method;
-    const TNetUrlParts parts = TNetURI::SplitUrl(URL);
-    requestPath_ = parts.Path;
-    std::string target = parts.Path + parts.Document;
+    // A URL pasted from the clipboard often brings a line break along; inside the request it
+    // would end the request line early, so the ends are trimmed and control bytes escaped.
+    const TNetUrlParts parts = TNetURI::SplitUrl(TrimBlanks(URL));
+    if (hasControlBytes(parts.Host) || hasControlBytes(parts.Scheme))
+        throw ENetProtocolError("Invalid URL.");
+    requestPath_ = escapeControlBytes(parts.Path);
+    std::string target = requestPath_ + escapeControlBytes(parts.Document);
     if (SelectTarget(parts.Scheme, parts.Host, portNumber(parts.Port))) {
         target = (parts.Scheme.empty() ? SchemeName : parts.Scheme) + "://" +
                  (parts.Host.empty() ? HostName : parts.Host) + target;

@@ -489,3 +489,15 @@ TEST_F(HttpClient, Version10RequestsAndInterimReplies) {
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_TRUE(server.requests()[0].starts_with("GET /old HTTP/1.0\r\nHost: 127.0.0.1\r\n"));
 }
+
+TEST_F(HttpClient, PastedUrlIsTrimmedAndControlBytesNeverReachTheRequestLine) {
+    TestServer server(serveEach(response("200 OK", "ok")));
+    download(" \t" + server.url("/my movie.swf") + "\r\n");
+    download(server.url("/a\r\nX-Injected: 1/b.swf"));
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], expectedGet("/my%20movie.swf", "127.0.0.1"));
+    EXPECT_EQ(requests[1], expectedGet("/a%0D%0AX-Injected:%201/b.swf", "127.0.0.1"));
+    EXPECT_EQ(messageOf<ENetProtocolError>([&] { download("http://bad\r\nhost/"); }),
+              "Invalid URL.");
+}
