@@ -12,6 +12,8 @@ TSeSkinItem::TSeSkinItem(const QString& caption, QObject* owner)
 
 void TSeSkinItem::setCaption(const QString& caption) {
     caption_ = caption;
+    if (menu_)
+        menu_->setTitle(caption);
     syncAction();
 }
 
@@ -40,6 +42,10 @@ TSeSkinItem* TSeSkinItem::Add(const QString& caption, NotifyEvent onClick) {
     item->parent_ = this;
     item->OnClick = std::move(onClick);
     items_.push_back(item);
+    if (menu_)
+        menu_->addAction(item->action());
+    if (Count() == 1 && parent_ && parent_->menu_)
+        subMenu();
     return item;
 }
 
@@ -65,15 +71,22 @@ void TSeSkinItem::syncAction() {
 void TSeSkinItem::populate(QMenu* menu) {
     menu->clear();
     for (TSeSkinItem* item : items_) {
-        if (item->Count() > 0) {
-            QMenu* sub = menu->addMenu(item->Caption());
-            sub->menuAction()->setEnabled(item->Enabled());
-            sub->menuAction()->setVisible(item->Visible());
-            item->populate(sub);
-        } else {
-            menu->addAction(item->action());
-        }
+        if (item->Count() > 0)
+            item->subMenu();
+        menu->addAction(item->action());
     }
+}
+
+QMenu* TSeSkinItem::subMenu() {
+    if (!menu_) {
+        menu_ = std::make_unique<QMenu>();
+        menu_->setTitle(caption_);
+        populate(menu_.get());
+        // The entry's own action opens the menu, so its enabled and visible states (and the
+        // caption) apply to the sub-menu as a whole.
+        action_.setMenu(menu_.get());
+    }
+    return menu_.get();
 }
 
 } // namespace skin

@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QMenu;
@@ -48,6 +49,9 @@ public:
     QAction* action() { return &action_; }
     // Fills a standard menu with the visible sub-entries, nested menus included.
     void populate(QMenu* menu);
+    // The menu of the sub-entries (created on first use and kept in step with Add); the
+    // entry's action opens it.
+    QMenu* subMenu();
 
 private:
     void syncAction();
@@ -60,6 +64,7 @@ private:
     std::vector<TSeSkinItem*> items_;
     TSeSkinItem* parent_ = nullptr;
     QAction action_;
+    std::unique_ptr<QMenu> menu_;
 };
 
 } // namespace skin

@@ -68,6 +68,11 @@ public:
         const std::size_t n = length("string length");
         return std::string(bytes(n));
     }
+    // The same, without copying: the view lives as long as the reader's buffer.
+    std::string_view stringView32() {
+        const std::size_t n = length("string length");
+        return bytes(n);
+    }
     // One length byte, then that many bytes.
     std::string shortString() {
         const std::size_t n = u8();

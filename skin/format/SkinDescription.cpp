@@ -36,12 +36,16 @@ std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
     const std::string_view raw = r.bytes(count * 4);
     auto bitmap = std::make_unique<TSeBitmap>(std::move(name), w, h);
     if (!bitmap->isEmpty()) {
+        // Copied and keyed in one pass: near-magenta pixels become the key pixel.
         auto& px = bitmap->mutablePixels();
         const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
-        for (std::size_t i = 0; i < count; ++i, b += 4)
-            px[i] = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-                    std::uint32_t(b[3]) << 24;
-        bitmap->keyOutNear(255, 0, 255);
+        for (std::size_t i = 0; i < count; ++i, b += 4) {
+            const std::uint32_t p = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
+                                    std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+            const bool nearMagenta =
+                unsigned(int(b[2]) - 250) < 6u && b[1] < 6 && unsigned(int(b[0]) - 250) < 6u;
+            px[i] = nearMagenta ? kKeyPixel : p;
+        }
     }
     return bitmap;
 }
@@ -56,8 +60,8 @@ void read(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& registr
     const ObjectStreamer streamer(registry);
     const std::size_t objects = r.length("object count");
     for (std::size_t i = 0; i < objects; ++i) {
-        const std::string className = r.string32();
-        const std::string text = r.string32();
+        const std::string_view className = r.stringView32();
+        const std::string_view text = r.stringView32();
         source.addObject(streamer.readText(className, text));
     }
 }

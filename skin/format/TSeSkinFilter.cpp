@@ -55,9 +55,9 @@ void TSeSkinFilterCompressed::LoadFromStream(QIODevice& device) {
     zlib::Inflated inflated = zlib::inflate(packed, kMaxDescription);
     if (inflated.error.empty() && !device.isSequential())
         device.seek(start + 4 + qint64(inflated.consumed));
-    readDescription(inflated.data, inflated.error.empty()
-                                       ? "Stream read error: unexpected end of skin data"
-                                       : inflated.error);
+    readDescription(inflated.data(), inflated.error.empty()
+                                         ? "Stream read error: unexpected end of skin data"
+                                         : inflated.error);
 }
 
 void TSeSkinFilterCompressed::SaveToStream(QIODevice& device) {

@@ -1,5 +1,6 @@
 #include "skin/format/TextForm.h"
 
+#include <array>
 #include <cctype>
 
 #include "skin/format/SkinError.h"
@@ -8,11 +9,36 @@ namespace skin::textform {
 
 namespace {
 
+// Locale-free character classes: the text form is ASCII and parsing it is on the load path.
+bool isSpace(char c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\v';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 bool identStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    return isAlpha(c) || c == '_';
 }
 bool identChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    return isAlpha(c) || isDigit(c) || c == '_';
+}
+constexpr auto kHexTable = [] {
+    std::array<signed char, 256> t{};
+    for (auto& v : t)
+        v = -1;
+    for (int i = 0; i < 10; ++i)
+        t['0' + i] = char(i);
+    for (int i = 0; i < 6; ++i) {
+        t['A' + i] = char(10 + i);
+        t['a' + i] = char(10 + i);
+    }
+    return t;
+}();
+int hexValue(char c) {
+    return kHexTable[static_cast<unsigned char>(c)];
 }
 
 class Parser {
@@ -83,7 +109,7 @@ private:
     char peek() const { return atEnd() ? '\0' : s_[pos_]; }
 
     void skipSpace() {
-        while (!atEnd() && std::isspace(static_cast<unsigned char>(s_[pos_])))
+        while (pos_ < s_.size() && isSpace(s_[pos_]))
             ++pos_;
     }
 
@@ -115,13 +141,13 @@ private:
         int digits = 0;
         if (peek() == '$') {
             ++pos_;
-            while (std::isxdigit(static_cast<unsigned char>(peek()))) {
+            while (hexValue(peek()) >= 0) {
                 v = v * 16 + hexDigit(s_[pos_++]);
                 if (++digits > 16)
                     fail("number too large");
             }
         } else {
-            while (std::isdigit(static_cast<unsigned char>(peek()))) {
+            while (isDigit(peek())) {
                 v = v * 10 + (s_[pos_++] - '0');
                 if (++digits > 18)
                     fail("number too large");
@@ -135,13 +161,10 @@ private:
     }
 
     int hexDigit(char c) const {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        fail("hexadecimal digit expected");
+        const int v = hexValue(c);
+        if (v < 0)
+            fail("hexadecimal digit expected");
+        return v;
     }
 
     static void appendCode(std::string& out, std::int64_t code) {
@@ -185,7 +208,7 @@ private:
                 }
             } else if (peek() == '#') {
                 ++pos_;
-                if (!std::isdigit(static_cast<unsigned char>(peek())) && peek() != '$')
+                if (!isDigit(peek()) && peek() != '$')
                     fail("character code expected after '#'");
                 const std::int64_t code = integer();
                 if (code < 0 || code > 0x10FFFF)
@@ -215,7 +238,7 @@ private:
         const char c = peek();
         if (c == '\'' || c == '#')
             return PropertyValue::makeString(quoted());
-        if (c == '-' || c == '+' || c == '$' || std::isdigit(static_cast<unsigned char>(c)))
+        if (c == '-' || c == '+' || c == '$' || isDigit(c))
             return PropertyValue::makeInteger(integer());
         if (c == '[') {
             ++pos_;
@@ -241,20 +264,40 @@ private:
         }
         if (c == '{') {
             ++pos_;
-            std::string bytes;
+            // Sized for the longest possible value and trimmed at the end: binary values are
+            // most of a skin's text, so the pairs are decoded in tight runs.
+            const std::size_t close = s_.find('}', pos_);
+            std::string bytes((close == std::string_view::npos ? s_.size() : close) - pos_, '\0');
+            char* out = bytes.data();
+            const char* in = s_.data();
             for (;;) {
+                skipSpace();
+                std::size_t p = pos_;
+                const std::size_t end = s_.size();
+                while (p + 1 < end) {
+                    const int hi = hexValue(in[p]), lo = hexValue(in[p + 1]);
+                    if ((hi | lo) < 0)
+                        break;
+                    *out++ = char(hi << 4 | lo);
+                    p += 2;
+                }
+                pos_ = p;
                 skipSpace();
                 if (peek() == '}') {
                     ++pos_;
+                    bytes.resize(std::size_t(out - bytes.data()));
                     return PropertyValue::makeBinary(std::move(bytes));
                 }
+                if (pos_ + 1 < s_.size() && (hexValue(s_[pos_]) | hexValue(s_[pos_ + 1])) >= 0)
+                    continue; // the next line of pairs
+                // Not a pair of digits: a stray character, or half a pair.
                 if (atEnd())
                     fail("'}' expected");
-                const int hi = hexDigit(s_[pos_++]);
+                hexDigit(s_[pos_++]);
                 if (atEnd())
                     fail("'}' expected");
-                const int lo = hexDigit(s_[pos_++]);
-                bytes.push_back(char(hi << 4 | lo));
+                hexDigit(s_[pos_]);
+                fail("hexadecimal digits come in pairs");
             }
         }
         if (identStart(c)) {

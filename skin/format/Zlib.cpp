@@ -2,6 +2,9 @@
 
 #include <zlib.h>
 
+#include <cstring>
+#include <memory>
+
 #include "skin/format/SkinError.h"
 
 namespace skin::zlib {
@@ -14,19 +17,32 @@ Inflated inflate(std::string_view input, std::size_t maxOutput) {
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
     // Inputs beyond 4 GiB are not skins; zlib counts input in 32 bits.
     z.avail_in = uInt(std::min<std::size_t>(input.size(), 0xFFFFFFFFu));
-    char chunk[65536];
+    // Inflate straight into an uninitialised buffer that grows geometrically (the data decides
+    // how far, never beyond maxOutput + 1 so that an oversized skin is noticed). Skins shrink
+    // about tenfold, so sixteen times the input rarely needs to grow at all.
+    std::size_t capacity = std::min(maxOutput + 1, std::max<std::size_t>(input.size() * 16, 65536));
+    auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+    std::size_t filled = 0;
     for (;;) {
-        z.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.avail_out = sizeof chunk;
+        if (filled == capacity) {
+            const std::size_t grown = std::min(maxOutput + 1, capacity * 2);
+            auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+            std::memcpy(bigger.get(), buffer.get(), filled);
+            buffer = std::move(bigger);
+            capacity = grown;
+        }
+        z.next_out = reinterpret_cast<Bytef*>(buffer.get() + filled);
+        z.avail_out = uInt(std::min<std::size_t>(capacity - filled, 0x40000000));
+        const uInt before = z.avail_out;
         const int rc = ::inflate(&z, Z_NO_FLUSH);
-        const std::size_t produced = sizeof chunk - z.avail_out;
-        if (result.data.size() + produced > maxOutput) {
-            result.data.append(chunk, maxOutput - result.data.size());
+        const std::size_t produced = before - z.avail_out;
+        filled += produced;
+        if (filled > maxOutput) {
+            filled = maxOutput;
             result.error = "Decompression error: the skin is larger than " +
                            std::to_string(maxOutput >> 20) + " MiB";
             break;
         }
-        result.data.append(chunk, produced);
         if (rc == Z_STREAM_END) {
             result.consumed = std::size_t(z.total_in);
             break;
@@ -41,6 +57,8 @@ Inflated inflate(std::string_view input, std::size_t maxOutput) {
         }
     }
     inflateEnd(&z);
+    result.buffer = std::move(buffer);
+    result.size = filled;
     return result;
 }
 

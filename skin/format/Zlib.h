@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -9,9 +10,12 @@ namespace skin::zlib {
 // The result of inflating as much of a zlib stream as is sound. `error` is empty when the
 // stream ended properly; otherwise it says why the output stops where it does.
 struct Inflated {
-    std::string data;
+    std::unique_ptr<char[]> buffer;
+    std::size_t size{0};
     std::string error;
     std::size_t consumed{0}; // input bytes up to the end of the stream
+
+    std::string_view data() const { return {buffer.get(), size}; }
 };
 
 // Decompresses one zlib stream from the front of `input`, never producing more than

@@ -3,6 +3,8 @@
 #include <array>
 #include <cctype>
 
+#include "skin/model/SkinTypes.h"
+
 namespace skin {
 
 namespace {
@@ -95,8 +97,7 @@ bool sameIdent(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     }
     return true;

@@ -111,6 +111,12 @@ constexpr std::uint8_t Focused = 7;
 constexpr std::uint8_t Disabled = 8;
 } // namespace state
 
+// ASCII-only case folding: names and identifiers in skins are compared this way, and it is
+// on the load path, so no locale lookups.
+inline char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+
 // Identifier tables, indexed by ordinal.
 std::string_view enumName(TSeAlign v);
 std::string_view enumName(TSeKind v);

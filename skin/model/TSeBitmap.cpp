@@ -1,6 +1,8 @@
 #include "skin/model/TSeBitmap.h"
 
 #include <cctype>
+
+#include "skin/model/SkinTypes.h"
 #include <cstdlib>
 
 #include "skin/model/HueShift.h"
@@ -13,8 +15,7 @@ bool equalsIgnoreCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     }
     return true;
@@ -39,8 +40,10 @@ void TSeBitmap::setPixel(int x, int y, std::uint32_t p) {
 
 void TSeBitmap::keyOutNear(int r, int g, int b) {
     for (auto& p : mutablePixels()) {
-        if (std::abs(int((p >> 16) & 0xFF) - r) < 6 && std::abs(int((p >> 8) & 0xFF) - g) < 6 &&
-            std::abs(int(p & 0xFF) - b) < 6)
+        const int dr = int((p >> 16) & 0xFF) - r, dg = int((p >> 8) & 0xFF) - g,
+                  db = int(p & 0xFF) - b;
+        // Unsigned compare: -5..5 maps to 0..10.
+        if (unsigned(dr + 5) < 11u && unsigned(dg + 5) < 11u && unsigned(db + 5) < 11u)
             p = kKeyPixel;
     }
 }
