@@ -321,12 +321,21 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
 
 bool Renderer::drawCachedShape(Context& ctx, QPainter& painter, const ShapeCharacter& shape,
                                const QTransform& matrix, const ColorTransform& cx) const {
-    if (matrix.type() == QTransform::TxProject)
+    // A picture is transparent around the shape; modes that act on what the source does not
+    // cover would wrongly clear that margin.
+    if (matrix.type() == QTransform::TxProject ||
+        (painter.compositionMode() != QPainter::CompositionMode_SourceOver &&
+         painter.compositionMode() != QPainter::CompositionMode_Multiply &&
+         painter.compositionMode() != QPainter::CompositionMode_Screen &&
+         painter.compositionMode() != QPainter::CompositionMode_Plus))
         return false;
-    // Whole pixels of the translation move the picture; quarters of a pixel select it.
-    const double qx = std::round(matrix.dx() * 4) / 4, qy = std::round(matrix.dy() * 4) / 4;
+    // Whole pixels of the translation move the picture; eighths of a pixel select it.
+    constexpr double kSteps = 8;
+    const double qx = std::round(matrix.dx() * kSteps) / kSteps;
+    const double qy = std::round(matrix.dy() * kSteps) / kSteps;
     const double wholeX = std::floor(qx), wholeY = std::floor(qy);
-    const int fx = static_cast<int>((qx - wholeX) * 4), fy = static_cast<int>((qy - wholeY) * 4);
+    const int fx = static_cast<int>((qx - wholeX) * kSteps);
+    const int fy = static_cast<int>((qy - wholeY) * kSteps);
     const auto fixed = [](double v) { return static_cast<int64_t>(std::llround(v * 1e7)); };
     ShapeKey key{
         &shape,
@@ -342,8 +351,8 @@ bool Renderer::drawCachedShape(Context& ctx, QPainter& painter, const ShapeChara
             shapeSightings_.clear();
         if (++shapeSightings_[key] < 2)
             return false; // seen once: draw it directly, keep a picture if it comes again
-        const QTransform local(matrix.m11(), matrix.m12(), matrix.m21(), matrix.m22(), fx / 4.0,
-                               fy / 4.0);
+        const QTransform local(matrix.m11(), matrix.m12(), matrix.m21(), matrix.m22(), fx / kSteps,
+                               fy / kSteps);
         const QRect box = local.mapRect(shape.bounds()).toAlignedRect().adjusted(-2, -2, 2, 2);
         if (box.width() > kMaxCachedShapeSide || box.height() > kMaxCachedShapeSide ||
             box.isEmpty())

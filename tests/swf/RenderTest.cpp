@@ -474,3 +474,47 @@ TEST(RenderBitmap, UndecodableImageDrawsNothingAndLoadGoesOn) {
     swf::Player p(movie);
     EXPECT_TRUE(near(render(p).pixelColor(50, 50), Qt::white));
 }
+
+TEST(RenderCache, ShapesDrawnFromKeptPicturesMatchTheirPaths) {
+    // Shapes with gradients and outlines at whole and fractional positions, one under a mask;
+    // the second and third drawings come from kept pictures and must look the same.
+    SwfWriter w(100, 100, 12);
+    ShapeSpec s;
+    s.fills = {FillSpec::radial(QRect(-20, -20, 40, 40), {{0, Qt::yellow}, {255, Qt::red}})};
+    s.lines = {LineSpec{60, Qt::black}};
+    s.style(0, 1, 1).moveTo(-400, 0).curveTo(-400, -400, 0, -400).curveTo(400, -400, 400, 0);
+    s.curveTo(400, 400, 0, 400).curveTo(-400, 400, -400, 0);
+    w.defineShape(1, s, 3);
+    w.defineRectShape(2, QRect(0, 0, 60, 100), Qt::black);
+    PlaceSpec a;
+    a.depth = 1;
+    a.characterId = 1;
+    a.matrix = QTransform(1, 0, 0, 1, 500, 500);
+    w.placeObject(a);
+    PlaceSpec mask;
+    mask.depth = 2;
+    mask.characterId = 2;
+    mask.clipDepth = 3;
+    w.placeObject(mask);
+    PlaceSpec b;
+    b.depth = 3;
+    b.characterId = 1;
+    b.matrix = QTransform(1.5, 0.3, -0.3, 1.5, 1213, 1377); // turned, off the pixel grid
+    w.placeObject(b);
+    w.showFrame();
+    swf::Player p(load(w.finish()));
+    const QImage first = render(p, 100, 100, true);
+    for (int i = 0; i < 2; ++i) {
+        const QImage again = render(p, 100, 100, true);
+        int worst = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                const QRgb u = first.pixel(x, y), v = again.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(u) - qRed(v)),
+                                  std::abs(qGreen(u) - qGreen(v)), std::abs(qBlue(u) - qBlue(v))});
+            }
+        EXPECT_LE(worst, 40) << "drawing " << i + 2; // edges may move by an eighth of a pixel
+        EXPECT_TRUE(near(again.pixelColor(25, 25), first.pixelColor(25, 25), 2));
+        EXPECT_TRUE(near(again.pixelColor(70, 70), Qt::white)); // masked away
+    }
+}
