@@ -123,8 +123,11 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
     requestPath_ = escapeControlBytes(parts.Path);
     std::string target = requestPath_ + escapeControlBytes(parts.Document);
     if (SelectTarget(parts.Scheme, parts.Host, portNumber(parts.Port))) {
+        // The port stays in the absolute target: without it the proxy would go to port 80.
+        const int port = portNumber(parts.Port);
         target = (parts.Scheme.empty() ? SchemeName : parts.Scheme) + "://" +
-                 (parts.Host.empty() ? HostName : parts.Host) + target;
+                 (parts.Host.empty() ? HostName : parts.Host) +
+                 (port >= 0 ? ":" + std::to_string(port) : std::string()) + target;
     }
 
     CheckPeerClosed(false, false);
@@ -287,6 +290,10 @@ bool TNetHTTP::SelectTarget(const std::string& Scheme, const std::string& Host, 
     }
     Port = aPort == -1 ? (https ? 443 : 80) : aPort;
     return false;
+}
+
+std::string TNetHTTP::interceptHostName() const {
+    return Request.ProxyServer.empty() || TunnelHost.empty() ? Host : TunnelHost;
 }
 
 void TNetHTTP::OpenTunnel() {

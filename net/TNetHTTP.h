@@ -76,6 +76,9 @@ public:
 
     static const char* VersionText(TNetHTTPProtocolVersion version);
 
+protected:
+    std::string interceptHostName() const override;
+
 private:
     void performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRequestSource Source,
                      TNetStream* Stream);

@@ -32,7 +32,7 @@ void TNetTCPClient::OpenConnection() {
             socket_.SetOption(IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         }
         if (interceptActive())
-            Intercept->Connect(socket_, Host, IdleTimeout);
+            Intercept->Connect(socket_, interceptHostName(), IdleTimeout);
     } catch (...) {
         try {
             CloseConnection();

@@ -18,6 +18,11 @@ public:
     std::function<void(TNetTCPClient&)> OnConnected;
 
     void OpenConnection();
+
+protected:
+    // The name the interception layer checks the peer against: the host asked for, or, behind
+    // a proxy, the host at the far end of the tunnel.
+    virtual std::string interceptHostName() const { return Host; }
 };
 
 } // namespace net

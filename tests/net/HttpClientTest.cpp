@@ -501,3 +501,13 @@ TEST_F(HttpClient, PastedUrlIsTrimmedAndControlBytesNeverReachTheRequestLine) {
     EXPECT_EQ(messageOf<ENetProtocolError>([&] { download("http://bad\r\nhost/"); }),
               "Invalid URL.");
 }
+
+TEST_F(HttpClient, ProxyTargetKeepsANonDefaultPort) {
+    TestServer proxy(serveEach(response("200 OK", "via proxy")));
+    http.Request.ProxyServer = "127.0.0.1";
+    http.Request.ProxyPort = proxy.port();
+    download("http://movies.example:8080/a.swf");
+    ASSERT_EQ(proxy.requests().size(), 1u);
+    EXPECT_EQ(proxy.requests()[0],
+              expectedGet("http://movies.example:8080/a.swf", "movies.example"));
+}

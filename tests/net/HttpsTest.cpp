@@ -170,3 +170,40 @@ TEST_F(Https, SilentOrPlainServerFailsTheHandshakeClearly) {
         EXPECT_TRUE(std::string(e.what()).starts_with("SSL handshake failed: ")) << e.what();
     }
 }
+
+TEST_F(Https, ProxyTunnelCarriesTheTlsConnection) {
+    const auto& pki = testPki();
+    ssl->AddTrustedCertificateFile(pki.caCert);
+    TestServer origin(serveEach(response("200 OK", "through the tunnel")),
+                      tlsWith(pki.serverCert, pki.serverKey));
+    TestServer proxy([&](ServerConnection& c) {
+        if (c.readRequest().empty())
+            return;
+        c.send("HTTP/1.1 200 Connection established\r\nProxy-Agent: test\r\n\r\n");
+        c.relayTo(origin.port());
+    });
+    http.Request.ProxyServer = "127.0.0.1";
+    http.Request.ProxyPort = proxy.port();
+    const std::string url = "https://localhost:" + std::to_string(origin.port()) + "/t.swf";
+    EXPECT_EQ(download(url), "through the tunnel");
+    ASSERT_EQ(proxy.requests().size(), 1u);
+    EXPECT_EQ(proxy.requests()[0],
+              "CONNECT localhost:" + std::to_string(origin.port()) + " HTTP/1.1\r\n\r\n");
+    ASSERT_EQ(origin.requests().size(), 1u);
+    EXPECT_EQ(origin.requests()[0], expectedGet(url, "localhost"));
+}
+
+TEST_F(Https, ProxyRefusingTheTunnelIsAReplyError) {
+    ssl->AddTrustedCertificateFile(testPki().caCert);
+    TestServer proxy(serveEach("HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n"));
+    http.Request.ProxyServer = "127.0.0.1";
+    http.Request.ProxyPort = proxy.port();
+    try {
+        download("https://localhost:1/t.swf");
+        FAIL();
+    } catch (const ENetProtocolReplyError& e) {
+        EXPECT_EQ(e.ReplyErrorCode(), 403);
+        EXPECT_STREQ(e.what(), "403 Forbidden");
+    }
+    EXPECT_FALSE(http.IsConnected());
+}

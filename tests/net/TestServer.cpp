@@ -122,6 +122,40 @@ bool ServerConnection::waitForClientClose(int ms) {
     return false;
 }
 
+void ServerConnection::relayTo(int port) {
+    const int upstream = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(upstream, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(upstream);
+        return;
+    }
+    if (!pending_.empty())
+        ::send(upstream, pending_.data(), pending_.size(), MSG_NOSIGNAL);
+    pending_.clear();
+    char buffer[16384];
+    while (!server_.stopping()) {
+        pollfd entries[2] = {{fd_, POLLIN, 0}, {upstream, POLLIN, 0}};
+        if (::poll(entries, 2, 50) <= 0)
+            continue;
+        bool done = false;
+        for (int i = 0; i < 2 && !done; ++i) {
+            if (!entries[i].revents)
+                continue;
+            const int from = i == 0 ? fd_ : upstream;
+            const int to = i == 0 ? upstream : fd_;
+            const long n = ::recv(from, buffer, sizeof buffer, 0);
+            if (n <= 0 || ::send(to, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) != n)
+                done = true;
+        }
+        if (done)
+            break;
+    }
+    ::close(upstream);
+}
+
 void ServerConnection::close() {
     if (fd_ >= 0)
         ::shutdown(fd_, SHUT_RDWR);

@@ -29,6 +29,9 @@ public:
     // Answers true when the client closed its end within the time.
     bool waitForClientClose(int ms);
     void close();
+    // Connects to 127.0.0.1:port and copies bytes both ways until either side closes (the
+    // tunnel of a proxy). Bytes already read past the last request go first.
+    void relayTo(int port);
 
 private:
     friend class TestServer;
