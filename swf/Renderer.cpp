@@ -125,6 +125,7 @@ void Renderer::render(QPainter& painter, const Movie& movie, const TimelineInsta
                       const QTransform& twipsToDevice, bool antialias) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
     Context ctx{movie, antialias, scaleOf(full)};
+    ++renderCount_;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
@@ -345,6 +346,8 @@ bool Renderer::drawCachedShape(Context& ctx, QPainter& painter, const ShapeChara
         {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]},
         ctx.antialias};
     const QPoint whole(static_cast<int>(wholeX), static_cast<int>(wholeY));
+    if (!shape.worthKeepingAsPicture())
+        return false;
     auto hit = shapeCache_.find(key);
     if (hit == shapeCache_.end()) {
         if (shapeSightings_.size() > kMaxShapeSightings)
@@ -369,12 +372,22 @@ bool Renderer::drawCachedShape(Context& ctx, QPainter& painter, const ShapeChara
         }
         const std::size_t bytes = static_cast<std::size_t>(picture.image.sizeInBytes());
         if (shapeCacheBytes_ + bytes > kShapeCacheBudget) {
-            shapeCache_.clear();
-            shapeCacheBytes_ = 0;
+            // Make room from the pictures the last two drawings did not use.
+            for (auto it = shapeCache_.begin(); it != shapeCache_.end();) {
+                if (it->second.lastUsed + 1 < renderCount_) {
+                    shapeCacheBytes_ -= static_cast<std::size_t>(it->second.image.sizeInBytes());
+                    it = shapeCache_.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            if (shapeCacheBytes_ + bytes > kShapeCacheBudget)
+                return false; // all in use: this one is drawn from its paths
         }
         shapeCacheBytes_ += bytes;
         hit = shapeCache_.emplace(key, std::move(picture)).first;
     }
+    hit->second.lastUsed = renderCount_;
     painter.setWorldTransform(QTransform());
     painter.drawImage(whole + hit->second.offset, hit->second.image);
     return true;

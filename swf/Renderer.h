@@ -67,8 +67,10 @@ private:
                                 std::array<float, 8>, bool>;
     struct ShapePicture {
         QImage image;
-        QPoint offset; // of the picture's corner from the whole-pixel position
+        QPoint offset;         // of the picture's corner from the whole-pixel position
+        uint64_t lastUsed = 0; // render count
     };
+    mutable uint64_t renderCount_ = 0;
     mutable std::map<ShapeKey, ShapePicture> shapeCache_;
     mutable std::map<ShapeKey, int> shapeSightings_;
     mutable std::size_t shapeCacheBytes_ = 0;

@@ -4,6 +4,22 @@
 
 namespace swf {
 
+ShapeCharacter::ShapeCharacter(uint16_t id, QRectF bounds, std::vector<BuiltLayer> layers)
+    : Character(id, Kind::Shape), bounds_(bounds), layers_(std::move(layers)) {
+    bool bitmap = false, costly = false;
+    int elements = 0;
+    for (const BuiltLayer& layer : layers_) {
+        for (const FillStyle& f : layer.fills) {
+            bitmap |= f.type == FillStyle::Type::Bitmap;
+            costly |= f.type != FillStyle::Type::Solid && f.type != FillStyle::Type::Bitmap;
+        }
+        costly |= !layer.strokePaths.empty();
+        for (const auto& fill : layer.fillPaths)
+            elements += fill.path.elementCount();
+    }
+    worthPicture_ = !bitmap && (costly || elements > 16);
+}
+
 Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r) {
     const int version = code == tag::DefineShape    ? 1
                         : code == tag::DefineShape2 ? 2

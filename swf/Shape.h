@@ -12,8 +12,11 @@ namespace swf {
 
 class ShapeCharacter final : public Character {
 public:
-    ShapeCharacter(uint16_t id, QRectF bounds, std::vector<BuiltLayer> layers)
-        : Character(id, Kind::Shape), bounds_(bounds), layers_(std::move(layers)) {}
+    ShapeCharacter(uint16_t id, QRectF bounds, std::vector<BuiltLayer> layers);
+
+    // Gradients, outlines and curves cost more to draw than copying a picture of them;
+    // bitmap fills and plain polygons do not.
+    bool worthKeepingAsPicture() const { return worthPicture_; }
 
     QRectF bounds() const { return bounds_; } // twips
     const std::vector<BuiltLayer>& layers() const { return layers_; }
@@ -21,6 +24,7 @@ public:
 private:
     QRectF bounds_;
     std::vector<BuiltLayer> layers_;
+    bool worthPicture_ = false;
 };
 
 Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r);

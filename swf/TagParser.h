@@ -43,7 +43,6 @@ enum : uint16_t {
 };
 }
 
-
 // Steps over a PlaceObject3 or button filter list; false when it is damaged.
 bool skipFilterList(Reader& r);
 
