@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace playlist {
 
@@ -11,9 +12,12 @@ const QString PlaylistFile::kSection = QStringLiteral("播放列表");
 
 QStringList PlaylistFile::read(const QString& path) {
     const platform::IniFile ini = platform::IniFile::load(path);
+    const std::vector<platform::IniEntry> entries = ini.entries(kSection);
+    const qsizetype count = std::min<qsizetype>(qsizetype(entries.size()), kMaxEntries);
     QStringList values;
-    for (const platform::IniEntry& entry : ini.entries(kSection))
-        values.append(entry.value);
+    values.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        values.append(entries[std::size_t(i)].value);
     return values;
 }
 

@@ -11,9 +11,13 @@ namespace playlist {
 class PlaylistFile {
 public:
     static const QString kSection;
+    // Far beyond any real playlist; a list file with more entries is read up to here, so a
+    // hostile file cannot make the box swallow all memory.
+    static constexpr qsizetype kMaxEntries = 100'000;
 
     // The values of the section in the order their keys stand in the file (key names are
-    // not looked at). A missing or unreadable file, or one without the section, gives none.
+    // not looked at), at most kMaxEntries of them. A missing or unreadable file, or one
+    // without the section, gives none.
     static QStringList read(const QString& path);
 
     // Replaces the file at `path` by one holding `lines`; an empty list removes the file.

@@ -205,3 +205,13 @@ TEST(PlaylistFileTest, ReadWithoutAWindow) {
     playlist::PlaylistFile::write(path, {"a", "b"});
     EXPECT_EQ(playlist::PlaylistFile::read(path), (QStringList{"a", "b"}));
 }
+
+TEST(PlaylistFileTest, EntriesBeyondTheLimitAreNotRead) {
+    testsupport::IsolatedEnvironment env;
+    QByteArray bytes = "[播放列表]\r\n";
+    for (qsizetype i = 0; i <= playlist::PlaylistFile::kMaxEntries; ++i)
+        bytes += QByteArray::number(i) + '=' + QByteArray::number(i) + "\r\n";
+    const QStringList values = playlist::PlaylistFile::read(writeFile(env.file("big.ini"), bytes));
+    ASSERT_EQ(values.size(), playlist::PlaylistFile::kMaxEntries);
+    EXPECT_EQ(values.back(), QString::number(playlist::PlaylistFile::kMaxEntries - 1));
+}
