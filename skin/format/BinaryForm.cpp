@@ -44,6 +44,7 @@ void readComponent(ByteReader& r, ObjectRecord& rec, int depthLeft) {
     }
     rec.className = r.shortString();
     rec.name = r.shortString();
+    rec.properties.reserve(32);
     for (;;) {
         std::string name = r.shortString();
         if (name.empty())

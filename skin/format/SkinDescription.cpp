@@ -34,19 +34,18 @@ std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
     const std::size_t count = std::size_t(w) * std::size_t(h);
     // The pixels must be there before anything is allocated for them.
     const std::string_view raw = r.bytes(count * 4);
-    auto bitmap = std::make_unique<TSeBitmap>(std::move(name), w, h);
-    if (!bitmap->isEmpty()) {
-        // Copied and keyed in one pass: near-magenta pixels become the key pixel.
-        auto& px = bitmap->mutablePixels();
-        const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
-        for (std::size_t i = 0; i < count; ++i, b += 4) {
-            const std::uint32_t p = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
-                                    std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
-            const bool nearMagenta =
-                unsigned(int(b[2]) - 250) < 6u && b[1] < 6 && unsigned(int(b[0]) - 250) < 6u;
-            px[i] = nearMagenta ? kKeyPixel : p;
-        }
+    // Copied and keyed in one pass: near-magenta pixels become the key pixel.
+    std::vector<std::uint32_t> px;
+    px.reserve(count);
+    const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
+    for (std::size_t i = 0; i < count; ++i, b += 4) {
+        const std::uint32_t p = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
+                                std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+        const bool nearMagenta =
+            unsigned(int(b[2]) - 250) < 6u && b[1] < 6 && unsigned(int(b[0]) - 250) < 6u;
+        px.push_back(nearMagenta ? kKeyPixel : p);
     }
+    auto bitmap = std::make_unique<TSeBitmap>(std::move(name), w, h, std::move(px));
     return bitmap;
 }
 

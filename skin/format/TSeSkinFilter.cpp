@@ -1,5 +1,6 @@
 #include "skin/format/TSeSkinFilter.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 
 #include "skin/format/SkinDescription.h"
@@ -47,7 +48,11 @@ void TSeSkinFilterUncompressed::SaveToStream(QIODevice& device) {
 
 void TSeSkinFilterCompressed::LoadFromStream(QIODevice& device) {
     const qint64 start = device.pos();
-    const QByteArray all = device.readAll();
+    // A memory buffer is read in place rather than copied.
+    auto* buffer = qobject_cast<QBuffer*>(&device);
+    const QByteArray all = buffer ? QByteArray::fromRawData(buffer->data().constData() + start,
+                                                            buffer->data().size() - start)
+                                  : device.readAll();
     if (all.size() < 4)
         throw SkinError("Stream read error: the skin container is cut short");
     // The signature is not checked: skins in the wild carry other letters there.
@@ -55,6 +60,8 @@ void TSeSkinFilterCompressed::LoadFromStream(QIODevice& device) {
     zlib::Inflated inflated = zlib::inflate(packed, kMaxDescription);
     if (inflated.error.empty() && !device.isSequential())
         device.seek(start + 4 + qint64(inflated.consumed));
+    else if (buffer)
+        device.seek(start + all.size());
     readDescription(inflated.data(), inflated.error.empty()
                                          ? "Stream read error: unexpected end of skin data"
                                          : inflated.error);

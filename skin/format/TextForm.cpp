@@ -52,6 +52,7 @@ public:
         if (word != "object" && word != "inherited" && word != "inline")
             fail("'object' expected");
         ObjectRecord rec;
+        rec.properties.reserve(32);
         std::string first = identifier();
         skipSpace();
         if (peek() == ':') {

@@ -28,6 +28,15 @@ TSeBitmap::TSeBitmap(std::string name, int width, int height)
       height_(width > 0 && height > 0 ? height : 0),
       pixels_(std::size_t(width_) * std::size_t(height_), 0xFF000000u) {}
 
+TSeBitmap::TSeBitmap(std::string name, int width, int height, std::vector<std::uint32_t> pixels)
+    : name_(std::move(name)), width_(width), height_(height), pixels_(std::move(pixels)) {
+    if (width_ <= 0 || height_ <= 0 ||
+        pixels_.size() != std::size_t(width_) * std::size_t(height_)) {
+        width_ = height_ = 0;
+        pixels_.clear();
+    }
+}
+
 std::vector<std::uint32_t>& TSeBitmap::mutablePixels() {
     masked_ = QImage();
     opaque_ = QImage();

@@ -25,6 +25,8 @@ public:
 
     TSeBitmap() = default;
     TSeBitmap(std::string name, int width, int height);
+    // Takes pixels already decoded; their count must be width * height.
+    TSeBitmap(std::string name, int width, int height, std::vector<std::uint32_t> pixels);
 
     const std::string& name() const { return name_; }
     void setName(std::string n) { name_ = std::move(n); }
