@@ -85,7 +85,9 @@ QRect TAlignLayout::area() const {
     return parent->contentsRect().marginsRemoved(m);
 }
 
-void TAlignLayout::realign() { place(area()); }
+void TAlignLayout::realign() {
+    place(area());
+}
 
 void TAlignLayout::place(const QRect& area) {
     if (placing_)
@@ -93,12 +95,12 @@ void TAlignLayout::place(const QRect& area) {
     placing_ = true;
     int left = area.left();
     int top = area.top();
-    int right = area.left() + area.width();   // exclusive
+    int right = area.left() + area.width();  // exclusive
     int bottom = area.top() + area.height(); // exclusive
     auto width = [&] { return std::max(0, right - left); };
     auto height = [&] { return std::max(0, bottom - top); };
-    for (TAlign pass : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
-                        TAlign::alClient}) {
+    for (TAlign pass :
+         {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
         for (QLayoutItem* item : std::as_const(items_)) {
             QWidget* w = item->widget();
             if (!w || w->isHidden() || alignOf(w) != pass)

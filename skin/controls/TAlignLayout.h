@@ -40,9 +40,7 @@ public:
     void setGeometry(const QRect& rect) override;
     QSize sizeHint() const override;
     QSize minimumSize() const override { return {0, 0}; }
-    Qt::Orientations expandingDirections() const override {
-        return Qt::Horizontal | Qt::Vertical;
-    }
+    Qt::Orientations expandingDirections() const override { return Qt::Horizontal | Qt::Vertical; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -68,8 +68,7 @@ void TSeSkinPanel::updateMargins() {
 QRect TSeSkinPanel::captionRect() const {
     if (!showCaption_)
         return {};
-    return QRect(bevelWidth_, bevelWidth_, std::max(0, width() - 2 * bevelWidth_),
-                 captionHeight_);
+    return QRect(bevelWidth_, bevelWidth_, std::max(0, width() - 2 * bevelWidth_), captionHeight_);
 }
 
 QRect TSeSkinPanel::buttonRect() const {
@@ -211,7 +210,9 @@ void TSeSkinPanel::mouseReleaseEvent(QMouseEvent* event) {
         buttonClicked();
 }
 
-void TSeSkinPanel::leaveEvent(QEvent*) { setHot(false); }
+void TSeSkinPanel::leaveEvent(QEvent*) {
+    setHot(false);
+}
 
 void TSeSkinPanel::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -259,8 +260,8 @@ void TSeSkinPanel::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(QRectF(button).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
     // The arrow shows where the click takes the panel: up to roll, down to unroll, a cross to
     // hide.
-    const QPointF c = QRectF(button).center() +
-                      (buttonPressed_ ? QPointF(0.5, 0.5) : QPointF(0, 0));
+    const QPointF c =
+        QRectF(button).center() + (buttonPressed_ ? QPointF(0.5, 0.5) : QPointF(0, 0));
     const qreal s = std::max<qreal>(2.0, button.width() / 4.0);
     p.setPen(QPen(pal.color(QPalette::ButtonText), 1.5));
     if (buttonKind_ == TSePanelButtonKind::pbkHide) {

@@ -39,9 +39,13 @@ void TSeSkinPopupMenu::Popup(const QPoint& screenPos) {
     m->popup(screenPos);
 }
 
-bool TSeSkinPopupMenu::isOpen() const { return items_->subMenu()->isVisible(); }
+bool TSeSkinPopupMenu::isOpen() const {
+    return items_->subMenu()->isVisible();
+}
 
-void TSeSkinPopupMenu::close() { items_->subMenu()->close(); }
+void TSeSkinPopupMenu::close() {
+    items_->subMenu()->close();
+}
 
 bool TSeSkinPopupMenu::eventFilter(QObject* watched, QEvent* event) {
     return closeMenusOnAltOrF10(watched, event);

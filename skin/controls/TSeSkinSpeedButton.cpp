@@ -200,7 +200,8 @@ void TSeSkinSpeedButton::paintEvent(QPaintEvent*) {
         p.drawLine(r.bottomLeft(), r.bottomRight());
         p.drawLine(r.topRight(), r.bottomRight());
     }
-    const QPoint glyphShift = (state_ == bsPressed || state_ == bsLatched) ? QPoint(1, 1) : QPoint();
+    const QPoint glyphShift =
+        (state_ == bsPressed || state_ == bsLatched) ? QPoint(1, 1) : QPoint();
     const QPoint textShift = (state_ == bsLatched || down_) ? QPoint(1, 1) : QPoint();
     int textLeft = face.left();
     if (showGlyph_ && !glyph_.isNull()) {

@@ -38,7 +38,9 @@ void TSeSkinToolBar::arrange() {
     }
 }
 
-void TSeSkinToolBar::resizeEvent(QResizeEvent*) { arrange(); }
+void TSeSkinToolBar::resizeEvent(QResizeEvent*) {
+    arrange();
+}
 
 void TSeSkinToolBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
