@@ -1,0 +1,123 @@
+#include "app/DockPanel.h"
+
+#include "skin/controls/TAlignLayout.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+
+namespace app {
+
+namespace {
+
+// The window of an undocked panel: closing it only hides the panel.
+class FloatingWindow : public QWidget {
+public:
+    FloatingWindow(DockPanel* panel, QWidget* owner)
+        : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+          panel_(panel) {
+        setObjectName(QStringLiteral("Panel2Floating"));
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        new skin::TAlignLayout(this);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->accept();
+        if (panel_ && panel_->parentWidget() == this && !panel_->isHidden())
+            panel_->hide();
+    }
+
+private:
+    QPointer<DockPanel> panel_;
+};
+
+} // namespace
+
+DockPanel::DockPanel(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setCursor(Qt::PointingHandCursor);
+    setAutoFillBackground(true);
+}
+
+// The floating window belongs to the main window and goes with it.
+DockPanel::~DockPanel() = default;
+
+bool DockPanel::isFloating() const {
+    return floating_ && parentWidget() == floating_;
+}
+
+QWidget* DockPanel::floatingWindow() const {
+    return isFloating() ? floating_.data() : nullptr;
+}
+
+void DockPanel::undock(const QPoint& screenPos) {
+    if (isFloating())
+        return;
+    QWidget* owner = window();
+    const QSize size = this->size();
+    const bool wasHidden = isHidden();
+    if (!floating_)
+        floating_ = new FloatingWindow(this, owner);
+    auto* layout = static_cast<skin::TAlignLayout*>(floating_->layout());
+    layout->addControl(this, skin::TAlign::alClient);
+    floating_->resize(size);
+    floating_->move(screenPos);
+    if (!wasHidden) {
+        QFrame::setVisible(true);
+        floating_->show();
+    }
+}
+
+void DockPanel::docked() {
+    if (floating_ && parentWidget() != floating_) {
+        floating_->hide();
+        floating_->deleteLater();
+        floating_ = nullptr;
+    }
+}
+
+void DockPanel::setVisible(bool visible) {
+    QFrame::setVisible(visible);
+    if (isFloating() && floating_->isVisible() != visible)
+        floating_->setVisible(visible);
+}
+
+void DockPanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QFrame::mousePressEvent(event);
+        return;
+    }
+    pressed_ = true;
+    dragging_ = false;
+    pressGlobal_ = event->globalPosition().toPoint();
+    pressOffset_ = event->globalPosition().toPoint() - mapToGlobal(QPoint(0, 0));
+    event->accept();
+}
+
+void DockPanel::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressed_ || !(event->buttons() & Qt::LeftButton)) {
+        QFrame::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint global = event->globalPosition().toPoint();
+    if (!dragging_ && (global - pressGlobal_).manhattanLength() < kDragThreshold)
+        return;
+    dragging_ = true;
+    const QPoint topLeft = global - pressOffset_;
+    if (!isFloating())
+        undock(topLeft);
+    else
+        floating_->move(topLeft);
+    event->accept();
+}
+
+void DockPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = false;
+        dragging_ = false;
+    }
+    QFrame::mouseReleaseEvent(event);
+}
+
+} // namespace app
