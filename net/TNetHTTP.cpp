@@ -105,8 +105,17 @@ void TNetHTTP::PerformRequest(TNetHTTPMethod Method, const std::string& URL,
     } release{busy_};
     try {
         performOnce(Method, URL, Source, Stream);
-    } catch (...) {
+    } catch (const ENetProtocolReplyError&) {
+        // The whole reply was read, so the connection is still in step.
         RedirectDepth = 0;
+        throw;
+    } catch (...) {
+        // Anything else may leave part of a reply unread; the connection cannot be reused.
+        RedirectDepth = 0;
+        try {
+            CloseConnection();
+        } catch (...) {
+        }
         throw;
     }
 }

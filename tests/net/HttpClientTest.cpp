@@ -138,6 +138,7 @@ TEST_F(HttpClient, UnreadableChunkSizeOrAChunkCutShortFails) {
     });
     EXPECT_EQ(messageOf<ENetProtocolError>([&] { download(bad.url()); }), "Invalid chunk size.");
     EXPECT_EQ(file.bytes(), "abc");
+    EXPECT_FALSE(http.IsConnected()); // out of step with the server: never reused
 
     TestServer cut([](ServerConnection& c) {
         c.readRequest();
