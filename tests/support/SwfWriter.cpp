@@ -764,6 +764,23 @@ void SwfWriter::defineMorphRect(uint16_t id, QRect a, QColor ca, QRect b, QColor
     tag(version == 2 ? 84 : 46, w.data(), true);
 }
 
+void SwfWriter::defineButton2(uint16_t id,
+                              const std::vector<std::tuple<int, uint16_t, uint16_t>>& records) {
+    BitWriter w;
+    w.u16(id);
+    w.u8(0);  // not a menu button
+    w.u16(0); // no actions
+    for (const auto& [states, character, depth] : records) {
+        w.u8(static_cast<uint8_t>(states));
+        w.u16(character);
+        w.u16(depth);
+        w.identityMatrix();
+        w.u8(0); // colour transform: no add, no multiply, 0 bits
+    }
+    w.u8(0);
+    tag(34, w.data());
+}
+
 void SwfWriter::removeObject(uint16_t characterId, uint16_t depth) {
     BitWriter w;
     w.u16(characterId);

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace testsupport {
@@ -149,6 +150,9 @@ public:
     // A morph between two rectangles (pixels) with solid colours.
     void defineMorphRect(uint16_t id, QRect fromPx, QColor fromColour, QRect toPx, QColor toColour,
                          int version = 1);
+    // DefineButton2 with one record per state mask (bit 0 up, 1 over, 2 down, 3 hit test).
+    void defineButton2(uint16_t id,
+                       const std::vector<std::tuple<int, uint16_t, uint16_t>>& records);
     const QByteArray& tagBytes() const { return tags_; }
 
     static QByteArray encodeJpeg(const QImage& image, int quality = 95);

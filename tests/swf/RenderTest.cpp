@@ -518,3 +518,58 @@ TEST(RenderCache, ShapesDrawnFromKeptPicturesMatchTheirPaths) {
         EXPECT_TRUE(near(again.pixelColor(70, 70), Qt::white)); // masked away
     }
 }
+
+TEST(RenderButton, ShowsItsUpState) {
+    SwfWriter w(100, 100, 12);
+    w.defineRectShape(1, QRect(0, 0, 50, 50), Qt::red);
+    w.defineRectShape(2, QRect(50, 50, 50, 50), Qt::blue);
+    w.defineButton2(3, {{0x01, 1, 1}, {0x06, 2, 2}}); // up: red; over and down: blue
+    w.placeObject2(1, 3);
+    w.showFrame();
+    const QImage img = renderMovie(w);
+    EXPECT_TRUE(near(img.pixelColor(25, 25), Qt::red));
+    EXPECT_TRUE(near(img.pixelColor(75, 75), Qt::white));
+}
+
+TEST(RenderBlend, MultiplyAndAlphaInsideALayer) {
+    SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(Qt::white);
+    w.defineRectShape(1, QRect(0, 0, 100, 100), QColor(255, 255, 0));  // yellow
+    w.defineRectShape(2, QRect(0, 0, 100, 50), QColor(0, 255, 255));   // cyan, top half
+    w.defineRectShape(3, QRect(0, 0, 75, 100), QColor(0, 0, 0, 0), 3); // transparent, left part
+    w.placeObject2(1, 1);
+    PlaceSpec multiply;
+    multiply.depth = 2;
+    multiply.characterId = 2;
+    multiply.blendMode = 3;
+    w.placeObject(multiply);
+    // A layered sprite of a red square whose left part an alpha child makes transparent.
+    w.defineRectShape(4, QRect(60, 60, 30, 30), Qt::red);
+    SwfWriter inner(100, 100, 12);
+    inner.placeObject2(1, 4);
+    PlaceSpec alpha;
+    alpha.depth = 2;
+    alpha.characterId = 3;
+    alpha.blendMode = 11;
+    inner.placeObject(alpha);
+    inner.showFrame();
+    w.defineSprite(5, inner);
+    PlaceSpec layer;
+    layer.depth = 3;
+    layer.characterId = 5;
+    layer.blendMode = 2;
+    w.placeObject(layer);
+    // Alpha outside any layer draws nothing.
+    PlaceSpec stray;
+    stray.depth = 4;
+    stray.characterId = 2;
+    stray.blendMode = 11;
+    stray.matrix = QTransform(1, 0, 0, 1, 0, 1000);
+    w.placeObject(stray);
+    w.showFrame();
+    const QImage img = renderMovie(w);
+    EXPECT_TRUE(near(img.pixelColor(10, 10), QColor(0, 255, 0))); // yellow times cyan
+    EXPECT_TRUE(near(img.pixelColor(10, 70), QColor(255, 255, 0)));
+    EXPECT_TRUE(near(img.pixelColor(85, 80), Qt::red));             // kept by the layer
+    EXPECT_TRUE(near(img.pixelColor(65, 80), QColor(255, 255, 0))); // cut out by alpha
+}
