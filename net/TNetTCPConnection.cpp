@@ -240,7 +240,7 @@ void TNetTCPConnection::ReadBodyInto(TNetStream& Stream, int64_t Count, bool Unt
         Count = ReadInt32(true);
     if (!UntilClose && Count < 0)
         throw ENetProtocolError("Invalid body length.");
-    if (Count >= 0) {
+    if (Count >= 0 && Count <= std::numeric_limits<int64_t>::max() - Stream.Position()) {
         // Reserving is only a head start for the writer; a stream that cannot grow that far
         // at once still takes the bytes as they come.
         try {

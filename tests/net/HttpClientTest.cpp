@@ -512,3 +512,27 @@ TEST_F(HttpClient, ProxyTargetKeepsANonDefaultPort) {
     EXPECT_EQ(proxy.requests()[0],
               expectedGet("http://movies.example:8080/a.swf", "movies.example"));
 }
+
+TEST_F(HttpClient, AbsurdAnnouncedSizesReserveNothingAndFailCleanly) {
+    TestServer hugeLength([](ServerConnection& c) {
+        c.readRequest();
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 9223372036854775807\r\n\r\nsome");
+    });
+    EXPECT_THROW(download(hugeLength.url()), ENetConnClosedGracefully);
+    EXPECT_EQ(file.bytes(), "some");
+
+    TestServer hugeChunk([](ServerConnection& c) {
+        c.readRequest();
+        c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7FFFFFFFFFFFFFFF\r\nsome");
+    });
+    TNetMemoryStream memory;
+    EXPECT_THROW(http.DownloadTo(hugeChunk.url(), memory), ENetConnClosedGracefully);
+    EXPECT_EQ(memory.Bytes(), "some");
+
+    TestServer overflow([](ServerConnection& c) {
+        c.readRequest();
+        c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1FFFFFFFFFFFFFFFF\r\n");
+        c.waitForClientClose(3000);
+    });
+    EXPECT_THROW(download(overflow.url()), ENetProtocolError);
+}
