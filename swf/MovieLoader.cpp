@@ -36,6 +36,7 @@ struct MovieLoader::State {
     bool failed = false;
     QString error;
     QString warning;
+    QString decodeError;
 
     Result<void> fail(QString message) {
         failed = true;
@@ -101,7 +102,7 @@ Result<void> MovieLoader::State::consumeBody(const char* data, std::size_t size)
         auto r = decompressor->feed(reinterpret_cast<const uint8_t*>(data), size, pending);
         bodyBytes += static_cast<uint64_t>(pending.size() - before);
         if (!r)
-            return fail(r.error().message);
+            decodeError = r.error().message; // decided once what did decode has been read
     } else {
         // Bytes past the declared length are not part of the movie.
         const uint64_t room = bodyLimit - bodyBytes;
@@ -202,6 +203,16 @@ Result<void> MovieLoader::append(const char* data, std::size_t size) {
     if (!d_->tagsEnded) {
         SWF_TRY(d_->consumeBody(data, size));
         d_->parseHeaderAndTags();
+        if (!d_->decodeError.isEmpty() && !d_->tagsEnded) {
+            // Damage after some complete frames ends the movie there, as a broken tag does;
+            // damage before that leaves nothing to play.
+            if (!d_->movie || d_->movie->framesLoaded() == 0)
+                return d_->fail(d_->decodeError);
+            d_->warning = d_->decodeError;
+            d_->tagsEnded = true;
+            d_->pending.clear();
+            d_->movie->setComplete();
+        }
     } else {
         d_->compressedBytes += size;
     }

@@ -195,3 +195,16 @@ TEST(MovieLoader, IgnoresBytesAfterTheDeclaredLength) {
     ASSERT_TRUE(loader.finish().ok());
     EXPECT_EQ(loader.framesLoaded(), 3);
 }
+
+TEST(MalformedMovie, CompressedDataDamagedAfterSomeFramesKeepsThem) {
+    for (Compression c : {Compression::Zlib, Compression::Lzma}) {
+        QByteArray file = makeMovingSquareMovie(400, 12, 320, 240, c);
+        for (qsizetype i = file.size() * 3 / 4; i < file.size(); ++i)
+            file[i] = static_cast<char>(file[i] ^ 0x5a);
+        auto r = swf::loadMovie(file);
+        ASSERT_TRUE(r.ok()) << static_cast<int>(c);
+        EXPECT_GT(r.value()->framesLoaded(), 10);
+        EXPECT_LT(r.value()->framesLoaded(), 400);
+        EXPECT_TRUE(r.value()->complete());
+    }
+}
