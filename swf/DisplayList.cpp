@@ -19,7 +19,7 @@ TimelineInstance::~TimelineInstance() = default;
 void TimelineInstance::place(const PlaceCommand& cmd, int frame, uint64_t tick) {
     auto it = objects_.find(cmd.depth);
     const bool exists = it != objects_.end();
-    if (cmd.move && !exists)
+    if (cmd.move && !exists && !cmd.characterId)
         return; // nothing to modify
     if (!cmd.move && exists && !cmd.characterId)
         return;
