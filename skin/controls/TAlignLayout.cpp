@@ -44,6 +44,10 @@ void TAlignLayout::insertControl(int index, QWidget* control, TAlign align) {
     auto* item = new QWidgetItem(control);
     items_.insert(std::clamp(index, 0, count()), item);
     control->installEventFilter(this);
+    // Shown at once unless someone hid it on purpose (the layout would otherwise show it
+    // only on the next pass of the event loop).
+    if (!(control->isHidden() && control->testAttribute(Qt::WA_WState_ExplicitShowHide)))
+        control->show();
     invalidate();
     realign();
 }
