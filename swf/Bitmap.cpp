@@ -145,6 +145,27 @@ Result<std::shared_ptr<BitmapCharacter>> parseLossless(uint16_t id, Reader& r, b
 
 } // namespace
 
+const QImage& BitmapCharacter::paddedImage() const {
+    std::call_once(paddedOnce_, [this] {
+        if (image_.isNull())
+            return;
+        const int w = image_.width(), h = image_.height();
+        QImage out(w + 2, h + 2, QImage::Format_ARGB32_Premultiplied);
+        if (out.isNull())
+            return;
+        for (int y = 0; y < h + 2; ++y) {
+            const auto* src =
+                reinterpret_cast<const QRgb*>(image_.constScanLine(std::clamp(y - 1, 0, h - 1)));
+            auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+            dst[0] = src[0];
+            std::copy(src, src + w, dst + 1);
+            dst[w + 1] = src[w - 1];
+        }
+        padded_ = std::move(out);
+    });
+    return padded_;
+}
+
 bool inflateExactly(const QByteArray& compressed, std::size_t expectedSize, QByteArray& out) {
     if (expectedSize == 0 || expectedSize > kMaxMovieLength ||
         static_cast<uint64_t>(compressed.size()) * kMaxZlibRatio + 64 < expectedSize)

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <memory>
+#include <mutex>
 
 namespace swf {
 
@@ -18,9 +19,14 @@ public:
     BitmapCharacter(uint16_t id, QImage image) : Character(id, Kind::Bitmap), image_(image) {}
     // Format_ARGB32_Premultiplied, or null when the data could not be decoded.
     const QImage& image() const { return image_; }
+    // The image with its edge pixels repeated once all round. A clipped bitmap fill does not
+    // tile: smoothing at its border must blend with the edge itself, not the opposite side.
+    const QImage& paddedImage() const;
 
 private:
     QImage image_;
+    mutable QImage padded_;
+    mutable std::once_flag paddedOnce_;
 };
 
 // Images larger than this many pixels are refused (about 16384 x 16384, Flash's own ceiling).

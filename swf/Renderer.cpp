@@ -399,16 +399,19 @@ void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<Bui
         drawBuiltLayer(ctx, painter, layer, matrix, cx);
 }
 
-QImage Renderer::transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx) const {
+QImage Renderer::transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
+                                  bool padded) const {
+    const QImage& source = padded ? bitmap.paddedImage() : bitmap.image();
     if (cx.isIdentity())
-        return bitmap.image();
+        return source;
     ImageKey key{
         &bitmap,
-        {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]}};
+        {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]},
+        padded};
     const auto it = imageCache_.find(key);
     if (it != imageCache_.end())
         return it->second;
-    QImage img = bitmap.image().copy();
+    QImage img = source.copy();
     for (int y = 0; y < img.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x)
@@ -449,6 +452,11 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
         const auto& bitmap = static_cast<const BitmapCharacter&>(*c);
         if (bitmap.image().isNull())
             return QBrush();
+        if (!fill.repeat && !bitmap.paddedImage().isNull()) {
+            QBrush b(transformedImage(bitmap, cx, true));
+            b.setTransform(QTransform::fromTranslate(-1, -1) * fill.matrix);
+            return b;
+        }
         QBrush b(transformedImage(bitmap, cx));
         b.setTransform(fill.matrix);
         return b;

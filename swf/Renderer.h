@@ -46,7 +46,8 @@ private:
     void drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
                         const QTransform& matrix, const ColorTransform& cx) const;
     QBrush brushFor(Context& ctx, const FillStyle& fill, const ColorTransform& cx) const;
-    QImage transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx) const;
+    QImage transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
+                            bool padded = false) const;
     // The outline of what obj would draw, in device coordinates, for use as a mask.
     void collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
                      QPainterPath& out, int nesting) const;
@@ -57,7 +58,7 @@ private:
                          const QTransform& matrix, const ColorTransform& cx) const;
 
     // Colour-transformed copies of bitmaps, kept between frames.
-    using ImageKey = std::tuple<const BitmapCharacter*, std::array<float, 8>>;
+    using ImageKey = std::tuple<const BitmapCharacter*, std::array<float, 8>, bool>;
     mutable std::map<ImageKey, QImage> imageCache_;
 
     // Pictures of shapes. Animation mostly moves things whole pixels at a time, and loops

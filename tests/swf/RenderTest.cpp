@@ -573,3 +573,23 @@ TEST(RenderBlend, MultiplyAndAlphaInsideALayer) {
     EXPECT_TRUE(near(img.pixelColor(85, 80), Qt::red));             // kept by the layer
     EXPECT_TRUE(near(img.pixelColor(65, 80), QColor(255, 255, 0))); // cut out by alpha
 }
+
+TEST(RenderBitmap, SmoothedClippedFillDoesNotBleedTheOppositeEdge) {
+    QImage source(4, 4, QImage::Format_ARGB32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            source.setPixel(x, y, x < 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    SwfWriter w(100, 100, 12);
+    w.defineBitsLossless(1, source, 1, 5);
+    ShapeSpec s;
+    s.fills = {FillSpec::bitmap(1, 0x41, 0, 0, 25)}; // clipped, smoothed, 25 px a pixel
+    s.rect(QRect(0, 0, 100, 100), 1);
+    w.defineShape(2, s, 3);
+    w.placeObject2(1, 2);
+    w.showFrame();
+    swf::Player p(load(w.finish()));
+    const QImage img = render(p, 100, 100, true);
+    EXPECT_TRUE(near(img.pixelColor(0, 50), Qt::red, 24));
+    EXPECT_TRUE(near(img.pixelColor(99, 50), Qt::blue, 24));
+    EXPECT_TRUE(near(img.pixelColor(50, 0), QColor(0, 0, 255), 140)); // the middle blends
+}
