@@ -37,7 +37,7 @@ private:
 void TForm1::createPlaylist() {
     DropFilelistbox11 = new playlist::TDropFilelistbox1(this);
     DropFilelistbox11->setObjectName(QStringLiteral("DropFilelistbox11"));
-    DropFilelistbox11->setDropEnabled(true);
+    playlist::setUpDropFilelistbox11(*DropFilelistbox11);
     openDialog_ = std::make_unique<playlist::TOpenDialog>(this);
     saveDialog_ = std::make_unique<playlist::TSaveDialog>(this);
     playlist::setUpOpenDialog1(*openDialog_);

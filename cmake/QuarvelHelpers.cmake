@@ -29,7 +29,7 @@ function(quarvel_add_gtest)
     gtest_discover_tests(${T_NAME}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                    LABELS "${T_LABELS}"
                    TIMEOUT 120)
 endfunction()

@@ -1,0 +1,89 @@
+// The main window's life: the command-line movie, the .swf association, the start values, the
+// right-click menu over the movie, and the playlist kept across starts.
+
+#include "AppFixture.h"
+#include "platform/ClassRegistry.h"
+#include "playlist/PlaylistCommands.h"
+#include "playlist/TDropFilelistbox1.h"
+
+#include <QApplication>
+#include <QMenu>
+
+using namespace apptest;
+
+namespace {
+
+class Lifecycle : public AppTest {};
+
+} // namespace
+
+TEST_F(Lifecycle, CommandLineMoviePlaysAtStart) {
+    const QString path = writeMovie("start.swf", testsupport::makeMovingSquareMovie(50, 10));
+    form.reset();
+    createForm({path, QStringLiteral("ignored")});
+    ASSERT_TRUE(waitFor([&] { return form->ShockwaveFlash1().get_TotalFrames() == 50; }));
+    EXPECT_EQ(form->state().currentMoviePath, path);
+    ASSERT_TRUE(waitFor([&] { return panelText(2) == path; }));
+}
+
+TEST_F(Lifecycle, MissingCommandLineFileStartsWithNothing) {
+    form.reset();
+    createForm({env.file("nope.swf")});
+    QTest::qWait(100);
+    EXPECT_TRUE(form->state().currentMoviePath.isEmpty());
+    EXPECT_EQ(form->ShockwaveFlash1().get_TotalFrames(), 0);
+}
+
+TEST_F(Lifecycle, EveryStartRegistersTheSwfAssociation) {
+    platform::ClassRegistry registry;
+    EXPECT_EQ(registry.value(QStringLiteral(".swf")), QStringLiteral("swf File"));
+    EXPECT_EQ(registry.value(QStringLiteral("swf File\\Shell\\Open\\Command")),
+              u'"' + QCoreApplication::applicationFilePath() + QStringLiteral("\" \"%1\""));
+    EXPECT_TRUE(QFileInfo::exists(env.file("data/applications/quarvel-flash.desktop")));
+    EXPECT_TRUE(testsupport::readFile(env.file("config/mimeapps.list"))
+                    .contains("application/x-shockwave-flash=quarvel-flash.desktop"));
+}
+
+TEST_F(Lifecycle, PlaylistIsSavedOnCloseAndRestoredAtTheNextStart) {
+    const QString a = writeMovie("a.swf", testsupport::makeMovingSquareMovie(3));
+    const QString b = writeMovie("路径/b.swf", testsupport::makeMovingSquareMovie(3));
+    form->playlistCommands().dropFiles({a, b});
+    ASSERT_EQ(form->DropFilelistbox11->lineCount(), 2);
+    const QStringList lines = {form->DropFilelistbox11->line(0), form->DropFilelistbox11->line(1)};
+    form->CustomItem3Click(nullptr); // 退出(Esc) of the menu bar
+    EXPECT_TRUE(QFileInfo::exists(settingsFile()));
+    form.reset();
+    createForm();
+    ASSERT_EQ(form->DropFilelistbox11->lineCount(), 2);
+    EXPECT_EQ(form->DropFilelistbox11->line(0), lines[0]);
+    EXPECT_EQ(form->DropFilelistbox11->line(1), lines[1]);
+}
+
+TEST_F(Lifecycle, MovieMenuExitDestroysTheControlAndStillSaves) {
+    const QString a = writeMovie("a.swf", testsupport::makeMovingSquareMovie(3));
+    form->playlistCommands().dropFiles({a});
+    form->CustomItem24Click(nullptr);
+    EXPECT_TRUE(form->ShockwaveFlash1().isDestroyed());
+    EXPECT_TRUE(QFileInfo::exists(settingsFile()));
+}
+
+TEST_F(Lifecycle, RightPressOnTheMovieOpensThePlayersMenuAndNeverReachesTheControl) {
+    QWidget* control = form->ShockwaveFlash1().widget();
+    ASSERT_NE(control, nullptr);
+    form->resize(600, 400);
+    QTest::qWait(20);
+    QTest::mousePress(control, Qt::RightButton, {}, QPoint(20, 20));
+    ASSERT_NE(form->movieMenu(), nullptr);
+    EXPECT_TRUE(waitFor([&] { return form->movieMenu()->isVisible(); }, 1000));
+    form->movieMenu()->hide();
+    // Any other button passes through.
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_FALSE(form->movieMenu()->isVisible());
+}
+
+TEST_F(Lifecycle, SaveFailureOnCloseIsSwallowed) {
+    form->setSettingsFilePath(QStringLiteral("/proc/quarvel/none/Flash.ini"));
+    form->playlistCommands().dropFiles({writeMovie("a.swf", testsupport::makeMovingSquareMovie(3))});
+    form->CustomItem3Click(nullptr);
+    EXPECT_FALSE(form->isVisible());
+}
