@@ -15,7 +15,10 @@ namespace {
 
 constexpr int kMaxDrawNesting = 64;
 constexpr std::size_t kMaxCachedImages = 64;
-constexpr int kMaxLayerSide = 8192;
+constexpr std::size_t kImageCacheBudget = 64u * 1024 * 1024;
+// Blended sprites inside blended sprites each need a layer the size of the view at once.
+constexpr int kMaxLayerNesting = 4;
+constexpr int kMaxLayerSide = 4096;
 constexpr std::size_t kShapeCacheBudget = 96u * 1024 * 1024;
 constexpr int kMaxCachedShapeSide = 1024;
 constexpr std::size_t kMaxShapeSightings = 50000;
@@ -261,7 +264,8 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
     // A blended sprite is drawn into a layer of its own first, so its parts blend with each
     // other normally and the result blends with what lies beneath once. Invert and subtract
     // have no painter mode and are worked out from a layer too.
-    if ((obj.sprite && (mode || obj.blendMode == BlendMode::Layer)) || invert || subtract) {
+    if (((obj.sprite && (mode || obj.blendMode == BlendMode::Layer)) || invert || subtract) &&
+        ctx.layers < kMaxLayerNesting) {
         QPaintDevice* device = painter.device();
         QRect area(0, 0, device->width(), device->height());
         if (painter.hasClipping())
@@ -417,9 +421,15 @@ QImage Renderer::transformedImage(const BitmapCharacter& bitmap, const ColorTran
         for (int x = 0; x < img.width(); ++x)
             line[x] = cx.applyPremultiplied(line[x]);
     }
-    if (imageCache_.size() >= kMaxCachedImages)
+    const auto bytes = static_cast<std::size_t>(img.sizeInBytes());
+    if (imageCache_.size() >= kMaxCachedImages || imageCacheBytes_ + bytes > kImageCacheBudget) {
         imageCache_.clear();
-    imageCache_.emplace(key, img);
+        imageCacheBytes_ = 0;
+    }
+    if (bytes <= kImageCacheBudget) {
+        imageCache_.emplace(key, img);
+        imageCacheBytes_ += bytes;
+    }
     return img;
 }
 

@@ -60,6 +60,7 @@ private:
     // Colour-transformed copies of bitmaps, kept between frames.
     using ImageKey = std::tuple<const BitmapCharacter*, std::array<float, 8>, bool>;
     mutable std::map<ImageKey, QImage> imageCache_;
+    mutable std::size_t imageCacheBytes_ = 0;
 
     // Pictures of shapes. Animation mostly moves things whole pixels at a time, and loops
     // come back to the same placements, so a shape seen twice the same way is kept as a
