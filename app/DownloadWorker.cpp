@@ -33,7 +33,9 @@ void MyThread::run() {
         // The file could not be created or closed: nothing was downloaded.
         complete = false;
     }
-    NetworkCommands* commands = commands_;
+    NetworkCommands* commands = commands_.data();
+    if (!commands)
+        return; // the window has gone; nobody is left to tell
     const QString path = path_;
     QMetaObject::invokeMethod(commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
                               Qt::BlockingQueuedConnection);

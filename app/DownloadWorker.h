@@ -4,6 +4,7 @@
 // The file is created (replacing any file of that name) before the transfer and closed before
 // the window is told, so a movie offered for playing is complete on disk.
 
+#include <QPointer>
 #include <QString>
 #include <QThread>
 
@@ -27,7 +28,7 @@ private:
     net::TNetHTTP& client_;
     QString url_;
     QString path_;
-    NetworkCommands* commands_;
+    QPointer<NetworkCommands> commands_;
 };
 
 } // namespace app

@@ -62,7 +62,10 @@ void NetworkCommands::Download() {
 }
 
 void NetworkCommands::NetHTTP1WorkBegin(int64_t workCountMax) {
-    const int max = static_cast<int>(std::min<int64_t>(workCountMax, std::numeric_limits<int>::max()));
+    const int64_t limit = std::numeric_limits<int>::max();
+    const int64_t unit = workCountMax > limit ? (workCountMax + limit - 1) / limit : 1;
+    barUnit_ = unit;
+    const int max = static_cast<int>(std::max<int64_t>(0, workCountMax) / unit);
     QPointer<skin::TSeSkinProgressBar> bar(&p_.progressBar);
     QMetaObject::invokeMethod(this, [bar, max] {
         if (!bar)
@@ -74,7 +77,8 @@ void NetworkCommands::NetHTTP1WorkBegin(int64_t workCountMax) {
 }
 
 void NetworkCommands::NetHTTP1Work(int64_t workCount) {
-    const int position = static_cast<int>(std::min<int64_t>(workCount, std::numeric_limits<int>::max()));
+    const int position = static_cast<int>(
+        std::min<int64_t>(workCount / barUnit_.load(), std::numeric_limits<int>::max()));
     QPointer<skin::TSeSkinProgressBar> bar(&p_.progressBar);
     QMetaObject::invokeMethod(this, [bar, position] {
         if (bar)

@@ -71,6 +71,8 @@ private:
     NetworkParts p_;
     QString downloadUrl_;
     std::atomic<bool> running_{false};
+    // Bodies beyond the bar's integer range are shown in units of this many bytes.
+    std::atomic<int64_t> barUnit_{1};
 };
 
 } // namespace app

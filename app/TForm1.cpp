@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/NetworkCommands.h"
 #include "app/PlaybackCommands.h"
 #include "app/RightClickFilter.h"
 #include "platform/FileAssociation.h"
@@ -47,6 +48,12 @@ TForm1::~TForm1() {
     Timer5.stop();
     // The control goes before its panel so that no call reaches a half-destroyed window.
     flash_.reset();
+    // A download still running at the end is broken off; its worker may still hold the
+    // client, which therefore stays alive until the process ends.
+    if (network_ && network_->downloading() && netHttp_) {
+        netHttp_->Abort();
+        static_cast<void>(netHttp_.release());
+    }
 }
 
 void TForm1::wirePlayback() {
