@@ -45,6 +45,11 @@ public:
     void define(std::shared_ptr<Character> c) { dictionary_.emplace(c->id(), std::move(c)); }
     std::size_t characterCount() const { return dictionary_.size(); }
 
+    // Counts one more display-list change read; false past the limit, where a movie is no
+    // longer something anyone made but an attempt to exhaust memory.
+    bool countCommand() { return ++commandCount_ <= kMaxCommands; }
+    static constexpr std::size_t kMaxCommands = 4'000'000;
+
     // The JPEGTables tag that DefineBits images share.
     const QByteArray& jpegTables() const { return jpegTables_; }
     void setJpegTables(QByteArray t) { jpegTables_ = std::move(t); }
@@ -56,6 +61,7 @@ private:
     std::unordered_map<uint16_t, std::shared_ptr<Character>> dictionary_;
     QByteArray jpegTables_;
     bool complete_ = false;
+    std::size_t commandCount_ = 0;
 };
 
 } // namespace swf

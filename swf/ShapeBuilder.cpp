@@ -24,11 +24,26 @@ ShapeEdge reversed(const ShapeEdge& e) {
 QPainterPath linkContours(const std::vector<ShapeEdge>& edges, bool windingRule) {
     QPainterPath path;
     path.setFillRule(windingRule ? Qt::WindingFill : Qt::OddEvenFill);
-    std::unordered_multimap<uint64_t, std::size_t> byStart;
+    // Edges by their start point, each list with a cursor past the edges already used, so
+    // that many edges meeting at one point cost no more than a few.
+    struct Starts {
+        std::vector<std::size_t> edges;
+        std::size_t cursor = 0;
+    };
+    std::unordered_map<uint64_t, Starts> byStart;
     byStart.reserve(edges.size());
     for (std::size_t i = 0; i < edges.size(); ++i)
-        byStart.emplace(key(edges[i].from), i);
+        byStart[key(edges[i].from)].edges.push_back(i);
     std::vector<bool> used(edges.size(), false);
+    const auto takeFrom = [&](QPoint p) -> std::size_t {
+        const auto it = byStart.find(key(p));
+        if (it == byStart.end())
+            return edges.size();
+        Starts& s = it->second;
+        while (s.cursor < s.edges.size() && used[s.edges[s.cursor]])
+            ++s.cursor;
+        return s.cursor < s.edges.size() ? s.edges[s.cursor] : edges.size();
+    };
     for (std::size_t first = 0; first < edges.size(); ++first) {
         if (used[first])
             continue;
@@ -43,14 +58,7 @@ QPainterPath linkContours(const std::vector<ShapeEdge>& edges, bool windingRule)
                 path.closeSubpath();
                 break;
             }
-            auto [lo, hi] = byStart.equal_range(key(end));
-            std::size_t next = edges.size();
-            for (auto it = lo; it != hi; ++it) {
-                if (!used[it->second]) {
-                    next = it->second;
-                    break;
-                }
-            }
+            const std::size_t next = takeFrom(end);
             if (next == edges.size())
                 break; // an open outline; the fill closes it with a straight line
             cur = next;
@@ -64,6 +72,7 @@ QPainterPath linkContours(const std::vector<ShapeEdge>& edges, bool windingRule)
 bool readShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
                       std::vector<EdgeLayer>& layers) {
     QPoint pen;
+    std::size_t edgeCount = 0;
     uint32_t fill0 = 0, fill1 = 0, line = 0;
     for (;;) {
         if (r.failed())
@@ -121,7 +130,11 @@ bool readShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
             e.curve = true;
         }
         pen = e.to;
-        if (fill0 || fill1 || line || shapeVersion == 0)
+        if (++edgeCount > kMaxShapeEdges)
+            return false; // far beyond any drawn shape: keep what came before
+        // An edge of no length bounds nothing; it only matters to a line's caps.
+        // Morph shapes keep every edge: the end shape matches them one for one.
+        if (shapeVersion == 0 || ((fill0 || fill1 || line) && (e.from != e.to || line)))
             layers.back().edges.push_back(StyledEdge{e, fill0, fill1, line});
     }
 }

@@ -13,6 +13,10 @@
 
 namespace swf {
 
+// Shapes with more edges than this are cut off there: memory stays proportional to what any
+// real drawing needs.
+inline constexpr std::size_t kMaxShapeEdges = 2'000'000;
+
 struct ShapeEdge {
     QPoint from;
     QPoint control; // for curves

@@ -58,6 +58,11 @@ bool skipFilterList(Reader& r) {
 
 Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, int nesting) {
     Reader& r = body;
+    const bool timelineChange = code == tag::ShowFrame || code == tag::PlaceObject ||
+                                code == tag::PlaceObject2 || code == tag::PlaceObject3 ||
+                                code == tag::RemoveObject || code == tag::RemoveObject2;
+    if (timelineChange && !movie_.countCommand())
+        return Error{QStringLiteral("Too many frames and display-list changes.")};
     switch (code) {
     case tag::End:
         return {};

@@ -593,3 +593,19 @@ TEST(RenderBitmap, SmoothedClippedFillDoesNotBleedTheOppositeEdge) {
     EXPECT_TRUE(near(img.pixelColor(99, 50), Qt::blue, 24));
     EXPECT_TRUE(near(img.pixelColor(50, 0), QColor(0, 0, 255), 140)); // the middle blends
 }
+
+TEST(RenderShapes, ManyEdgesMeetingAtOnePointLoadQuickly) {
+    // A hundred thousand fill edges leaving one point: linking them must not rescan the ones
+    // already used (that took minutes); ctest's time limit catches a return of that.
+    SwfWriter w(100, 100, 12);
+    ShapeSpec s;
+    s.fills = {FillSpec::solid(Qt::red)};
+    s.style(0, 1);
+    for (int i = 0; i < 100000; ++i)
+        s.moveTo(1000, 1000).lineTo(1000 + i % 200 - 100, 1900);
+    w.defineShape(1, s, 2);
+    w.placeObject2(1, 1);
+    w.showFrame();
+    swf::Player p(load(w.finish()));
+    render(p); // draws something without hanging
+}
