@@ -28,7 +28,10 @@ struct UrlFetcher::State {
     qint64 maxBytes = 300ll * 1024 * 1024;
     std::atomic<bool> cancelled{false};
     std::thread worker;
-    UrlFetcher* owner = nullptr; // outlives the worker: its destructor joins it
+    // Cleared by the owner's destructor; the worker posts only while holding the lock, so the
+    // owner cannot vanish half-way through a post.
+    std::mutex ownerMutex;
+    UrlFetcher* owner = nullptr;
     qint64 received = 0;
     QByteArray gathered;
     bool tooLarge = false;
@@ -36,7 +39,8 @@ struct UrlFetcher::State {
     // Runs on the worker. The call runs on the owner's thread; Qt drops it if the owner is
     // destroyed before the event loop gets to it.
     void post(std::function<void(UrlFetcher&)> call) {
-        if (cancelled)
+        std::lock_guard lock(ownerMutex);
+        if (cancelled || !owner)
             return;
         UrlFetcher* target = owner;
         QMetaObject::invokeMethod(
@@ -128,9 +132,15 @@ UrlFetcher::UrlFetcher(QString url, QObject* parent)
 }
 
 UrlFetcher::~UrlFetcher() {
-    d_->cancelled = true;
+    {
+        std::lock_guard lock(d_->ownerMutex);
+        d_->cancelled = true;
+        d_->owner = nullptr;
+    }
+    // The worker notices the cancellation at its next progress report and ends on its own,
+    // keeping its state alive until then; the user interface does not wait for it.
     if (d_->worker.joinable())
-        d_->worker.join();
+        d_->worker.detach();
 }
 
 void UrlFetcher::setMaxBytes(qint64 bytes) {

@@ -15,8 +15,8 @@ class UrlFetcher : public QObject {
     Q_OBJECT
 public:
     explicit UrlFetcher(QString url, QObject* parent = nullptr);
-    // Cancels a transfer under way and waits for the worker to let go (promptly: the transfer
-    // checks for cancellation several times a second).
+    // Cancels a transfer under way without waiting: nothing more is signalled, and the worker
+    // stops at its next progress check (at least once a second) and cleans up after itself.
     ~UrlFetcher() override;
 
     // Starts the transfer; the signals below arrive through the creating thread's event loop.
