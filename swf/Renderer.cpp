@@ -19,9 +19,6 @@ constexpr std::size_t kImageCacheBudget = 64u * 1024 * 1024;
 // Blended sprites inside blended sprites each need a layer the size of the view at once.
 constexpr int kMaxLayerNesting = 4;
 constexpr int kMaxLayerSide = 4096;
-constexpr std::size_t kShapeCacheBudget = 96u * 1024 * 1024;
-constexpr int kMaxCachedShapeSide = 1024;
-constexpr std::size_t kMaxShapeSightings = 50000;
 
 std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
     switch (mode) {
@@ -128,7 +125,7 @@ void Renderer::render(QPainter& painter, const Movie& movie, const TimelineInsta
                       const QTransform& twipsToDevice, bool antialias) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
     Context ctx{movie, antialias, scaleOf(full)};
-    ++renderCount_;
+    shapePictures_.beginFrame();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
@@ -234,8 +231,11 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
         switch (obj.character->kind()) {
         case Character::Kind::Shape: {
             const auto& shape = static_cast<const ShapeCharacter&>(*obj.character);
-            if (!drawCachedShape(ctx, p, shape, m, cx))
-                drawLayers(ctx, p, shape.layers(), m, cx);
+            const auto drawPaths = [&](QPainter& target, const QTransform& at) {
+                drawLayers(ctx, target, shape.layers(), at, cx);
+            };
+            if (!shapePictures_.draw(p, shape, m, cx, ctx.antialias, drawPaths))
+                drawPaths(p, m);
             break;
         }
         case Character::Kind::MorphShape: {
@@ -322,79 +322,6 @@ void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& 
     } else {
         drawContent(painter, matrix);
     }
-}
-
-bool Renderer::drawCachedShape(Context& ctx, QPainter& painter, const ShapeCharacter& shape,
-                               const QTransform& matrix, const ColorTransform& cx) const {
-    // A picture is transparent around the shape; modes that act on what the source does not
-    // cover would wrongly clear that margin.
-    if (matrix.type() == QTransform::TxProject ||
-        (painter.compositionMode() != QPainter::CompositionMode_SourceOver &&
-         painter.compositionMode() != QPainter::CompositionMode_Multiply &&
-         painter.compositionMode() != QPainter::CompositionMode_Screen &&
-         painter.compositionMode() != QPainter::CompositionMode_Plus))
-        return false;
-    // Whole pixels of the translation move the picture; eighths of a pixel select it.
-    constexpr double kSteps = 8;
-    const double qx = std::round(matrix.dx() * kSteps) / kSteps;
-    const double qy = std::round(matrix.dy() * kSteps) / kSteps;
-    const double wholeX = std::floor(qx), wholeY = std::floor(qy);
-    const int fx = static_cast<int>((qx - wholeX) * kSteps);
-    const int fy = static_cast<int>((qy - wholeY) * kSteps);
-    const auto fixed = [](double v) { return static_cast<int64_t>(std::llround(v * 1e7)); };
-    ShapeKey key{
-        &shape,
-        {fixed(matrix.m11()), fixed(matrix.m12()), fixed(matrix.m21()), fixed(matrix.m22())},
-        fx,
-        fy,
-        {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]},
-        ctx.antialias};
-    const QPoint whole(static_cast<int>(wholeX), static_cast<int>(wholeY));
-    if (!shape.worthKeepingAsPicture())
-        return false;
-    auto hit = shapeCache_.find(key);
-    if (hit == shapeCache_.end()) {
-        if (shapeSightings_.size() > kMaxShapeSightings)
-            shapeSightings_.clear();
-        if (++shapeSightings_[key] < 2)
-            return false; // seen once: draw it directly, keep a picture if it comes again
-        const QTransform local(matrix.m11(), matrix.m12(), matrix.m21(), matrix.m22(), fx / kSteps,
-                               fy / kSteps);
-        const QRect box = local.mapRect(shape.bounds()).toAlignedRect().adjusted(-2, -2, 2, 2);
-        if (box.width() > kMaxCachedShapeSide || box.height() > kMaxCachedShapeSide ||
-            box.isEmpty())
-            return false;
-        ShapePicture picture{QImage(box.size(), QImage::Format_ARGB32_Premultiplied),
-                             box.topLeft()};
-        picture.image.fill(Qt::transparent);
-        {
-            QPainter p(&picture.image);
-            p.setRenderHint(QPainter::Antialiasing, ctx.antialias);
-            p.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias);
-            drawLayers(ctx, p, shape.layers(),
-                       local * QTransform::fromTranslate(-box.x(), -box.y()), cx);
-        }
-        const std::size_t bytes = static_cast<std::size_t>(picture.image.sizeInBytes());
-        if (shapeCacheBytes_ + bytes > kShapeCacheBudget) {
-            // Make room from the pictures the last two drawings did not use.
-            for (auto it = shapeCache_.begin(); it != shapeCache_.end();) {
-                if (it->second.lastUsed + 1 < renderCount_) {
-                    shapeCacheBytes_ -= static_cast<std::size_t>(it->second.image.sizeInBytes());
-                    it = shapeCache_.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-            if (shapeCacheBytes_ + bytes > kShapeCacheBudget)
-                return false; // all in use: this one is drawn from its paths
-        }
-        shapeCacheBytes_ += bytes;
-        hit = shapeCache_.emplace(key, std::move(picture)).first;
-    }
-    hit->second.lastUsed = renderCount_;
-    painter.setWorldTransform(QTransform());
-    painter.drawImage(whole + hit->second.offset, hit->second.image);
-    return true;
 }
 
 void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,

@@ -4,6 +4,7 @@
 // with their own lists, masks, colour transforms and blend modes. Nothing is decoded here, so
 // the same frame can be painted into any number of painters.
 
+#include "swf/ShapePictureCache.h"
 #include "swf/Types.h"
 
 #include <QImage>
@@ -52,30 +53,12 @@ private:
     void collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
                      QPainterPath& out, int nesting) const;
 
-    // Draws a shape from a picture of it made earlier for the same scale, rotation, colour
-    // transform and position within a pixel; false when it must be drawn from its paths.
-    bool drawCachedShape(Context& ctx, QPainter& painter, const ShapeCharacter& shape,
-                         const QTransform& matrix, const ColorTransform& cx) const;
-
     // Colour-transformed copies of bitmaps, kept between frames.
     using ImageKey = std::tuple<const BitmapCharacter*, std::array<float, 8>, bool>;
     mutable std::map<ImageKey, QImage> imageCache_;
     mutable std::size_t imageCacheBytes_ = 0;
 
-    // Pictures of shapes. Animation mostly moves things whole pixels at a time, and loops
-    // come back to the same placements, so a shape seen twice the same way is kept as a
-    // picture and copied from then on.
-    using ShapeKey = std::tuple<const ShapeCharacter*, std::array<int64_t, 4>, int, int,
-                                std::array<float, 8>, bool>;
-    struct ShapePicture {
-        QImage image;
-        QPoint offset;         // of the picture's corner from the whole-pixel position
-        uint64_t lastUsed = 0; // render count
-    };
-    mutable uint64_t renderCount_ = 0;
-    mutable std::map<ShapeKey, ShapePicture> shapeCache_;
-    mutable std::map<ShapeKey, int> shapeSightings_;
-    mutable std::size_t shapeCacheBytes_ = 0;
+    mutable ShapePictureCache shapePictures_;
 };
 
 } // namespace swf
