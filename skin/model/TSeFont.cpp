@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/CodePage.h"
 #include "skin/model/PropertyAccess.h"
 
 namespace skin {
@@ -79,7 +80,10 @@ void TSeFont::writeProperties(const std::string& prefix, PropertyList& out) cons
 }
 
 QFont TSeFont::toQFont() const {
-    QFont f(QString::fromStdString(Name));
+    // Skins made on Windows carry names like 宋体 in code page 936; ours are UTF-8.
+    const QByteArrayView bytes(Name.data(), qsizetype(Name.size()));
+    QFont f(platform::isValidUtf8(bytes) ? QString::fromUtf8(bytes)
+                                         : platform::decodeGb18030(bytes));
     // A negative height is the character height, a positive one the cell height including
     // the internal leading (about a fifth of it in common fonts).
     int pixels = Height < 0 ? -Height : int(std::lround(Height * 0.8));

@@ -296,3 +296,11 @@ TEST(Drawing, TheDefaultSkinDrawsEveryObject) {
             << top->name();
     }
 }
+
+TEST(Drawing, FontNamesFromWindowsSkinsAreDecodedFromCodePage936) {
+    TSeFont font;
+    font.Name = "\xCB\xCE\xCC\xE5"; // 宋体 in code page 936
+    EXPECT_EQ(font.toQFont().family(), QStringLiteral("宋体"));
+    font.Name = "微软雅黑";
+    EXPECT_EQ(font.toQFont().family(), QStringLiteral("微软雅黑"));
+}
