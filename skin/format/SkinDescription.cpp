@@ -1,5 +1,8 @@
 #include "skin/format/SkinDescription.h"
 
+#include <bit>
+#include <cstring>
+
 #include "skin/format/BmpCodec.h"
 #include "skin/format/ObjectStreamer.h"
 
@@ -34,16 +37,21 @@ std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
     const std::size_t count = std::size_t(w) * std::size_t(h);
     // The pixels must be there before anything is allocated for them.
     const std::string_view raw = r.bytes(count * 4);
-    // Copied and keyed in one pass: near-magenta pixels become the key pixel.
-    std::vector<std::uint32_t> px;
-    px.reserve(count);
-    const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
-    for (std::size_t i = 0; i < count; ++i, b += 4) {
-        const std::uint32_t p = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
-                                std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
-        const bool nearMagenta =
-            unsigned(int(b[2]) - 250) < 6u && b[1] < 6 && unsigned(int(b[0]) - 250) < 6u;
-        px.push_back(nearMagenta ? kKeyPixel : p);
+    // Copied whole, then keyed in a loop simple enough to vectorise: near-magenta pixels
+    // become the key pixel.
+    std::vector<std::uint32_t> px(count);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(px.data(), raw.data(), count * 4);
+    } else {
+        const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
+        for (std::size_t i = 0; i < count; ++i, b += 4)
+            px[i] = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                    std::uint32_t(b[3]) << 24;
+    }
+    for (std::uint32_t& p : px) {
+        const std::uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        const bool nearMagenta = (r - 250u) < 6u && g < 6u && (b - 250u) < 6u;
+        p = nearMagenta ? kKeyPixel : p;
     }
     auto bitmap = std::make_unique<TSeBitmap>(std::move(name), w, h, std::move(px));
     return bitmap;
