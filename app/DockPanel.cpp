@@ -55,12 +55,17 @@ void DockPanel::undock(const QPoint& screenPos) {
     if (isFloating())
         return;
     QWidget* owner = window();
+    QWidget* oldParent = parentWidget();
     const QSize size = this->size();
     const bool wasHidden = isHidden();
     if (!floating_)
         floating_ = new FloatingWindow(this, owner);
     auto* layout = static_cast<skin::TAlignLayout*>(floating_->layout());
     layout->addControl(this, skin::TAlign::alClient);
+    // What the panel leaves behind closes up at once.
+    if (oldParent)
+        if (auto* old = qobject_cast<skin::TAlignLayout*>(oldParent->layout()))
+            old->realign();
     floating_->resize(size);
     floating_->move(screenPos);
     if (!wasHidden) {

@@ -84,15 +84,18 @@ bool KeyboardPreview::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != window_)
         return false;
-    // Propagation to a parent hands on the same event object.
-    if (event == lastEvent_ && lastReceiver_ &&
-        widget->isAncestorOf(static_cast<QWidget*>(lastReceiver_.data()))) {
-        lastReceiver_ = watched;
-        return false;
-    }
+    // Propagation to a parent hands on the same event object; only the first receiver counts.
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const bool propagated = event == lastEvent_ && lastReceiver_ && watched != lastReceiver_ &&
+                            widget->isAncestorOf(static_cast<QWidget*>(lastReceiver_.data())) &&
+                            keyEvent->key() == lastKey_ && keyEvent->timestamp() == lastTime_;
     lastEvent_ = event;
     lastReceiver_ = watched;
-    const int key = virtualKeyCode(*static_cast<QKeyEvent*>(event));
+    lastKey_ = keyEvent->key();
+    lastTime_ = keyEvent->timestamp();
+    if (propagated)
+        return false;
+    const int key = virtualKeyCode(*keyEvent);
     if (key != 0 && onKey_) {
         // The key still goes on to its widget afterwards; handlers must not delete it.
         onKey_(key);

@@ -48,6 +48,8 @@ private:
     // handled the first time only.
     const QEvent* lastEvent_ = nullptr;
     QPointer<QObject> lastReceiver_;
+    int lastKey_ = 0;
+    quint64 lastTime_ = 0;
 };
 
 } // namespace app

@@ -146,6 +146,9 @@ void TForm1::createControls() {
 
     createViewCommands();
     createKeyTable();
+    // The view's start values; nothing here depends on the rest of the window's start, and
+    // running it again later changes nothing.
+    RestoreViewSettings();
     new ResizeWatcher(Panel1, [this] { Panel1Resize(Panel1); });
     new ResizeWatcher(Panel2, [this] { FormResize(Panel2); });
 }
@@ -288,6 +291,8 @@ void TForm1::createViewCommands() {
     SeSkinTrackBar6->OnChange = [this](QObject* s) { SeSkinTrackBar6Change(s); };
     SeSkinTrackBar7->OnChange = [this](QObject* s) { SeSkinTrackBar5Change(s); };
     SeSkinPanel5->OnBeforeRoll = [this](QObject* s) { SeSkinPanel5BeforeRoll(s); };
+    // The control panel starts docked, so there is nothing to dock again.
+    CustomItem54->setEnabled(false);
 }
 
 void TForm1::RestoreViewSettings() {

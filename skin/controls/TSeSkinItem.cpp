@@ -10,6 +10,8 @@ TSeSkinItem::TSeSkinItem(const QString& caption, QObject* owner)
     syncAction();
 }
 
+TSeSkinItem::~TSeSkinItem() = default;
+
 void TSeSkinItem::setCaption(const QString& caption) {
     caption_ = caption;
     if (menu_)

@@ -21,6 +21,7 @@ public:
     using NotifyEvent = std::function<void(QObject* sender)>;
 
     explicit TSeSkinItem(const QString& caption = {}, QObject* owner = nullptr);
+    ~TSeSkinItem() override;
 
     QString Caption() const { return caption_; }
     void setCaption(const QString& caption);
