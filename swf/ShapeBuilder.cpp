@@ -149,9 +149,12 @@ BuiltLayer buildLayer(const EdgeLayer& layer, bool windingRule) {
     for (const StyledEdge& se : layer.edges) {
         // The fill on the right follows the edge's direction; the one on the left runs against
         // it, so every fill's outline turns the same way.
+        // The same fill on both sides: an edge inside the region, bounding nothing.
+        if (se.fill0 == se.fill1)
+            continue;
         if (se.fill1 >= 1 && se.fill1 <= fillCount)
             perFill[se.fill1 - 1].push_back(se.edge);
-        if (se.fill0 >= 1 && se.fill0 <= fillCount && se.fill0 != se.fill1)
+        if (se.fill0 >= 1 && se.fill0 <= fillCount)
             perFill[se.fill0 - 1].push_back(reversed(se.edge));
     }
     for (std::size_t i = 0; i < fillCount; ++i)

@@ -609,3 +609,20 @@ TEST(RenderShapes, ManyEdgesMeetingAtOnePointLoadQuickly) {
     swf::Player p(load(w.finish()));
     render(p); // draws something without hanging
 }
+
+TEST(RenderShapes, EdgeWithTheSameFillOnBothSidesBoundsNothing) {
+    // A square split by an inner edge that has the square's fill on both sides (as authoring
+    // tools leave after merging two areas): the square stays whole.
+    SwfWriter w(100, 100, 12);
+    ShapeSpec s;
+    s.fills = {FillSpec::solid(Qt::blue)};
+    s.rect(QRect(10, 10, 80, 80), 1);
+    s.style(1, 1).moveTo(1000, 200).lineTo(1000, 1000).lineTo(600, 1400);
+    w.defineShape(1, s, 2);
+    w.placeObject2(1, 1);
+    w.showFrame();
+    const QImage img = renderMovie(w);
+    for (QPoint p :
+         {QPoint(20, 20), QPoint(44, 40), QPoint(80, 80), QPoint(30, 80), QPoint(80, 20)})
+        EXPECT_TRUE(near(img.pixelColor(p), Qt::blue)) << p.x() << "," << p.y();
+}
