@@ -40,7 +40,9 @@ std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
     // Copied whole, then keyed in a loop simple enough to vectorise: near-magenta pixels
     // become the key pixel.
     std::vector<std::uint32_t> px(count);
-    if constexpr (std::endian::native == std::endian::little) {
+    if (count == 0) {
+        // An empty bitmap: nothing to copy (and no buffer to copy into).
+    } else if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(px.data(), raw.data(), count * 4);
     } else {
         const auto* b = reinterpret_cast<const std::uint8_t*>(raw.data());
