@@ -34,8 +34,8 @@ void MyThread::run() {
         complete = false;
     }
     NetworkCommands* commands = commands_.data();
-    if (!commands)
-        return; // the window has gone; nobody is left to tell
+    if (!commands || commands->closing())
+        return; // the window is going; nobody is left to tell
     const QString path = path_;
     QMetaObject::invokeMethod(commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
                               Qt::BlockingQueuedConnection);

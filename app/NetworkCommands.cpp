@@ -54,11 +54,20 @@ void NetworkCommands::Download() {
                 p_.messages.MessageDlg(busyText(), skin::TMsgDlgType::mtInformation, skin::mbOK, 0);
             } else {
                 auto* worker = new MyThread(p_.client, downloadUrl_, p_.saveDialog.fileName(), this);
+                worker_ = worker;
                 worker->start();
             }
         }
     }
     p_.edit1.setText(QString());
+}
+
+bool NetworkCommands::shutDown() {
+    closing_ = true;
+    if (!running_)
+        return true;
+    p_.client.Abort();
+    return !worker_ || worker_->wait(5000);
 }
 
 void NetworkCommands::NetHTTP1WorkBegin(int64_t workCountMax) {

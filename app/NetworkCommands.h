@@ -4,6 +4,8 @@
 // client fetches it into a file on a worker thread, with progress over the seek bar).
 
 #include <QObject>
+#include <QPointer>
+#include <QThread>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -50,6 +52,11 @@ public:
     void PlayInternetMovie();
     void Download();         // SeSkinSpeedButton8Click
     bool downloading() const { return running_.load(); }
+    // Before the window goes: breaks off a running download and gives its worker a few
+    // seconds to end. Returns false when the worker is still running (it then must keep the
+    // client). After this the worker reports nothing back.
+    bool shutDown();
+    bool closing() const { return closing_.load(); }
 
     // Progress handlers: called on the download thread, they hand their effect to this one.
     void NetHTTP1WorkBegin(int64_t workCountMax);
@@ -71,6 +78,8 @@ private:
     NetworkParts p_;
     QString downloadUrl_;
     std::atomic<bool> running_{false};
+    std::atomic<bool> closing_{false};
+    QPointer<QThread> worker_;
     // Bodies beyond the bar's integer range are shown in units of this many bytes.
     std::atomic<int64_t> barUnit_{1};
 };

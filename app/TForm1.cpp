@@ -48,11 +48,14 @@ TForm1::~TForm1() {
     Timer5.stop();
     // The control goes before its panel so that no call reaches a half-destroyed window.
     flash_.reset();
-    // A download still running at the end is broken off; its worker may still hold the
-    // client, which therefore stays alive until the process ends.
-    if (network_ && network_->downloading() && netHttp_) {
-        netHttp_->Abort();
-        static_cast<void>(netHttp_.release());
+    // A download still running at the end is broken off. The commands go before the client
+    // they listen to; a worker that would not end keeps the client until the process ends.
+    if (network_) {
+        const bool ended = network_->shutDown();
+        delete network_;
+        network_ = nullptr;
+        if (!ended)
+            static_cast<void>(netHttp_.release());
     }
 }
 
