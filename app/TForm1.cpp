@@ -12,6 +12,7 @@
 #include "playlist/TDropFilelistbox1.h"
 #include "flash/host/TShockwaveFlash.h"
 #include "skin/controls/TSeSkinItem.h"
+#include "skin/controls/TSeSkinPopupMenu.h"
 #include "skin/controls/TSeSkinMessage.h"
 #include "skin/controls/TSeSkinStatusBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
@@ -107,12 +108,8 @@ void TForm1::RestoreSettings() {
 }
 
 void TForm1::ShowMovieMenu(const QPoint& globalPos) {
-    if (!SeSkinPopupMenu1Items)
-        return;
-    if (!movieMenu_)
-        movieMenu_ = new QMenu(this);
-    SeSkinPopupMenu1Items->populate(movieMenu_);
-    movieMenu_->popup(globalPos);
+    if (SeSkinPopupMenu1)
+        SeSkinPopupMenu1->Popup(globalPos);
 }
 
 void TForm1::FormClose() {
