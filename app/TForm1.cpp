@@ -12,6 +12,8 @@
 #include "playlist/TDropFilelistbox1.h"
 #include "flash/host/TShockwaveFlash.h"
 #include "skin/controls/TSeSkinItem.h"
+#include "skin/format/SkinFile.h"
+#include "skin/model/TSeSkinSource.h"
 #include "skin/controls/TSeSkinPopupMenu.h"
 #include "skin/controls/TSeSkinMessage.h"
 #include "skin/controls/TSeSkinStatusBar.h"
@@ -19,11 +21,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+
+static void initDefaultSkinResource() { Q_INIT_RESOURCE(default_skin); }
 
 namespace app {
 
@@ -34,6 +39,7 @@ TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
     resize(595, 391);
     if (settingsFile_.isEmpty())
         settingsFile_ = platform::IniLocation::flashIniPath();
+    loadSkin();
     createMenus();
     createPlaylist();
     createControls();
@@ -105,6 +111,18 @@ void TForm1::RestoreSettings() {
     state_.seekPressed = false;
     state_.seekDragged = false;
     playlist_->LoadPlayList(settingsFile_);
+}
+
+void TForm1::loadSkin() {
+    initDefaultSkinResource();
+    QFile packed(QStringLiteral(":/SKIN"));
+    skinStream_ = QByteArray(1, '\x02') + (packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray());
+    skinSource_ = std::make_unique<skin::TSeSkinSource>();
+    try {
+        skin::readSkinStream(*skinSource_, skinStream_, skin::SkinClassRegistry::withStandardClasses());
+    } catch (const std::exception&) {
+        // A damaged skin leaves the controls with their own look; the player works on.
+    }
 }
 
 void TForm1::ShowMovieMenu(const QPoint& globalPos) {

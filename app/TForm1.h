@@ -33,6 +33,7 @@ namespace skin {
 class TSeSkinItem;
 class TSeSkinMenuBar;
 class TSeSkinMessage;
+class TSeSkinSource;
 class TSeSkinPanel;
 class TSeSkinPopupMenu;
 class TSeSkinProgressBar;
@@ -93,6 +94,11 @@ public:
     playlist::FileDialog& OpenDialog1() { return *openDialog_; }
     playlist::FileDialog& SaveDialog1() { return *saveDialog_; }
     playlist::PlaylistMenu* SeSkinPopupMenu2 = nullptr;
+
+    // The skin the window carries: the presence byte and the packed default skin, and what
+    // reading it gave.
+    const QByteArray& SkinStream() const { return skinStream_; }
+    skin::TSeSkinSource& skinSource() { return *skinSource_; }
 
     PlayerState& state() { return state_; }
     PlaybackCommands& playback() { return *playback_; }
@@ -274,6 +280,9 @@ private:
     QString settingsFile_;
     std::unique_ptr<QObject> rightClickFilter_;
     QMenu* movieMenu_ = nullptr;
+    QByteArray skinStream_;
+    std::unique_ptr<skin::TSeSkinSource> skinSource_;
+    void loadSkin();
     std::unique_ptr<net::TNetHTTP> netHttp_;
     NetworkCommands* network_ = nullptr;
     std::unique_ptr<platform::WaveOutDevice> waveOut_;

@@ -5,6 +5,8 @@
 #include "platform/ClassRegistry.h"
 #include "playlist/PlaylistCommands.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/model/TSeSkinObject.h"
+#include "skin/model/TSeSkinSource.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -86,4 +88,18 @@ TEST_F(Lifecycle, SaveFailureOnCloseIsSwallowed) {
     form->playlistCommands().dropFiles({writeMovie("a.swf", testsupport::makeMovingSquareMovie(3))});
     form->CustomItem3Click(nullptr);
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(Lifecycle, TheWindowCarriesTheDefaultSkin) {
+    ASSERT_GT(form->SkinStream().size(), 100);
+    EXPECT_EQ(form->SkinStream().at(0), '\x02');
+    const auto& objects = form->skinSource().objects();
+    QStringList names;
+    for (const auto& o : objects)
+        names << QString::fromStdString(std::string(o->name()));
+    EXPECT_EQ(names, (QStringList{"Form", "MenuBar", "PopupMenu", "CheckBox", "RadioButton", "Button",
+                                  "Tabs", "ProgressBar", "Edit", "SpeedButton", "ComboBox", "ListBox",
+                                  "ScrollBox", "Header", "StatusBar", "ControlBar", "Toolbar",
+                                  "SpinButton"}));
+    EXPECT_EQ(form->skinSource().findObject("Panel"), nullptr);
 }
