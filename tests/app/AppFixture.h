@@ -9,6 +9,7 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/SwfWriter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -20,13 +21,7 @@ inline int registerControl() {
     return platform::RunCommandAndWait(QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {});
 }
 
-template <typename Fn> bool waitFor(Fn fn, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!fn() && t.elapsed() < ms)
-        QTest::qWait(10);
-    return fn();
-}
+using testsupport::waitFor;
 
 struct Call {
     int dispId;

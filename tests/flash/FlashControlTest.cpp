@@ -6,6 +6,7 @@
 #include "platform/Process.h"
 #include "tests/support/SwfWriter.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -18,6 +19,7 @@ using flash::EOleSysError;
 using flash::TShockwaveFlash;
 using testsupport::Compression;
 using testsupport::IsolatedEnvironment;
+using testsupport::waitFor;
 
 namespace {
 
@@ -37,15 +39,6 @@ protected:
 
     QString writeMovie(const QString& name, const QByteArray& bytes) {
         return testsupport::writeFile(env.file(name), bytes);
-    }
-
-    // Waits (running the event loop) until the condition holds or the time is up.
-    template <typename Fn> bool waitFor(Fn fn, int ms = 5000) {
-        QElapsedTimer t;
-        t.start();
-        while (!fn() && t.elapsed() < ms)
-            QTest::qWait(10);
-        return fn();
     }
 
     IsolatedEnvironment env;
