@@ -37,8 +37,9 @@ void MyThread::run() {
     if (!commands || commands->closing())
         return; // the window is going; nobody is left to tell
     const QString path = path_;
-    QMetaObject::invokeMethod(commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
+        Qt::BlockingQueuedConnection);
 }
 
 } // namespace app

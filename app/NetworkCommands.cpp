@@ -19,7 +19,9 @@ NetworkCommands::NetworkCommands(NetworkParts parts, QObject* parent)
     p_.client.OnWorkBegin = [this](net::TNetComponent&, net::TWorkMode, int64_t max) {
         NetHTTP1WorkBegin(max);
     };
-    p_.client.OnWork = [this](net::TNetComponent&, net::TWorkMode, int64_t count) { NetHTTP1Work(count); };
+    p_.client.OnWork = [this](net::TNetComponent&, net::TWorkMode, int64_t count) {
+        NetHTTP1Work(count);
+    };
     p_.client.OnWorkEnd = [this](net::TNetComponent&, net::TWorkMode) { NetHTTP1WorkEnd(); };
 }
 
@@ -46,14 +48,16 @@ void NetworkCommands::PlayInternetMovie() {
 void NetworkCommands::Download() {
     p_.edit1.paste();
     downloadUrl_ = p_.edit1.text();
-    if (p_.messages.InputQuery(QStringLiteral("下载网络中Flash文件"), QStringLiteral("URL:"), downloadUrl_)) {
+    if (p_.messages.InputQuery(QStringLiteral("下载网络中Flash文件"), QStringLiteral("URL:"),
+                               downloadUrl_)) {
         p_.saveDialog.setFilter(QStringLiteral(".swf|*.swf"));
         if (p_.saveDialog.execute()) {
             // One client serves every download, and it does one transfer at a time.
             if (running_.exchange(true)) {
                 p_.messages.MessageDlg(busyText(), skin::TMsgDlgType::mtInformation, skin::mbOK, 0);
             } else {
-                auto* worker = new MyThread(p_.client, downloadUrl_, p_.saveDialog.fileName(), this);
+                auto* worker =
+                    new MyThread(p_.client, downloadUrl_, p_.saveDialog.fileName(), this);
                 worker_ = worker;
                 worker->start();
             }
@@ -102,9 +106,8 @@ void NetworkCommands::NetHTTP1WorkEnd() {
 
 void NetworkCommands::DownloadFinished(bool complete, const QString& path) {
     running_ = false;
-    if (complete &&
-        p_.messages.MessageDlg(finishedQuestion(), skin::TMsgDlgType::mtWarning, skin::mbYes | skin::mbNo, 0) ==
-            skin::mrYes) {
+    if (complete && p_.messages.MessageDlg(finishedQuestion(), skin::TMsgDlgType::mtWarning,
+                                           skin::mbYes | skin::mbNo, 0) == skin::mrYes) {
         p_.startPlayWorker(path);
         p_.formResize();
     }

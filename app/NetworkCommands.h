@@ -5,8 +5,8 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QThread>
 #include <QString>
+#include <QThread>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -48,9 +48,9 @@ public:
     explicit NetworkCommands(NetworkParts parts, QObject* parent = nullptr);
     ~NetworkCommands() override;
 
-    void InternetPlay();     // SeSkinSpeedButton2Click
+    void InternetPlay(); // SeSkinSpeedButton2Click
     void PlayInternetMovie();
-    void Download();         // SeSkinSpeedButton8Click
+    void Download(); // SeSkinSpeedButton8Click
     bool downloading() const { return running_.load(); }
     // Before the window goes: breaks off a running download and gives its worker a few
     // seconds to end. Returns false when the worker is still running (it then must keep the

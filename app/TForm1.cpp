@@ -3,21 +3,21 @@
 #include "app/NetworkCommands.h"
 #include "app/PlaybackCommands.h"
 #include "app/RightClickFilter.h"
+#include "flash/host/TShockwaveFlash.h"
+#include "net/TNetHTTP.h"
 #include "platform/FileAssociation.h"
 #include "platform/IniLocation.h"
-#include "net/TNetHTTP.h"
 #include "playlist/FileDialog.h"
 #include "playlist/PlaylistCommands.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/TDropFilelistbox1.h"
-#include "flash/host/TShockwaveFlash.h"
 #include "skin/controls/TSeSkinItem.h"
-#include "skin/format/SkinFile.h"
-#include "skin/model/TSeSkinSource.h"
-#include "skin/controls/TSeSkinPopupMenu.h"
 #include "skin/controls/TSeSkinMessage.h"
+#include "skin/controls/TSeSkinPopupMenu.h"
 #include "skin/controls/TSeSkinStatusBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
+#include "skin/format/SkinFile.h"
+#include "skin/model/TSeSkinSource.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,7 +28,9 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
-static void initDefaultSkinResource() { Q_INIT_RESOURCE(default_skin); }
+static void initDefaultSkinResource() {
+    Q_INIT_RESOURCE(default_skin);
+}
 
 namespace app {
 
@@ -116,10 +118,12 @@ void TForm1::RestoreSettings() {
 void TForm1::loadSkin() {
     initDefaultSkinResource();
     QFile packed(QStringLiteral(":/SKIN"));
-    skinStream_ = QByteArray(1, '\x02') + (packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray());
+    skinStream_ = QByteArray(1, '\x02') +
+                  (packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray());
     skinSource_ = std::make_unique<skin::TSeSkinSource>();
     try {
-        skin::readSkinStream(*skinSource_, skinStream_, skin::SkinClassRegistry::withStandardClasses());
+        skin::readSkinStream(*skinSource_, skinStream_,
+                             skin::SkinClassRegistry::withStandardClasses());
     } catch (const std::exception&) {
         // A damaged skin leaves the controls with their own look; the player works on.
     }
@@ -143,7 +147,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void TForm1::CustomItem3Click(QObject*) { close(); }
+void TForm1::CustomItem3Click(QObject*) {
+    close();
+}
 
 void TForm1::CustomItem24Click(QObject*) {
     flash_->DestroyWindow();

@@ -67,7 +67,8 @@ public:
     // Creating the window creates the Flash control; throws flash::EOleSysError when the
     // control's class is not registered.
     // settingsFile: where the playlist is kept; empty for Flash.ini in its usual place.
-    explicit TForm1(QStringList arguments = {}, QString settingsFile = {}, QWidget* parent = nullptr);
+    explicit TForm1(QStringList arguments = {}, QString settingsFile = {},
+                    QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Components, under the names the rest of the program knows them by.
@@ -76,18 +77,18 @@ public:
     skin::TSeSkinStatusBar* SeSkinStatusBar1 = nullptr;
     skin::TSeSkinTrackBar* SeSkinTrackBar4 = nullptr;
     skin::TSeSkinMessage* SeSkinMessage1 = nullptr;
-    QTimer Timer1;                             // load progress
-    QTimer Timer2;                             // frame progress
-    QTimer Timer5;                             // loop modes
-    skin::TSeSkinItem* MainMenu = nullptr;     // root of the menu bar's entries
+    QTimer Timer1;                                      // load progress
+    QTimer Timer2;                                      // frame progress
+    QTimer Timer5;                                      // loop modes
+    skin::TSeSkinItem* MainMenu = nullptr;              // root of the menu bar's entries
     skin::TSeSkinItem* SeSkinPopupMenu1Items = nullptr; // root of the movie menu's entries
-    skin::TSeSkinItem* CustomItem49 = nullptr; // 播放/暂停(P)
-    skin::TSeSkinItem* CustomItem50 = nullptr; // 停止播放(S)
-    skin::TSeSkinItem* CustomItem33 = nullptr; // 从头播放(H)
-    skin::TSeSkinItem* CustomItem31 = nullptr; // 快进(Pd)
-    skin::TSeSkinItem* CustomItem32 = nullptr; // 快退(Pu)
-    skin::TSeSkinItem* CustomItem64 = nullptr; // 单个文件循环
-    skin::TSeSkinItem* CustomItem65 = nullptr; // 随机循环
+    skin::TSeSkinItem* CustomItem49 = nullptr;          // 播放/暂停(P)
+    skin::TSeSkinItem* CustomItem50 = nullptr;          // 停止播放(S)
+    skin::TSeSkinItem* CustomItem33 = nullptr;          // 从头播放(H)
+    skin::TSeSkinItem* CustomItem31 = nullptr;          // 快进(Pd)
+    skin::TSeSkinItem* CustomItem32 = nullptr;          // 快退(Pu)
+    skin::TSeSkinItem* CustomItem64 = nullptr;          // 单个文件循环
+    skin::TSeSkinItem* CustomItem65 = nullptr;          // 随机循环
 
     // The playlist and the shared file dialogs.
     playlist::TDropFilelistbox1* DropFilelistbox11 = nullptr;
@@ -164,20 +165,20 @@ public:
     skin::TSeSkinSpeedButton* SeSkinSpeedButton4 = nullptr; // 主音量
     skin::TSeSkinSpeedButton* SeSkinSpeedButton5 = nullptr; // 左声道
     skin::TSeSkinSpeedButton* SeSkinSpeedButton6 = nullptr; // 右声道
-    DockPanel* Panel2 = nullptr; // the control panel
+    DockPanel* Panel2 = nullptr;                            // the control panel
     skin::TSeSkinSplitter* SeSkinSplitter1 = nullptr;
-    skin::TSeSkinPanel* SeSkinPanel5 = nullptr; // playlist
-    skin::TSeSkinPanel* SeSkinPanel4 = nullptr; // sound
-    skin::TSeSkinPanel* SeSkinPanel1 = nullptr; // progress
-    skin::TSeSkinPanel* SeSkinPanel3 = nullptr; // background colour
+    skin::TSeSkinPanel* SeSkinPanel5 = nullptr;       // playlist
+    skin::TSeSkinPanel* SeSkinPanel4 = nullptr;       // sound
+    skin::TSeSkinPanel* SeSkinPanel1 = nullptr;       // progress
+    skin::TSeSkinPanel* SeSkinPanel3 = nullptr;       // background colour
     skin::TSeSkinTrackBar* SeSkinTrackBar1 = nullptr; // master volume
     skin::TSeSkinTrackBar* SeSkinTrackBar2 = nullptr; // left channel
     skin::TSeSkinTrackBar* SeSkinTrackBar3 = nullptr; // right channel
     skin::TSeSkinTrackBar* SeSkinTrackBar5 = nullptr; // red
     skin::TSeSkinTrackBar* SeSkinTrackBar6 = nullptr; // green
     skin::TSeSkinTrackBar* SeSkinTrackBar7 = nullptr; // blue
-    QTimer Timer3; // menu state
-    QTimer Timer4; // mirrors of the multi-picture view
+    QTimer Timer3;                                    // menu state
+    QTimer Timer4;                                    // mirrors of the multi-picture view
     TForm2* Form2 = nullptr;
     skin::TSeSkinItem* CustomItem16 = nullptr; // 将EXE换成SWF文件(C)
     skin::TSeSkinItem* CustomItem3 = nullptr;  // 退出(Esc) of the menu bar

@@ -48,16 +48,25 @@ void TForm1::createNetwork() {
     // Downloads from https:// go through TLS, verified against the system's trust store.
     netHttp_->Intercept = std::make_shared<net::TNetSSLConnectionIntercept>();
 
-    NetworkParts parts{*Edit1, *SeSkinMessage1, *saveDialog_, *playlist_, *SeSkinProgressBar1, *netHttp_, state_};
+    NetworkParts parts{*Edit1,    *SeSkinMessage1, *saveDialog_, *playlist_, *SeSkinProgressBar1,
+                       *netHttp_, state_};
     parts.playRoutine = [this](const QString& text) { PlayMovie(text); };
     parts.startPlayWorker = [this](const QString& path) { OpenMovie(path); };
     parts.formResize = [this] { FormResize(this); };
     network_ = new NetworkCommands(std::move(parts), this);
 }
 
-void TForm1::SeSkinSpeedButton2Click(QObject*) { network_->InternetPlay(); }
-void TForm1::SeSkinSpeedButton8Click(QObject*) { network_->Download(); }
-void TForm1::CustomItem68Click(QObject* sender) { SeSkinSpeedButton8Click(sender); }
-void TForm1::CustomItem69Click(QObject* sender) { SeSkinSpeedButton8Click(sender); }
+void TForm1::SeSkinSpeedButton2Click(QObject*) {
+    network_->InternetPlay();
+}
+void TForm1::SeSkinSpeedButton8Click(QObject*) {
+    network_->Download();
+}
+void TForm1::CustomItem68Click(QObject* sender) {
+    SeSkinSpeedButton8Click(sender);
+}
+void TForm1::CustomItem69Click(QObject* sender) {
+    SeSkinSpeedButton8Click(sender);
+}
 
 } // namespace app

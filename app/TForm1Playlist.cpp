@@ -48,8 +48,9 @@ void TForm1::wirePlaylist() {
     playlistHost_ = std::make_unique<PlaylistWindow>(*this);
     playlist_ = new playlist::PlaylistCommands(*DropFilelistbox11, *openDialog_, *saveDialog_,
                                                *playlistHost_, this);
-    DropFilelistbox11->setOnDropFiles(
-        [this](QObject* sender, const QStringList& names) { DropFilelistbox11DropFiles(sender, names); });
+    DropFilelistbox11->setOnDropFiles([this](QObject* sender, const QStringList& names) {
+        DropFilelistbox11DropFiles(sender, names);
+    });
     connect(DropFilelistbox11, &playlist::TCheckListBox::Click, this,
             [this] { DropFilelistbox11Click(DropFilelistbox11); });
     connect(DropFilelistbox11, &playlist::TCheckListBox::DblClick, this,
@@ -60,12 +61,20 @@ void TForm1::wirePlaylist() {
     SeSkinPopupMenu2->attachTo(*DropFilelistbox11);
 }
 
-void TForm1::SeSkinSpeedButton1Click(QObject*) { playlist_->open(); }
-void TForm1::DropFilelistbox11DblClick(QObject*) { playlist_->playEntry(); }
-void TForm1::DropFilelistbox11Click(QObject*) { playlist_->showPathHint(); }
+void TForm1::SeSkinSpeedButton1Click(QObject*) {
+    playlist_->open();
+}
+void TForm1::DropFilelistbox11DblClick(QObject*) {
+    playlist_->playEntry();
+}
+void TForm1::DropFilelistbox11Click(QObject*) {
+    playlist_->showPathHint();
+}
 void TForm1::DropFilelistbox11DropFiles(QObject*, const QStringList& names) {
     playlist_->dropFiles(names);
 }
-void TForm1::DropFilelistbox11KeyDown(int key) { playlist_->keyDown(key); }
+void TForm1::DropFilelistbox11KeyDown(int key) {
+    playlist_->keyDown(key);
+}
 
 } // namespace app

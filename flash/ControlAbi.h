@@ -29,7 +29,9 @@ inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000Eu
 inline constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005u);
 inline constexpr HRESULT SELFREG_E_CLASS = static_cast<HRESULT>(0x80040201u);
 
-inline bool Succeeded(HRESULT hr) { return hr >= 0; }
+inline bool Succeeded(HRESULT hr) {
+    return hr >= 0;
+}
 
 inline constexpr char kClassId[] = "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
 inline constexpr char kProgId[] = "ShockwaveFlash.ShockwaveFlash";

@@ -42,7 +42,10 @@ QString unescape(const QString& s) {
     for (qsizetype i = 0; i < s.size(); ++i) {
         if (s[i] == u'\\' && i + 1 < s.size()) {
             const QChar n = s[++i];
-            out += n == u't' ? QChar(u'\t') : n == u'n' ? QChar(u'\n') : n == u'r' ? QChar(u'\r') : n;
+            out += n == u't'   ? QChar(u'\t')
+                   : n == u'n' ? QChar(u'\n')
+                   : n == u'r' ? QChar(u'\r')
+                               : n;
         } else {
             out += s[i];
         }

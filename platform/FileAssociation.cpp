@@ -34,7 +34,8 @@ QString quoteExecArgument(const QString& arg) {
 
 // Sets "key=value" in the [Default Applications] group of a mimeapps.list, keeping every other
 // line as it was.
-QByteArray withDefaultApplication(const QByteArray& original, const QByteArray& key, const QByteArray& value) {
+QByteArray withDefaultApplication(const QByteArray& original, const QByteArray& key,
+                                  const QByteArray& value) {
     QList<QByteArray> lines = original.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -82,7 +83,8 @@ bool RegisterFileType(QString extension, const QString& programPath, QString des
     const std::pair<QString, QString> keys[] = {
         {extension, typeKey},
         {typeKey, description},
-        {typeKey + QStringLiteral("\\DefaultIcon"), programPath + u',' + QString::number(iconIndex)},
+        {typeKey + QStringLiteral("\\DefaultIcon"),
+         programPath + u',' + QString::number(iconIndex)},
         {typeKey + QStringLiteral("\\Shell\\Open"), verbCaption},
         {typeKey + QStringLiteral("\\Shell\\Open\\Command"),
          u'"' + programPath + QStringLiteral("\" \"%1\"")},
@@ -95,32 +97,32 @@ bool RegisterFileType(QString extension, const QString& programPath, QString des
 
 bool ExportDesktopAssociation(const QString& programPath) {
     const QString dataHome = xdgDataHome();
-    const QByteArray desktop =
-        QStringLiteral("[Desktop Entry]\n"
-                       "Type=Application\n"
-                       "Name=Quarvel Flash Player\n"
-                       "Name[zh_CN]=Quarvel系列_FLASH播放器\n"
-                       "Comment=Play Flash movies\n"
-                       "Exec=%1 %f\n"
-                       "MimeType=%2;\n"
-                       "Terminal=false\n"
-                       "Categories=AudioVideo;Player;\n")
-            .arg(quoteExecArgument(programPath), QLatin1String(kSwfMimeType))
-            .toUtf8();
-    const QByteArray mime = QByteArray(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"application/x-shockwave-flash\">\n"
-        "    <comment>swf file</comment>\n"
-        "    <glob pattern=\"*.swf\"/>\n"
-        "    <magic priority=\"50\">\n"
-        "      <match type=\"string\" value=\"FWS\" offset=\"0\"/>\n"
-        "      <match type=\"string\" value=\"CWS\" offset=\"0\"/>\n"
-        "      <match type=\"string\" value=\"ZWS\" offset=\"0\"/>\n"
-        "    </magic>\n"
-        "  </mime-type>\n"
-        "</mime-info>\n");
-    bool ok = writeWhole(dataHome + QStringLiteral("/applications/") + QLatin1String(kDesktopFileName), desktop);
+    const QByteArray desktop = QStringLiteral("[Desktop Entry]\n"
+                                              "Type=Application\n"
+                                              "Name=Quarvel Flash Player\n"
+                                              "Name[zh_CN]=Quarvel系列_FLASH播放器\n"
+                                              "Comment=Play Flash movies\n"
+                                              "Exec=%1 %f\n"
+                                              "MimeType=%2;\n"
+                                              "Terminal=false\n"
+                                              "Categories=AudioVideo;Player;\n")
+                                   .arg(quoteExecArgument(programPath), QLatin1String(kSwfMimeType))
+                                   .toUtf8();
+    const QByteArray mime =
+        QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                   "  <mime-type type=\"application/x-shockwave-flash\">\n"
+                   "    <comment>swf file</comment>\n"
+                   "    <glob pattern=\"*.swf\"/>\n"
+                   "    <magic priority=\"50\">\n"
+                   "      <match type=\"string\" value=\"FWS\" offset=\"0\"/>\n"
+                   "      <match type=\"string\" value=\"CWS\" offset=\"0\"/>\n"
+                   "      <match type=\"string\" value=\"ZWS\" offset=\"0\"/>\n"
+                   "    </magic>\n"
+                   "  </mime-type>\n"
+                   "</mime-info>\n");
+    bool ok = writeWhole(
+        dataHome + QStringLiteral("/applications/") + QLatin1String(kDesktopFileName), desktop);
     ok = writeWhole(dataHome + QStringLiteral("/mime/packages/quarvel-swf.xml"), mime) && ok;
     const QString listPath = xdgConfigHome() + QStringLiteral("/mimeapps.list");
     QByteArray list;

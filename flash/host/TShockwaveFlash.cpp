@@ -46,7 +46,9 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent) {
     window_ = control_->Widget();
 }
 
-TShockwaveFlash::~TShockwaveFlash() { DestroyWindow(); }
+TShockwaveFlash::~TShockwaveFlash() {
+    DestroyWindow();
+}
 
 QVariant TShockwaveFlash::invoke(int dispId, InvokeKind kind, const QVariantList& args) {
     if (!alive())
@@ -57,7 +59,8 @@ QVariant TShockwaveFlash::invoke(int dispId, InvokeKind kind, const QVariantList
     QString error;
     const HRESULT hr = control_->Invoke(dispId, kind, args, &result, &error);
     if (!Succeeded(hr))
-        throw EOleException(error.isEmpty() ? QStringLiteral("Call failed (%1)").arg(hex(hr)) : error, hr);
+        throw EOleException(
+            error.isEmpty() ? QStringLiteral("Call failed (%1)").arg(hex(hr)) : error, hr);
     return result;
 }
 
@@ -79,22 +82,34 @@ void TShockwaveFlash::set_BackgroundColor(int color) {
 int TShockwaveFlash::get_TotalFrames() {
     return invoke(DISPID_TotalFrames, InvokeKind::PropertyGet).toInt();
 }
-void TShockwaveFlash::Zoom(int factor) { invoke(DISPID_Zoom, InvokeKind::Method, {factor}); }
-void TShockwaveFlash::Play() { invoke(DISPID_Play, InvokeKind::Method); }
-void TShockwaveFlash::Stop() { invoke(DISPID_Stop, InvokeKind::Method); }
-void TShockwaveFlash::Rewind() { invoke(DISPID_Rewind, InvokeKind::Method); }
+void TShockwaveFlash::Zoom(int factor) {
+    invoke(DISPID_Zoom, InvokeKind::Method, {factor});
+}
+void TShockwaveFlash::Play() {
+    invoke(DISPID_Play, InvokeKind::Method);
+}
+void TShockwaveFlash::Stop() {
+    invoke(DISPID_Stop, InvokeKind::Method);
+}
+void TShockwaveFlash::Rewind() {
+    invoke(DISPID_Rewind, InvokeKind::Method);
+}
 void TShockwaveFlash::GotoFrame(int frame) {
     invoke(DISPID_GotoFrame, InvokeKind::Method, {frame});
 }
 int TShockwaveFlash::CurrentFrame() {
     return invoke(DISPID_CurrentFrame, InvokeKind::Method).toInt();
 }
-bool TShockwaveFlash::IsPlaying() { return invoke(DISPID_IsPlaying, InvokeKind::Method).toBool(); }
+bool TShockwaveFlash::IsPlaying() {
+    return invoke(DISPID_IsPlaying, InvokeKind::Method).toBool();
+}
 int TShockwaveFlash::PercentLoaded() {
     return invoke(DISPID_PercentLoaded, InvokeKind::Method).toInt();
 }
 
-QWidget* TShockwaveFlash::widget() const { return window_.data(); }
+QWidget* TShockwaveFlash::widget() const {
+    return window_.data();
+}
 
 void TShockwaveFlash::Show() {
     if (alive())
@@ -104,7 +119,9 @@ void TShockwaveFlash::Hide() {
     if (alive())
         window_->hide();
 }
-bool TShockwaveFlash::Visible() const { return alive() && window_->isVisible(); }
+bool TShockwaveFlash::Visible() const {
+    return alive() && window_->isVisible();
+}
 void TShockwaveFlash::SetEnabled(bool enabled) {
     if (alive())
         window_->setEnabled(enabled);

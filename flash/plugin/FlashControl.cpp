@@ -51,9 +51,13 @@ FlashControl::~FlashControl() {
     --g_liveInstances;
 }
 
-int FlashControl::liveInstances() { return g_liveInstances.load(); }
+int FlashControl::liveInstances() {
+    return g_liveInstances.load();
+}
 
-void FlashControl::Release() { delete this; }
+void FlashControl::Release() {
+    delete this;
+}
 
 HRESULT FlashControl::Invoke(int dispId, InvokeKind kind, const QVariantList& args,
                              QVariant* result, QString* errorText) {
@@ -174,11 +178,17 @@ int FlashControl::currentFrameNumber() const {
     return player_ && loader_ && loader_->framesLoaded() > 0 ? player_->currentFrame() + 1 : 0;
 }
 
-int FlashControl::totalFrames() const { return player_ ? player_->totalFrames() : 0; }
+int FlashControl::totalFrames() const {
+    return player_ ? player_->totalFrames() : 0;
+}
 
-bool FlashControl::isPlaying() const { return player_ && player_->isPlaying(); }
+bool FlashControl::isPlaying() const {
+    return player_ && player_->isPlaying();
+}
 
-int FlashControl::percentLoaded() const { return loader_ ? loader_->percentLoaded() : 0; }
+int FlashControl::percentLoaded() const {
+    return loader_ ? loader_->percentLoaded() : 0;
+}
 
 HRESULT FlashControl::setMovie(const QString& movie, QString* errorText) {
     clearMovie();
@@ -320,7 +330,8 @@ void FlashControl::renderPicture() {
     if (picture_.size() != size)
         picture_ = QImage(size, QImage::Format_RGB32);
     QPainter p(&picture_);
-    const QColor fill = background_.value_or(player_ ? player_->backgroundColor() : QColor(Qt::white));
+    const QColor fill =
+        background_.value_or(player_ ? player_->backgroundColor() : QColor(Qt::white));
     if (!player_) {
         p.fillRect(picture_.rect(), fill);
     } else {
@@ -346,6 +357,8 @@ void FlashControl::paintEvent(QPaintEvent*) {
     p.drawImage(0, 0, picture_);
 }
 
-void FlashControl::resizeEvent(QResizeEvent*) { pictureChanged(); }
+void FlashControl::resizeEvent(QResizeEvent*) {
+    pictureChanged();
+}
 
 } // namespace flash

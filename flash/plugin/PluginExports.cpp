@@ -31,7 +31,9 @@ QString ownLibraryPath() {
     return QString::fromLocal8Bit(info.dli_fname);
 }
 
-QString classKey() { return QStringLiteral("CLSID\\") + QLatin1String(kClassId); }
+QString classKey() {
+    return QStringLiteral("CLSID\\") + QLatin1String(kClassId);
+}
 
 } // namespace
 
@@ -41,7 +43,8 @@ QUARVEL_EXPORT HRESULT DllGetClassObject(const char* clsid, const char* iid, voi
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    if (!clsid || QString::fromLatin1(clsid).compare(QLatin1String(kClassId), Qt::CaseInsensitive) != 0)
+    if (!clsid ||
+        QString::fromLatin1(clsid).compare(QLatin1String(kClassId), Qt::CaseInsensitive) != 0)
         return CLASS_E_CLASSNOTAVAILABLE;
     if (!iid || std::strcmp(iid, kClassFactoryIid) != 0)
         return E_INVALIDARG;

@@ -144,7 +144,8 @@ int TSeSkinMessage::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgBut
         }
         const int result = b.result;
         if (result != mrNone)
-            QObject::connect(button, &QPushButton::clicked, &box, [&box, result] { box.done(result); });
+            QObject::connect(button, &QPushButton::clicked, &box,
+                             [&box, result] { box.done(result); });
         row->addWidget(button);
     }
     row->addStretch();

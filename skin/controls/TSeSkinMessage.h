@@ -11,7 +11,13 @@ class QWidget;
 
 namespace skin {
 
-enum class TMsgDlgType { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3, mtCustom = 4 };
+enum class TMsgDlgType {
+    mtWarning = 0,
+    mtError = 1,
+    mtInformation = 2,
+    mtConfirmation = 3,
+    mtCustom = 4
+};
 
 enum TMsgDlgBtn : uint16_t {
     mbYes = 1 << 0,

@@ -97,7 +97,8 @@ void TSeSkinTrackBar::paintEvent(QPaintEvent*) {
     const int mid = horizontal ? height() / 2 : width() / 2;
     const int from = kEndMargin + kThumbLength / 2;
     const int to = trackLength() - kEndMargin - kThumbLength / 2;
-    const QRectF groove = horizontal ? QRectF(from, mid - 2, to - from, 4) : QRectF(mid - 2, from, 4, to - from);
+    const QRectF groove =
+        horizontal ? QRectF(from, mid - 2, to - from, 4) : QRectF(mid - 2, from, 4, to - from);
     p.setPen(Qt::NoPen);
     p.setBrush(pal.color(QPalette::Mid));
     p.drawRoundedRect(groove, 2, 2);

@@ -14,8 +14,8 @@ class TSeSkinTrackBar : public QWidget {
     Q_OBJECT
 public:
     using NotifyEvent = std::function<void(QObject* sender)>;
-    using MouseEvent =
-        std::function<void(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
+    using MouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
+                                          Qt::KeyboardModifiers shift, int x, int y)>;
 
     explicit TSeSkinTrackBar(QWidget* parent = nullptr);
 

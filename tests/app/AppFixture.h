@@ -18,7 +18,8 @@
 namespace apptest {
 
 inline int registerControl() {
-    return platform::RunCommandAndWait(QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {});
+    return platform::RunCommandAndWait(
+        QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {});
 }
 
 using testsupport::waitFor;
@@ -34,12 +35,12 @@ protected:
         ASSERT_EQ(registerControl(), 0);
         createForm();
     }
-    void TearDown() override {
-        form.reset();
-    }
+    void TearDown() override { form.reset(); }
     void createForm(QStringList arguments = {}) {
         form = std::make_unique<app::TForm1>(std::move(arguments), settingsFile());
-        form->ShockwaveFlash1().OnInvoke = [this](int id, const QVariantList& args) { calls.push_back({id, args}); };
+        form->ShockwaveFlash1().OnInvoke = [this](int id, const QVariantList& args) {
+            calls.push_back({id, args});
+        };
         form->show();
     }
     QString settingsFile() const { return env.file("Flash.ini"); }

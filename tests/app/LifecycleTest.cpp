@@ -85,7 +85,8 @@ TEST_F(Lifecycle, RightPressOnTheMovieOpensThePlayersMenuAndNeverReachesTheContr
 
 TEST_F(Lifecycle, SaveFailureOnCloseIsSwallowed) {
     form->setSettingsFilePath(QStringLiteral("/proc/quarvel/none/Flash.ini"));
-    form->playlistCommands().dropFiles({writeMovie("a.swf", testsupport::makeMovingSquareMovie(3))});
+    form->playlistCommands().dropFiles(
+        {writeMovie("a.swf", testsupport::makeMovingSquareMovie(3))});
     form->CustomItem3Click(nullptr);
     EXPECT_FALSE(form->isVisible());
 }
@@ -97,9 +98,9 @@ TEST_F(Lifecycle, TheWindowCarriesTheDefaultSkin) {
     QStringList names;
     for (const auto& o : objects)
         names << QString::fromStdString(std::string(o->name()));
-    EXPECT_EQ(names, (QStringList{"Form", "MenuBar", "PopupMenu", "CheckBox", "RadioButton", "Button",
-                                  "Tabs", "ProgressBar", "Edit", "SpeedButton", "ComboBox", "ListBox",
-                                  "ScrollBox", "Header", "StatusBar", "ControlBar", "Toolbar",
-                                  "SpinButton"}));
+    EXPECT_EQ(names, (QStringList{"Form", "MenuBar", "PopupMenu", "CheckBox", "RadioButton",
+                                  "Button", "Tabs", "ProgressBar", "Edit", "SpeedButton",
+                                  "ComboBox", "ListBox", "ScrollBox", "Header", "StatusBar",
+                                  "ControlBar", "Toolbar", "SpinButton"}));
     EXPECT_EQ(form->skinSource().findObject("Panel"), nullptr);
 }

@@ -148,7 +148,8 @@ TEST_F(Network, CompletedDownloadAsksOnceAndPlaysOnYes) {
     }));
     EXPECT_EQ(testsupport::readFile(target), movie);
     EXPECT_TRUE(server.request().startsWith("GET /m.swf HTTP/1.1\r\n"));
-    EXPECT_TRUE(server.request().contains("\r\nUser-Agent: Mozilla/3.0 (compatible; Quarvel Library)\r\n"));
+    EXPECT_TRUE(
+        server.request().contains("\r\nUser-Agent: Mozilla/3.0 (compatible; Quarvel Library)\r\n"));
     EXPECT_TRUE(server.request().contains("\r\nAccept: text/html, */*\r\n"));
     ASSERT_EQ(driver.seen().size(), 2u);
     EXPECT_EQ(driver.seen()[1].title, QStringLiteral("Warning"));
@@ -183,7 +184,8 @@ TEST_F(Network, ABrokenTransferIsCutToWhatArrivedAndAsksNothing) {
 
 TEST_F(Network, AnErrorStatusIsAFailedDownloadWithoutTheQuestion) {
     OneShotHttpServer server;
-    server.setReply("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+    server.setReply(
+        "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
     testsupport::ModalDriver driver;
     EXPECT_FALSE(download(server.url("/missing.swf"), env.file("e.swf"), driver));
     EXPECT_EQ(driver.seen().size(), 1u);

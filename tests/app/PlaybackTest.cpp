@@ -43,7 +43,8 @@ TEST_F(Playback, OpeningAMovieShowsLoadAndFrameProgress) {
     open(path);
     EXPECT_EQ(panelText(2), path);
     ASSERT_TRUE(waitFor([&] { return panelText(0) == QStringLiteral("已装载：100 %"); }));
-    ASSERT_TRUE(waitFor([&] { return panelText(1).startsWith(QStringLiteral(" 已播放针数/总帧数: ")); }));
+    ASSERT_TRUE(
+        waitFor([&] { return panelText(1).startsWith(QStringLiteral(" 已播放针数/总帧数: ")); }));
     EXPECT_TRUE(panelText(1).endsWith(QStringLiteral(" / 340")));
     EXPECT_EQ(form->SeSkinTrackBar4->Max(), 340);
     // The counter moves on.
@@ -165,20 +166,23 @@ TEST_F(Playback, PressMoveAndChangeSeeksToTheBarAndPlays) {
 }
 
 TEST_F(Playback, MalformedMoviesShowTheErrorBoxAndThePlayerGoesOn) {
-    QByteArray zlib = testsupport::makeMovingSquareMovie(3, 12, 320, 240, testsupport::Compression::Zlib);
+    QByteArray zlib =
+        testsupport::makeMovingSquareMovie(3, 12, 320, 240, testsupport::Compression::Zlib);
     QByteArray corrupt = zlib;
     for (int i = 12; i < corrupt.size(); ++i)
         corrupt[i] = static_cast<char>(corrupt[i] ^ 0x33);
     QByteArray huge = zlib;
     huge[7] = '\x20';
-    const std::vector<QByteArray> bad = {QByteArray(), zlib.left(5), QByteArray("GIF89a......"), corrupt, huge};
+    const std::vector<QByteArray> bad = {QByteArray(), zlib.left(5), QByteArray("GIF89a......"),
+                                         corrupt, huge};
     testsupport::ModalDriver driver;
     for (const QByteArray& bytes : bad) {
         driver.pressKey(Qt::Key_Return);
         form->OpenMovie(writeMovie("bad.swf", bytes));
         ASSERT_TRUE(waitFor([&] { return driver.pending() == 0; }));
         EXPECT_EQ(driver.seen().back().title, QStringLiteral("Error"));
-        EXPECT_TRUE(driver.seen().back().text.contains(QStringLiteral("无法播放，请确认文件格式是否正确！")));
+        EXPECT_TRUE(driver.seen().back().text.contains(
+            QStringLiteral("无法播放，请确认文件格式是否正确！")));
     }
     open(writeMovie("good.swf", testsupport::makeMovingSquareMovie(30, 10)));
     EXPECT_EQ(form->ShockwaveFlash1().get_TotalFrames(), 30);

@@ -1,8 +1,8 @@
 // The entry sequence: the control found and the window shown, or the control provisioned from
 // the program's own copy and registered with the helper, with the boxes the user sees.
 
-#include "AppFixture.h"
 #include "app/StartUp.h"
+#include "AppFixture.h"
 #include "platform/ClassRegistry.h"
 
 #include <QApplication>
@@ -92,7 +92,8 @@ TEST(StartUp, AHelperThatFailsIsNotCheckedAndTheRetryDecides) {
     IsolatedEnvironment env;
     QDir().mkpath(env.systemDir());
     // A helper that exits with an error without registering anything.
-    const QString helper = testsupport::writeFile(env.systemDir() + "/regsvr32", "#!/bin/sh\nexit 3\n");
+    const QString helper =
+        testsupport::writeFile(env.systemDir() + "/regsvr32", "#!/bin/sh\nexit 3\n");
     QFile::setPermissions(helper, QFile::permissions(helper) | QFileDevice::ExeOwner);
     ModalDriver driver;
     driver.pressKey(Qt::Key_Return);

@@ -24,7 +24,8 @@ using testsupport::waitFor;
 namespace {
 
 int registerControl() {
-    return platform::RunCommandAndWait(QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {});
+    return platform::RunCommandAndWait(
+        QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {});
 }
 
 class FlashControlTest : public ::testing::Test {
@@ -50,10 +51,16 @@ protected:
 
 TEST(FlashRegistration, HelperRecordsTheClassAndUnregisterRemovesIt) {
     IsolatedEnvironment env;
-    EXPECT_THROW({ QWidget p; TShockwaveFlash f(&p); }, EOleSysError);
+    EXPECT_THROW(
+        {
+            QWidget p;
+            TShockwaveFlash f(&p);
+        },
+        EOleSysError);
     ASSERT_EQ(registerControl(), 0);
     platform::ClassRegistry registry;
-    EXPECT_EQ(registry.value(QStringLiteral("CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32")),
+    EXPECT_EQ(registry.value(
+                  QStringLiteral("CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32")),
               QString(SWFLASH_PATH));
     EXPECT_EQ(registry.value(QStringLiteral("ShockwaveFlash.ShockwaveFlash\\CLSID")),
               QStringLiteral("{D27CDB6E-AE6D-11CF-96B8-444553540000}"));
@@ -62,16 +69,25 @@ TEST(FlashRegistration, HelperRecordsTheClassAndUnregisterRemovesIt) {
         TShockwaveFlash f(&p);
         EXPECT_EQ(f.widget()->parentWidget(), &p);
     }
-    EXPECT_EQ(platform::RunCommandAndWait(QStringLiteral("\"%1\" /s /u \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}), 0);
-    EXPECT_FALSE(registry.value(QStringLiteral("CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32")));
-    EXPECT_THROW({ QWidget p; TShockwaveFlash f(&p); }, EOleSysError);
+    EXPECT_EQ(platform::RunCommandAndWait(
+                  QStringLiteral("\"%1\" /s /u \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}),
+              0);
+    EXPECT_FALSE(registry.value(
+        QStringLiteral("CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32")));
+    EXPECT_THROW(
+        {
+            QWidget p;
+            TShockwaveFlash f(&p);
+        },
+        EOleSysError);
 }
 
 TEST(FlashRegistration, ARegistrationNamingAMissingLibraryFailsCreation) {
     IsolatedEnvironment env;
     platform::ClassRegistry registry;
     ASSERT_TRUE(registry.setValue(
-        QStringLiteral("CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32"), env.file("missing.so")));
+        QStringLiteral("CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}\\InprocServer32"),
+        env.file("missing.so")));
     QWidget p;
     EXPECT_THROW(TShockwaveFlash f(&p), EOleSysError);
 }
@@ -79,7 +95,9 @@ TEST(FlashRegistration, ARegistrationNamingAMissingLibraryFailsCreation) {
 TEST(FlashRegistration, HelperFailsOnAFileThatIsNotALibrary) {
     IsolatedEnvironment env;
     const QString bogus = testsupport::writeFile(env.file("bogus.ocx"), "not a library");
-    EXPECT_NE(platform::RunCommandAndWait(QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, bogus), 0, {}), 0);
+    EXPECT_NE(platform::RunCommandAndWait(
+                  QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, bogus), 0, {}),
+              0);
 }
 
 TEST_F(FlashControlTest, LocalMovieLoadsFullyAndStartsByItself) {
@@ -98,7 +116,8 @@ TEST_F(FlashControlTest, LocalMovieLoadsFullyAndStartsByItself) {
 
 TEST_F(FlashControlTest, EachContainerKindLoads) {
     for (auto c : {Compression::None, Compression::Zlib, Compression::Lzma}) {
-        const QString path = writeMovie("c.swf", testsupport::makeMovingSquareMovie(7, 12, 100, 80, c));
+        const QString path =
+            writeMovie("c.swf", testsupport::makeMovingSquareMovie(7, 12, 100, 80, c));
         flash->set_Movie(path);
         EXPECT_EQ(flash->get_TotalFrames(), 7) << static_cast<int>(c);
         EXPECT_EQ(flash->PercentLoaded(), 100);
@@ -168,9 +187,15 @@ TEST_F(FlashControlTest, MalformedMoviesFailTheCallAndLeaveTheControlWorking) {
     for (int i = 20; i < corruptLzma.size(); ++i)
         corruptLzma[i] = static_cast<char>(0xff);
     QByteArray huge = zlib;
-    huge[4] = '\0'; huge[5] = '\0'; huge[6] = '\0'; huge[7] = '\x20'; // declares 512 MiB
+    huge[4] = '\0';
+    huge[5] = '\0';
+    huge[6] = '\0';
+    huge[7] = '\x20'; // declares 512 MiB
     QByteArray oversized = zlib;
-    oversized[4] = '\0'; oversized[5] = '\0'; oversized[6] = '\x00'; oversized[7] = '\x08'; // 128 MiB from a few bytes
+    oversized[4] = '\0';
+    oversized[5] = '\0';
+    oversized[6] = '\x00';
+    oversized[7] = '\x08'; // 128 MiB from a few bytes
     const std::vector<std::pair<const char*, QByteArray>> cases = {
         {"empty", QByteArray()},
         {"truncated header", good.left(6)},

@@ -1,5 +1,5 @@
-#include "platform/ClassRegistry.h"
 #include "platform/FileAssociation.h"
+#include "platform/ClassRegistry.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +13,13 @@ TEST(FileAssociation, WritesTheFiveKeysAndReportsTheFlag) {
     ClassRegistry r;
     EXPECT_EQ(r.value(QStringLiteral(".swf")), QStringLiteral("swf File"));
     EXPECT_EQ(r.value(QStringLiteral("swf File")), QStringLiteral("swf file"));
-    EXPECT_EQ(r.value(QStringLiteral("swf File\\DefaultIcon")), QStringLiteral("/opt/q/quarvel-flash,0"));
+    EXPECT_EQ(r.value(QStringLiteral("swf File\\DefaultIcon")),
+              QStringLiteral("/opt/q/quarvel-flash,0"));
     EXPECT_EQ(r.value(QStringLiteral("swf File\\Shell\\Open")), QStringLiteral("&Open"));
     EXPECT_EQ(r.value(QStringLiteral("swf File\\Shell\\Open\\Command")),
               QStringLiteral("\"/opt/q/quarvel-flash\" \"%1\""));
-    EXPECT_FALSE(RegisterFileType(QStringLiteral("swf"), QStringLiteral("/p"), QString(), QStringLiteral("Play"), 2, false));
+    EXPECT_FALSE(RegisterFileType(QStringLiteral("swf"), QStringLiteral("/p"), QString(),
+                                  QStringLiteral("Play"), 2, false));
     EXPECT_EQ(r.value(QStringLiteral("swf File")), QStringLiteral("swf File")); // empty description
     EXPECT_EQ(r.value(QStringLiteral("swf File\\Shell\\Open")), QStringLiteral("Play"));
     EXPECT_FALSE(RegisterFileType(QString(), QStringLiteral("/p"), QString(), QString(), 0, true));
@@ -26,19 +28,23 @@ TEST(FileAssociation, WritesTheFiveKeysAndReportsTheFlag) {
 TEST(FileAssociation, UnwritableStoreIsSilentAndFalse) {
     testsupport::IsolatedEnvironment env;
     qputenv("QUARVEL_REGISTRY", "/proc/no-such-folder/registry");
-    EXPECT_FALSE(RegisterFileType(QStringLiteral(".swf"), QStringLiteral("/p"), QString(), QString(), 0, true));
+    EXPECT_FALSE(RegisterFileType(QStringLiteral(".swf"), QStringLiteral("/p"), QString(),
+                                  QString(), 0, true));
 }
 
 TEST(FileAssociation, DesktopExportKeepsOtherDefaults) {
     testsupport::IsolatedEnvironment env;
     testsupport::writeFile(env.file("config/mimeapps.list"),
                            "[Default Applications]\ntext/plain=editor.desktop\n"
-                           "application/x-shockwave-flash=old.desktop\n\n[Added Associations]\nimage/png=viewer.desktop\n");
+                           "application/x-shockwave-flash=old.desktop\n\n[Added "
+                           "Associations]\nimage/png=viewer.desktop\n");
     ASSERT_TRUE(ExportDesktopAssociation(QStringLiteral("/opt/my player/quarvel-flash")));
-    const QString desktop = QString::fromUtf8(testsupport::readFile(env.file("data/applications/quarvel-flash.desktop")));
+    const QString desktop = QString::fromUtf8(
+        testsupport::readFile(env.file("data/applications/quarvel-flash.desktop")));
     EXPECT_TRUE(desktop.contains(QStringLiteral("Exec=\"/opt/my player/quarvel-flash\" %f\n")));
     EXPECT_TRUE(desktop.contains(QStringLiteral("MimeType=application/x-shockwave-flash;")));
-    EXPECT_TRUE(testsupport::readFile(env.file("data/mime/packages/quarvel-swf.xml")).contains("*.swf"));
+    EXPECT_TRUE(
+        testsupport::readFile(env.file("data/mime/packages/quarvel-swf.xml")).contains("*.swf"));
     const QByteArray list = testsupport::readFile(env.file("config/mimeapps.list"));
     EXPECT_TRUE(list.contains("text/plain=editor.desktop"));
     EXPECT_TRUE(list.contains("application/x-shockwave-flash=quarvel-flash.desktop"));

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 namespace testsupport {
@@ -19,7 +19,9 @@ ModalDriver::ModalDriver() : timerOwner_(std::make_unique<QObject>()) {
 
 ModalDriver::~ModalDriver() = default;
 
-void ModalDriver::answer(Action action) { actions_.push_back(std::move(action)); }
+void ModalDriver::answer(Action action) {
+    actions_.push_back(std::move(action));
+}
 
 void ModalDriver::pressKey(int key) {
     answer([key](QWidget* box) {

@@ -26,7 +26,7 @@ public:
     // Queues an action for the next box that opens; boxes are answered in order.
     void answer(Action action);
     // Common answers.
-    void pressKey(int key);           // e.g. Qt::Key_Return
+    void pressKey(int key); // e.g. Qt::Key_Return
     void clickButton(const QString& objectNameOrText);
     void typeAndPress(const QString& text, int key);
 

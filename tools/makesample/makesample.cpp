@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     constexpr int kWidth = 480, kHeight = 320, kFrames = 120;
     SwfWriter w(kWidth, kHeight, 24);
     w.setBackgroundColor(QColor(0x1e, 0x2a, 0x3a));
-    w.defineRectShape(1, QRect(0, 0, 60, 60), QColor(0xf2, 0xa6, 0x2b), 3, 40, QColor(255, 255, 255));
+    w.defineRectShape(1, QRect(0, 0, 60, 60), QColor(0xf2, 0xa6, 0x2b), 3, 40,
+                      QColor(255, 255, 255));
     w.defineRectShape(2, QRect(0, 0, 40, 40), QColor(0x4f, 0xc3, 0xa1), 3);
     w.defineRectShape(3, QRect(0, 0, kWidth, 24), QColor(0x2e, 0x3d, 0x52));
     w.defineRectShape(4, QRect(0, 0, 8, 24), QColor(0xe8, 0x5d, 0x75));

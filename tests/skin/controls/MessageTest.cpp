@@ -18,7 +18,8 @@ TEST(MessageDlg, YesNoTakesEnterAsYesAndEscapeAsNo) {
     EXPECT_EQ(driver.seen()[0].title, QStringLiteral("Information"));
     EXPECT_EQ(driver.seen()[0].buttons, (QStringList{"&Yes", "&No"}));
     driver.pressKey(Qt::Key_Escape);
-    EXPECT_EQ(messages.MessageDlg(QStringLiteral("?"), TMsgDlgType::mtInformation, mbYes | mbNo, 0), mrNo);
+    EXPECT_EQ(messages.MessageDlg(QStringLiteral("?"), TMsgDlgType::mtInformation, mbYes | mbNo, 0),
+              mrNo);
 }
 
 TEST(MessageDlg, OkAloneAnswersOneToEnterAndEscape) {
@@ -64,7 +65,8 @@ TEST(InputQuery, OkReturnsTheEditedTextAndCancelKeepsTheValue) {
     ModalDriver driver;
     QString value = QStringLiteral("http://old");
     driver.typeAndPress(QStringLiteral("http://example.test/a.swf"), Qt::Key_Return);
-    EXPECT_TRUE(messages.InputQuery(QStringLiteral("播放网络中Flash"), QStringLiteral("URL:"), value));
+    EXPECT_TRUE(
+        messages.InputQuery(QStringLiteral("播放网络中Flash"), QStringLiteral("URL:"), value));
     EXPECT_EQ(value, QStringLiteral("http://example.test/a.swf"));
     EXPECT_EQ(driver.seen().at(0).title, QStringLiteral("播放网络中Flash"));
 
