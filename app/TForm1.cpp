@@ -20,6 +20,7 @@
 #include "skin/model/TSeSkinSource.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +40,9 @@ TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
     setWindowTitle(QStringLiteral("Quarvel系列_FLASH播放器"));
     setObjectName(QStringLiteral("Form1"));
     resize(595, 391);
+    // The window opens centred on the desktop.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     if (settingsFile_.isEmpty())
         settingsFile_ = platform::IniLocation::flashIniPath();
     loadSkin();
