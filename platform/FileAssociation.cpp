@@ -18,7 +18,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     return f.commit();
 }
 
-// A desktop-entry Exec argument: quoted, with the characters the specification reserves
+// A desktop-entry Exec argument: quoted, with the characters the desktop-entry format reserves
 // inside quotes escaped, and a literal % doubled.
 QString quoteExecArgument(const QString& arg) {
     QString out = QStringLiteral("\"");
