@@ -6,6 +6,7 @@
 #include "net/TNetHTTP.h"
 #include "net/TNetSSLConnectionIntercept.h"
 #include "skin/controls/TSeSkinProgressBar.h"
+#include "skin/controls/TSeSkinSpeedButton.h"
 #include "skin/controls/TSeSkinTrackBar.h"
 
 #include <QEvent>
@@ -62,11 +63,12 @@ void TForm1::SeSkinSpeedButton2Click(QObject*) {
 void TForm1::SeSkinSpeedButton8Click(QObject*) {
     network_->Download();
 }
-void TForm1::CustomItem68Click(QObject* sender) {
-    SeSkinSpeedButton8Click(sender);
+// Both menu entries click the tool bar's download button, as a user would.
+void TForm1::CustomItem68Click(QObject*) {
+    SeSkinSpeedButton8->Click();
 }
-void TForm1::CustomItem69Click(QObject* sender) {
-    SeSkinSpeedButton8Click(sender);
+void TForm1::CustomItem69Click(QObject*) {
+    SeSkinSpeedButton8->Click();
 }
 
 } // namespace app

@@ -205,3 +205,14 @@ TEST_F(Network, CancellingTheSaveDialogDownloadsNothing) {
     EXPECT_TRUE(server.request().isEmpty());
     EXPECT_TRUE(form->Edit1->text().isEmpty());
 }
+
+TEST_F(Network, BothDownloadMenuEntriesClickTheToolBarButton) {
+    testsupport::ModalDriver driver;
+    driver.pressKey(Qt::Key_Escape);
+    driver.pressKey(Qt::Key_Escape);
+    form->CustomItem69Click(nullptr);
+    form->CustomItem68Click(nullptr);
+    ASSERT_EQ(driver.seen().size(), 2u);
+    EXPECT_EQ(driver.seen()[0].title, QStringLiteral("下载网络中Flash文件"));
+    EXPECT_EQ(driver.seen()[1].title, QStringLiteral("下载网络中Flash文件"));
+}
