@@ -267,7 +267,7 @@ void FlashControl::onUrlFinished() {
         player_ = std::make_unique<swf::Player>(loader_->movie());
     startWhenFirstFrameArrives();
 #ifdef QUARVEL_HAVE_URL_FETCHER
-    fetcher_.reset();
+    dropFetcher();
 #endif
 }
 
@@ -278,13 +278,20 @@ void FlashControl::onUrlFailed(const QString&) {
     pictureChanged();
 }
 
+#ifdef QUARVEL_HAVE_URL_FETCHER
+void FlashControl::dropFetcher() {
+    // Called from the fetcher's own signals too, so it is deleted once they have returned.
+    if (fetcher_) {
+        fetcher_->disconnect(this);
+        fetcher_.release()->deleteLater();
+    }
+}
+#endif
+
 void FlashControl::clearMovie() {
     frameTimer_.stop();
 #ifdef QUARVEL_HAVE_URL_FETCHER
-    if (fetcher_) {
-        fetcher_->disconnect(this);
-        fetcher_.reset();
-    }
+    dropFetcher();
 #endif
     player_.reset();
     loader_.reset();

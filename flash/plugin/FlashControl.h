@@ -46,6 +46,9 @@ private:
     void onUrlFinished();
     void onUrlFailed(const QString& message);
     void clearMovie();
+#ifdef QUARVEL_HAVE_URL_FETCHER
+    void dropFetcher();
+#endif
     void startWhenFirstFrameArrives();
     void onFrameTimer();
     void pictureChanged();
