@@ -2,6 +2,7 @@
 // configuration, serves a file of SIZE_MIB (1024) MiB, downloads it with netget and with curl
 // ROUNDS (2) times each, alternating, and prints each run, the best throughputs, their ratio
 // and netget's peak resident memory. Everything it made is removed at the end.
+#include "tests/support/Processes.h"
 #include <arpa/inet.h>
 #include <csignal>
 #include <fcntl.h>
@@ -31,15 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 
 int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    return testsupport::unusedLoopbackPort();
 }
 
 bool accepting(int port) {

@@ -4,6 +4,7 @@
 #include "net/TNetStream.h"
 #include "net/TNetTCPClient.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/Processes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,15 +22,7 @@ using nettest::TestServer;
 namespace {
 
 int unusedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    return testsupport::unusedLoopbackPort();
 }
 
 struct Client : TNetTCPClient {

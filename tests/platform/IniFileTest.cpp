@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/CodePage.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -28,22 +29,8 @@ QStringList valuesOf(const QByteArray& bytes, const QString& section = QStringLi
     return values;
 }
 
-constexpr int kCannotDropPrivileges = 100;
-
-// Runs `body` in a child process as an unprivileged user when this process is root; returns
-// the child's exit code (`body`'s result), or kCannotDropPrivileges.
-template <typename Body> int runUnprivileged(Body body) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(kCannotDropPrivileges);
-        _exit(body());
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
+using testsupport::kCannotDropPrivileges;
+using testsupport::runUnprivileged;
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "playlist/PlaylistEntry.h"
 #include "playlist/PlaylistFile.h"
+#include "tests/support/Processes.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
@@ -19,22 +20,8 @@ using testsupport::writeFile;
 
 namespace {
 
-constexpr int kCannotDropPrivileges = 100;
-
-// Runs `body` in a child process as an unprivileged user when this process is root; returns
-// the child's exit code (`body`'s result), or kCannotDropPrivileges.
-template <typename Body> int runUnprivileged(Body body) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(kCannotDropPrivileges);
-        _exit(body());
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
+using testsupport::kCannotDropPrivileges;
+using testsupport::runUnprivileged;
 
 class ListFileTest : public PlaylistFixture {
 protected:
