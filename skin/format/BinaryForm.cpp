@@ -15,7 +15,7 @@ enum Tag : std::uint8_t {
     vaIdent = 7,
     vaFalse = 8,
     vaTrue = 9,
-    vaBinary = 10,
+    vaBinary = kBinaryValueTag,
     vaSet = 11,
     vaLString = 12,
     vaInt64 = 19,
@@ -32,16 +32,7 @@ PropertyValue identifier(std::string s) {
 void readComponent(ByteReader& r, ObjectRecord& rec, int depthLeft) {
     if (depthLeft <= 0)
         throw SkinError("Skin objects are nested too deeply");
-    // Filer flags of inherited or positioned components.
-    if (r.remaining() > 0) {
-        ByteReader peek = r;
-        const std::uint8_t b = peek.u8();
-        if ((b & 0xF0) == 0xF0) {
-            r.u8();
-            if (b & 0x02)
-                readValue(r);
-        }
-    }
+    skipFilerFlags(r);
     rec.className = r.shortString();
     rec.name = r.shortString();
     rec.properties.reserve(32);
@@ -52,8 +43,7 @@ void readComponent(ByteReader& r, ObjectRecord& rec, int depthLeft) {
         rec.properties.push_back({std::move(name), readValue(r)});
     }
     for (;;) {
-        ByteReader peek = r;
-        if (peek.u8() == 0) {
+        if (r.peekU8() == 0) {
             r.u8();
             break;
         }
@@ -64,6 +54,17 @@ void readComponent(ByteReader& r, ObjectRecord& rec, int depthLeft) {
 }
 
 } // namespace
+
+void skipFilerFlags(ByteReader& r) {
+    if (r.remaining() == 0)
+        return;
+    const std::uint8_t b = r.peekU8();
+    if ((b & 0xF0) == 0xF0) {
+        r.u8();
+        if (b & 0x02) // the child position
+            readValue(r);
+    }
+}
 
 PropertyValue readValue(ByteReader& r) {
     const std::uint8_t tag = r.u8();

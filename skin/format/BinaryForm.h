@@ -14,6 +14,12 @@ ObjectRecord read(ByteReader& reader, int maxDepth = 64);
 void write(const ObjectRecord& record, ByteWriter& out);
 std::string write(const ObjectRecord& record);
 
+// The tag of a binary value (`Objects` is one).
+constexpr std::uint8_t kBinaryValueTag = 10;
+
+// Skips the filer flags an inherited or positioned component may start with.
+void skipFilerFlags(ByteReader& reader);
+
 // Single values, shared with the text form's conversion.
 PropertyValue readValue(ByteReader& reader);
 void writeValue(const PropertyValue& value, ByteWriter& out);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,7 @@ public:
     ByteReader(const void* data, std::size_t size,
                std::string endMessage = "Stream read error: unexpected end of skin data")
         : data_(static_cast<const std::uint8_t*>(data)), size_(size),
-          endMessage_(std::move(endMessage)) {}
+          endMessage_(std::make_shared<const std::string>(std::move(endMessage))) {}
     explicit ByteReader(std::string_view bytes) : ByteReader(bytes.data(), bytes.size()) {}
 
     std::size_t position() const { return pos_; }
@@ -28,6 +29,11 @@ public:
     std::uint8_t u8() {
         need(1);
         return data_[pos_++];
+    }
+    // The next byte, left unread.
+    std::uint8_t peekU8() const {
+        need(1);
+        return data_[pos_];
     }
     std::int8_t i8() { return std::int8_t(u8()); }
     std::int16_t i16() {
@@ -74,9 +80,10 @@ public:
         return bytes(n);
     }
     // One length byte, then that many bytes.
-    std::string shortString() {
+    std::string shortString() { return std::string(shortStringView()); }
+    std::string_view shortStringView() {
         const std::size_t n = u8();
-        return std::string(bytes(n));
+        return bytes(n);
     }
 
     // A reader over the next n bytes, advancing this one past them.
@@ -88,15 +95,20 @@ public:
     }
 
 private:
+    ByteReader(const std::uint8_t* data, std::size_t size,
+               std::shared_ptr<const std::string> endMessage)
+        : data_(data), size_(size), endMessage_(std::move(endMessage)) {}
+
     void need(std::size_t n) const {
         if (n > size_ - pos_)
-            throw SkinError(endMessage_);
+            throw SkinError(*endMessage_);
     }
 
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t pos_{0};
-    std::string endMessage_;
+    // Shared: sub-readers and look-ahead copies are made per record and per property.
+    std::shared_ptr<const std::string> endMessage_;
 };
 
 } // namespace skin

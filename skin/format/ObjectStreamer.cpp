@@ -26,9 +26,47 @@ std::unique_ptr<TSeSkinObject> ObjectStreamer::readText(std::string_view classNa
 
 std::unique_ptr<TSeSkinObject> ObjectStreamer::readBinary(std::string_view className,
                                                           ByteReader& reader, int depth) const {
-    auto object = create(className);
-    apply(*object, binaryform::read(reader, kMaxDepth - depth), depth);
+    if (reader.bytes(4) != "TPF0")
+        throw SkinError("Invalid stream format: a skin object does not start with TPF0");
+    return readComponent(reader, className, depth);
+}
+
+// Most of a skin's objects arrive in this form, nested in `Objects` values, so it is read
+// without an intermediate record: names are looked at in place and children are decoded
+// from the enclosing buffer without a copy.
+std::unique_ptr<TSeSkinObject>
+ObjectStreamer::readComponent(ByteReader& r, std::string_view className, int depth) const {
+    if (depth >= kMaxDepth)
+        throw SkinError("Skin objects are nested too deeply");
+    binaryform::skipFilerFlags(r);
+    const std::string_view storedClass = r.shortStringView();
+    auto object = create(className.empty() ? storedClass : className);
+    object->setName(std::string(r.shortStringView()));
+    for (;;) {
+        const std::string_view name = r.shortStringView();
+        if (name.empty())
+            break;
+        if (name == "Objects") {
+            if (r.u8() != binaryform::kBinaryValueTag)
+                throw SkinError("Error reading " + object->name() +
+                                ".Objects: binary value expected");
+            const std::size_t length = r.u32();
+            decodeChildren(*object, r.bytes(length), depth + 1);
+        } else {
+            setProperty(*object, name, binaryform::readValue(r));
+        }
+    }
+    while (r.peekU8() != 0)
+        object->addChild(readComponent(r, {}, depth + 1));
+    r.u8();
     return object;
+}
+
+void ObjectStreamer::setProperty(TSeSkinObject& object, std::string_view name,
+                                 const PropertyValue& value) const {
+    if (!object.readProperty(name, value))
+        throw SkinError("Error reading " + object.name() + "." + std::string(name) + ": Property " +
+                        std::string(name) + " does not exist");
 }
 
 void ObjectStreamer::apply(TSeSkinObject& object, const ObjectRecord& record, int depth) const {
@@ -40,9 +78,8 @@ void ObjectStreamer::apply(TSeSkinObject& object, const ObjectRecord& record, in
             if (p.value.type != PropertyValue::Type::Binary)
                 throw SkinError("Error reading " + record.name + ".Objects: binary value expected");
             decodeChildren(object, p.value.text, depth + 1);
-        } else if (!object.readProperty(p.name, p.value)) {
-            throw SkinError("Error reading " + record.name + "." + p.name + ": Property " + p.name +
-                            " does not exist");
+        } else {
+            setProperty(object, p.name, p.value);
         }
     }
     for (const auto& c : record.children) {
@@ -60,7 +97,7 @@ void ObjectStreamer::decodeChildren(TSeSkinObject& parent, std::string_view byte
     if ((header & kChildFormFlags) == kChildFormFlags) {
         const std::uint32_t count = header & ~kChildFormFlags;
         for (std::uint32_t i = 0; i < count; ++i) {
-            const std::string className = r.string32();
+            const std::string_view className = r.stringView32();
             const std::size_t length = r.length("child length");
             ByteReader body = r.sub(length);
             auto child = readBinary(className, body, depth);

@@ -42,6 +42,13 @@ public:
     void decodeChildren(TSeSkinObject& parent, std::string_view bytes, int depth) const;
 
 private:
+    // One binary component straight into a new object of `className` (or the class the
+    // stream names when that is empty), its nested components after it.
+    std::unique_ptr<TSeSkinObject> readComponent(ByteReader& reader, std::string_view className,
+                                                 int depth) const;
+    void setProperty(TSeSkinObject& object, std::string_view name,
+                     const PropertyValue& value) const;
+
     const SkinClassRegistry& registry_;
 };
 

@@ -1,7 +1,10 @@
 #include "skin/format/TextForm.h"
 
 #include <array>
+#include <bit>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 
 #include "skin/format/SkinError.h"
 
@@ -41,6 +44,39 @@ int hexValue(char c) {
     return kHexTable[static_cast<unsigned char>(c)];
 }
 
+// Eight hexadecimal digits into four bytes at once, or false (and nothing written) when any
+// of them is not a digit; the byte-wise loop then takes over. Binary values are most of a
+// skin's text, so this is the text form's inner loop.
+bool decodeEightHexDigits(const char* in, char* out) {
+    if constexpr (std::endian::native != std::endian::little) {
+        return false;
+    } else {
+        constexpr std::uint64_t ones = 0x0101010101010101u, high = 0x8080808080808080u;
+        std::uint64_t x;
+        std::memcpy(&x, in, 8);
+        if (x & high)
+            return false;
+        // Per byte, with every byte below 0x80 so that no sum carries into the next: the high
+        // bit of x + (0x80 - lo) says c >= lo, that of x + (0x7F - hi) says c > hi.
+        const auto inRange = [](std::uint64_t v, std::uint8_t lo, std::uint8_t hi) {
+            return (v + ones * (0x80u - lo)) & ~(v + ones * (0x7Fu - hi)) & high;
+        };
+        const std::uint64_t digits = inRange(x, '0', '9');
+        const std::uint64_t letters = inRange(x | ones * 0x20u, 'a', 'f');
+        if ((digits | letters) != high)
+            return false;
+        // '0'..'9' keep their low nibble; 'A'..'F' and 'a'..'f' (bit 6 set) add 9 to it.
+        const std::uint64_t n = (x & ones * 0x0Fu) + 9 * ((x >> 6) & ones);
+        // The first digit of each pair is the lower byte: high nibble.
+        std::uint64_t v = (n & 0x000F000F000F000Fu) << 4 | ((n >> 8) & 0x000F000F000F000Fu);
+        v = (v | v >> 8) & 0x0000FFFF0000FFFFu;
+        v = (v | v >> 16) & 0x00000000FFFFFFFFu;
+        const auto word = std::uint32_t(v);
+        std::memcpy(out, &word, 4);
+        return true;
+    }
+}
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : s_(text) {}
@@ -48,19 +84,19 @@ public:
     ObjectRecord object(int depthLeft) {
         if (depthLeft <= 0)
             fail("objects are nested too deeply");
-        const std::string word = identifier();
+        const std::string_view word = identifier();
         if (word != "object" && word != "inherited" && word != "inline")
             fail("'object' expected");
         ObjectRecord rec;
         rec.properties.reserve(32);
-        std::string first = identifier();
+        const std::string_view first = identifier();
         skipSpace();
         if (peek() == ':') {
             ++pos_;
-            rec.name = std::move(first);
+            rec.name = first;
             rec.className = identifier();
         } else {
-            rec.className = std::move(first);
+            rec.className = first;
         }
         skipSpace();
         if (peek() == '[') // inherited child position, as "[3]"
@@ -70,7 +106,7 @@ public:
             if (atEnd())
                 fail("'end' expected");
             const std::size_t mark = pos_;
-            const std::string word2 = identifier();
+            const std::string_view word2 = identifier();
             if (word2 == "end")
                 return rec;
             if (word2 == "object" || word2 == "inherited" || word2 == "inline") {
@@ -78,12 +114,7 @@ public:
                 rec.children.push_back(object(depthLeft - 1));
                 continue;
             }
-            std::string name = word2;
-            while (peek() == '.') {
-                ++pos_;
-                name += '.';
-                name += identifier();
-            }
+            std::string name = dottedName(word2);
             skipSpace();
             if (peek() != '=')
                 fail("'=' expected after " + name);
@@ -122,14 +153,26 @@ private:
         ++pos_;
     }
 
-    std::string identifier() {
+    // A view into the text, valid while the parser is.
+    std::string_view identifier() {
         skipSpace();
         if (!identStart(peek()))
             fail("identifier expected");
         const std::size_t start = pos_;
         while (!atEnd() && identChar(s_[pos_]))
             ++pos_;
-        return std::string(s_.substr(start, pos_ - start));
+        return s_.substr(start, pos_ - start);
+    }
+
+    // "Font.Color" or "Owner.Component": the identifiers after the first, joined by dots.
+    std::string dottedName(std::string_view first) {
+        std::string name(first);
+        while (peek() == '.') {
+            ++pos_;
+            name += '.';
+            name += identifier();
+        }
+        return name;
     }
 
     std::int64_t integer() {
@@ -250,7 +293,7 @@ private:
                 return PropertyValue::makeSet({});
             }
             for (;;) {
-                members.push_back(identifier());
+                members.emplace_back(identifier());
                 skipSpace();
                 if (peek() == ',') {
                     ++pos_;
@@ -275,6 +318,10 @@ private:
                 skipSpace();
                 std::size_t p = pos_;
                 const std::size_t end = s_.size();
+                while (p + 8 <= end && decodeEightHexDigits(in + p, out)) {
+                    out += 4;
+                    p += 8;
+                }
                 while (p + 1 < end) {
                     const int hi = hexValue(in[p]), lo = hexValue(in[p + 1]);
                     if ((hi | lo) < 0)
@@ -302,12 +349,7 @@ private:
             }
         }
         if (identStart(c)) {
-            std::string ident = identifier();
-            while (peek() == '.') { // a qualified reference, as Owner.Component
-                ++pos_;
-                ident += '.';
-                ident += identifier();
-            }
+            std::string ident = dottedName(identifier());
             if (ident == "True" || ident == "False")
                 return PropertyValue::makeBoolean(ident == "True");
             return PropertyValue::makeIdentifier(std::move(ident));

@@ -2,6 +2,8 @@
 // format fixes it, and that both forms read back to the same values.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "skin/format/BinaryForm.h"
 #include "skin/format/ObjectStreamer.h"
 #include "skin/format/SkinError.h"
@@ -89,6 +91,39 @@ TEST(TextForm, ReportsTheLineOfAnError) {
     EXPECT_THROW(textform::parse("object A: TSeSkinObject\r\n  B = {0G}\r\nend"), SkinError);
     EXPECT_THROW(textform::parse("thing A: TSeSkinObject\r\nend"), SkinError);
     EXPECT_THROW(textform::parse("object A: TSeSkinObject\r\nend\r\nend"), SkinError);
+}
+
+// Binary values are decoded several digits at a time; every character at every position of
+// a run must still be judged on its own.
+TEST(TextForm, BinaryValuesAcceptExactlyTheHexadecimalDigits) {
+    const std::string line = "0123456789abcdefABCDEF0011223344"; // 32 digits, 16 bytes
+    const auto parseBinary = [](const std::string& digits) {
+        const ObjectRecord rec =
+            textform::parse("object A: TSeSkinObject\r\n  B = {" + digits + "}\r\nend\r\n");
+        return rec.properties.at(0).value.text;
+    };
+    EXPECT_EQ(hex(parseBinary(line)), "0123456789ABCDEFABCDEF0011223344");
+    EXPECT_EQ(hex(parseBinary(line + "\r\n    " + line.substr(0, 6))),
+              "0123456789ABCDEFABCDEF0011223344012345");
+    for (int c = 1; c < 256; ++c) {
+        const bool isHex = std::isxdigit(c) != 0;
+        for (const std::size_t at :
+             {std::size_t(0), std::size_t(3), std::size_t(7), std::size_t(12), std::size_t(31)}) {
+            std::string digits = line;
+            digits[at] = char(c);
+            if (isHex) {
+                std::string expected = line;
+                expected[at] = char(std::toupper(c));
+                std::string upper = expected;
+                for (char& ch : upper)
+                    ch = char(std::toupper(static_cast<unsigned char>(ch)));
+                EXPECT_EQ(hex(parseBinary(digits)), upper) << "character " << c << " at " << at;
+            } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\f' && c != '\v' &&
+                       c != '}') {
+                EXPECT_THROW(parseBinary(digits), SkinError) << "character " << c << " at " << at;
+            }
+        }
+    }
 }
 
 TEST(BinaryForm, PicksTheSmallestIntegerTag) {
