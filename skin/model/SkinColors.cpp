@@ -93,23 +93,26 @@ constexpr std::array<NamedValue, 19> charsetNames{{
     {"OEM_CHARSET", 255},
 }};
 
-bool sameIdent(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
+// The tables above sorted by name, for lookups while a skin loads; the tables themselves keep
+// the order in which names are chosen when writing.
+template <std::size_t N>
+constexpr std::array<NamedValue, N> sortedByName(std::array<NamedValue, N> table) {
+    std::sort(table.begin(), table.end(), [](const NamedValue& a, const NamedValue& b) {
+        return lessIgnoreCase(a.name, b.name);
+    });
+    return table;
 }
+constexpr auto colorsByName = sortedByName(colorNames);
+constexpr auto charsetsByName = sortedByName(charsetNames);
 
 template <std::size_t N>
-std::optional<std::uint32_t> valueOf(const std::array<NamedValue, N>& table,
+std::optional<std::uint32_t> valueOf(const std::array<NamedValue, N>& sorted,
                                      std::string_view name) {
-    for (const auto& e : table) {
-        if (sameIdent(e.name, name))
-            return e.value;
-    }
+    const auto it = std::lower_bound(
+        sorted.begin(), sorted.end(), name,
+        [](const NamedValue& e, std::string_view n) { return lessIgnoreCase(e.name, n); });
+    if (it != sorted.end() && equalsIgnoreCase(it->name, name))
+        return it->value;
     return std::nullopt;
 }
 
@@ -126,7 +129,7 @@ std::optional<std::string_view> nameOf(const std::array<NamedValue, N>& table,
 } // namespace
 
 std::optional<TColor> colorFromIdent(std::string_view name) {
-    return valueOf(colorNames, name);
+    return valueOf(colorsByName, name);
 }
 std::optional<std::string_view> colorToIdent(TColor color) {
     return nameOf(colorNames, color);
@@ -148,7 +151,7 @@ QColor toQColor(TColor color) {
 }
 
 std::optional<int> charsetFromIdent(std::string_view name) {
-    if (auto v = valueOf(charsetNames, name))
+    if (auto v = valueOf(charsetsByName, name))
         return int(*v);
     return std::nullopt;
 }

@@ -48,16 +48,6 @@ std::string_view nameOf(const std::array<std::string_view, N>& table, E v) {
     return i < N ? table[i] : std::string_view{};
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 template <typename E, std::size_t N>
 std::optional<E> lookup(const std::array<std::string_view, N>& table, std::string_view name) {
     for (std::size_t i = 0; i < N; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -113,8 +114,26 @@ constexpr std::uint8_t Disabled = 8;
 
 // ASCII-only case folding: names and identifiers in skins are compared this way, and it is
 // on the load path, so no locale lookups.
-inline char asciiLower(char c) {
+constexpr char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+constexpr bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+constexpr bool lessIgnoreCase(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const char x = asciiLower(a[i]), y = asciiLower(b[i]);
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
 }
 
 // Identifier tables, indexed by ordinal.

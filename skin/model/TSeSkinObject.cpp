@@ -12,16 +12,6 @@ namespace skin {
 
 namespace {
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 struct Alignment {
     Qt::Alignment vertical;
     int horizontal; // 0 left, 1 centre, 2 right
@@ -80,6 +70,11 @@ std::unique_ptr<TSeSkinObject> TSeSkinObject::clone() const {
 
 bool TSeSkinObject::readProperty(std::string_view name, const PropertyValue& v) {
     using namespace props;
+    // Every subclass property passes through here first, and most of theirs ("Bitmap...",
+    // "BorderTileStyle", "PressedBitmap...") start with a letter none of these does.
+    constexpr std::string_view initials = "ACDFHKLMTW";
+    if (name.empty() || initials.find(name[0]) == std::string_view::npos)
+        return false;
     if (name == "Align")
         Align = toEnum<TSeAlign>(v, name);
     else if (name == "Color")
@@ -268,7 +263,7 @@ TSeSkinObject& TSeSkinObject::addChild(std::unique_ptr<TSeSkinObject> child) {
 }
 
 TSeSkinObject* TSeSkinObject::findObject(std::string_view name) {
-    if (sameName(name_, name))
+    if (equalsIgnoreCase(name_, name))
         return this;
     for (auto& c : children_) {
         if (auto* found = c->findObject(name))

@@ -6,18 +6,6 @@
 
 namespace skin {
 
-namespace {
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-} // namespace
-
 TSeSkinSource::TSeSkinSource() = default;
 
 TSeSkinSource::~TSeSkinSource() {
@@ -48,7 +36,7 @@ TSeSkinObject* TSeSkinSource::findObject(std::string_view name) const {
     if (busy_)
         return nullptr;
     for (const auto& o : objects_) {
-        if (sameName(o->name(), name))
+        if (equalsIgnoreCase(o->name(), name))
             return o.get();
     }
     return nullptr;
@@ -69,7 +57,7 @@ TSeSkinObject* TSeSkinSource::formObject() const {
 const TSeBitmap* TSeSkinSource::findBitmap(std::string_view name) const {
     const TSeBitmap* found = nullptr;
     for (const auto& b : bitmaps_) {
-        if (sameName(b->name(), name))
+        if (equalsIgnoreCase(b->name(), name))
             found = b.get();
     }
     return found;

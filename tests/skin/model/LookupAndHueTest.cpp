@@ -1,8 +1,13 @@
 // Lookups, hit-testing, regions, hue shifts and binding.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <vector>
+
 #include "ModelFixtures.h"
 #include "skin/model/HueShift.h"
+#include "skin/model/SkinColors.h"
 #include "skin/model/SkinHost.h"
 #include "skin/model/TSeActiveObject.h"
 #include "skin/model/TSeBitmapObject.h"
@@ -233,4 +238,46 @@ TEST(Charset, ReadingSetsEveryFontOfTheTreeToDefault) {
     EXPECT_EQ(ptr->Font.Charset, 1);
     EXPECT_EQ(ptr->ActiveFont.Charset, 1);
     EXPECT_EQ(childPtr->Font.Charset, 1);
+}
+
+TEST(Names, EveryColourAndCharsetNameReadsBackInAnyCase) {
+    int named = 0;
+    // Standard colours, system colours and the two special values.
+    std::vector<TColor> colours{clNone, clDefault};
+    for (TColor c : {0x000000u, 0x000080u, 0xFFFFFFu, 0xC0DCC0u, 0xF0FBFFu, 0xA4A0A0u})
+        colours.push_back(c);
+    for (TColor i = 0; i <= 0x1E; ++i)
+        colours.push_back(0x80000000u + i);
+    for (const TColor c : colours) {
+        const auto name = colorToIdent(c);
+        if (!name)
+            continue; // index 0x19 has no name
+        ++named;
+        std::string lower(*name), upper(*name);
+        for (char& ch : lower)
+            ch = char(std::tolower(static_cast<unsigned char>(ch)));
+        for (char& ch : upper)
+            ch = char(std::toupper(static_cast<unsigned char>(ch)));
+        EXPECT_EQ(colorFromIdent(*name), c) << *name;
+        EXPECT_EQ(colorFromIdent(lower), c) << lower;
+        EXPECT_EQ(colorFromIdent(upper), c) << upper;
+        EXPECT_FALSE(colorFromIdent(std::string(*name) + "x")) << *name;
+        EXPECT_FALSE(colorFromIdent(name->substr(0, name->size() - 1))) << *name;
+    }
+    EXPECT_EQ(named, 38);
+    EXPECT_FALSE(colorFromIdent(""));
+    EXPECT_FALSE(colorFromIdent("cl"));
+    EXPECT_FALSE(colorFromIdent("zzz"));
+
+    for (int cs = 0; cs < 256; ++cs) {
+        if (const auto name = charsetToIdent(cs)) {
+            EXPECT_EQ(charsetFromIdent(*name), cs) << *name;
+            std::string lower(*name);
+            for (char& ch : lower)
+                ch = char(std::tolower(static_cast<unsigned char>(ch)));
+            EXPECT_EQ(charsetFromIdent(lower), cs) << lower;
+        }
+    }
+    EXPECT_EQ(charsetFromIdent("DEFAULT_CHARSET"), 1);
+    EXPECT_FALSE(charsetFromIdent("DEFAULT"));
 }
