@@ -1,27 +1,11 @@
 #include "skin/model/TSeBitmap.h"
 
-#include <cctype>
-
-#include "skin/model/SkinTypes.h"
 #include <cstdlib>
 
 #include "skin/model/HueShift.h"
+#include "skin/model/SkinTypes.h"
 
 namespace skin {
-
-namespace {
-
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 TSeBitmap::TSeBitmap(std::string name, int width, int height)
     : name_(std::move(name)), width_(width > 0 && height > 0 ? width : 0),
