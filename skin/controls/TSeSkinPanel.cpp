@@ -4,6 +4,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "skin/engine/TSeSkinEngine.h"
+#include "skin/model/TSeBitmapObject.h"
+#include "skin/model/TSeSkinObject.h"
+
 namespace skin {
 
 TSeSkinPanel::TSeSkinPanel(QWidget* parent) : QWidget(parent) {
@@ -13,6 +17,7 @@ TSeSkinPanel::TSeSkinPanel(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
     updateMargins();
+    skin_.onSkinChanged = [this] { skinChanged(); };
 }
 
 void TSeSkinPanel::setCaption(const QString& caption) {
@@ -59,16 +64,38 @@ void TSeSkinPanel::setCaptionHeight(int height) {
     update();
 }
 
+void TSeSkinPanel::setTransparent(bool on) {
+    skin_.setTransparent(on);
+    setAutoFillBackground(!(on && skin_.isSkinned()));
+}
+
+void TSeSkinPanel::skinChanged() {
+    int skinned = -1;
+    if (TSeSkinObject* copy = skin_.skinCopy()) {
+        if (const TSeSkinObject* caption = copy->findObject("Caption"))
+            skinned = std::max(0, caption->height());
+        if (const auto* frame = dynamic_cast<const TSeBitmapObject*>(copy->findObject("Frame")))
+            skin_.setTransparent(frame->Masked || frame->MaskedBorder || frame->MaskedAngles);
+    }
+    const int before = RolledHeight();
+    skinCaptionHeight_ = skinned;
+    updateMargins();
+    // A rolled panel is its caption bar; it follows the bar's new height.
+    if (rolled_ && RolledHeight() != before)
+        stepTo(RolledHeight());
+    setAutoFillBackground(!(skin_.Transparent() && skin_.isSkinned()));
+}
+
 void TSeSkinPanel::updateMargins() {
     const int side = bevelWidth_ + borderWidth_;
-    const int top = bevelWidth_ + (showCaption_ ? captionHeight_ : 0) + borderWidth_;
+    const int top = bevelWidth_ + (showCaption_ ? CaptionHeight() : 0) + borderWidth_;
     setContentsMargins(side, top, side, side);
 }
 
 QRect TSeSkinPanel::captionRect() const {
     if (!showCaption_)
         return {};
-    return QRect(bevelWidth_, bevelWidth_, std::max(0, width() - 2 * bevelWidth_), captionHeight_);
+    return QRect(bevelWidth_, bevelWidth_, std::max(0, width() - 2 * bevelWidth_), CaptionHeight());
 }
 
 QRect TSeSkinPanel::buttonRect() const {
@@ -214,8 +241,67 @@ void TSeSkinPanel::leaveEvent(QEvent*) {
     setHot(false);
 }
 
-void TSeSkinPanel::paintEvent(QPaintEvent*) {
+void TSeSkinPanel::paintEvent(QPaintEvent* event) {
+    if (skin_.isSkinned()) {
+        skin_.paint(event->rect(), [this](QPainter& p) { paintSkinned(p); });
+        return;
+    }
     QPainter p(this);
+    paintDefault(p);
+}
+
+const char* TSeSkinPanel::rollButtonPart() const {
+    if (buttonKind_ == TSePanelButtonKind::pbkHide)
+        return "ButtonHide";
+    return rolled_ ? "ButtonRolldown" : "ButtonRollup";
+}
+
+void TSeSkinPanel::paintSkinned(QPainter& p) {
+    TSeSkinObject* copy = skin_.skinCopy();
+    if (TSeSkinObject* frame = copy->findObject("Frame")) {
+        frame->setBounds(rect());
+        frame->draw(p);
+    }
+    const QRect bar = captionRect();
+    if (bar.isEmpty())
+        return;
+    if (!skin_.Transparent()) {
+        const QWidget* parent = parentWidget();
+        p.fillRect(bar, (parent ? parent : this)->palette().color(QPalette::Window));
+    }
+    TSeSkinObject* title = copy->findObject("Title");
+    if (!title)
+        title = copy->findObject("Caption");
+    if (title) {
+        title->setText(caption_);
+        title->setBounds(bar);
+        title->draw(p);
+        const TSeFont font = title->GetFont();
+        p.setFont(font.toQFont());
+        p.setPen(font.color());
+    } else {
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(bar.adjusted(5, 0, -5, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+                   caption_);
+    }
+    const QRect button = buttonRect();
+    if (button.isEmpty())
+        return;
+    TSeSkinObject* part = copy->findObject(rollButtonPart());
+    if (!part)
+        part = copy->findObject("Button");
+    if (!part) {
+        // A skin without any button part still shows where to click.
+        paintDefaultButton(p, button);
+        return;
+    }
+    part->setBounds(button);
+    part->setState(buttonPressed_ ? 6 : buttonHot_ ? 5 : 0);
+    part->draw(p);
+}
+
+void TSeSkinPanel::paintDefault(QPainter& p) {
     const QPalette& pal = palette();
     const QRect all = rect();
     if (showBevel_ && bevelWidth_ > 0) {
@@ -247,8 +333,13 @@ void TSeSkinPanel::paintEvent(QPaintEvent*) {
         text.setRight(button.left() - 2);
     p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                p.fontMetrics().elidedText(caption_, Qt::ElideRight, text.width()));
-    if (button.isEmpty())
-        return;
+    if (!button.isEmpty())
+        paintDefaultButton(p, button);
+}
+
+void TSeSkinPanel::paintDefaultButton(QPainter& p, const QRect& button) {
+    const QPalette& pal = palette();
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     QColor face = pal.color(QPalette::Button);
     if (buttonPressed_)
@@ -276,6 +367,7 @@ void TSeSkinPanel::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::NoBrush);
         p.drawPath(arrow);
     }
+    p.restore();
 }
 
 } // namespace skin

@@ -3,10 +3,14 @@
 // A panel with a caption bar whose button rolls the panel up to the caption bar and down
 // again (or hides it). Rolling can be animated in steps of four pixels; the height the panel
 // returns to is kept in NormalHeight. Children are laid out inside the caption bar, bevel and
-// border.
+// border. With a skin engine whose skin has an object of the panel's SkinObject name ("Panel"
+// unless told otherwise) the frame, caption bar and button are drawn from that skin;
+// otherwise the panel keeps its own bevelled look.
 
 #include <QWidget>
 #include <functional>
+
+#include "skin/engine/SkinClient.h"
 
 namespace skin {
 
@@ -39,11 +43,32 @@ public:
     void setShowCaption(bool on);
     int NormalHeight() const { return normalHeight_; }
     void setNormalHeight(int height) { normalHeight_ = height; }
-    // Height of the caption bar (20 unless a skin gives its own).
-    int CaptionHeight() const { return captionHeight_; }
+    // Height of the caption bar: the skin's "Caption" part while skinned, else the panel's
+    // own (20 unless set).
+    int CaptionHeight() const {
+        return skinCaptionHeight_ >= 0 ? skinCaptionHeight_ : captionHeight_;
+    }
+    // Sets the panel's own height, which a skin's caption height overrides while it applies.
     void setCaptionHeight(int height);
     // The height a rolled panel keeps: the caption bar and the bevel above and below it.
-    int RolledHeight() const { return captionHeight_ + 2 * bevelWidth_; }
+    int RolledHeight() const { return CaptionHeight() + 2 * bevelWidth_; }
+
+    // Skinning.
+    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
+    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
+    QString SkinObject() const { return skin_.SkinObject(); }
+    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
+    TSePerformance Performance() const { return skin_.Performance(); }
+    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
+    // While skinned, set from the skin's "Frame" part: a masked frame lets the parent show
+    // through.
+    bool Transparent() const { return skin_.Transparent(); }
+    void setTransparent(bool on);
+    TSeBlending Blending() const { return skin_.Blending(); }
+    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
+    QString Version() const { return skin_.Version(); }
+    bool isSkinned() const { return skin_.isSkinned(); }
+    SkinClient& skinClient() { return skin_; }
 
     bool Rolled() const { return rolled_; }
     // Rolls up or down; setting the current state again does nothing.
@@ -84,6 +109,11 @@ private:
     void buttonClicked();
     void updateMargins();
     void setHot(bool hot);
+    void skinChanged();
+    void paintDefault(QPainter& p);
+    void paintSkinned(QPainter& p);
+    void paintDefaultButton(QPainter& p, const QRect& button);
+    const char* rollButtonPart() const;
 
     QString caption_;
     bool animateRoll_ = false;
@@ -96,12 +126,14 @@ private:
     bool showCaption_ = true;
     int normalHeight_ = 100;
     int captionHeight_ = 20;
+    int skinCaptionHeight_ = -1; // the skin's, when one applies
     bool rolled_ = false;
     bool buttonHot_ = false;
     bool buttonPressed_ = false;
     bool pressStartedOnButton_ = false;
     Qt::CursorShape captionCursor_ = Qt::ArrowCursor;
     Qt::CursorShape buttonCursor_ = Qt::ArrowCursor;
+    SkinClient skin_{this, QStringLiteral("Panel")};
 };
 
 } // namespace skin
