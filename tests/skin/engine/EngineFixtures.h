@@ -49,6 +49,8 @@ struct PanelSkinOptions {
     bool frameMasked = false;
     bool frameMaskedBorder = false;
     bool frameMaskedAngles = false;
+    // The frame's image has a hole of key pixels in its middle (drawn masked).
+    bool frameHole = false;
 };
 
 inline skin::TSeBitmapLink square(int index) {
@@ -76,14 +78,18 @@ inline std::unique_ptr<skin::TSeButtonObject> button(const char* name, int norma
 inline void fillPanelSkin(skin::TSeSkinSource& s, const PanelSkinOptions& o = {}) {
     s.clear();
     s.SkinName = "Test panels";
-    auto bitmap = std::make_unique<skin::TSeBitmap>("panel", 64, 8);
-    const std::uint32_t colours[] = {kFramePixel,     kButtonPixel, kButtonHotPixel,
+    auto bitmap = std::make_unique<skin::TSeBitmap>("panel", 72, 8);
+    const std::uint32_t colours[] = {kFramePixel,         kButtonPixel,   kButtonHotPixel,
                                      kButtonPressedPixel, kRolldownPixel, kHidePixel,
-                                     kGreyPixel, kRedPixel};
+                                     kGreyPixel,          kRedPixel};
     for (int i = 0; i < 8; ++i)
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x)
                 bitmap->setPixel(i * 8 + x, y, colours[i]);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            bitmap->setPixel(64 + x, y,
+                             x >= 2 && x < 6 && y >= 2 && y < 6 ? skin::kKeyPixel : kFramePixel);
     s.addBitmap(std::move(bitmap));
 
     auto form = std::make_unique<skin::TSeSkinObject>();
@@ -100,7 +106,7 @@ inline void fillPanelSkin(skin::TSeSkinSource& s, const PanelSkinOptions& o = {}
     panel->setStoredBounds(0, 0, 100, 100);
     auto frame = std::make_unique<skin::TSeBitmapObject>();
     frame->setName("Frame");
-    frame->Bitmap = square(0);
+    frame->Bitmap = square(o.frameHole ? 8 : 0);
     frame->Masked = o.frameMasked;
     frame->MaskedBorder = o.frameMaskedBorder;
     frame->MaskedAngles = o.frameMaskedAngles;

@@ -216,8 +216,7 @@ TEST_F(Engine, ChangesAreBroadcastToEveryWindowAndControlDepthFirst) {
     checkRound(at, "1703");
     // The posted event ran right after the first window's run, not later.
     const auto postedAt = std::find(log.begin(), log.end(), "posted") - log.begin();
-    const std::size_t firstRunLength =
-        log[firstForm][0] == 'a' ? subtreeA.size() : subtreeB.size();
+    const std::size_t firstRunLength = log[firstForm][0] == 'a' ? subtreeA.size() : subtreeB.size();
     EXPECT_EQ(std::size_t(postedAt), firstForm + firstRunLength);
     checkRound(at, "1702");
     ASSERT_EQ(at + 1, log.size());
