@@ -100,6 +100,11 @@ void SkinClient::releaseCopy() {
     dropCopy();
 }
 
+void SkinClient::unskin() {
+    dropCopy();
+    changed();
+}
+
 void SkinClient::engineDestroyed(TSeSkinEngine* engine) {
     if (engine != engine_)
         return;

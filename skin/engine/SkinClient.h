@@ -70,9 +70,11 @@ public:
     // whole control in its own coordinates. Call from the control's paintEvent.
     void paint(const QRect& dirty, const std::function<void(QPainter&)>& paint);
 
-    // The engine's side: as setting the engine again; let the copy go; the engine is gone.
+    // The engine's side: as setting the engine again; let the copy go; let it go and return
+    // to the default look (a change failed); the engine is gone.
     void refresh();
     void releaseCopy();
+    void unskin();
     void engineDestroyed(TSeSkinEngine* engine);
 
     // SkinHost: the bound copy reaches its control through these.

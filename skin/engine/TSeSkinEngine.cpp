@@ -123,8 +123,13 @@ void TSeSkinEngine::changeFile() {
     // Fresh pixels carry no tint yet: restart the hue bookkeeping from zero so the whole
     // offset is applied to them below.
     source_->setHue(0);
-    if (!skinFile_.isEmpty())
-        loadSkinFile(*source_, skinFile_, registry_, executableDir_);
+    try {
+        if (!skinFile_.isEmpty())
+            loadSkinFile(*source_, skinFile_, registry_, executableDir_);
+    } catch (...) {
+        unskinClients();
+        throw;
+    }
     source_->setBusy(false);
     source_->setHue(deltaHue_);
     broadcastAfterChange();
@@ -209,7 +214,7 @@ bool TSeSkinEngine::readSkinStream(const QByteArray& value) {
     try {
         present = skin::readSkinStream(*source_, value, registry_);
     } catch (...) {
-        refreshClients();
+        unskinClients();
         throw;
     }
     source_->setHue(deltaHue_);
@@ -254,6 +259,14 @@ void TSeSkinEngine::releaseCopies() {
     const auto clients = clients_;
     for (SkinClient* client : clients)
         client->releaseCopy();
+}
+
+void TSeSkinEngine::unskinClients() {
+    // After a failed load no after-change message comes; controls go back to their own look
+    // and sizes instead of keeping the old skin's caption heights around an unskinned face.
+    const auto clients = clients_;
+    for (SkinClient* client : clients)
+        client->unskin();
 }
 
 void TSeSkinEngine::refreshClients() {

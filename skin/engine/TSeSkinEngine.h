@@ -100,6 +100,7 @@ private:
     bool broadcast(SkinMessageKind kind);
     void releaseCopies();
     void refreshClients();
+    void unskinClients();
 
     SkinClassRegistry registry_;
     QString executableDir_;

@@ -138,6 +138,22 @@ TEST_F(Engine, AStreamWithoutSkinSkinsNothingAndReportsNothing) {
     EXPECT_EQ(panel.skinClient().skinCopy(), nullptr);
 }
 
+TEST_F(Engine, ABrokenStreamFailsAndLeavesControlsUnskinned) {
+    TSeSkinPanel panel;
+    panel.setSkinEngine(&engine);
+    engine.readSkinStream(panelSkinStream());
+    ASSERT_TRUE(panel.isSkinned());
+    QByteArray broken = panelSkinStream();
+    broken.truncate(broken.size() / 2);
+    EXPECT_THROW(engine.readSkinStream(broken), skin::SkinError);
+    EXPECT_FALSE(panel.isSkinned());
+    EXPECT_EQ(panel.CaptionHeight(), 20);
+    EXPECT_THROW(engine.readSkinStream(QByteArray()), skin::SkinError);
+    // A good stream afterwards skins the panel again.
+    engine.readSkinStream(panelSkinStream());
+    EXPECT_TRUE(panel.isSkinned());
+}
+
 TEST_F(Engine, ChangesAreBroadcastToEveryWindowAndControlDepthFirst) {
     std::vector<std::string> log;
     engine.OnBeforeChange = [&](QObject*) { log.push_back("OnBeforeChange"); };
@@ -328,6 +344,7 @@ TEST_F(Engine, ABrokenSkinFileFailsTheSetterAfterTheCopiesAreGone) {
     panel.setSkinEngine(&engine);
     engine.setSkinFile(good);
     ASSERT_TRUE(panel.isSkinned());
+    ASSERT_EQ(panel.CaptionHeight(), kSkinCaptionHeight);
     int after = 0;
     engine.OnAfterChange = [&](QObject*) { ++after; };
     try {
@@ -338,6 +355,8 @@ TEST_F(Engine, ABrokenSkinFileFailsTheSetterAfterTheCopiesAreGone) {
         EXPECT_FALSE(panel.isSkinned());
     }
     EXPECT_EQ(after, 0);
+    // Not half skinned: the panel is back to its own caption height.
+    EXPECT_EQ(panel.CaptionHeight(), 20);
     EXPECT_FALSE(engine.source().busy());
     EXPECT_FALSE(engine.isChanging());
     // The engine is not stuck: the next file loads and the panel is skinned again.
