@@ -82,9 +82,9 @@ public:
     void attachClient(SkinClient* client);
     void detachClient(SkinClient* client);
 
-    // Top-level windows in the order broadcasts visit them: the active window first, then
-    // the others in the order Qt keeps its native windows (creation order), then windows
-    // that were never shown.
+    // Top-level windows in the order broadcasts visit them ("screen order"): the active
+    // window first, then the others in the order their native windows were made (the order
+    // they were first shown), then windows that were never shown.
     static QList<QWidget*> formsInScreenOrder();
     // Delivers a change message to a window and, depth first, to every control inside it
     // (windows inside windows are visited as windows of their own).

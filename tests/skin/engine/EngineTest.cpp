@@ -504,3 +504,26 @@ TEST_F(Engine, AnEngineDestroyedWhileItBroadcastsStopsCleanly) {
     EXPECT_EQ(panel->SkinEngine(), nullptr);
     EXPECT_FALSE(panel->isSkinned());
 }
+
+TEST_F(Engine, BoundPartsReachTheSkinnedFrameThroughTheirControlsWindow) {
+    QWidget form;
+    auto* panel = new TSeSkinPanel(&form);
+    panel->setSkinEngine(&engine);
+    engine.readSkinStream(panelSkinStream());
+    skin::TSeSkinObject* caption = panel->skinClient().skinCopy()->findObject("Caption");
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->frame(), nullptr);
+    // A frame component answers the query on the window it decorates.
+    struct Frame : QObject {
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (SkinMessage::isSkinMessage(e)) {
+                auto* m = static_cast<SkinMessage*>(e);
+                if (m->kind() == SkinMessageKind::QueryFrame)
+                    m->setFrame(this);
+            }
+            return false;
+        }
+    } frame;
+    form.installEventFilter(&frame);
+    EXPECT_EQ(caption->frame(), &frame);
+}
