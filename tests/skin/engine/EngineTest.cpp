@@ -239,20 +239,19 @@ TEST_F(Engine, ChangesAreBroadcastToEveryWindowAndControlDepthFirst) {
     EXPECT_EQ(log.back(), "OnAfterChange");
 }
 
-TEST_F(Engine, TheActiveWindowIsToldFirst) {
-    QWidget a, b;
-    a.setObjectName("a");
-    b.setObjectName("b");
+TEST_F(Engine, WindowsAreToldActiveFirstThenInTheOrderTheyWereShown) {
+    QWidget a, b, c, never;
+    c.show();
     a.show();
     b.show();
     QApplication::setActiveWindow(&b);
     if (QApplication::activeWindow() != &b)
         GTEST_SKIP() << "the platform does not activate windows";
-    const auto forms = TSeSkinEngine::formsInScreenOrder();
-    ASSERT_FALSE(forms.isEmpty());
-    EXPECT_EQ(forms.front(), &b);
-    EXPECT_TRUE(forms.contains(&a));
-    EXPECT_EQ(forms.count(&a), 1);
+    QList<QWidget*> ours;
+    for (QWidget* w : TSeSkinEngine::formsInScreenOrder())
+        if (w == &a || w == &b || w == &c || w == &never)
+            ours.append(w);
+    EXPECT_EQ(ours, (QList<QWidget*>{&b, &c, &a, &never}));
 }
 
 TEST_F(Engine, WhileAFileChangeRunsLookupsFindNothingAndControlsAreNotSkinned) {
