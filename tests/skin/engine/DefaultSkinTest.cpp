@@ -22,7 +22,7 @@ QByteArray storedStream() {
 
 } // namespace
 
-TEST(DefaultSkin, PanelsKeepTheirOwnLookOthersAreSkinned) {
+TEST(EngineWithDefaultSkin, PanelsKeepTheirOwnLookOthersAreSkinned) {
     const QByteArray stream = storedStream();
     ASSERT_GT(stream.size(), 1) << QUARVEL_DEFAULT_SKIN_PATH;
     TSeSkinEngine engine;

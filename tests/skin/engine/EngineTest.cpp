@@ -62,7 +62,7 @@ QWidget* child(QWidget* parent, const char* name) {
     return w;
 }
 
-class Engine : public ::testing::Test {
+class SkinEngine : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     TSeSkinEngine engine{nullptr, QStringLiteral("/nonexistent-executable-dir")};
@@ -70,7 +70,7 @@ protected:
 
 } // namespace
 
-TEST_F(Engine, PublishedPropertiesInOrderWithTheirDefaults) {
+TEST_F(SkinEngine, PublishedPropertiesInOrderWithTheirDefaults) {
     const QMetaObject* meta = engine.metaObject();
     QStringList names;
     for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
@@ -88,7 +88,7 @@ TEST_F(Engine, PublishedPropertiesInOrderWithTheirDefaults) {
     EXPECT_FALSE(engine.source().hasObjects());
 }
 
-TEST_F(Engine, TheStoredStreamLoadsQuietlyAndLoadedReportsItOnce) {
+TEST_F(SkinEngine, TheStoredStreamLoadsQuietlyAndLoadedReportsItOnce) {
     int before = 0, after = 0;
     engine.OnBeforeChange = [&](QObject* sender) {
         EXPECT_EQ(sender, &engine);
@@ -117,7 +117,7 @@ TEST_F(Engine, TheStoredStreamLoadsQuietlyAndLoadedReportsItOnce) {
     EXPECT_EQ(after, 2);
 }
 
-TEST_F(Engine, AStreamWithoutSkinSkinsNothingAndReportsNothing) {
+TEST_F(SkinEngine, AStreamWithoutSkinSkinsNothingAndReportsNothing) {
     int after = 0;
     engine.OnAfterChange = [&](QObject*) { ++after; };
     TSeSkinPanel panel;
@@ -138,7 +138,7 @@ TEST_F(Engine, AStreamWithoutSkinSkinsNothingAndReportsNothing) {
     EXPECT_EQ(panel.skinClient().skinCopy(), nullptr);
 }
 
-TEST_F(Engine, ABrokenStreamFailsAndLeavesControlsUnskinned) {
+TEST_F(SkinEngine, ABrokenStreamFailsAndLeavesControlsUnskinned) {
     TSeSkinPanel panel;
     panel.setSkinEngine(&engine);
     engine.readSkinStream(panelSkinStream());
@@ -154,7 +154,7 @@ TEST_F(Engine, ABrokenStreamFailsAndLeavesControlsUnskinned) {
     EXPECT_TRUE(panel.isSkinned());
 }
 
-TEST_F(Engine, ChangesAreBroadcastToEveryWindowAndControlDepthFirst) {
+TEST_F(SkinEngine, ChangesAreBroadcastToEveryWindowAndControlDepthFirst) {
     std::vector<std::string> log;
     engine.OnBeforeChange = [&](QObject*) { log.push_back("OnBeforeChange"); };
     engine.OnAfterChange = [&](QObject*) { log.push_back("OnAfterChange"); };
@@ -239,7 +239,7 @@ TEST_F(Engine, ChangesAreBroadcastToEveryWindowAndControlDepthFirst) {
     EXPECT_EQ(log.back(), "OnAfterChange");
 }
 
-TEST_F(Engine, WindowsAreToldActiveFirstThenInTheOrderTheyWereShown) {
+TEST_F(SkinEngine, WindowsAreToldActiveFirstThenInTheOrderTheyWereShown) {
     QWidget a, b, c, never;
     c.show();
     a.show();
@@ -254,7 +254,7 @@ TEST_F(Engine, WindowsAreToldActiveFirstThenInTheOrderTheyWereShown) {
     EXPECT_EQ(ours, (QList<QWidget*>{&b, &c, &a, &never}));
 }
 
-TEST_F(Engine, WhileAFileChangeRunsLookupsFindNothingAndControlsAreNotSkinned) {
+TEST_F(SkinEngine, WhileAFileChangeRunsLookupsFindNothingAndControlsAreNotSkinned) {
     const QString first = writeSkin(dir, "first.kskn");
     const QString second = writeSkin(dir, "second.uskn");
     QWidget form;
@@ -293,7 +293,7 @@ TEST_F(Engine, WhileAFileChangeRunsLookupsFindNothingAndControlsAreNotSkinned) {
     EXPECT_EQ(engine.SkinFile(), second);
 }
 
-TEST_F(Engine, AFirstSkinFileIsLoadedWithoutTheBeforeChangeBroadcast) {
+TEST_F(SkinEngine, AFirstSkinFileIsLoadedWithoutTheBeforeChangeBroadcast) {
     int before = 0, after = 0;
     engine.OnBeforeChange = [&](QObject*) { ++before; };
     engine.OnAfterChange = [&](QObject*) { ++after; };
@@ -305,7 +305,7 @@ TEST_F(Engine, AFirstSkinFileIsLoadedWithoutTheBeforeChangeBroadcast) {
     EXPECT_TRUE(panel.isSkinned());
 }
 
-TEST_F(Engine, AMissingOrUnknownSkinFileLeavesNoSkin) {
+TEST_F(SkinEngine, AMissingOrUnknownSkinFileLeavesNoSkin) {
     TSeSkinPanel panel;
     panel.setSkinEngine(&engine);
     for (const QString& name : {dir.filePath("missing.kskn"), dir.filePath("skin.skin"),
@@ -324,14 +324,14 @@ TEST_F(Engine, AMissingOrUnknownSkinFileLeavesNoSkin) {
     }
 }
 
-TEST_F(Engine, ARelativeSkinFileIsFoundBesideTheExecutable) {
+TEST_F(SkinEngine, ARelativeSkinFileIsFoundBesideTheExecutable) {
     writeSkin(dir, "beside.kskn");
     TSeSkinEngine besides(nullptr, dir.path());
     besides.setSkinFile("beside.kskn");
     EXPECT_TRUE(besides.source().hasObjects());
 }
 
-TEST_F(Engine, ABrokenSkinFileFailsTheSetterAfterTheCopiesAreGone) {
+TEST_F(SkinEngine, ABrokenSkinFileFailsTheSetterAfterTheCopiesAreGone) {
     const QString good = writeSkin(dir, "good.kskn");
     QFile::copy(good, dir.filePath("broken.kskn"));
     {
@@ -364,7 +364,7 @@ TEST_F(Engine, ABrokenSkinFileFailsTheSetterAfterTheCopiesAreGone) {
     EXPECT_TRUE(panel.isSkinned());
 }
 
-TEST_F(Engine, AnErrorInAHandlerStillEndsTheChange) {
+TEST_F(SkinEngine, AnErrorInAHandlerStillEndsTheChange) {
     engine.readSkinStream(panelSkinStream());
     engine.OnBeforeChange = [](QObject*) { throw std::runtime_error("handler"); };
     EXPECT_THROW(engine.setDeltaHue(5), std::runtime_error);
@@ -377,7 +377,7 @@ TEST_F(Engine, AnErrorInAHandlerStillEndsTheChange) {
     EXPECT_EQ(engine.source().appliedHue(), 5);
 }
 
-TEST_F(Engine, HueChangesShiftByTheDifferenceToWhatIsApplied) {
+TEST_F(SkinEngine, HueChangesShiftByTheDifferenceToWhatIsApplied) {
     engine.readSkinStream(panelSkinStream());
     const auto pixelAt = [&](int x) { return engine.source().bitmaps()[0]->pixel(x, 0); };
     int before = 0;
@@ -398,7 +398,7 @@ TEST_F(Engine, HueChangesShiftByTheDifferenceToWhatIsApplied) {
     EXPECT_EQ(pixelAt(6 * 8), kGreyPixel);
 }
 
-TEST_F(Engine, HueStepsWrapBy255) {
+TEST_F(SkinEngine, HueStepsWrapBy255) {
     // Pure red sits at hue step 0; at 250 and ten more it is at step 5 (260 - 255), not 4.
     engine.readSkinStream(panelSkinStream());
     engine.setDeltaHue(250);
@@ -408,7 +408,7 @@ TEST_F(Engine, HueStepsWrapBy255) {
     EXPECT_NE(red, skin::shiftPixelHue(kRedPixel, 4));
 }
 
-TEST_F(Engine, ControlsTakeTheRetintedColoursAfterAHueChange) {
+TEST_F(SkinEngine, ControlsTakeTheRetintedColoursAfterAHueChange) {
     TSeSkinPanel panel;
     panel.setSkinEngine(&engine);
     engine.readSkinStream(panelSkinStream());
@@ -421,7 +421,7 @@ TEST_F(Engine, ControlsTakeTheRetintedColoursAfterAHueChange) {
     EXPECT_NE(shifted, original);
 }
 
-TEST_F(Engine, AHueSetWithoutSkinIsAppliedToTheNextFile) {
+TEST_F(SkinEngine, AHueSetWithoutSkinIsAppliedToTheNextFile) {
     engine.setDeltaHue(30);
     EXPECT_EQ(engine.DeltaHue(), 30);
     engine.setSkinFile(writeSkin(dir, "a.kskn"));
@@ -434,7 +434,7 @@ TEST_F(Engine, AHueSetWithoutSkinIsAppliedToTheNextFile) {
               skin::shiftPixelHue(skin::shiftPixelHue(kFramePixel, 30), 10));
 }
 
-TEST_F(Engine, ChangesRequestedDuringAChangeRunAfterIt) {
+TEST_F(SkinEngine, ChangesRequestedDuringAChangeRunAfterIt) {
     const QString a = writeSkin(dir, "a.kskn");
     const QString b = writeSkin(dir, "b.kskn", {.withPanel = false});
     QWidget form;
@@ -456,7 +456,7 @@ TEST_F(Engine, ChangesRequestedDuringAChangeRunAfterIt) {
     EXPECT_FALSE(engine.isChanging());
 }
 
-TEST_F(Engine, DestroyingTheEngineLeavesControlsWithoutIt) {
+TEST_F(SkinEngine, DestroyingTheEngineLeavesControlsWithoutIt) {
     auto* owned = new TSeSkinEngine;
     TSeSkinPanel panel;
     panel.setSkinEngine(owned);
@@ -469,7 +469,7 @@ TEST_F(Engine, DestroyingTheEngineLeavesControlsWithoutIt) {
     EXPECT_EQ(panel.CaptionHeight(), 20);
 }
 
-TEST_F(Engine, AnEngineDestroyedWhileItBroadcastsStopsCleanly) {
+TEST_F(SkinEngine, AnEngineDestroyedWhileItBroadcastsStopsCleanly) {
     auto* owned = new TSeSkinEngine;
     QPointer<TSeSkinEngine> watch(owned);
     QWidget first, second;
@@ -504,7 +504,7 @@ TEST_F(Engine, AnEngineDestroyedWhileItBroadcastsStopsCleanly) {
     EXPECT_FALSE(panel->isSkinned());
 }
 
-TEST_F(Engine, BoundPartsReachTheSkinnedFrameThroughTheirControlsWindow) {
+TEST_F(SkinEngine, BoundPartsReachTheSkinnedFrameThroughTheirControlsWindow) {
     QWidget form;
     auto* panel = new TSeSkinPanel(&form);
     panel->setSkinEngine(&engine);
