@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "skin/controls/TAlignLayout.h"
 #include "skin/engine/TSeSkinEngine.h"
 #include "skin/model/TSeSkinObject.h"
 #include "tests/skin/engine/EngineFixtures.h"
@@ -299,4 +300,29 @@ TEST_F(SkinnedPanel, RepaintRequestsOfItsPartsAndOtherEnginesChanges) {
     other.setSkinFile(skinFile("other.kskn"));
     other.setDeltaHue(50);
     EXPECT_EQ(w.panel->skinClient().skinCopy(), copy);
+}
+
+TEST_F(SkinnedPanel, AWindowGoesDownWithItsEngineAndPanelsInEitherOrder) {
+    for (const bool engineFirst : {true, false}) {
+        auto form = std::make_unique<QWidget>();
+        form->resize(181, 400);
+        TSeSkinEngine* owned = engineFirst ? new TSeSkinEngine(form.get()) : nullptr;
+        auto* layout = new skin::TAlignLayout(form.get());
+        std::vector<TSeSkinPanel*> panels;
+        for (int i = 0; i < 3; ++i) {
+            auto* panel = new TSeSkinPanel(form.get());
+            layout->addControl(panel, skin::TAlign::alTop);
+            panel->loadRolled(i == 1);
+            panels.push_back(panel);
+        }
+        if (!owned)
+            owned = new TSeSkinEngine(form.get());
+        for (auto* panel : panels)
+            panel->setSkinEngine(owned);
+        owned->setSkinFile(skinFile("panel.kskn"));
+        form->show();
+        ASSERT_TRUE(panels[1]->isSkinned());
+        EXPECT_EQ(panels[1]->height(), kSkinCaptionHeight + 2);
+        form.reset();
+    }
 }
