@@ -13,20 +13,22 @@
 #include "playlist/TDropFilelistbox1.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMessage.h"
+#include "skin/controls/TSeSkinPanel.h"
 #include "skin/controls/TSeSkinPopupMenu.h"
 #include "skin/controls/TSeSkinStatusBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
+#include "skin/engine/TSeSkinEngine.h"
 #include "skin/format/SkinFile.h"
 #include "skin/model/TSeSkinSource.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 static void initDefaultSkinResource() {
@@ -52,6 +54,7 @@ TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
     wirePlayback();
     wirePlaylist();
     createNetwork();
+    skinControls();
     FormCreate();
 }
 
@@ -124,13 +127,27 @@ void TForm1::loadSkin() {
     QFile packed(QStringLiteral(":/SKIN"));
     skinStream_ = QByteArray(1, '\x02') +
                   (packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray());
-    skinSource_ = std::make_unique<skin::TSeSkinSource>();
+    SeSkinEngine1 = new skin::TSeSkinEngine(this);
+    SeSkinEngine1->setObjectName(QStringLiteral("SeSkinEngine1"));
     try {
-        skin::readSkinStream(*skinSource_, skinStream_,
-                             skin::SkinClassRegistry::withStandardClasses());
+        SeSkinEngine1->readSkinStream(skinStream_);
     } catch (const std::exception&) {
         // A damaged skin leaves the controls with their own look; the player works on.
     }
+}
+
+skin::TSeSkinSource& TForm1::skinSource() {
+    return SeSkinEngine1->source();
+}
+
+void TForm1::skinControls() {
+    // As a form loader would: the controls learn of the engine once all of them exist, then
+    // the engine reports the skin it read.
+    for (skin::TSeSkinPanel* panel : {SeSkinPanel5, SeSkinPanel4, SeSkinPanel1, SeSkinPanel3}) {
+        if (panel)
+            panel->setSkinEngine(SeSkinEngine1);
+    }
+    SeSkinEngine1->loaded();
 }
 
 void TForm1::ShowMovieMenu(const QPoint& globalPos) {

@@ -33,6 +33,7 @@ namespace skin {
 class TSeSkinItem;
 class TSeSkinMenuBar;
 class TSeSkinMessage;
+class TSeSkinEngine;
 class TSeSkinSource;
 class TSeSkinPanel;
 class TSeSkinPopupMenu;
@@ -99,7 +100,7 @@ public:
     // The skin the window carries: the presence byte and the packed default skin, and what
     // reading it gave.
     const QByteArray& SkinStream() const { return skinStream_; }
-    skin::TSeSkinSource& skinSource() { return *skinSource_; }
+    skin::TSeSkinSource& skinSource();
 
     PlayerState& state() { return state_; }
     PlaybackCommands& playback() { return *playback_; }
@@ -167,6 +168,7 @@ public:
     skin::TSeSkinSpeedButton* SeSkinSpeedButton6 = nullptr; // 右声道
     DockPanel* Panel2 = nullptr;                            // the control panel
     skin::TSeSkinSplitter* SeSkinSplitter1 = nullptr;
+    skin::TSeSkinEngine* SeSkinEngine1 = nullptr;     // owns the window's skin
     skin::TSeSkinPanel* SeSkinPanel5 = nullptr;       // playlist
     skin::TSeSkinPanel* SeSkinPanel4 = nullptr;       // sound
     skin::TSeSkinPanel* SeSkinPanel1 = nullptr;       // progress
@@ -282,8 +284,8 @@ private:
     std::unique_ptr<QObject> rightClickFilter_;
     QMenu* movieMenu_ = nullptr;
     QByteArray skinStream_;
-    std::unique_ptr<skin::TSeSkinSource> skinSource_;
     void loadSkin();
+    void skinControls();
     std::unique_ptr<net::TNetHTTP> netHttp_;
     NetworkCommands* network_ = nullptr;
     std::unique_ptr<platform::WaveOutDevice> waveOut_;

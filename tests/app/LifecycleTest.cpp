@@ -5,6 +5,8 @@
 #include "platform/ClassRegistry.h"
 #include "playlist/PlaylistCommands.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/controls/TSeSkinPanel.h"
+#include "skin/engine/TSeSkinEngine.h"
 #include "skin/model/TSeSkinObject.h"
 #include "skin/model/TSeSkinSource.h"
 
@@ -103,4 +105,17 @@ TEST_F(Lifecycle, TheWindowCarriesTheDefaultSkin) {
                                   "ComboBox", "ListBox", "ScrollBox", "Header", "StatusBar",
                                   "ControlBar", "Toolbar", "SpinButton"}));
     EXPECT_EQ(form->skinSource().findObject("Panel"), nullptr);
+
+    // The window's engine holds that skin and every rolling panel points at it; the skin has
+    // no "Panel" object, so the panels keep their own look.
+    ASSERT_NE(form->SeSkinEngine1, nullptr);
+    EXPECT_EQ(&form->SeSkinEngine1->source(), &form->skinSource());
+    EXPECT_EQ(form->SeSkinEngine1->DeltaHue(), 0);
+    EXPECT_EQ(form->SeSkinEngine1->Version(), QStringLiteral("3.2.0"));
+    for (skin::TSeSkinPanel* panel :
+         {form->SeSkinPanel5, form->SeSkinPanel4, form->SeSkinPanel1, form->SeSkinPanel3}) {
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->SkinEngine(), form->SeSkinEngine1) << panel->objectName().toStdString();
+        EXPECT_FALSE(panel->isSkinned()) << panel->objectName().toStdString();
+    }
 }
