@@ -1,5 +1,8 @@
 #include "skin/controls/TSeSkinItem.h"
 
+#include "skin/controls/TSeSkinPopupMenu.h"
+#include "skin/engine/TSeSkinEngine.h"
+
 #include <QMenu>
 
 namespace skin {
@@ -43,6 +46,7 @@ TSeSkinItem* TSeSkinItem::Add(const QString& caption, NotifyEvent onClick) {
     auto* item = new TSeSkinItem(caption, this);
     item->parent_ = this;
     item->OnClick = std::move(onClick);
+    item->engine_ = engine_;
     items_.push_back(item);
     if (menu_)
         menu_->addAction(item->action());
@@ -79,9 +83,35 @@ void TSeSkinItem::populate(QMenu* menu) {
     }
 }
 
+void TSeSkinItem::setSkinEngine(TSeSkinEngine* engine) {
+    engine_ = engine;
+    if (menu_)
+        menu_->setSkinEngine(engine);
+    for (TSeSkinItem* item : items_)
+        item->setSkinEngine(engine);
+}
+
+QString TSeSkinItem::displayText(const QString& caption) {
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        // "&x" shows x (underlined by standard menus); "&&" shows one "&"; a last "&" stays.
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
 QMenu* TSeSkinItem::subMenu() {
     if (!menu_) {
-        menu_ = std::make_unique<QMenu>();
+        menu_ = std::make_unique<TSeSkinPopupWindow>();
+        // A window made after the engine was set still draws with it.
+        menu_->setSkinEngine(engine_);
+        QObject::connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
+            if (OnBeforeDropDown)
+                OnBeforeDropDown(this);
+        });
         menu_->setTitle(caption_);
         populate(menu_.get());
         // The entry's own action opens the menu, so its enabled and visible states (and the

@@ -2,18 +2,24 @@
 
 // A menu entry: caption, check mark, enabled and visible states, shortcut and click handler,
 // owning its sub-entries. A caption of "-" makes a separator. The entry mirrors itself into a
-// QAction so standard menus can show it until the skinned menus draw it themselves.
+// QAction, which the menu windows show and run; the windows of its sub-entries draw through
+// the skin engine the entry was given.
 
 #include <QAction>
 #include <QKeySequence>
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "skin/engine/TSeSkinEngine.h"
+
 class QMenu;
 
 namespace skin {
+
+class TSeSkinPopupWindow;
 
 class TSeSkinItem : public QObject {
     Q_OBJECT
@@ -45,14 +51,26 @@ public:
     void Click();
 
     NotifyEvent OnClick;
+    // Runs just before the window of the sub-entries opens, so they can be brought up to date.
+    NotifyEvent OnBeforeDropDown;
 
     // The QAction that stands for this entry in a standard menu.
     QAction* action() { return &action_; }
     // Fills a standard menu with the visible sub-entries, nested menus included.
     void populate(QMenu* menu);
     // The menu of the sub-entries (created on first use and kept in step with Add); the
-    // entry's action opens it.
+    // entry's action opens it. It is a window of its own, skinned with this entry's engine.
     QMenu* subMenu();
+    // The same window, for the skinned side of it; nullptr until subMenu() made it.
+    TSeSkinPopupWindow* subMenuWindow() const { return menu_.get(); }
+
+    // The engine the windows of this entry and of every entry below it draw with; entries
+    // added later and windows made later take it too.
+    TSeSkinEngine* SkinEngine() const { return engine_; }
+    void setSkinEngine(TSeSkinEngine* engine);
+
+    // A caption as menus show it: accelerator markers removed ("&&" stays one "&").
+    static QString displayText(const QString& caption);
 
 private:
     void syncAction();
@@ -65,7 +83,8 @@ private:
     std::vector<TSeSkinItem*> items_;
     TSeSkinItem* parent_ = nullptr;
     QAction action_;
-    std::unique_ptr<QMenu> menu_;
+    QPointer<TSeSkinEngine> engine_;
+    std::unique_ptr<TSeSkinPopupWindow> menu_;
 };
 
 } // namespace skin

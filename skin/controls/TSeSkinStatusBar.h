@@ -1,15 +1,31 @@
 #pragma once
 
-// A status bar of text panels laid out left to right at their widths, with a size grip.
+// A status bar of panels laid out left to right at their widths, with a size grip at the
+// right end that resizes the window. A panel shows its text and, where it has one, an image
+// from the bar's image list; an owner-drawn panel is painted by OnDrawPanel.
+//
+// With a skin that has the bar's object ("StatusBar" unless told otherwise) the bar draws the
+// "Frame" part over the whole bar around the panels, the frame again under each panel with the
+// "Panel" part on top, and the "Gripper" part in the grip rectangle, all in the normal state.
+// A piece whose part the skin lacks keeps its default look.
 
+#include <QList>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "skin/engine/SkinClient.h"
+
 namespace skin {
 
+class TSeSkinObject;
 class TSeSkinStatusBar;
+
+enum class TSeStatusPanelStyle { psText, psOwnerDraw };
+enum class TSeStatusGliphLayout { sglGlyphLeft, sglGlyphRight };
 
 class TSeStatusPanel {
 public:
@@ -26,20 +42,37 @@ public:
     bool Framed() const { return framed_; }
     void setFramed(bool framed);
     int ImageIndex() const { return imageIndex_; }
-    void setImageIndex(int index) { imageIndex_ = index; }
+    void setImageIndex(int index);
+    bool ShowImage() const { return showImage_; }
+    void setShowImage(bool on);
+    TSeStatusGliphLayout Layout() const { return layout_; }
+    void setLayout(TSeStatusGliphLayout layout);
     int Margin() const { return margin_; }
+    void setMargin(int margin);
+    // Gap between the image and the text.
+    int Spacing() const { return spacing_; }
+    void setSpacing(int spacing);
+    TSeStatusPanelStyle Style() const { return style_; }
+    void setStyle(TSeStatusPanelStyle style);
+    // The panel's place in the bar.
+    int Index() const;
 
 private:
     friend class TSeStatusPanels;
     explicit TSeStatusPanel(TSeSkinStatusBar* bar) : bar_(bar) {}
+    void changed();
     TSeSkinStatusBar* bar_;
     QString text_;
     int width_ = 50;
     int maxWidth_ = 32767;
     int imageIndex_ = -1;
     int margin_ = 2;
+    int spacing_ = 4;
     bool framed_ = true;
+    bool showImage_ = true;
     Qt::Alignment alignment_ = Qt::AlignLeft;
+    TSeStatusGliphLayout layout_ = TSeStatusGliphLayout::sglGlyphLeft;
+    TSeStatusPanelStyle style_ = TSeStatusPanelStyle::psText;
 };
 
 class TSeStatusPanels {
@@ -52,6 +85,7 @@ public:
     int Count() const { return static_cast<int>(panels_.size()); }
     TSeStatusPanel& Add();
     void Clear();
+    int indexOf(const TSeStatusPanel* panel) const;
 
 private:
     TSeSkinStatusBar* bar_;
@@ -61,32 +95,74 @@ private:
 class TSeSkinStatusBar : public QWidget {
     Q_OBJECT
 public:
+    using DrawPanelEvent = std::function<void(TSeSkinStatusBar* sender, TSeStatusPanel& panel,
+                                              QPainter& painter, const QRect& rect)>;
+    using PanelEvent = std::function<void(TSeSkinStatusBar* sender, TSeStatusPanel& panel)>;
+
     explicit TSeSkinStatusBar(QWidget* parent = nullptr);
+    ~TSeSkinStatusBar() override;
 
     TSeStatusPanels& Panels() { return panels_; }
     const TSeStatusPanels& Panels() const { return panels_; }
     bool SizeGrip() const { return sizeGrip_; }
     void setSizeGrip(bool on);
+    // The pictures panels show by ImageIndex.
+    const QList<QPixmap>& Images() const { return images_; }
+    void setImages(const QList<QPixmap>& images);
     // Rectangle of a panel inside the bar.
     QRect panelRect(int index) const;
+    // The size grip's rectangle at the bottom right; empty without SizeGrip. Its size is the
+    // skin's "Gripper" part's while skinned.
+    QRect gripRect() const;
+    // The panel under a point, or -1.
+    int panelAt(QPoint p) const;
     // How many times a panel or the whole bar asked to be repainted; lets tests see that an
     // unchanged text costs nothing.
     int repaintRequests() const { return repaintRequests_; }
+
+    // Skinning.
+    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
+    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
+    QString SkinObject() const { return skin_.SkinObject(); }
+    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
+    TSePerformance Performance() const { return skin_.Performance(); }
+    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
+    TSeBlending Blending() const { return skin_.Blending(); }
+    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
+    QString Version() const { return skin_.Version(); }
+    bool isSkinned() const { return skin_.isSkinned(); }
+    SkinClient& skinClient() { return skin_; }
+
+    DrawPanelEvent OnDrawPanel;
+    PanelEvent OnPanelClick;
+    PanelEvent OnPanelDblClick;
 
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     friend class TSeStatusPanel;
     friend class TSeStatusPanels;
     void panelChanged(const TSeStatusPanel* panel);
     void layoutChanged();
+    void paintBar(QPainter& p);
+    void paintDefaultBackground(QPainter& p);
+    void paintDefaultPanelFrame(QPainter& p, int index, const QRect& r);
+    void paintPanelContents(QPainter& p, int index, const QRect& r, const TSeSkinObject* part);
+    void paintDefaultGrip(QPainter& p, const QRect& grip);
 
     TSeStatusPanels panels_{this};
+    QList<QPixmap> images_;
     bool sizeGrip_ = true;
     int repaintRequests_ = 0;
+    int pressedPanel_ = -1;
+    SkinClient skin_{this, QStringLiteral("StatusBar")};
 };
 
 } // namespace skin
