@@ -14,6 +14,10 @@ namespace skin {
 
 namespace {
 
+// Sizes a skin may give the bar; beyond them the skin is broken, not just generous.
+constexpr int kMaxSkinHeight = 512;
+constexpr int kMaxSkinMargin = 128;
+
 // Gives a skinned bar's entries the skin's sizes and places them inside the frame's margins.
 class MenuBarStyle : public QProxyStyle {
 public:
@@ -29,9 +33,9 @@ public:
         case PM_MenuBarHMargin:
             // The bar places entries from this margin on both sides; the left one is what
             // shows.
-            return std::max(0, m.frameMargins.left());
+            return std::clamp(m.frameMargins.left(), 0, kMaxSkinMargin);
         case PM_MenuBarVMargin:
-            return std::max(0, m.frameMargins.top());
+            return std::clamp(m.frameMargins.top(), 0, kMaxSkinMargin);
         default:
             return QProxyStyle::pixelMetric(metric, option, widget);
         }
@@ -43,7 +47,10 @@ public:
         const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
         if (type != CT_MenuBarItem || !m.hasItem || !item)
             return QProxyStyle::sizeFromContents(type, option, size, widget);
-        const int height = std::max(1, m.itemHeight);
+        // An item part without a height is a broken skin; the entries stay usable.
+        const int height = m.itemHeight > 0
+                               ? m.itemHeight
+                               : QProxyStyle::sizeFromContents(type, option, size, widget).height();
         if (item->menuItemType == QStyleOptionMenuItem::Separator)
             return {height, height};
         const int text =
@@ -150,13 +157,13 @@ void TSeSkinMenuBar::skinChanged() {
         TSeSkinObject* copy = skin_.skinCopy();
         if (const TSeSkinObject* frame = copy->findObject(framePartName())) {
             m.hasFrame = true;
-            m.frameHeight = std::max(0, frame->height());
+            m.frameHeight = std::clamp(frame->height(), 0, kMaxSkinHeight);
             m.frameMargins = QMargins(frame->MarginLeft, frame->MarginTop, frame->MarginRight,
                                       frame->MarginBottom);
         }
         if (const TSeSkinObject* item = copy->findObject("Item")) {
             m.hasItem = true;
-            m.itemHeight = std::max(0, item->height());
+            m.itemHeight = std::clamp(item->height(), 0, kMaxSkinHeight);
             m.itemTextMargins = item->TextMarginLeft + item->TextMarginRight;
             m.itemFont = item->Font.toQFont();
         }

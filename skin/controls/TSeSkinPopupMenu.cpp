@@ -17,6 +17,9 @@ namespace {
 // Extra width of a skinned entry beyond its caption, image and shortcut: room for the check
 // mark, the sub-menu arrow and the gaps between them.
 constexpr int kEntryExtraWidth = 42;
+// Sizes a skin may give an entry or the window's border; beyond them the skin is broken.
+constexpr int kMaxSkinHeight = 512;
+constexpr int kMaxSkinMargin = 64;
 
 // Gives a skinned menu window's entries the skin's sizes; everything else is the ordinary
 // style's.
@@ -32,9 +35,9 @@ public:
             case PM_MenuPanelWidth:
                 return 0;
             case PM_MenuHMargin:
-                return std::clamp(m.itemOffset.x(), 0, 64);
+                return std::clamp(m.itemOffset.x(), 0, kMaxSkinMargin);
             case PM_MenuVMargin:
-                return std::clamp(m.itemOffset.y(), 0, 64);
+                return std::clamp(m.itemOffset.y(), 0, kMaxSkinMargin);
             default:
                 break;
             }
@@ -48,9 +51,13 @@ public:
         const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
         if (type != CT_MenuItem || !m.hasItem || !item)
             return QProxyStyle::sizeFromContents(type, option, size, widget);
+        // An item part without a height is a broken skin; the entries stay usable.
+        const int itemHeight =
+            m.itemHeight > 0 ? m.itemHeight
+                             : QProxyStyle::sizeFromContents(type, option, size, widget).height();
         // The menu adds the widest shortcut to the column by itself.
         if (item->menuItemType == QStyleOptionMenuItem::Separator)
-            return {kEntryExtraWidth, std::max(1, m.itemHeight)};
+            return {kEntryExtraWidth, std::max(1, itemHeight)};
         QString caption = item->text;
         if (const qsizetype tab = caption.indexOf(u'\t'); tab >= 0)
             caption.truncate(tab);
@@ -59,7 +66,7 @@ public:
         const int imageWidth = item->icon.isNull() ? 0 : item->maxIconWidth;
         const int imageHeight = item->icon.isNull() ? 0 : item->maxIconWidth;
         return {textWidth + imageWidth + kEntryExtraWidth,
-                std::max({1, m.itemHeight, imageHeight + 4})};
+                std::max({1, itemHeight, imageHeight + 4})};
     }
 
 private:
@@ -135,7 +142,7 @@ void TSeSkinPopupWindow::skinChanged() {
         TSeSkinObject* copy = skin_.skinCopy();
         if (const TSeSkinObject* item = copy->findObject("Item")) {
             m.hasItem = true;
-            m.itemHeight = std::max(0, item->height());
+            m.itemHeight = std::clamp(item->height(), 0, kMaxSkinHeight);
             m.itemOffset = QPoint(item->left() - copy->left(), item->top() - copy->top());
             m.itemFont = item->Font.toQFont();
         }

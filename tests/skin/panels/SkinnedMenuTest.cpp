@@ -48,6 +48,8 @@ struct MenuSkin {
     bool withPopupItem = true;
     bool withPopupFrame = true;
     int barHeight = 25;
+    int barItemHeight = 19;
+    int barMarginLeft = 7;
     int popupItemHeight = 22;
 };
 
@@ -82,11 +84,11 @@ QString writeMenuSkin(const QTemporaryDir& dir, const QString& name, const MenuS
     if (o.withMenuBar) {
         auto bar = part("MenuBar", QRect(0, 0, 300, o.barHeight), skin::clNone);
         auto frame = part("Frame", QRect(0, 0, 300, o.barHeight), colour(kBarFrame));
-        frame->MarginLeft = 7;
+        frame->MarginLeft = o.barMarginLeft;
         frame->MarginTop = 2;
         bar->addChild(std::move(frame));
         if (o.withBarItem) {
-            auto i = item(QRect(0, 0, 44, 19), kBarText, kBarActive, 6, 8);
+            auto i = item(QRect(0, 0, 44, o.barItemHeight), kBarText, kBarActive, 6, 8);
             i->TextAlign = skin::TSeTextAlign::taCenter;
             bar->addChild(std::move(i));
         }
@@ -255,6 +257,19 @@ TEST_F(SkinnedMenu, HotAndOpenBarEntriesShowTheItemsActiveColour) {
     EXPECT_TRUE(waitVisible(menu, false));
 }
 
+TEST_F(SkinnedMenu, BufferedPaintingShowsTheSamePixels) {
+    BarWindow w;
+    w.bar->setSkinEngine(&engine);
+    engine.setSkinFile(writeMenuSkin(dir, "bar.kskn"));
+    hover(w.bar, w.bar->actionGeometry(w.bar->actions()[1]).center());
+    const QImage direct = picture(w.bar);
+    for (auto mode :
+         {skin::TSePerformance::kspSharedBuffer, skin::TSePerformance::kspDoubleBuffer}) {
+        w.bar->setPerformance(mode);
+        EXPECT_EQ(differingPixels(direct, picture(w.bar)), 0) << int(mode);
+    }
+}
+
 TEST_F(SkinnedMenu, BarEntriesWithoutAnItemPartKeepAPlainLookOnTheFrame) {
     BarWindow w;
     w.bar->setSkinEngine(&engine);
@@ -265,6 +280,30 @@ TEST_F(SkinnedMenu, BarEntriesWithoutAnItemPartKeepAPlainLookOnTheFrame) {
     const QImage image = picture(w.bar);
     EXPECT_EQ(rgb(image.pixel(390, 12)), rgb(kBarFrame));
     EXPECT_GT(inkIn(image, first, kBarFrame), 5);
+}
+
+TEST_F(SkinnedMenu, BrokenSizesInTheSkinLeaveUsableMenus) {
+    BarWindow w;
+    w.bar->setSkinEngine(&engine);
+    TSeSkinItem* open = w.file->Items(0);
+    int n = 0;
+    for (int height : {0, -7}) {
+        engine.setSkinFile(writeMenuSkin(
+            dir, QStringLiteral("flat%1.kskn").arg(n++),
+            {.barHeight = height, .barItemHeight = height, .popupItemHeight = height}));
+        ASSERT_TRUE(w.bar->isSkinned());
+        EXPECT_EQ(w.bar->height(), 21);
+        EXPECT_GT(w.bar->actionGeometry(w.bar->actions()[0]).height(), 5);
+        w.bar->actions()[0]->menu()->popup(QPoint(10, 10));
+        ASSERT_TRUE(waitVisible(w.file->subMenu(), true));
+        EXPECT_GT(w.file->subMenu()->actionGeometry(open->action()).height(), 5);
+        w.file->subMenu()->close();
+        ASSERT_TRUE(waitVisible(w.file->subMenu(), false));
+    }
+    engine.setSkinFile(
+        writeMenuSkin(dir, "huge.kskn", {.barHeight = 100000, .barMarginLeft = 100000}));
+    EXPECT_LE(w.bar->height(), 512);
+    EXPECT_LE(w.bar->actionGeometry(w.bar->actions()[0]).left(), 128);
 }
 
 TEST_F(SkinnedMenu, MenuWindowsTakeTheEngineFromTheirBarOrPopupMenu) {
@@ -454,6 +493,19 @@ TEST_F(OpenSkinnedPopup, SeparatorsDisabledEntriesCheckMarksAndArrows) {
 TEST_F(OpenSkinnedPopup, ASkinWithoutPopupObjectOrItemPartStillShowsEveryEntry) {
     open({.withPopup = false});
     EXPECT_FALSE(popup.popupWindow()->isSkinned());
+    // Exactly the look of a menu that never had an engine.
+    TSeSkinPopupMenu plain;
+    for (TSeSkinItem* i : {zoom, separator, grab, loop, sub}) {
+        TSeSkinItem* copy = plain.Items()->Add(i->Caption());
+        copy->setEnabled(i->Enabled());
+        copy->setChecked(i->Checked());
+        if (i->Count() > 0)
+            copy->Add(i->Items(0)->Caption());
+    }
+    plain.Popup(300, 100);
+    ASSERT_TRUE(waitVisible(plain.menu(), true));
+    EXPECT_EQ(differingPixels(picture(plain.menu()), picture(popup.menu())), 0);
+    plain.close();
     popup.close();
     ASSERT_TRUE(waitVisible(popup.menu(), false));
 
