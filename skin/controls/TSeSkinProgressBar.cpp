@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "skin/model/TSeSkinObject.h"
+
 namespace skin {
 
 namespace {
@@ -19,6 +21,21 @@ int roundEven(double value) {
 TSeSkinProgressBar::TSeSkinProgressBar(QWidget* parent) : QWidget(parent) {
     color_ = palette().color(QPalette::Button);
     resize(140, 16);
+    skin_.setPerformance(TSePerformance::kspDoubleBuffer);
+    skin_.setTransparent(true);
+    skin_.onSkinChanged = [this] { skinChanged(); };
+}
+
+void TSeSkinProgressBar::setTransparent(bool value) {
+    skin_.setTransparent(value);
+    skinChanged();
+}
+
+void TSeSkinProgressBar::skinChanged() {
+    // Only a skinned transparent bar lets its parent show; the default look paints every pixel.
+    const bool seeThrough = skin_.Transparent() && skin_.isSkinned();
+    setAttribute(Qt::WA_NoSystemBackground, seeThrough);
+    setAttribute(Qt::WA_OpaquePaintEvent, !seeThrough);
 }
 
 float TSeSkinProgressBar::fraction(int value) const {
@@ -80,6 +97,10 @@ void TSeSkinProgressBar::setColor(const QColor& value) {
 }
 
 QRect TSeSkinProgressBar::contentRect() const {
+    if (const TSeSkinObject* frame = skin_.part("Frame")) {
+        return rect().adjusted(frame->MarginLeft, frame->MarginTop, -frame->MarginRight,
+                               -frame->MarginBottom);
+    }
     QRect r = rect();
     if (showBorder_)
         r.adjust(2, 2, -2, -2);
@@ -125,8 +146,37 @@ QVector<QRect> TSeSkinProgressBar::blockRects() const {
     return blocks;
 }
 
-void TSeSkinProgressBar::paintEvent(QPaintEvent*) {
+void TSeSkinProgressBar::paintEvent(QPaintEvent* event) {
+    if (skin_.isSkinned()) {
+        skin_.paint(event->rect(), [this](QPainter& p) { paintSkinned(p); });
+        return;
+    }
     QPainter painter(this);
+    paintDefault(painter);
+}
+
+void TSeSkinProgressBar::paintSkinned(QPainter& p) {
+    TSeSkinObject* copy = skin_.skinCopy();
+    if (!skin_.Transparent())
+        p.fillRect(rect(), color_);
+    if (TSeSkinObject* frame = copy->findObject("Frame")) {
+        frame->setBounds(rect());
+        frame->draw(p);
+    }
+    const bool horizontal = orientation_ == TSeBarOrientation::kboHorizontal;
+    TSeSkinObject* bar = copy->findObject(horizontal ? "BarHorz" : "BarVert");
+    if (!bar)
+        bar = copy->findObject("Bar");
+    if (!bar)
+        return;
+    const QRect filled = barRect();
+    if (filled.width() <= 0 || filled.height() <= 0)
+        return;
+    bar->setBounds(filled);
+    bar->draw(p);
+}
+
+void TSeSkinProgressBar::paintDefault(QPainter& painter) {
     QRect inside = rect();
     if (showBorder_) {
         // A one-pixel sunken frame: shadow on the top and left, light on the bottom and right.

@@ -2,13 +2,17 @@
 
 // The download progress bar. Position is deliberately not held to [Min, Max]: a value outside
 // the range simply shows an empty bar. Setting a position repaints at once, but only when the
-// filled fraction actually changes, so a stream of small progress steps stays cheap.
+// filled fraction actually changes, so a stream of small progress steps stays cheap. With a
+// skin engine whose skin has an object of the bar's SkinObject name ("ProgressBar" unless
+// told otherwise) the frame and the bar are drawn from its "Frame" and "Bar" parts.
 
 #include <QColor>
 #include <QRect>
 #include <QString>
 #include <QVector>
 #include <QWidget>
+
+#include "skin/engine/SkinClient.h"
 
 namespace skin {
 
@@ -35,15 +39,28 @@ public:
     void setSmooth(bool value);
     QColor Color() const { return color_; }
     void setColor(const QColor& value);
-    bool Transparent() const { return transparent_; }
-    void setTransparent(bool value) { transparent_ = value; }
-    QString SkinObject() const { return skinObject_; }
-    void setSkinObject(const QString& name) { skinObject_ = name; }
+    // While skinned and transparent, what the frame leaves uncovered shows the parent.
+    bool Transparent() const { return skin_.Transparent(); }
+    void setTransparent(bool value);
+
+    // Skinning.
+    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
+    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
+    QString SkinObject() const { return skin_.SkinObject(); }
+    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
+    TSePerformance Performance() const { return skin_.Performance(); }
+    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
+    TSeBlending Blending() const { return skin_.Blending(); }
+    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
+    QString Version() const { return skin_.Version(); }
+    bool isSkinned() const { return skin_.isSkinned(); }
+    SkinClient& skinClient() { return skin_; }
 
     // The filled share of the bar for a value: 0 when Min is negative, when the value lies
     // outside the range or when the range is empty.
     float fraction(int value) const;
-    // The area inside the border, where the bar is drawn.
+    // The area inside the border, where the bar is drawn; while skinned, inside the margins of
+    // the skin's "Frame" part.
     QRect contentRect() const;
     // The filled part of the content for the current position.
     QRect barRect() const;
@@ -56,6 +73,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void skinChanged();
+    void paintDefault(QPainter& p);
+    void paintSkinned(QPainter& p);
+
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
@@ -64,8 +85,7 @@ private:
     int borderWidth_ = 0;
     bool smooth_ = false;
     QColor color_;
-    bool transparent_ = true;
-    QString skinObject_ = QStringLiteral("ProgressBar");
+    SkinClient skin_{this, QStringLiteral("ProgressBar")};
 };
 
 } // namespace skin

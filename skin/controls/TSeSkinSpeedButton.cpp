@@ -2,7 +2,10 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+
+#include "skin/model/TSeSkinObject.h"
 
 namespace skin {
 
@@ -15,6 +18,7 @@ TSeSkinSpeedButton::TSeSkinSpeedButton(QWidget* parent) : QWidget(parent) {
     resize(29, 29);
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
+    skin_.setTransparent(true);
     repeat_.setInterval(kRepeatInterval);
     // While an auto-repeating button is held inside, it clicks again at every tick.
     connect(&repeat_, &QTimer::timeout, this, [this] {
@@ -45,6 +49,21 @@ void TSeSkinSpeedButton::setShowCaption(bool on) {
 
 void TSeSkinSpeedButton::setShowGlyph(bool on) {
     showGlyph_ = on;
+    update();
+}
+
+void TSeSkinSpeedButton::setLayout(TButtonLayout layout) {
+    layout_ = layout;
+    update();
+}
+
+void TSeSkinSpeedButton::setMargin(int margin) {
+    margin_ = std::max(-1, margin);
+    update();
+}
+
+void TSeSkinSpeedButton::setSpacing(int spacing) {
+    spacing_ = std::max(-1, spacing);
     update();
 }
 
@@ -177,8 +196,136 @@ void TSeSkinSpeedButton::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TSeSkinSpeedButton::paintEvent(QPaintEvent*) {
+int TSeSkinSpeedButton::skinState() const {
+    if (!isEnabled())
+        return state::Disabled;
+    if (state_ == bsPressed)
+        return state::Pressed;
+    if (!flat_)
+        return state_ == bsLatched ? state::Focused : state::Normal;
+    if (mouseInside_)
+        return state::Hot;
+    return state_ == bsLatched ? state::Focused : state::Normal;
+}
+
+TSeSkinSpeedButton::ContentPlace TSeSkinSpeedButton::placeContent(const QFont& font) const {
+    const QRect face = buttonRect();
+    const bool hasGlyph = showGlyph_ && !glyph_.isNull();
+    const bool hasText = showCaption_ && !caption_.isEmpty();
+    const QSize glyph = hasGlyph ? glyph_.deviceIndependentSize().toSize() : QSize(0, 0);
+    const QSize text =
+        hasText ? QFontMetrics(font).size(Qt::TextSingleLine, caption_) : QSize(0, 0);
+    const bool across =
+        layout_ == TButtonLayout::blGlyphLeft || layout_ == TButtonLayout::blGlyphRight;
+    const int room = across ? face.width() : face.height();
+    const int glyphLength = across ? glyph.width() : glyph.height();
+    const int textLength = across ? text.width() : text.height();
+
+    int gap = hasGlyph && hasText ? spacing_ : 0;
+    int start = 0; // of the glyph, measured from the edge the layout puts it on
+    if (margin_ < 0) {
+        if (gap < 0)
+            gap = (room - glyphLength - textLength) / 3;
+        start = (room - glyphLength - gap - textLength) / 2;
+    } else {
+        start = margin_;
+        if (gap < 0)
+            gap = (room - margin_ - glyphLength - textLength) / 2;
+    }
+    gap = std::max(0, gap);
+    const int textStart = start + glyphLength + gap;
+
+    ContentPlace place;
+    // Across the layout direction both are centred.
+    auto centreAcross = [&](QSize size) {
+        return across ? face.top() + (face.height() - size.height()) / 2
+                      : face.left() + (face.width() - size.width()) / 2;
+    };
+    auto rectAt = [&](int from, QSize size) {
+        // `from` counts from the glyph's edge of the face.
+        int along = 0;
+        switch (layout_) {
+        case TButtonLayout::blGlyphLeft:
+            along = face.left() + from;
+            return QRect(along, centreAcross(size), size.width(), size.height());
+        case TButtonLayout::blGlyphRight:
+            along = face.right() + 1 - from - size.width();
+            return QRect(along, centreAcross(size), size.width(), size.height());
+        case TButtonLayout::blGlyphTop:
+            along = face.top() + from;
+            return QRect(centreAcross(size), along, size.width(), size.height());
+        case TButtonLayout::blGlyphBottom:
+            along = face.bottom() + 1 - from - size.height();
+            return QRect(centreAcross(size), along, size.width(), size.height());
+        }
+        return QRect();
+    };
+    if (hasGlyph)
+        place.glyph = rectAt(start, glyph);
+    if (hasText)
+        place.text = rectAt(hasGlyph ? textStart : start, text);
+    return place;
+}
+
+void TSeSkinSpeedButton::paintEvent(QPaintEvent* event) {
+    if (skin_.isSkinned()) {
+        skin_.paint(event->rect(), [this](QPainter& p) { paintSkinned(p); });
+        return;
+    }
     QPainter p(this);
+    paintDefault(p);
+}
+
+void TSeSkinSpeedButton::paintContent(QPainter& p, const QFont& font, const QColor& textColor) {
+    const ContentPlace place = placeContent(font);
+    const QPoint glyphShift =
+        (state_ == bsPressed || state_ == bsLatched) ? QPoint(1, 1) : QPoint();
+    const QPoint textShift = (state_ == bsLatched || down_) ? QPoint(1, 1) : QPoint();
+    if (!place.glyph.isEmpty()) {
+        p.save();
+        if (!isEnabled())
+            p.setOpacity(0.4);
+        p.drawPixmap(place.glyph.topLeft() + glyphShift, glyph_);
+        p.restore();
+    }
+    if (!place.text.isEmpty()) {
+        p.setFont(font);
+        p.setPen(textColor);
+        p.drawText(place.text.translated(textShift), Qt::AlignCenter | Qt::TextSingleLine,
+                   caption_);
+    }
+}
+
+void TSeSkinSpeedButton::paintSkinned(QPainter& p) {
+    TSeSkinObject* copy = skin_.skinCopy();
+    const auto st = static_cast<std::uint8_t>(skinState());
+    TSeSkinObject* face = copy->findObject(flat_ ? "FlatFace" : "Face");
+    if (!face)
+        face = copy;
+    face->setState(st);
+    face->setBounds(buttonRect());
+    p.save();
+    face->draw(p);
+    p.restore();
+    if (showChevron_) {
+        TSeSkinObject* chevron = copy->findObject(flat_ ? "FlatChevron" : "Chevron");
+        if (!chevron)
+            chevron = face;
+        chevron->setState(st);
+        chevron->setBounds(chevronRect());
+        p.save();
+        chevron->draw(p);
+        p.restore();
+    }
+    TSeSkinObject* text = copy->findObject("Text");
+    if (!text)
+        text = copy;
+    text->setState(st);
+    const TSeFont font = text->GetFont();
+    paintContent(p, font.toQFont(), font.color());
+}
+
+void TSeSkinSpeedButton::paintDefault(QPainter& p) {
     const QPalette& pal = palette();
     const QRect face = buttonRect();
     const bool sunken = state_ == bsPressed || state_ == bsLatched || down_;
@@ -200,27 +347,9 @@ void TSeSkinSpeedButton::paintEvent(QPaintEvent*) {
         p.drawLine(r.bottomLeft(), r.bottomRight());
         p.drawLine(r.topRight(), r.bottomRight());
     }
-    const QPoint glyphShift =
-        (state_ == bsPressed || state_ == bsLatched) ? QPoint(1, 1) : QPoint();
-    const QPoint textShift = (state_ == bsLatched || down_) ? QPoint(1, 1) : QPoint();
-    int textLeft = face.left();
-    if (showGlyph_ && !glyph_.isNull()) {
-        const QPoint at(face.left() + 4, face.top() + (face.height() - glyph_.height()) / 2);
-        if (isEnabled())
-            p.drawPixmap(at + glyphShift, glyph_);
-        else {
-            p.setOpacity(0.4);
-            p.drawPixmap(at + glyphShift, glyph_);
-            p.setOpacity(1.0);
-        }
-        textLeft = at.x() + glyph_.width();
-    }
-    if (showCaption_ && !caption_.isEmpty()) {
-        p.setPen(isEnabled() ? pal.color(QPalette::ButtonText)
+    paintContent(p, font(),
+                 isEnabled() ? pal.color(QPalette::ButtonText)
                              : pal.color(QPalette::Disabled, QPalette::ButtonText));
-        QRect text(textLeft, face.top(), face.right() - textLeft + 1, face.height());
-        p.drawText(text.translated(textShift), Qt::AlignCenter | Qt::TextSingleLine, caption_);
-    }
     if (showChevron_) {
         const QRect c = chevronRect();
         if (state_ == bsChevronPressed)

@@ -2,16 +2,22 @@
 
 // A flat or raised button without focus of its own: a click runs OnClick; buttons of one
 // parent sharing a GroupIndex latch down one at a time; an optional chevron at the right end
-// opens a menu.
+// opens a menu. With a skin engine whose skin has an object of the button's SkinObject name
+// ("SpeedButton" unless told otherwise) the face, chevron and caption font come from its
+// "Face" (or "FlatFace"), "Chevron" and "Text" parts.
 
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
+#include "skin/engine/SkinClient.h"
+
 class QMenu;
 
 namespace skin {
+
+enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 class TSeSkinSpeedButton : public QWidget {
     Q_OBJECT
@@ -45,13 +51,42 @@ public:
     void setShowChevron(bool on);
     QMenu* ChevronMenu() const { return chevronMenu_; }
     void setChevronMenu(QMenu* menu) { chevronMenu_ = menu; }
-    QString SkinObject() const { return skinObject_; }
-    void setSkinObject(const QString& name) { skinObject_ = name; }
+    // Where the glyph sits beside the caption; Margin is the distance from the edge it is on
+    // (-1 centres glyph and caption together); Spacing the gap between them (-1 centres the
+    // caption in what the glyph leaves).
+    TButtonLayout Layout() const { return layout_; }
+    void setLayout(TButtonLayout layout);
+    int Margin() const { return margin_; }
+    void setMargin(int margin);
+    int Spacing() const { return spacing_; }
+    void setSpacing(int spacing);
+
+    // Skinning. Graphic controls paint straight onto their parent's image, so a button stays
+    // unbuffered unless told otherwise.
+    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
+    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
+    QString SkinObject() const { return skin_.SkinObject(); }
+    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
+    TSePerformance Performance() const { return skin_.Performance(); }
+    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
+    bool Transparent() const { return skin_.Transparent(); }
+    void setTransparent(bool on) { skin_.setTransparent(on); }
+    QString Version() const { return skin_.Version(); }
+    bool isSkinned() const { return skin_.isSkinned(); }
+    SkinClient& skinClient() { return skin_; }
+    // The skin object state the face is drawn in: pressed, latched, hot, disabled or normal.
+    int skinState() const;
 
     int state() const { return state_; }
     bool isMouseInside() const { return mouseInside_; }
     QRect buttonRect() const;
     QRect chevronRect() const;
+    // Where the glyph and the caption go inside the face, before the pressed offsets.
+    struct ContentPlace {
+        QRect glyph;
+        QRect text;
+    };
+    ContentPlace placeContent(const QFont& font) const;
 
     // Runs OnClick, unless the chevron is held.
     void Click();
@@ -73,10 +108,12 @@ protected:
 
 private:
     void groupDown();
+    void paintDefault(QPainter& p);
+    void paintSkinned(QPainter& p);
+    void paintContent(QPainter& p, const QFont& font, const QColor& textColor);
 
     QString caption_;
     QPixmap glyph_;
-    QString skinObject_ = QStringLiteral("SpeedButton");
     bool down_ = false;
     int groupIndex_ = 0;
     bool allowAllUp_ = false;
@@ -88,7 +125,11 @@ private:
     QMenu* chevronMenu_ = nullptr;
     int state_ = bsUp;
     bool mouseInside_ = false;
+    TButtonLayout layout_ = TButtonLayout::blGlyphLeft;
+    int margin_ = -1;
+    int spacing_ = 4;
     QTimer repeat_;
+    SkinClient skin_{this, QStringLiteral("SpeedButton")};
 };
 
 } // namespace skin

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+
+#include "skin/model/TSeSkinObject.h"
 
 namespace skin {
 
@@ -29,9 +32,20 @@ protected:
 TSeSkinSplitter::TSeSkinSplitter(QWidget* parent) : QWidget(parent) {
     resize(3, 100);
     skin::setAlign(this, TAlign::alLeft);
+    setCursor(Qt::SplitHCursor);
     updateCursor();
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    skin_.onSkinChanged = [this] { skinChanged(); };
+}
+
+void TSeSkinSplitter::setTransparent(bool on) {
+    skin_.setTransparent(on);
+    skinChanged();
+}
+
+void TSeSkinSplitter::skinChanged() {
+    setAutoFillBackground(!(skin_.Transparent() && skin_.isSkinned()));
 }
 
 TSeSkinSplitter::~TSeSkinSplitter() {
@@ -50,6 +64,10 @@ void TSeSkinSplitter::setBeveled(bool on) {
 }
 
 void TSeSkinSplitter::updateCursor() {
+    // A cursor chosen by the program stays; only the splitting cursors follow the alignment.
+    const Qt::CursorShape shape = cursor().shape();
+    if (shape != Qt::SplitHCursor && shape != Qt::SplitVCursor)
+        return;
     const TAlign a = Align();
     if (a == TAlign::alTop || a == TAlign::alBottom)
         setCursor(Qt::SplitVCursor);
@@ -232,14 +250,20 @@ void TSeSkinSplitter::mouseReleaseEvent(QMouseEvent* event) {
 void TSeSkinSplitter::updateControlSize() {
     if (!control_ || newSize_ == oldSize_)
         return;
+    // A control on the far edge keeps that edge where it is and grows towards the splitter.
+    const QRect g = control_->geometry();
     switch (Align()) {
     case TAlign::alTop:
+        control_->resize(g.width(), newSize_);
+        break;
     case TAlign::alBottom:
-        control_->resize(control_->width(), newSize_);
+        control_->setGeometry(g.left(), g.top() + g.height() - newSize_, g.width(), newSize_);
         break;
     case TAlign::alLeft:
+        control_->resize(newSize_, g.height());
+        break;
     case TAlign::alRight:
-        control_->resize(newSize_, control_->height());
+        control_->setGeometry(g.left() + g.width() - newSize_, g.top(), newSize_, g.height());
         break;
     default:
         break;
@@ -273,8 +297,24 @@ bool TSeSkinSplitter::eventFilter(QObject*, QEvent* event) {
     return false;
 }
 
-void TSeSkinSplitter::paintEvent(QPaintEvent*) {
+void TSeSkinSplitter::paintEvent(QPaintEvent* event) {
+    if (skin_.isSkinned()) {
+        skin_.paint(event->rect(), [this](QPainter& p) {
+            TSeSkinObject* copy = skin_.skinCopy();
+            copy->setState(state::Normal);
+            copy->setBounds(rect());
+            copy->draw(p);
+        });
+        return;
+    }
     QPainter p(this);
+    paintDefault(p);
+    p.end();
+    if (OnPaint)
+        OnPaint(this);
+}
+
+void TSeSkinSplitter::paintDefault(QPainter& p) {
     if (beveled_) {
         QRect r = rect();
         if (horizontal())
@@ -288,8 +328,6 @@ void TSeSkinSplitter::paintEvent(QPaintEvent*) {
         p.setPen(palette().color(QPalette::Dark));
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }
-    if (OnPaint)
-        OnPaint(this);
 }
 
 } // namespace skin

@@ -3,13 +3,17 @@
 // A bar beside an edge-aligned control that resizes that control when dragged. While the
 // drag runs a checkered line shows where the edge will go (or the control follows at once);
 // Escape ends the drag and leaves the size as it was. A size at or below MinSize snaps to 0
-// with AutoSnap, and a collapsed control is still found by the next drag.
+// with AutoSnap, and a collapsed control is still found by the next drag. With a skin engine
+// whose skin has an object of the splitter's SkinObject name ("Splitter" unless told
+// otherwise) that whole object is drawn over the splitter.
 
 #include "skin/controls/TAlignLayout.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+
+#include "skin/engine/SkinClient.h"
 
 namespace skin {
 
@@ -35,8 +39,21 @@ public:
     void setMinSize(int size) { minSize_ = std::max(0, size); }
     TResizeStyle ResizeStyle() const { return resizeStyle_; }
     void setResizeStyle(TResizeStyle style) { resizeStyle_ = style; }
-    QString SkinObject() const { return skinObject_; }
-    void setSkinObject(const QString& name) { skinObject_ = name; }
+
+    // Skinning.
+    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
+    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
+    QString SkinObject() const { return skin_.SkinObject(); }
+    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
+    TSePerformance Performance() const { return skin_.Performance(); }
+    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
+    bool Transparent() const { return skin_.Transparent(); }
+    void setTransparent(bool on);
+    TSeBlending Blending() const { return skin_.Blending(); }
+    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
+    QString Version() const { return skin_.Version(); }
+    bool isSkinned() const { return skin_.isSkinned(); }
+    SkinClient& skinClient() { return skin_; }
 
     CanResizeEvent OnCanResize;
     NotifyEvent OnMoved;
@@ -66,12 +83,13 @@ private:
     void updateControlSize();
     void stopSizing();
     void updateCursor();
+    void skinChanged();
+    void paintDefault(QPainter& p);
 
     bool autoSnap_ = true;
     bool beveled_ = false;
     int minSize_ = 30;
     TResizeStyle resizeStyle_ = TResizeStyle::rsPattern;
-    QString skinObject_ = QStringLiteral("Splitter");
 
     QPointer<QWidget> control_;
     QPoint downPos_;
@@ -81,6 +99,7 @@ private:
     int oldSize_ = -1;
     bool lineVisible_ = false;
     QPointer<QWidget> line_;
+    SkinClient skin_{this, QStringLiteral("Splitter")};
 };
 
 } // namespace skin

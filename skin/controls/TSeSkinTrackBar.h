@@ -1,14 +1,23 @@
 #pragma once
 
 // A slider whose position is always inside [Min, Max] and which reports every change of
-// position once, whether it came from the mouse, the keyboard or code.
+// position once, whether it came from the mouse, the keyboard or code. With a skin engine
+// whose skin has an object of the bar's SkinObject name ("TrackBar" unless told otherwise)
+// the background, track, thumb and ticks are drawn from its parts ("Frame", "Track" or
+// "TrackHorz"/"TrackVert", "Thumb" or "ThumbHorz"/"ThumbVert", "Tick"); the thumb part's
+// stored size then sets the thumb's size.
 
 #include <QWidget>
 #include <functional>
 
+#include "skin/engine/SkinClient.h"
+
 namespace skin {
 
 enum class TTrackBarOrientation { toHorizontal, toVertical };
+enum class TTickMark { tmBoth, tmBottomRight, tmTopLeft };
+// Which side of the thumb the track shows highlighted.
+enum class TIntervalHighlight { htLowInterval, htHighInterval, htNone };
 
 class TSeSkinTrackBar : public QWidget {
     Q_OBJECT
@@ -30,21 +39,46 @@ public:
     int PageSize() const { return pageSize_; }
     void setPageSize(int value) { pageSize_ = value; }
     int Frequency() const { return frequency_; }
-    void setFrequency(int value) { frequency_ = value > 0 ? value : 1; }
+    void setFrequency(int value);
     TTrackBarOrientation Orientation() const { return orientation_; }
     void setOrientation(TTrackBarOrientation o);
     bool ShowTicks() const { return showTicks_; }
     void setShowTicks(bool show);
-    QString SkinObject() const { return skinObject_; }
-    void setSkinObject(const QString& name) { skinObject_ = name; }
+    TTickMark TickMarks() const { return tickMarks_; }
+    void setTickMarks(TTickMark marks);
+    TIntervalHighlight IntervalHighlightType() const { return highlight_; }
+    void setIntervalHighlightType(TIntervalHighlight type);
+    bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
+    void setTabStop(bool on) { setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); }
 
-    // Geometry along the track: the end margin and the thumb's length.
+    // Skinning.
+    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
+    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
+    QString SkinObject() const { return skin_.SkinObject(); }
+    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
+    TSePerformance Performance() const { return skin_.Performance(); }
+    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
+    bool Transparent() const { return skin_.Transparent(); }
+    void setTransparent(bool on);
+    TSeBlending Blending() const { return skin_.Blending(); }
+    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
+    QString Version() const { return skin_.Version(); }
+    bool isSkinned() const { return skin_.isSkinned(); }
+    SkinClient& skinClient() { return skin_; }
+
+    // Geometry along the track: the end margin and the default thumb's length.
     static constexpr int kEndMargin = 2;
     static constexpr int kThumbLength = 9;
+    // The thumb's length along the track: the skin's thumb part's, else kThumbLength.
+    int thumbLength() const;
     int positionToPixel(int position) const;
     int pixelToPosition(int pixel) const;
+    QRect thumbRect() const;
+    QRect trackRect() const;
     bool isDragging() const { return dragging_; }
     bool isThumbHot() const { return thumbHot_; }
+    // The skin object state the thumb is drawn in.
+    int thumbState() const;
 
     NotifyEvent OnChange;
     MouseEvent OnMouseDown;
@@ -60,11 +94,31 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    bool horizontal() const { return orientation_ == TTrackBarOrientation::toHorizontal; }
     int trackLength() const;
     int along(const QPoint& p) const;
-    QRect thumbRect() const;
+    // Moves by a step without overflowing at the ends of the integer range.
+    void stepBy(long long delta);
+    bool ticksBefore() const;
+    bool ticksAfter() const;
+    // The band across the track that the thumb and track occupy (top and bottom for a
+    // horizontal bar, left and right for a vertical one).
+    std::pair<int, int> band() const;
+    int thumbThickness() const;
+    // The skin's thumb as (length along the track, thickness across it); empty without one.
+    QSize skinThumbSize() const;
+    TSeSkinObject* skinPart(const char* horizontalName, const char* verticalName,
+                            const char* name) const;
+    QRect highlightRect() const;
+    std::vector<int> tickPixels() const;
+    void skinChanged();
+    void paintDefault(QPainter& p);
+    void paintSkinned(QPainter& p);
 
     int position_ = 3;
     int min_ = 0;
@@ -73,10 +127,12 @@ private:
     int pageSize_ = 2;
     int frequency_ = 1;
     bool showTicks_ = true;
+    TTickMark tickMarks_ = TTickMark::tmBottomRight;
+    TIntervalHighlight highlight_ = TIntervalHighlight::htNone;
     TTrackBarOrientation orientation_ = TTrackBarOrientation::toHorizontal;
-    QString skinObject_ = QStringLiteral("TrackBar");
     bool dragging_ = false;
     bool thumbHot_ = false;
+    SkinClient skin_{this, QStringLiteral("TrackBar")};
 };
 
 } // namespace skin
