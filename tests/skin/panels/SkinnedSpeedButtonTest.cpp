@@ -227,3 +227,20 @@ TEST_F(SkinnedSpeedButton, AnEngineThatGoesAwayLeavesTheDefaultLook) {
     EXPECT_EQ(button->SkinEngine(), nullptr);
     EXPECT_EQ(plain.area(plainButton), host.area(button));
 }
+
+TEST_F(SkinnedSpeedButton, ARetintedSkinReachesTheButtonAndABackShiftRestoresIt) {
+    skinWith();
+    ASSERT_EQ(face(), rgb(sqFace));
+    engine.setDeltaHue(60);
+    ASSERT_TRUE(button->isSkinned());
+    const QRgb tinted = face();
+    EXPECT_NE(tinted, rgb(sqFace));
+    // Same lightness, other hue.
+    EXPECT_NEAR(QColor(tinted).lightness(), QColor(rgb(sqFace)).lightness(), 2);
+    engine.setDeltaHue(0);
+    const QColor back(face());
+    const QColor original(rgb(sqFace));
+    EXPECT_NEAR(back.red(), original.red(), 2);
+    EXPECT_NEAR(back.green(), original.green(), 2);
+    EXPECT_NEAR(back.blue(), original.blue(), 2);
+}
