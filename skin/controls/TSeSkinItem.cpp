@@ -42,11 +42,24 @@ void TSeSkinItem::setShortCut(const QKeySequence& shortcut) {
     syncAction();
 }
 
+void TSeSkinItem::setImageIndex(int index) {
+    imageIndex_ = index;
+    syncAction();
+}
+
+void TSeSkinItem::setImages(const QList<QPixmap>& images) {
+    images_ = images;
+    syncAction();
+    for (TSeSkinItem* item : items_)
+        item->setImages(images);
+}
+
 TSeSkinItem* TSeSkinItem::Add(const QString& caption, NotifyEvent onClick) {
     auto* item = new TSeSkinItem(caption, this);
     item->parent_ = this;
     item->OnClick = std::move(onClick);
     item->engine_ = engine_;
+    item->images_ = images_;
     items_.push_back(item);
     if (menu_)
         menu_->addAction(item->action());
@@ -64,6 +77,9 @@ void TSeSkinItem::syncAction() {
     QSignalBlocker block(&action_);
     action_.setText(caption_);
     action_.setSeparator(isSeparator());
+    const bool hasImage = !isSeparator() && imageIndex_ >= 0 && imageIndex_ < images_.size() &&
+                          !images_[imageIndex_].isNull();
+    action_.setIcon(hasImage ? QIcon(images_[imageIndex_]) : QIcon());
     // The check mark is drawn only on entries that have one, like the skinned menus do.
     action_.setCheckable(checked_);
     action_.setChecked(checked_);

@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QKeySequence>
+#include <QList>
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -40,6 +42,13 @@ public:
     QKeySequence ShortCut() const { return shortCut_; }
     void setShortCut(const QKeySequence& shortcut);
     bool isSeparator() const { return caption_ == QLatin1String("-"); }
+    // The picture shown beside the caption: this index into Images; -1 (or an index the list
+    // does not have) shows none.
+    int ImageIndex() const { return imageIndex_; }
+    void setImageIndex(int index);
+    // The pictures of this entry and of every entry below it (entries added later too).
+    const QList<QPixmap>& Images() const { return images_; }
+    void setImages(const QList<QPixmap>& images);
 
     // Sub-entries, owned by this entry.
     TSeSkinItem* Add(const QString& caption, NotifyEvent onClick = {});
@@ -79,6 +88,8 @@ private:
     bool checked_ = false;
     bool enabled_ = true;
     bool visible_ = true;
+    int imageIndex_ = -1;
+    QList<QPixmap> images_;
     QKeySequence shortCut_;
     std::vector<TSeSkinItem*> items_;
     TSeSkinItem* parent_ = nullptr;

@@ -118,6 +118,14 @@ void TSeSkinMenuBar::setSkinEngine(TSeSkinEngine* engine) {
     skin_.setSkinEngine(engine);
 }
 
+const QList<QPixmap>& TSeSkinMenuBar::Images() const {
+    return items_->Images();
+}
+
+void TSeSkinMenuBar::setImages(const QList<QPixmap>& images) {
+    items_->setImages(images);
+}
+
 void TSeSkinMenuBar::rebuild() {
     clear();
     for (int i = 0; i < items_->Count(); ++i) {

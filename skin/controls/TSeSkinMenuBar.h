@@ -34,6 +34,9 @@ public:
     TSeSkinItem* Items() const { return items_; }
     // Shows the entries of the root (again, after entries were added).
     void rebuild();
+    // The pictures the entries show by ImageIndex.
+    const QList<QPixmap>& Images() const;
+    void setImages(const QList<QPixmap>& images);
     // Whether a skin sets the bar's height (on unless told otherwise).
     bool AutoSize() const { return autoSize_; }
     void setAutoSize(bool on);

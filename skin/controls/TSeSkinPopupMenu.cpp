@@ -21,6 +21,15 @@ constexpr int kEntryExtraWidth = 42;
 constexpr int kMaxSkinHeight = 512;
 constexpr int kMaxSkinMargin = 64;
 
+// The size an entry's picture is shown at: its own, within reason.
+QSize imageSize(const QIcon& icon) {
+    if (icon.isNull())
+        return {0, 0};
+    const QList<QSize> sizes = icon.availableSizes();
+    const QSize size = sizes.isEmpty() ? QSize(16, 16) : sizes.first();
+    return size.boundedTo(QSize(kMaxSkinHeight, kMaxSkinHeight));
+}
+
 // Gives a skinned menu window's entries the skin's sizes; everything else is the ordinary
 // style's.
 class PopupStyle : public QProxyStyle {
@@ -63,10 +72,9 @@ public:
             caption.truncate(tab);
         const int textWidth =
             QFontMetrics(m.itemFont).horizontalAdvance(TSeSkinItem::displayText(caption));
-        const int imageWidth = item->icon.isNull() ? 0 : item->maxIconWidth;
-        const int imageHeight = item->icon.isNull() ? 0 : item->maxIconWidth;
-        return {textWidth + imageWidth + kEntryExtraWidth,
-                std::max({1, itemHeight, imageHeight + 4})};
+        const QSize image = imageSize(item->icon);
+        return {textWidth + image.width() + kEntryExtraWidth,
+                std::max({1, itemHeight, image.height() + 4})};
     }
 
 private:
@@ -207,7 +215,12 @@ void TSeSkinPopupWindow::paintEntry(QPainter& p, TSeSkinObject* item, QAction* a
     QColor ink;
     int leftRoom = 24;
     int rightRoom = 16;
+    const QSize image = separator ? QSize() : imageSize(action->icon());
     if (item) {
+        // A picture wider than the left text margin pushes the caption along.
+        const int storedLeft = item->TextMarginLeft;
+        if (!image.isEmpty())
+            item->TextMarginLeft = std::max(storedLeft, image.width() + 4);
         item->setBounds(r);
         item->setEnabled(enabled || separator);
         item->setState(separator ? 0 : !enabled ? 8 : selected ? 5 : 0);
@@ -217,6 +230,7 @@ void TSeSkinPopupWindow::paintEntry(QPainter& p, TSeSkinObject* item, QAction* a
         ink = enabled ? item->GetFont().color() : QColor(0x80, 0x80, 0x80);
         leftRoom = item->TextMarginLeft;
         rightRoom = item->TextMarginRight;
+        item->TextMarginLeft = storedLeft;
     } else {
         // A skin without an "Item" part: the entries keep a plain look on the skinned frame.
         const QPalette& pal = palette();
@@ -232,6 +246,8 @@ void TSeSkinPopupWindow::paintEntry(QPainter& p, TSeSkinObject* item, QAction* a
                          : pal.color(QPalette::WindowText);
         p.save();
         p.setPen(ink);
+        if (!image.isEmpty())
+            leftRoom = std::max(leftRoom, image.width() + 4);
         const QRect text = r.adjusted(leftRoom, 0, -rightRoom, 0);
         const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
         p.drawText(text, flags | (rtl ? Qt::AlignRight : Qt::AlignLeft), captionOf(action));
@@ -244,8 +260,23 @@ void TSeSkinPopupWindow::paintEntry(QPainter& p, TSeSkinObject* item, QAction* a
     const QRect leftBox(r.left(), r.top(), std::max(leftRoom, 0), r.height());
     const QRect rightBox(r.right() + 1 - std::max(rightRoom, 0), r.top(), std::max(rightRoom, 0),
                          r.height());
-    if (action->isChecked())
-        drawCheck(p, rtl ? rightBox : leftBox, ink);
+    const QRect imageBox = rtl ? rightBox : leftBox;
+    if (!image.isEmpty()) {
+        const QPixmap picture =
+            action->icon().pixmap(image, enabled ? QIcon::Normal : QIcon::Disabled);
+        const QRect place(QPoint(imageBox.left() + (imageBox.width() - image.width()) / 2,
+                                 imageBox.top() + (imageBox.height() - image.height()) / 2),
+                          image);
+        p.drawPixmap(place, picture);
+        // A checked entry with a picture shows it framed, as the check mark has no room.
+        if (action->isChecked()) {
+            p.setPen(ink);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(place.adjusted(-2, -2, 1, 1));
+        }
+    } else if (action->isChecked()) {
+        drawCheck(p, imageBox, ink);
+    }
     if (action->menu())
         drawArrow(p, rtl ? leftBox : rightBox, ink, rtl);
 }
@@ -266,6 +297,14 @@ QMenu* TSeSkinPopupMenu::menu() {
 TSeSkinPopupWindow* TSeSkinPopupMenu::popupWindow() {
     menu();
     return items_->subMenuWindow();
+}
+
+const QList<QPixmap>& TSeSkinPopupMenu::Images() const {
+    return items_->Images();
+}
+
+void TSeSkinPopupMenu::setImages(const QList<QPixmap>& images) {
+    items_->setImages(images);
 }
 
 TSeSkinEngine* TSeSkinPopupMenu::SkinEngine() const {

@@ -84,6 +84,10 @@ public:
     QMenu* menu();
     TSeSkinPopupWindow* popupWindow();
 
+    // The pictures the entries show by ImageIndex.
+    const QList<QPixmap>& Images() const;
+    void setImages(const QList<QPixmap>& images);
+
     // The engine every level of the menu draws with (sub-menus made later included).
     TSeSkinEngine* SkinEngine() const;
     void setSkinEngine(TSeSkinEngine* engine);

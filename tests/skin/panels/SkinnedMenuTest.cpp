@@ -434,6 +434,44 @@ TEST_F(OpenSkinnedPopup, TheSelectedEntryIsDrawnInTheActiveColour) {
     EXPECT_TRUE(waitVisible(window, false));
 }
 
+TEST_F(OpenSkinnedPopup, PicturesWidenEntriesAndPushTheCaptionAlong) {
+    open();
+    const int plainWidth = entry(loop).width();
+    popup.close();
+    ASSERT_TRUE(waitVisible(popup.menu(), false));
+
+    QPixmap blue(28, 30);
+    blue.fill(Qt::blue);
+    popup.setImages({QPixmap(), blue});
+    EXPECT_EQ(sub->Items(0)->Images().size(), 2); // handed down
+    loop->setImageIndex(1);                       // the widest caption
+    zoom->setImageIndex(0);                       // an empty picture shows nothing
+    grab->setImageIndex(7);                       // an index past the list neither
+    EXPECT_FALSE(loop->action()->icon().isNull());
+    EXPECT_TRUE(zoom->action()->icon().isNull());
+    EXPECT_TRUE(grab->action()->icon().isNull());
+    popup.Popup(100, 100);
+    ASSERT_TRUE(waitVisible(popup.menu(), true));
+    // Wider by the picture, and at least the picture plus four high.
+    EXPECT_EQ(entry(loop).width(), plainWidth + 28);
+    EXPECT_EQ(entry(loop).height(), 34);
+    EXPECT_EQ(entry(zoom).height(), 22);
+    const QImage image = picture(popup.menu());
+    const QRect r = entry(loop);
+    // The picture sits in the left margin, which grows to hold it, framed since the entry is
+    // checked; the caption starts after it.
+    const QRect place(r.left() + 2, r.top() + 2, 28, 30);
+    EXPECT_EQ(rgb(image.pixel(place.center())), rgb(qRgb(0, 0, 255)));
+    EXPECT_EQ(rgb(image.pixel(place.left() + 5, place.top() - 2)), rgb(kPopupText));
+    const int caption = QFontMetrics(popup.popupWindow()->skinMetrics().itemFont)
+                            .horizontalAdvance(loop->Caption());
+    EXPECT_GT(inkIn(image, QRect(r.left() + 32 + caption - 6, r.top(), 6, r.height()), kPopupFrame),
+              3);
+    // An entry without a picture still has its caption at the part's margin.
+    EXPECT_GT(inkIn(image, QRect(entry(zoom).left() + 20, entry(zoom).top(), 12, 22), kPopupFrame),
+              3);
+}
+
 TEST_F(OpenSkinnedPopup, OnBeforeDropDownRunsBeforeASubMenuOpens) {
     bool wasOpen = true;
     int calls = 0;
