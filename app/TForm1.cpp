@@ -12,9 +12,13 @@
 #include "playlist/PlaylistHost.h"
 #include "playlist/TDropFilelistbox1.h"
 #include "skin/controls/TSeSkinItem.h"
+#include "skin/controls/TSeSkinMenuBar.h"
 #include "skin/controls/TSeSkinMessage.h"
 #include "skin/controls/TSeSkinPanel.h"
 #include "skin/controls/TSeSkinPopupMenu.h"
+#include "skin/controls/TSeSkinProgressBar.h"
+#include "skin/controls/TSeSkinSpeedButton.h"
+#include "skin/controls/TSeSkinSplitter.h"
 #include "skin/controls/TSeSkinStatusBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
 #include "skin/engine/TSeSkinEngine.h"
@@ -140,13 +144,26 @@ skin::TSeSkinSource& TForm1::skinSource() {
     return SeSkinEngine1->source();
 }
 
+namespace {
+// Every control of a kind inside the window, wherever the layout put it.
+template <typename Control> void pointAtEngine(QWidget* form, skin::TSeSkinEngine* engine) {
+    for (Control* control : form->findChildren<Control*>())
+        control->setSkinEngine(engine);
+}
+} // namespace
+
 void TForm1::skinControls() {
     // As a form loader would: the controls learn of the engine once all of them exist, then
-    // the engine reports the skin it read.
-    for (skin::TSeSkinPanel* panel : {SeSkinPanel5, SeSkinPanel4, SeSkinPanel1, SeSkinPanel3}) {
-        if (panel)
-            panel->setSkinEngine(SeSkinEngine1);
-    }
+    // the engine reports the skin it read. Menus hand the engine on to their entries' windows.
+    // The track bars are left without one, so they keep their own look whatever the skin.
+    pointAtEngine<skin::TSeSkinPanel>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinSpeedButton>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinSplitter>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinProgressBar>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinStatusBar>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinMenuBar>(this, SeSkinEngine1);
+    if (SeSkinPopupMenu1)
+        SeSkinPopupMenu1->setSkinEngine(SeSkinEngine1);
     SeSkinEngine1->loaded();
 }
 

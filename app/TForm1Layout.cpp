@@ -73,6 +73,8 @@ skin::TSeSkinTrackBar* makeBar(QWidget* panel, const char* name, int max, int po
     bar->setMax(max);
     bar->setPosition(position);
     bar->setShowTicks(false);
+    // Levels read at a glance when the part below the thumb is highlighted.
+    bar->setIntervalHighlightType(skin::TIntervalHighlight::htLowInterval);
     bar->resize(bar->width(), height);
     static_cast<skin::TAlignLayout*>(panel->layout())->addControl(bar, TAlign::alTop);
     return bar;
@@ -232,6 +234,8 @@ void TForm1::createControlPanel() {
     SeSkinTrackBar4->setMax(10);
     SeSkinTrackBar4->setPosition(0);
     SeSkinTrackBar4->setShowTicks(false);
+    // The part of the movie already played is highlighted.
+    SeSkinTrackBar4->setIntervalHighlightType(skin::TIntervalHighlight::htLowInterval);
     static_cast<skin::TAlignLayout*>(SeSkinPanel1->layout())
         ->addControl(SeSkinTrackBar4, TAlign::alClient);
 
