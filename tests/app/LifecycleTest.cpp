@@ -5,7 +5,13 @@
 #include "platform/ClassRegistry.h"
 #include "playlist/PlaylistCommands.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/controls/TSeSkinMenuBar.h"
 #include "skin/controls/TSeSkinPanel.h"
+#include "skin/controls/TSeSkinProgressBar.h"
+#include "skin/controls/TSeSkinSpeedButton.h"
+#include "skin/controls/TSeSkinSplitter.h"
+#include "skin/controls/TSeSkinStatusBar.h"
+#include "skin/controls/TSeSkinTrackBar.h"
 #include "skin/engine/TSeSkinEngine.h"
 #include "skin/model/TSeSkinObject.h"
 #include "skin/model/TSeSkinSource.h"
@@ -118,4 +124,23 @@ TEST_F(Lifecycle, TheWindowCarriesTheDefaultSkin) {
         EXPECT_EQ(panel->SkinEngine(), form->SeSkinEngine1) << panel->objectName().toStdString();
         EXPECT_FALSE(panel->isSkinned()) << panel->objectName().toStdString();
     }
+    // Controls whose objects the skin has draw from it; the track bars have no engine and
+    // the splitter finds no object, so both keep their own look.
+    EXPECT_TRUE(form->SeSkinMenuBar1->isSkinned());
+    EXPECT_TRUE(form->SeSkinStatusBar1->isSkinned());
+    EXPECT_TRUE(form->SeSkinProgressBar1->isSkinned());
+    for (skin::TSeSkinSpeedButton* button :
+         {form->SeSkinSpeedButton1, form->SeSkinSpeedButton2, form->SeSkinSpeedButton3,
+          form->SeSkinSpeedButton4, form->SeSkinSpeedButton5, form->SeSkinSpeedButton6,
+          form->SeSkinSpeedButton7, form->SeSkinSpeedButton8})
+        EXPECT_TRUE(button->isSkinned()) << button->objectName().toStdString();
+    EXPECT_FALSE(form->SeSkinSplitter1->isSkinned());
+    EXPECT_EQ(form->SeSkinTrackBar4->SkinEngine(), nullptr);
+    EXPECT_FALSE(form->SeSkinTrackBar4->isSkinned());
+
+    // A hue change reaches the controls and leaves them skinned.
+    form->SeSkinEngine1->setDeltaHue(40);
+    EXPECT_TRUE(form->SeSkinStatusBar1->isSkinned());
+    EXPECT_TRUE(form->SeSkinSpeedButton1->isSkinned());
+    form->SeSkinEngine1->setDeltaHue(0);
 }
