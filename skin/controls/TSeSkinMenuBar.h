@@ -17,6 +17,7 @@
 #include <QMenuBar>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 class QProxyStyle;
 
@@ -24,8 +25,10 @@ namespace skin {
 
 class TSeSkinItem;
 
-class TSeSkinMenuBar : public QMenuBar {
+class TSeSkinMenuBar : public QMenuBar, public SkinProperties<TSeSkinMenuBar> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinMenuBar>;
+
 public:
     explicit TSeSkinMenuBar(QWidget* parent = nullptr);
     ~TSeSkinMenuBar() override;
@@ -42,15 +45,7 @@ public:
     void setAutoSize(bool on);
 
     // Skinning; the engine is handed on to every menu of the bar.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
     void setSkinEngine(TSeSkinEngine* engine);
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     // What the skin says about the bar's sizes, read when the copy is taken.
     struct Metrics {

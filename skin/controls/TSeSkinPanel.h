@@ -11,13 +11,16 @@
 #include <functional>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 namespace skin {
 
 enum class TSePanelButtonKind { pbkRoll, pbkHide };
 
-class TSeSkinPanel : public QWidget {
+class TSeSkinPanel : public QWidget, public SkinProperties<TSeSkinPanel> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinPanel>;
+
 public:
     using NotifyEvent = std::function<void(QObject* sender)>;
 
@@ -54,21 +57,9 @@ public:
     int RolledHeight() const { return CaptionHeight() + 2 * bevelWidth_; }
 
     // Skinning.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
     // While skinned, set from the skin's "Frame" part: a masked frame lets the parent show
     // through.
-    bool Transparent() const { return skin_.Transparent(); }
     void setTransparent(bool on);
-    TSeBlending Blending() const { return skin_.Blending(); }
-    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     bool Rolled() const { return rolled_; }
     // Rolls up or down; setting the current state again does nothing.

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 class QProxyStyle;
 
@@ -25,21 +26,13 @@ class TSeSkinObject;
 // ActiveColor and ActiveFont), disabled entries greyed, separators as the part's separator
 // line, check marks and sub-menu arrows in the part's text margins. Entries then take the
 // part's height and are as wide as the widest caption plus the shortcut column plus 42.
-class TSeSkinPopupWindow : public QMenu {
+class TSeSkinPopupWindow : public QMenu, public SkinProperties<TSeSkinPopupWindow> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinPopupWindow>;
+
 public:
     explicit TSeSkinPopupWindow(QWidget* parent = nullptr);
     ~TSeSkinPopupWindow() override;
-
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     // What the skin says about entry sizes, read when the copy is taken (the parts are moved
     // about while painting afterwards).

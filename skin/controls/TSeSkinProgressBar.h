@@ -13,13 +13,16 @@
 #include <QWidget>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 namespace skin {
 
 enum class TSeBarOrientation { kboHorizontal, kboVertical };
 
-class TSeSkinProgressBar : public QWidget {
+class TSeSkinProgressBar : public QWidget, public SkinProperties<TSeSkinProgressBar> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinProgressBar>;
+
 public:
     explicit TSeSkinProgressBar(QWidget* parent = nullptr);
 
@@ -40,21 +43,7 @@ public:
     QColor Color() const { return color_; }
     void setColor(const QColor& value);
     // While skinned and transparent, what the frame leaves uncovered shows the parent.
-    bool Transparent() const { return skin_.Transparent(); }
     void setTransparent(bool value);
-
-    // Skinning.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    TSeBlending Blending() const { return skin_.Blending(); }
-    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     // The filled share of the bar for a value: 0 when Min is negative, when the value lies
     // outside the range or when the range is empty.

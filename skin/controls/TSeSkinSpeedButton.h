@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 class QMenu;
 
@@ -19,8 +20,10 @@ namespace skin {
 
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
-class TSeSkinSpeedButton : public QWidget {
+class TSeSkinSpeedButton : public QWidget, public SkinProperties<TSeSkinSpeedButton> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinSpeedButton>;
+
 public:
     using NotifyEvent = std::function<void(QObject* sender)>;
 
@@ -61,19 +64,9 @@ public:
     int Spacing() const { return spacing_; }
     void setSpacing(int spacing);
 
-    // Skinning. Graphic controls paint straight onto their parent's image, so a button stays
-    // unbuffered unless told otherwise.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    bool Transparent() const { return skin_.Transparent(); }
-    void setTransparent(bool on) { skin_.setTransparent(on); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
+    // Graphic controls paint straight onto their parent's image, so a button stays unbuffered
+    // unless told otherwise.
+
     // The skin object state the face is drawn in: pressed, latched, hot, disabled or normal.
     int skinState() const;
 

@@ -14,13 +14,16 @@
 #include <functional>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 namespace skin {
 
 enum class TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
 
-class TSeSkinSplitter : public QWidget {
+class TSeSkinSplitter : public QWidget, public SkinProperties<TSeSkinSplitter> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinSplitter>;
+
 public:
     using NotifyEvent = std::function<void(QObject* sender)>;
     using CanResizeEvent = std::function<void(QObject* sender, int& newSize, bool& accept)>;
@@ -40,20 +43,8 @@ public:
     TResizeStyle ResizeStyle() const { return resizeStyle_; }
     void setResizeStyle(TResizeStyle style) { resizeStyle_ = style; }
 
-    // Skinning.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    bool Transparent() const { return skin_.Transparent(); }
+    // A transparent skinned splitter stops filling its background.
     void setTransparent(bool on);
-    TSeBlending Blending() const { return skin_.Blending(); }
-    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     CanResizeEvent OnCanResize;
     NotifyEvent OnMoved;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 namespace skin {
 
@@ -92,8 +93,10 @@ private:
     std::vector<std::unique_ptr<TSeStatusPanel>> panels_;
 };
 
-class TSeSkinStatusBar : public QWidget {
+class TSeSkinStatusBar : public QWidget, public SkinProperties<TSeSkinStatusBar> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinStatusBar>;
+
 public:
     using DrawPanelEvent = std::function<void(TSeSkinStatusBar* sender, TSeStatusPanel& panel,
                                               QPainter& painter, const QRect& rect)>;
@@ -119,19 +122,6 @@ public:
     // How many times a panel or the whole bar asked to be repainted; lets tests see that an
     // unchanged text costs nothing.
     int repaintRequests() const { return repaintRequests_; }
-
-    // Skinning.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    TSeBlending Blending() const { return skin_.Blending(); }
-    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     DrawPanelEvent OnDrawPanel;
     PanelEvent OnPanelClick;

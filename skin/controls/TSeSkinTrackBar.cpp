@@ -97,10 +97,6 @@ void TSeSkinTrackBar::setIntervalHighlightType(TIntervalHighlight type) {
     update();
 }
 
-void TSeSkinTrackBar::setTransparent(bool on) {
-    skin_.setTransparent(on);
-}
-
 void TSeSkinTrackBar::skinChanged() {
     // The thumb part may be longer or shorter than the default thumb: the pixel mapping moves.
     update();

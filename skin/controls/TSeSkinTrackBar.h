@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "skin/engine/SkinClient.h"
+#include "skin/engine/SkinProperties.h"
 
 namespace skin {
 
@@ -19,8 +20,10 @@ enum class TTickMark { tmBoth, tmBottomRight, tmTopLeft };
 // Which side of the thumb the track shows highlighted.
 enum class TIntervalHighlight { htLowInterval, htHighInterval, htNone };
 
-class TSeSkinTrackBar : public QWidget {
+class TSeSkinTrackBar : public QWidget, public SkinProperties<TSeSkinTrackBar> {
     Q_OBJECT
+    friend class SkinProperties<TSeSkinTrackBar>;
+
 public:
     using NotifyEvent = std::function<void(QObject* sender)>;
     using MouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
@@ -50,21 +53,6 @@ public:
     void setIntervalHighlightType(TIntervalHighlight type);
     bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
     void setTabStop(bool on) { setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); }
-
-    // Skinning.
-    TSeSkinEngine* SkinEngine() const { return skin_.SkinEngine(); }
-    void setSkinEngine(TSeSkinEngine* engine) { skin_.setSkinEngine(engine); }
-    QString SkinObject() const { return skin_.SkinObject(); }
-    void setSkinObject(const QString& name) { skin_.setSkinObject(name); }
-    TSePerformance Performance() const { return skin_.Performance(); }
-    void setPerformance(TSePerformance performance) { skin_.setPerformance(performance); }
-    bool Transparent() const { return skin_.Transparent(); }
-    void setTransparent(bool on);
-    TSeBlending Blending() const { return skin_.Blending(); }
-    void setBlending(const TSeBlending& blending) { skin_.setBlending(blending); }
-    QString Version() const { return skin_.Version(); }
-    bool isSkinned() const { return skin_.isSkinned(); }
-    SkinClient& skinClient() { return skin_; }
 
     // Geometry along the track: the end margin and the default thumb's length.
     static constexpr int kEndMargin = 2;
