@@ -1,29 +1,19 @@
 // The player's own skin through the engine, as the main window carries it: it has no "Panel"
 // object, so panels keep their default look, while controls whose objects it has are skinned.
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include "skin/controls/TSeSkinPanel.h"
 #include "skin/engine/TSeSkinEngine.h"
 #include "skin/model/TSeSkinObject.h"
+#include "tests/support/StoredSkin.h"
 
 using skin::TSeSkinEngine;
 using skin::TSeSkinPanel;
 
-namespace {
-
-QByteArray storedStream() {
-    QFile packed(QStringLiteral(QUARVEL_DEFAULT_SKIN_PATH));
-    if (!packed.open(QIODevice::ReadOnly))
-        return {};
-    return QByteArray(1, '\x02') + packed.readAll();
-}
-
-} // namespace
-
 TEST(EngineWithDefaultSkin, PanelsKeepTheirOwnLookOthersAreSkinned) {
-    const QByteArray stream = storedStream();
+    const QByteArray stream =
+        testsupport::storedSkinStream(QStringLiteral(QUARVEL_DEFAULT_SKIN_PATH));
     ASSERT_GT(stream.size(), 1) << QUARVEL_DEFAULT_SKIN_PATH;
     TSeSkinEngine engine;
     int after = 0;

@@ -2,7 +2,6 @@
 // "SpeedButton" and "ProgressBar" objects but no "TrackBar" or "Splitter", so the buttons and
 // the download bar are skinned while the sliders and the splitter keep their own look.
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include "skin/controls/TSeSkinProgressBar.h"
@@ -11,22 +10,13 @@
 #include "skin/controls/TSeSkinTrackBar.h"
 #include "skin/engine/TSeSkinEngine.h"
 #include "tests/skin/progressbar/ControlSkins.h"
+#include "tests/support/StoredSkin.h"
 
 using namespace skin;
 
-namespace {
-
-QByteArray storedStream() {
-    QFile packed(QStringLiteral(QUARVEL_DEFAULT_SKIN_PATH));
-    if (!packed.open(QIODevice::ReadOnly))
-        return {};
-    return QByteArray(1, '\x02') + packed.readAll();
-}
-
-} // namespace
-
 TEST(SkinnedWithThePlayersSkin, ButtonsAndTheDownloadBarAreSkinnedSlidersAndSplitterAreNot) {
-    const QByteArray stream = storedStream();
+    const QByteArray stream =
+        testsupport::storedSkinStream(QStringLiteral(QUARVEL_DEFAULT_SKIN_PATH));
     ASSERT_GT(stream.size(), 1) << QUARVEL_DEFAULT_SKIN_PATH;
     TSeSkinEngine engine;
     controlskins::Host host, plain;
