@@ -15,10 +15,14 @@
 #include "skin/model/SkinClassRegistry.h"
 #include "skin/model/TSeSkinObject.h"
 #include "skin/model/TSeSkinSource.h"
+#include "tests/support/Pixels.h"
 
 using skin::TSeSkinEngine;
 using skin::TSeSkinStatusBar;
 using skin::TSeStatusPanelStyle;
+
+using testsupport::differingPixels;
+using testsupport::rgb;
 
 namespace {
 
@@ -92,20 +96,6 @@ struct BarWindow {
     QImage picture() const { return bar->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     QRgb at(int x, int y) const { return picture().pixel(x, y) & 0xFFFFFF; }
 };
-
-QRgb rgb(QRgb c) {
-    return c & 0xFFFFFF;
-}
-
-int differingPixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return -1;
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            n += a.pixel(x, y) != b.pixel(x, y);
-    return n;
-}
 
 class SkinnedStatusBar : public ::testing::Test {
 protected:

@@ -20,12 +20,16 @@
 #include "skin/model/SkinClassRegistry.h"
 #include "skin/model/TSeActiveObject.h"
 #include "skin/model/TSeSkinSource.h"
+#include "tests/support/Pixels.h"
 
 using skin::TSeSkinEngine;
 using skin::TSeSkinItem;
 using skin::TSeSkinMenuBar;
 using skin::TSeSkinPopupMenu;
 using skin::TSeSkinPopupWindow;
+
+using testsupport::differingPixels;
+using testsupport::rgb;
 
 namespace {
 
@@ -123,20 +127,6 @@ void hover(QWidget* w, QPoint at) {
 
 QImage picture(QWidget* w) {
     return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-QRgb rgb(QRgb c) {
-    return c & 0xFFFFFF;
-}
-
-int differingPixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size())
-        return -1;
-    int n = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            n += a.pixel(x, y) != b.pixel(x, y);
-    return n;
 }
 
 // Pixels in a rectangle that differ from a colour.
