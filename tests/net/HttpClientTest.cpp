@@ -5,15 +5,11 @@
 #include "net/TNetStream.h"
 #include "tests/net/HttpTestSupport.h"
 #include "tests/net/TestServer.h"
+#include "tests/support/Processes.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace net;
 using namespace nettest;
@@ -378,15 +374,8 @@ TEST_F(HttpClient, UnreadableStatusLineIsAConversionError) {
 }
 
 TEST_F(HttpClient, RefusedConnectionReachesTheCaller) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(testsupport::unusedLoopbackPort()) + "/";
     EXPECT_EQ(messageOf<ENetSocketError>([&] { download(url); }),
               "Socket Error # 10061\r\nConnection refused.");
 }
