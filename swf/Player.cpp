@@ -1,8 +1,8 @@
 #include "swf/Player.h"
 
-#include "swf/DisplayList.h"
-#include "swf/Movie.h"
-#include "swf/Renderer.h"
+#include "swf/display/DisplayList.h"
+#include "swf/format/Movie.h"
+#include "swf/render/Renderer.h"
 
 #include <algorithm>
 

@@ -14,9 +14,9 @@
 // solid colour and prints the ratio of the per-frame render time to that fill. It also prints
 // the parse time per MiB of a large movie.
 
-#include "swf/Movie.h"
-#include "swf/MovieLoader.h"
 #include "swf/Player.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
 #include "tests/support/SwfWriter.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "flash/plugin/FlashControl.h"
 
-#include "swf/MovieLoader.h"
 #include "swf/Player.h"
+#include "swf/format/MovieLoader.h"
 #ifdef QUARVEL_HAVE_URL_FETCHER
 #include "flash/UrlFetcher.h"
 #endif

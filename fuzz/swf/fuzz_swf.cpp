@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the container and tag reader, in two pieces to exercise the
 // progressive path, then plays and draws a few frames of whatever loaded.
 
-#include "swf/Movie.h"
-#include "swf/MovieLoader.h"
 #include "swf/Player.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "swf/Player.h"
-#include "swf/Movie.h"
-#include "swf/MovieLoader.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
 #include "tests/support/SwfWriter.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 // The URL fetcher against a small HTTP server on 127.0.0.1 run by the test itself.
 
 #include "flash/UrlFetcher.h"
-#include "swf/MovieLoader.h"
+#include "swf/format/MovieLoader.h"
 #include "tests/support/SwfWriter.h"
 
 #include <QElapsedTimer>

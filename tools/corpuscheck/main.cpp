@@ -10,9 +10,9 @@
 // process with a time limit. One line per movie, then the totals. Exits 1 when any movie
 // crashed or hung, 77 when the corpus is absent.
 
-#include "swf/Movie.h"
-#include "swf/MovieLoader.h"
 #include "swf/Player.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
 
 #include <QCoreApplication>
 #include <QDir>

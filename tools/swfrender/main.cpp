@@ -9,9 +9,9 @@
 // the most of them (one step more or fewer matched clearly fewer). The main timeline loops, as
 // in the standalone player.
 
-#include "swf/Movie.h"
-#include "swf/MovieLoader.h"
 #include "swf/Player.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
 
 #include <QCoreApplication>
 #include <QDir>

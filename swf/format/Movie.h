@@ -1,0 +1,67 @@
+#pragma once
+
+// A parsed movie: its header, the dictionary of characters and the main timeline. It grows
+// while the loader reads; everything already in it stays valid.
+
+#include "swf/format/Character.h"
+#include "swf/format/MovieLoader.h"
+#include "swf/format/Timeline.h"
+
+#include <QColor>
+#include <QImage>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+namespace swf {
+
+class Movie {
+public:
+    explicit Movie(const Header& header) : header_(header) {}
+
+    const Header& header() const { return header_; }
+    const Timeline& timeline() const { return timeline_; }
+    Timeline& timeline() { return timeline_; }
+    int framesLoaded() const { return static_cast<int>(timeline_.frames.size()); }
+    // No more frames will come: loading reached the end (or stopped for good).
+    bool complete() const { return complete_; }
+    void setComplete() { complete_ = true; }
+
+    std::optional<QColor> backgroundColor() const { return background_; }
+    void setBackgroundColor(QColor c) {
+        if (!background_)
+            background_ = c;
+    }
+
+    const Character* character(uint16_t id) const {
+        const auto it = dictionary_.find(id);
+        return it == dictionary_.end() ? nullptr : it->second.get();
+    }
+    std::shared_ptr<const Character> characterShared(uint16_t id) const {
+        const auto it = dictionary_.find(id);
+        return it == dictionary_.end() ? nullptr : it->second;
+    }
+    // A second definition of an id is ignored, as Flash does.
+    void define(std::shared_ptr<Character> c) { dictionary_.emplace(c->id(), std::move(c)); }
+    std::size_t characterCount() const { return dictionary_.size(); }
+
+    // Counts one more display-list change read; false past the limit, where a movie is no
+    // longer something anyone made but an attempt to exhaust memory.
+    bool countCommand() { return ++commandCount_ <= kMaxCommands; }
+    static constexpr std::size_t kMaxCommands = 4'000'000;
+
+    // The JPEGTables tag that DefineBits images share.
+    const QByteArray& jpegTables() const { return jpegTables_; }
+    void setJpegTables(QByteArray t) { jpegTables_ = std::move(t); }
+
+private:
+    Header header_;
+    Timeline timeline_;
+    std::optional<QColor> background_;
+    std::unordered_map<uint16_t, std::shared_ptr<Character>> dictionary_;
+    QByteArray jpegTables_;
+    bool complete_ = false;
+    std::size_t commandCount_ = 0;
+};
+
+} // namespace swf

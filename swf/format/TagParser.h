@@ -1,0 +1,64 @@
+#pragma once
+
+// Reads one tag of the tag stream into the movie: definitions go into the dictionary, control
+// tags into the frames of the timeline being read (the main one or a sprite's).
+
+#include "swf/format/Reader.h"
+#include "swf/format/Result.h"
+
+#include <cstdint>
+
+namespace swf {
+
+class Movie;
+struct Timeline;
+
+namespace tag {
+enum : uint16_t {
+    End = 0,
+    ShowFrame = 1,
+    DefineShape = 2,
+    PlaceObject = 4,
+    RemoveObject = 5,
+    DefineBits = 6,
+    DefineButton = 7,
+    JPEGTables = 8,
+    SetBackgroundColor = 9,
+    DefineBitsLossless = 20,
+    DefineBitsJPEG2 = 21,
+    DefineShape2 = 22,
+    PlaceObject2 = 26,
+    RemoveObject2 = 28,
+    DefineShape3 = 32,
+    DefineButton2 = 34,
+    DefineBitsJPEG3 = 35,
+    DefineBitsLossless2 = 36,
+    DefineSprite = 39,
+    FrameLabel = 43,
+    DefineMorphShape = 46,
+    PlaceObject3 = 70,
+    DefineShape4 = 83,
+    DefineMorphShape2 = 84,
+    DefineBitsJPEG4 = 90,
+};
+}
+
+// Steps over a PlaceObject3 or button filter list; false when it is damaged.
+bool skipFilterList(Reader& r);
+
+class TagParser {
+public:
+    explicit TagParser(Movie& movie) : movie_(movie) {}
+
+    // body is exactly the tag's data. nesting is 0 for the main timeline.
+    Result<void> parse(uint16_t code, Reader body, Timeline& timeline, int nesting = 0);
+
+private:
+    Result<void> parsePlace(uint16_t code, Reader& r, Timeline& timeline);
+    Result<void> parseSprite(Reader& r, int nesting);
+    Result<void> parseDefinition(uint16_t code, Reader& r);
+
+    Movie& movie_;
+};
+
+} // namespace swf

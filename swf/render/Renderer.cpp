@@ -1,0 +1,450 @@
+#include "swf/render/Renderer.h"
+
+#include "swf/display/DisplayList.h"
+#include "swf/format/Bitmap.h"
+#include "swf/format/MorphShape.h"
+#include "swf/format/Movie.h"
+#include "swf/format/Shape.h"
+
+#include <QPaintDevice>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+constexpr int kMaxDrawNesting = 64;
+constexpr std::size_t kMaxCachedImages = 64;
+constexpr std::size_t kImageCacheBudget = 64u * 1024 * 1024;
+// Blended sprites inside blended sprites each need a layer the size of the view at once.
+constexpr int kMaxLayerNesting = 4;
+constexpr int kMaxLayerSide = 4096;
+
+std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
+    switch (mode) {
+    case BlendMode::Multiply:
+        return QPainter::CompositionMode_Multiply;
+    case BlendMode::Screen:
+        return QPainter::CompositionMode_Screen;
+    case BlendMode::Lighten:
+        return QPainter::CompositionMode_Lighten;
+    case BlendMode::Darken:
+        return QPainter::CompositionMode_Darken;
+    case BlendMode::Difference:
+        return QPainter::CompositionMode_Difference;
+    case BlendMode::Add:
+        return QPainter::CompositionMode_Plus;
+    case BlendMode::Overlay:
+        return QPainter::CompositionMode_Overlay;
+    case BlendMode::Hardlight:
+        return QPainter::CompositionMode_HardLight;
+    case BlendMode::Alpha:
+        return QPainter::CompositionMode_DestinationIn;
+    case BlendMode::Erase:
+        return QPainter::CompositionMode_DestinationOut;
+    default:
+        return std::nullopt;
+    }
+}
+
+double scaleOf(const QTransform& m) {
+    return std::sqrt(std::abs(m.determinant()));
+}
+
+double toLinear(double c) {
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double toSrgb(double c) {
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * std::pow(c, 1 / 2.4) - 0.055;
+}
+
+QColor mixLinear(const QColor& a, const QColor& b, double t) {
+    const auto mix = [t](int x, int y) {
+        const double v = toLinear(x / 255.0) * (1 - t) + toLinear(y / 255.0) * t;
+        return std::clamp(static_cast<int>(std::lround(toSrgb(v) * 255)), 0, 255);
+    };
+    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
+                  static_cast<int>(std::lround(a.alpha() * (1 - t) + b.alpha() * t)));
+}
+
+QGradientStops stopsFor(const Gradient& g, const ColorTransform& cx) {
+    QGradientStops stops;
+    // Flash keeps the stops in the order given: a ratio that does not rise is moved just past
+    // the one before, and stops pushed beyond the end are dropped.
+    int last = -1;
+    std::vector<std::pair<int, QColor>> ordered;
+    for (const auto& s : g.stops) {
+        const int ratio = std::max(s.ratio, last + 1);
+        if (ratio > 255)
+            break;
+        last = ratio;
+        ordered.emplace_back(ratio, cx.isIdentity() ? s.color : cx.apply(s.color));
+    }
+    if (ordered.empty()) {
+        // A gradient without colours fills black.
+        stops.append({0.0, QColor(Qt::black)});
+        stops.append({1.0, QColor(Qt::black)});
+        return stops;
+    }
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        const auto& [ratio, colour] = ordered[i];
+        if (g.interpolation == 1 && i > 0) {
+            // Qt mixes in sRGB; for linear-RGB gradients put in-between stops.
+            const auto& [r0, c0] = ordered[i - 1];
+            constexpr int kSteps = 8;
+            for (int k = 1; k < kSteps; ++k) {
+                const double t = k / static_cast<double>(kSteps);
+                stops.append({(r0 + (ratio - r0) * t) / 255.0, mixLinear(c0, colour, t)});
+            }
+        }
+        stops.append({ratio / 255.0, colour});
+    }
+    return stops;
+}
+
+QGradient::Spread spreadFor(int spread) {
+    return spread == 1   ? QGradient::ReflectSpread
+           : spread == 2 ? QGradient::RepeatSpread
+                         : QGradient::PadSpread;
+}
+
+} // namespace
+
+struct Renderer::Context {
+    const Movie& movie;
+    bool antialias;
+    double viewScale; // twips to device of the root: lines that do not scale use it
+    int layers = 0;   // blended sprites being drawn into layers of their own around this
+};
+
+Renderer::Renderer() = default;
+Renderer::~Renderer() = default;
+
+void Renderer::render(QPainter& painter, const Movie& movie, const TimelineInstance& root,
+                      const QTransform& twipsToDevice, bool antialias) const {
+    const QTransform full = twipsToDevice * painter.worldTransform();
+    Context ctx{movie, antialias, scaleOf(full)};
+    shapePictures_.beginFrame();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, antialias);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+    drawList(ctx, painter, root, full, ColorTransform{}, 0);
+    painter.restore();
+}
+
+void Renderer::drawList(Context& ctx, QPainter& painter, const TimelineInstance& list,
+                        const QTransform& matrix, const ColorTransform& cx, int nesting) const {
+    if (nesting > kMaxDrawNesting)
+        return;
+    struct Mask {
+        uint16_t clipDepth;
+        QPainterPath path; // device coordinates, already cut by the masks below it
+    };
+    std::vector<Mask> masks;
+    for (const auto& [depth, obj] : list.objects()) {
+        while (!masks.empty() && masks.back().clipDepth < depth)
+            masks.pop_back();
+        const QTransform m = obj.matrix * matrix;
+        if (obj.clipDepth > 0) {
+            QPainterPath path;
+            path.setFillRule(Qt::WindingFill);
+            collectMask(ctx, obj, m, path, nesting);
+            if (!masks.empty())
+                path = path.intersected(masks.back().path);
+            masks.push_back({obj.clipDepth, std::move(path)});
+            continue;
+        }
+        if (masks.empty()) {
+            drawObject(ctx, painter, obj, m, cx, nesting);
+            continue;
+        }
+        if (masks.back().path.isEmpty())
+            continue; // masked by nothing: invisible
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.setClipPath(masks.back().path, Qt::IntersectClip);
+        drawObject(ctx, painter, obj, m, cx, nesting);
+        painter.restore();
+    }
+}
+
+void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
+                           QPainterPath& out, int nesting) const {
+    if (nesting > kMaxDrawNesting || !obj.character)
+        return;
+    const auto addLayers = [&](const std::vector<BuiltLayer>& layers) {
+        for (const BuiltLayer& layer : layers)
+            for (const auto& fill : layer.fillPaths) {
+                QPainterPath p = matrix.map(fill.path);
+                if (out.isEmpty())
+                    out = p;
+                else
+                    out = out.united(p);
+            }
+    };
+    switch (obj.character->kind()) {
+    case Character::Kind::Shape:
+        addLayers(static_cast<const ShapeCharacter&>(*obj.character).layers());
+        break;
+    case Character::Kind::MorphShape: {
+        auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
+        for (const auto& fill : built->fillPaths) {
+            QPainterPath p = matrix.map(fill.path);
+            out = out.isEmpty() ? p : out.united(p);
+        }
+        break;
+    }
+    case Character::Kind::Bitmap: {
+        const QImage& img = static_cast<const BitmapCharacter&>(*obj.character).image();
+        QPainterPath p;
+        p.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
+        p = matrix.map(p);
+        out = out.isEmpty() ? p : out.united(p);
+        break;
+    }
+    case Character::Kind::Sprite:
+    case Character::Kind::Button:
+        if (obj.sprite)
+            for (const auto& [depth, child] : obj.sprite->objects())
+                if (child.clipDepth == 0)
+                    collectMask(ctx, child, child.matrix * matrix, out, nesting + 1);
+        break;
+    }
+}
+
+void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                          const QTransform& matrix, const ColorTransform& parentCx,
+                          int nesting) const {
+    if (!obj.character)
+        return;
+    const ColorTransform cx = obj.colorTransform.then(parentCx);
+    if (cx.mul[3] <= 0 && cx.add[3] <= 0)
+        return; // fully transparent
+    auto mode = compositionFor(obj.blendMode);
+    // Alpha and erase act on the layer of a blended parent; with none there is nothing for
+    // them to act on, and Flash shows nothing of them.
+    if ((obj.blendMode == BlendMode::Alpha || obj.blendMode == BlendMode::Erase) && ctx.layers == 0)
+        return;
+
+    const auto drawContent = [&](QPainter& p, const QTransform& m) {
+        switch (obj.character->kind()) {
+        case Character::Kind::Shape: {
+            const auto& shape = static_cast<const ShapeCharacter&>(*obj.character);
+            const auto drawPaths = [&](QPainter& target, const QTransform& at) {
+                drawLayers(ctx, target, shape.layers(), at, cx);
+            };
+            if (!shapePictures_.draw(p, shape, m, cx, ctx.antialias, drawPaths))
+                drawPaths(p, m);
+            break;
+        }
+        case Character::Kind::MorphShape: {
+            auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
+            drawBuiltLayer(ctx, p, *built, m, cx);
+            break;
+        }
+        case Character::Kind::Bitmap: {
+            const auto& bitmap = static_cast<const BitmapCharacter&>(*obj.character);
+            if (!bitmap.image().isNull()) {
+                p.setWorldTransform(QTransform::fromScale(20, 20) * m);
+                p.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+            }
+            break;
+        }
+        case Character::Kind::Sprite:
+        case Character::Kind::Button:
+            if (obj.sprite)
+                drawList(ctx, p, *obj.sprite, m, cx, nesting + 1);
+            break;
+        }
+    };
+
+    const bool invert = obj.blendMode == BlendMode::Invert;
+    const bool subtract = obj.blendMode == BlendMode::Subtract;
+    // A blended sprite is drawn into a layer of its own first, so its parts blend with each
+    // other normally and the result blends with what lies beneath once. Invert and subtract
+    // have no painter mode and are worked out from a layer too.
+    if (((obj.sprite && (mode || obj.blendMode == BlendMode::Layer)) || invert || subtract) &&
+        ctx.layers < kMaxLayerNesting) {
+        QPaintDevice* device = painter.device();
+        QRect area(0, 0, device->width(), device->height());
+        if (painter.hasClipping())
+            area &= painter.clipBoundingRect().toAlignedRect();
+        area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
+        if (area.isEmpty())
+            return;
+        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        {
+            QPainter lp(&layer);
+            lp.setRenderHints(painter.renderHints());
+            ++ctx.layers;
+            drawContent(lp, matrix * QTransform::fromTranslate(-area.x(), -area.y()));
+            --ctx.layers;
+        }
+        auto* target =
+            device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+        if (subtract && target && target->format() == QImage::Format_ARGB32_Premultiplied) {
+            for (int y = 0; y < layer.height(); ++y) {
+                const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+                auto* dst = reinterpret_cast<QRgb*>(target->scanLine(area.y() + y)) + area.x();
+                for (int x = 0; x < layer.width(); ++x) {
+                    const QRgb s = src[x], d = dst[x];
+                    if (qAlpha(s) == 0)
+                        continue;
+                    dst[x] =
+                        qRgba(std::max(0, qRed(d) - qRed(s)), std::max(0, qGreen(d) - qGreen(s)),
+                              std::max(0, qBlue(d) - qBlue(s)), qAlpha(d));
+                }
+            }
+            return;
+        }
+        if (invert) {
+            // White where the object covers: the difference with white inverts what is below.
+            QPainter lp(&layer);
+            lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            lp.fillRect(layer.rect(), Qt::white);
+            mode = QPainter::CompositionMode_Difference;
+        }
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        if (mode)
+            painter.setCompositionMode(*mode);
+        painter.drawImage(area.topLeft(), layer);
+        painter.restore();
+        return;
+    }
+    if (mode) {
+        painter.save();
+        painter.setCompositionMode(*mode);
+        drawContent(painter, matrix);
+        painter.restore();
+    } else {
+        drawContent(painter, matrix);
+    }
+}
+
+void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
+                          const QTransform& matrix, const ColorTransform& cx) const {
+    for (const BuiltLayer& layer : layers)
+        drawBuiltLayer(ctx, painter, layer, matrix, cx);
+}
+
+QImage Renderer::transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
+                                  bool padded) const {
+    const QImage& source = padded ? bitmap.paddedImage() : bitmap.image();
+    if (cx.isIdentity())
+        return source;
+    ImageKey key{
+        &bitmap,
+        {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]},
+        padded};
+    const auto it = imageCache_.find(key);
+    if (it != imageCache_.end())
+        return it->second;
+    QImage img = source.copy();
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            line[x] = cx.applyPremultiplied(line[x]);
+    }
+    const auto bytes = static_cast<std::size_t>(img.sizeInBytes());
+    if (imageCache_.size() >= kMaxCachedImages || imageCacheBytes_ + bytes > kImageCacheBudget) {
+        imageCache_.clear();
+        imageCacheBytes_ = 0;
+    }
+    if (bytes <= kImageCacheBudget) {
+        imageCache_.emplace(key, img);
+        imageCacheBytes_ += bytes;
+    }
+    return img;
+}
+
+QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransform& cx) const {
+    switch (fill.type) {
+    case FillStyle::Type::Solid:
+        return QBrush(cx.isIdentity() ? fill.color : cx.apply(fill.color));
+    case FillStyle::Type::Linear: {
+        QLinearGradient g(-16384, 0, 16384, 0);
+        g.setStops(stopsFor(fill.gradient, cx));
+        g.setSpread(spreadFor(fill.gradient.spread));
+        QBrush b(g);
+        b.setTransform(fill.matrix);
+        return b;
+    }
+    case FillStyle::Type::Radial:
+    case FillStyle::Type::Focal: {
+        const double focal = fill.type == FillStyle::Type::Focal ? fill.gradient.focalPoint : 0;
+        QRadialGradient g(QPointF(0, 0), 16384, QPointF(focal * 16384, 0));
+        g.setStops(stopsFor(fill.gradient, cx));
+        g.setSpread(spreadFor(fill.gradient.spread));
+        QBrush b(g);
+        b.setTransform(fill.matrix);
+        return b;
+    }
+    case FillStyle::Type::Bitmap: {
+        const Character* c = ctx.movie.character(fill.bitmapId);
+        if (!c || c->kind() != Character::Kind::Bitmap)
+            return QBrush(); // Flash leaves such fills empty
+        const auto& bitmap = static_cast<const BitmapCharacter&>(*c);
+        if (bitmap.image().isNull())
+            return QBrush();
+        if (!fill.repeat && !bitmap.paddedImage().isNull()) {
+            QBrush b(transformedImage(bitmap, cx, true));
+            b.setTransform(QTransform::fromTranslate(-1, -1) * fill.matrix);
+            return b;
+        }
+        QBrush b(transformedImage(bitmap, cx));
+        b.setTransform(fill.matrix);
+        return b;
+    }
+    }
+    return QBrush();
+}
+
+void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
+                              const QTransform& matrix, const ColorTransform& cx) const {
+    painter.setWorldTransform(matrix);
+    for (const auto& fill : layer.fillPaths) {
+        if (fill.style >= layer.fills.size())
+            continue;
+        const FillStyle& style = layer.fills[fill.style];
+        const QBrush brush = brushFor(ctx, style, cx);
+        if (brush.style() == Qt::NoBrush)
+            continue;
+        if (style.type == FillStyle::Type::Bitmap)
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+        painter.fillPath(fill.path, brush);
+    }
+    if (layer.strokePaths.empty())
+        return;
+    // Lines are stroked in device pixels: the stroker works out its curve steps in the units
+    // it is given, and in twips that would be twenty times too fine.
+    painter.setWorldTransform(QTransform());
+    const double scale = scaleOf(matrix);
+    for (const auto& stroke : layer.strokePaths) {
+        if (stroke.style >= layer.lines.size())
+            continue;
+        const LineStyle& style = layer.lines[stroke.style];
+        QPen pen;
+        if (style.hasFill) {
+            QBrush brush = brushFor(ctx, style.fill, cx);
+            brush.setTransform(brush.transform() * matrix);
+            pen.setBrush(brush);
+        } else {
+            pen.setColor(cx.isIdentity() ? style.color : cx.apply(style.color));
+        }
+        pen.setCapStyle(style.startCap);
+        pen.setJoinStyle(style.join);
+        if (style.join == Qt::MiterJoin)
+            pen.setMiterLimit(std::max(1.0, style.miterLimit));
+        const bool scaling = style.scaleHorizontally || style.scaleVertically;
+        const double deviceWidth = scaling ? style.width * scale : style.width * ctx.viewScale;
+        // Flash never draws a line thinner than a pixel: hairlines and tiny widths show one
+        // pixel wide.
+        pen.setWidthF(std::max(1.0, deviceWidth));
+        painter.strokePath(matrix.map(stroke.path), pen);
+    }
+}
+
+} // namespace swf
