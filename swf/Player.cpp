@@ -14,6 +14,7 @@ struct Player::State {
     Renderer renderer;
     bool playing = true;
     bool loop = false;
+    PlayerHost* host = nullptr;
     uint64_t tick = 1;
 
     explicit State(std::shared_ptr<Movie> m) : movie(std::move(m)) {
@@ -36,6 +37,14 @@ Player::Player(std::shared_ptr<Movie> movie) : d_(std::make_unique<State>(std::m
 }
 
 Player::~Player() = default;
+
+void Player::setHost(PlayerHost* host) {
+    d_->host = host;
+}
+
+PlayerHost* Player::host() const {
+    return d_->host;
+}
 
 void Player::setLoop(bool loop) {
     d_->loop = loop;

@@ -13,6 +13,7 @@
 namespace swf {
 
 class Movie;
+class PlayerHost;
 
 struct RenderOptions {
     bool antialias = true;    // quality high/best on, low off
@@ -27,6 +28,11 @@ public:
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
+
+    // Where trace output, page requests, loads and messages go; not owned, may be null, must
+    // outlive the Player or be reset before it goes.
+    void setHost(PlayerHost* host);
+    PlayerHost* host() const;
 
     // The main timeline loops at its end when set (the standalone player's way); otherwise it
     // stops on the last frame and isPlaying() turns false.

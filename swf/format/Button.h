@@ -12,14 +12,58 @@
 
 namespace swf {
 
+namespace buttonstate {
+enum : uint8_t { Up = 1, Over = 2, Down = 4, HitTest = 8 };
+}
+
+// Transition bits of a button condition, as the file stores them read little-endian. The
+// key code of a key-press condition sits in bits 9 to 15.
+namespace buttoncond {
+enum : uint16_t {
+    IdleToOverUp = 1u << 0,
+    OverUpToIdle = 1u << 1,
+    OverUpToOverDown = 1u << 2,
+    OverDownToOverUp = 1u << 3,
+    OverDownToOutDown = 1u << 4,
+    OutDownToOverDown = 1u << 5,
+    OutDownToIdle = 1u << 6,
+    IdleToOverDown = 1u << 7,
+    OverDownToIdle = 1u << 8,
+};
+inline int keyCode(uint16_t conditions) {
+    return conditions >> 9;
+}
+} // namespace buttoncond
+
+struct ButtonRecord {
+    uint8_t states = 0; // buttonstate bits
+    PlaceCommand place; // character, depth, matrix, colour transform, blend mode
+};
+
+struct ButtonAction {
+    uint16_t conditions = 0; // buttoncond bits; DefineButton's single block is OverDownToOverUp
+    ActionCode code;
+};
+
 class ButtonCharacter final : public Character {
 public:
     explicit ButtonCharacter(uint16_t id) : Character(id, Kind::Button) {}
     const Timeline& upState() const { return upState_; }
     Timeline& upState() { return upState_; }
 
+    const std::vector<ButtonRecord>& records() const { return records_; }
+    std::vector<ButtonRecord>& records() { return records_; }
+    const std::vector<ButtonAction>& actions() const { return actions_; }
+    std::vector<ButtonAction>& actions() { return actions_; }
+    // Menu buttons take a press that started on another button (drag over acts as press).
+    bool trackAsMenu() const { return trackAsMenu_; }
+    void setTrackAsMenu(bool on) { trackAsMenu_ = on; }
+
 private:
     Timeline upState_;
+    std::vector<ButtonRecord> records_;
+    std::vector<ButtonAction> actions_;
+    bool trackAsMenu_ = false;
 };
 
 Result<std::shared_ptr<ButtonCharacter>> parseButtonTag(uint16_t code, Reader& r);

@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -50,6 +51,18 @@ public:
     bool countCommand() { return ++commandCount_ <= kMaxCommands; }
     static constexpr std::size_t kMaxCommands = 4'000'000;
 
+    // ExportAssets names, the linkage that attachMovie and attachSound look characters up by.
+    // Flash compares these names without regard to case.
+    void exportName(const QByteArray& name, uint16_t id) { exports_.emplace(name.toLower(), id); }
+    std::optional<uint16_t> exportedId(const QByteArray& name) const {
+        const auto it = exports_.find(name.toLower());
+        return it == exports_.end() ? std::nullopt : std::optional<uint16_t>(it->second);
+    }
+
+    // FileAttributes says the movie's scripts are ActionScript 3, which this engine does not run.
+    bool actionScript3() const { return actionScript3_; }
+    void setActionScript3(bool on) { actionScript3_ = on; }
+
     // The JPEGTables tag that DefineBits images share.
     const QByteArray& jpegTables() const { return jpegTables_; }
     void setJpegTables(QByteArray t) { jpegTables_ = std::move(t); }
@@ -60,6 +73,8 @@ private:
     std::optional<QColor> background_;
     std::unordered_map<uint16_t, std::shared_ptr<Character>> dictionary_;
     QByteArray jpegTables_;
+    std::map<QByteArray, uint16_t> exports_;
+    bool actionScript3_ = false;
     bool complete_ = false;
     std::size_t commandCount_ = 0;
 };

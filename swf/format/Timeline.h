@@ -8,11 +8,55 @@
 #include <QByteArray>
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <variant>
 #include <vector>
 
 namespace swf {
+
+// Clip event bits in the order the file stores them, read as a little-endian number (SWF 5
+// movies store only the low 16 bits).
+namespace clipevent {
+enum : uint32_t {
+    Load = 1u << 0,
+    EnterFrame = 1u << 1,
+    Unload = 1u << 2,
+    MouseMove = 1u << 3,
+    MouseDown = 1u << 4,
+    MouseUp = 1u << 5,
+    KeyDown = 1u << 6,
+    KeyUp = 1u << 7,
+    Data = 1u << 8,
+    Initialize = 1u << 9,
+    Press = 1u << 10,
+    Release = 1u << 11,
+    ReleaseOutside = 1u << 12,
+    RollOver = 1u << 13,
+    RollOut = 1u << 14,
+    DragOver = 1u << 15,
+    DragOut = 1u << 16,
+    KeyPress = 1u << 17,
+    Construct = 1u << 18,
+};
+}
+
+// ActionScript bytecode of one action block. QByteArray shares its data, so frames, clips and
+// the interpreter can all hold the same block without copying it.
+using ActionCode = QByteArray;
+
+// One handler of a PlaceObject2/3 clip action list.
+struct ClipActionRecord {
+    uint32_t events = 0; // clipevent bits
+    uint8_t keyCode = 0; // the key of a KeyPress handler
+    ActionCode code;
+};
+
+// DoInitAction: runs once, before the first frame actions of the frame that carries it.
+struct InitAction {
+    uint16_t spriteId = 0;
+    ActionCode code;
+};
 
 struct PlaceCommand {
     uint16_t depth = 0;
@@ -25,6 +69,8 @@ struct PlaceCommand {
     std::optional<uint16_t> clipDepth;
     std::optional<BlendMode> blendMode;
     bool cacheAsBitmap = false;
+    // Shared because a timeline replays the same placement every time it loops.
+    std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
 };
 
 struct RemoveCommand {
@@ -36,6 +82,8 @@ using FrameCommand = std::variant<PlaceCommand, RemoveCommand>;
 struct Frame {
     std::vector<FrameCommand> commands;
     QByteArray label;
+    std::vector<ActionCode> actions; // DoAction blocks, in file order
+    std::vector<InitAction> initActions;
 };
 
 struct Timeline {
