@@ -355,6 +355,8 @@ bool Vm::lookup(Object* o, const QString& name, Value& out, Object** holder,
             }
             return true;
         }
+        if (guard == kMaxChain - 1 && p->proto())
+            throw ScriptAbort{QStringLiteral("recursion")};
     }
     return false;
 }
