@@ -31,7 +31,7 @@ void TimelineInstance::place(const PlaceCommand& cmd, int frame, uint64_t tick) 
         auto character = movie_.characterShared(*cmd.characterId);
         if (!character)
             return;
-        DisplayObject obj;
+        PlacedObject obj;
         if (cmd.move && exists) {
             obj.matrix = it->second.matrix;
             obj.colorTransform = it->second.colorTransform;
@@ -59,7 +59,7 @@ void TimelineInstance::place(const PlaceCommand& cmd, int frame, uint64_t tick) 
         if (it->second.sprite)
             it->second.sprite->gotoFrame(0, tick);
     }
-    DisplayObject& obj = it->second;
+    PlacedObject& obj = it->second;
     if (cmd.matrix)
         obj.matrix = *cmd.matrix;
     if (cmd.colorTransform)
@@ -100,7 +100,7 @@ void TimelineInstance::gotoFrame(int frame, uint64_t tick) {
     }
     // Backwards: build the list that playing from the start would give, then keep the running
     // state of the sprites that were placed by the same tag and have stayed since.
-    std::map<uint16_t, DisplayObject> old;
+    std::map<uint16_t, PlacedObject> old;
     old.swap(objects_);
     current_ = -1;
     for (int f = 0; f <= frame; ++f)

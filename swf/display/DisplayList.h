@@ -17,7 +17,7 @@ namespace swf {
 class Movie;
 class TimelineInstance;
 
-struct DisplayObject {
+struct PlacedObject {
     std::shared_ptr<const Character> character;
     QTransform matrix;
     ColorTransform colorTransform;
@@ -39,7 +39,7 @@ public:
 
     int currentFrame() const { return current_; } // -1 before the first frame was shown
     int frameCount() const { return static_cast<int>(timeline_.frames.size()); }
-    const std::map<uint16_t, DisplayObject>& objects() const { return objects_; }
+    const std::map<uint16_t, PlacedObject>& objects() const { return objects_; }
 
     // Shows frame (0-based): forwards by running the frames in between, backwards by
     // rebuilding the list from the start, keeping objects that would have stayed.
@@ -57,7 +57,7 @@ private:
     const Timeline& timeline_;
     int nesting_;
     int current_ = -1;
-    std::map<uint16_t, DisplayObject> objects_;
+    std::map<uint16_t, PlacedObject> objects_;
 };
 
 } // namespace swf

@@ -169,7 +169,7 @@ void Renderer::drawList(Context& ctx, QPainter& painter, const TimelineInstance&
     }
 }
 
-void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
+void Renderer::collectMask(Context& ctx, const PlacedObject& obj, const QTransform& matrix,
                            QPainterPath& out, int nesting) const {
     if (nesting > kMaxDrawNesting || !obj.character)
         return;
@@ -213,7 +213,7 @@ void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransf
     }
 }
 
-void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& obj,
+void Renderer::drawObject(Context& ctx, QPainter& painter, const PlacedObject& obj,
                           const QTransform& matrix, const ColorTransform& parentCx,
                           int nesting) const {
     if (!obj.character)

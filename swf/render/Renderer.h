@@ -21,7 +21,7 @@ class TimelineInstance;
 class BitmapCharacter;
 class ShapeCharacter;
 struct BuiltLayer;
-struct DisplayObject;
+struct PlacedObject;
 struct FillStyle;
 
 class Renderer {
@@ -40,7 +40,7 @@ private:
     struct Context;
     void drawList(Context& ctx, QPainter& painter, const TimelineInstance& list,
                   const QTransform& matrix, const ColorTransform& cx, int nesting) const;
-    void drawObject(Context& ctx, QPainter& painter, const DisplayObject& obj,
+    void drawObject(Context& ctx, QPainter& painter, const PlacedObject& obj,
                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
                     const QTransform& matrix, const ColorTransform& cx) const;
@@ -50,7 +50,7 @@ private:
     QImage transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
                             bool padded = false) const;
     // The outline of what obj would draw, in device coordinates, for use as a mask.
-    void collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
+    void collectMask(Context& ctx, const PlacedObject& obj, const QTransform& matrix,
                      QPainterPath& out, int nesting) const;
 
     // Colour-transformed copies of bitmaps, kept between frames.
