@@ -16,8 +16,9 @@ namespace {
 // and calls run with the method's own this; calling it runs the base class constructor.
 class SuperObject : public FunctionObject {
 public:
-    SuperObject(Object* functionProto, Value thisv, Object* start, Object* ctor)
-        : FunctionObject(functionProto), thisv_(std::move(thisv)), start_(start), ctor_(ctor) {}
+    // No prototype of its own: super.__proto__ is undefined in Flash.
+    SuperObject(Value thisv, Object* start, Object* ctor)
+        : FunctionObject(nullptr), thisv_(std::move(thisv)), start_(start), ctor_(ctor) {}
     QString typeName() const override { return QStringLiteral("object"); }
     bool getSpecial(Vm& vm, const QString& name, Value& out) override {
         return start_ && vm.lookup(start_, name, out, nullptr, &thisv_);
@@ -422,9 +423,9 @@ void Runner::doTry(Payload& p, int bodyStart, int& next) {
     const int trySize = p.u16();
     const int catchSize = p.u16();
     const int finallySize = p.u16();
-    const bool catchInRegister = flags & 1;
+    const bool hasCatch = flags & 1;
     const bool hasFinally = flags & 2;
-    const bool hasCatch = flags & 4;
+    const bool catchInRegister = flags & 4;
     QString catchName;
     uint8_t catchRegister = 0;
     if (catchInRegister)
@@ -828,7 +829,11 @@ int Runner::run(int pc, int lo, int hi) {
         }
         case AInitArray: {
             std::vector<Value> elems = popArgs();
-            f_.push(Value(static_cast<Object*>(vm_.newArray(std::move(elems)))));
+            ArrayObject* a = vm_.newArray(std::move(elems));
+            // Literals take whatever Array.prototype is now, as Flash looks it up each time.
+            const Value ctor = vm_.getMember(Value(vm_.global()), QStringLiteral("Array"));
+            a->setProto(vm_.getMember(ctor, QStringLiteral("prototype")).object());
+            f_.push(Value(static_cast<Object*>(a)));
             break;
         }
         case AInitObject: {
@@ -1254,6 +1259,11 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
     f.constants = constants;
     f.registers.resize(function2 ? std::max(registerCount, 1) : 4);
 
+    vm.callers().push_back(this);
+    struct PopCaller {
+        Vm& vm;
+        ~PopCaller() { vm.callers().pop_back(); }
+    } popCaller{vm};
     Object* activation = vm.heap().make<Object>(nullptr);
     f.activation = activation;
     f.scope.push_back(activation);
@@ -1263,7 +1273,9 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
         std::vector<Value> list(c.args.begin(), c.args.end());
         ArrayObject* a = vm.newArray(std::move(list));
         a->define(QStringLiteral("callee"), Value(c.callee), propflag::DontEnum);
-        a->define(QStringLiteral("caller"), Value::null(), propflag::DontEnum);
+        Object* caller = vm.callers().size() > 1 ? vm.callers()[vm.callers().size() - 2] : nullptr;
+        a->define(QStringLiteral("caller"), caller ? Value(caller) : Value::null(),
+                  propflag::DontEnum);
         return Value(static_cast<Object*>(a));
     };
     auto makeSuper = [&]() -> Value {
@@ -1275,7 +1287,7 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
                 ctor = p->value.object();
         }
         return Value(static_cast<Object*>(
-            vm.heap().make<SuperObject>(vm.protos().function, c.thisv, start, ctor)));
+            vm.heap().make<SuperObject>(c.thisv, start, ctor)));
     };
 
     if (function2) {

@@ -23,6 +23,7 @@ enum : uint32_t {
     OnlySwf7Up = 1u << 10,
     OnlySwf8Up = 1u << 12,
     OnlySwf9Up = 1u << 13,
+    OnlySwf10Up = 1u << 14,
 };
 }
 

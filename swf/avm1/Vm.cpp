@@ -311,7 +311,7 @@ bool Vm::instanceOf(const Value& v, Object* ctor) {
 bool Vm::propertyVisible(const Property& p) const {
     const uint32_t f = p.flags;
     if (!(f & (propflag::OnlySwf6Up | propflag::IgnoreSwf6 | propflag::OnlySwf7Up |
-               propflag::OnlySwf8Up | propflag::OnlySwf9Up)))
+               propflag::OnlySwf8Up | propflag::OnlySwf9Up | propflag::OnlySwf10Up)))
         return true;
     if ((f & propflag::OnlySwf6Up) && version_ < 6)
         return false;
@@ -322,6 +322,8 @@ bool Vm::propertyVisible(const Property& p) const {
     if ((f & propflag::OnlySwf8Up) && version_ < 8)
         return false;
     if ((f & propflag::OnlySwf9Up) && version_ < 9)
+        return false;
+    if ((f & propflag::OnlySwf10Up) && version_ < 10)
         return false;
     return true;
 }
@@ -761,7 +763,8 @@ void Vm::runTimers() {
 // ---- bounds ----
 
 void Vm::enter() {
-    if (depth_ >= limits_.maxRecursion) {
+    // The running block itself counts as a level.
+    if (depth_ + 1 >= limits_.maxRecursion) {
         throw ScriptAbort{QStringLiteral("recursion")};
     }
     ++depth_;

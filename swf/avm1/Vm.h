@@ -146,6 +146,8 @@ public:
     void enter();
     void leave() { --depth_; }
     int depth() const { return depth_; }
+    // The script functions running, innermost last (for arguments.caller).
+    std::vector<Object*>& callers() { return callers_; }
     void checkBudget();
     // Starts the clock of the time limit for one top-level script run.
     void startRun();
@@ -195,6 +197,7 @@ private:
     int nextTimerId_ = 1;
 
     int depth_ = 0;
+    std::vector<Object*> callers_;
     QElapsedTimer runClock_;
     bool running_ = false;
     bool aborting_ = false;

@@ -115,6 +115,8 @@ Value sort(Vm& vm, CallArgs& c) {
     uint32_t flags = 0;
     if (fn && fn->isFunction())
         flags = c.count() > 1 ? vm.toUint32(c.arg(1)) : 0;
+    else if (c.count() > 0 && !c.arg(0).isNumber())
+        return Value(); // neither a comparison nor flags: Flash leaves the array alone
     else
         flags = c.count() > 0 ? vm.toUint32(c.arg(0)) : 0;
     if (fn && fn->isFunction()) {

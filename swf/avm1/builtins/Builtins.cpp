@@ -16,6 +16,7 @@ void installAll(Vm& vm) {
     installError(vm);
     installSystem(vm);
     installMovieClip(vm);
+    installAsBroadcaster(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -23,5 +23,6 @@ void installDate(Vm& vm);
 void installError(Vm& vm);
 void installSystem(Vm& vm);
 void installMovieClip(Vm& vm);
+void installAsBroadcaster(Vm& vm);
 
 } // namespace swf::avm1::builtins

@@ -138,9 +138,8 @@ void installObject(Vm& vm) {
                     QStringLiteral("registerClass"),
                     [](Vm&, CallArgs&) -> Value { return Value(true); });
     vm.defineMethod(vm.global(), QStringLiteral("ASSetPropFlags"), asSetPropFlags);
-    // Built-in methods hide from for..in like Flash's own.
-    for (Property& p : proto->properties())
-        p.flags |= propflag::DontEnum;
+    for (const char* name : {"hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"})
+        proto->findOwn(QLatin1String(name))->flags |= propflag::OnlySwf6Up;
 }
 
 void installFunction(Vm& vm) {
@@ -153,6 +152,8 @@ void installFunction(Vm& vm) {
             return Value(vm.newObject());
         },
         proto);
+    // call and apply came with Flash 6; SWF 5 movies do not see them.
+    const uint32_t swf6 = propflag::DontEnum | propflag::OnlySwf6Up;
     vm.defineMethod(proto, QStringLiteral("call"), [](Vm& vm, CallArgs& c) -> Value {
         Value thisv = c.arg(0);
         if (thisv.isNullish())
@@ -160,13 +161,13 @@ void installFunction(Vm& vm) {
         const std::span<const Value> rest =
             c.args.size() > 1 ? c.args.subspan(1) : std::span<const Value>();
         return vm.call(c.thisv, thisv, rest);
-    });
+    }, swf6);
     vm.defineMethod(proto, QStringLiteral("apply"), [](Vm& vm, CallArgs& c) -> Value {
         std::vector<Value> args;
         if (auto* a = dynamic_cast<ArrayObject*>(c.arg(1).object()))
             args = a->elements();
         return vm.call(c.thisv, c.arg(0), args);
-    });
+    }, swf6);
 }
 
 } // namespace swf::avm1::builtins
