@@ -129,8 +129,10 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "netget: %s\n", e.what());
         if (download.KeptBytes() > 0)
-            std::fprintf(stderr, "netget: the %lld bytes that arrived are in %s\n",
-                         static_cast<long long>(download.KeptBytes()), download.PartPath().c_str());
+            std::fprintf(stderr, "netget: the %lld %s that arrived %s in %s\n",
+                         static_cast<long long>(download.KeptBytes()),
+                         download.KeptBytes() == 1 ? "byte" : "bytes",
+                         download.KeptBytes() == 1 ? "is" : "are", download.PartPath().c_str());
         return 1;
     }
 }
