@@ -1,10 +1,7 @@
 #include "app/DownloadWorker.h"
 
 #include "app/NetworkCommands.h"
-#include "net/TNetHTTP.h"
-#include "net/TNetStream.h"
-
-#include <memory>
+#include "net/TNetFileDownload.h"
 
 namespace app {
 
@@ -16,21 +13,14 @@ MyThread::MyThread(net::TNetHTTP& client, QString url, QString path, NetworkComm
 void MyThread::run() {
     bool complete = false;
     try {
-        net::TNetFileStream file(path_.toStdString(), net::TNetFileStream::Mode::Create);
-        try {
-            client_.DownloadTo(url_.toStdString(), file);
-            complete = true;
-        } catch (...) {
-            // A transfer that broke off must not look complete: keep only what arrived
-            // instead of a file padded to the announced length.
-            try {
-                file.SetSize(file.Position());
-            } catch (...) {
-            }
-        }
-        file.Close();
+        // The movie goes into NAME.part and takes its name only when the whole body is
+        // there, so a file under the chosen name is always a finished download; a broken one
+        // leaves what arrived in NAME.part. No message either way: the bar and the question
+        // (or its absence) tell the user.
+        net::TNetFileDownload download(path_.toStdString());
+        download.Run(client_, url_.toStdString());
+        complete = true;
     } catch (...) {
-        // The file could not be created or closed: nothing was downloaded.
         complete = false;
     }
     NetworkCommands* commands = commands_.data();

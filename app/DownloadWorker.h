@@ -1,8 +1,9 @@
 #pragma once
 
 // The download worker: fetches one URL with the window's HTTP client into a file and ends.
-// The file is created (replacing any file of that name) before the transfer and closed before
-// the window is told, so a movie offered for playing is complete on disk.
+// The bytes arrive in NAME.part, which replaces any file of the chosen name only once the
+// whole body is there and is closed before the window is told, so a movie offered for
+// playing is complete on disk.
 
 #include <QPointer>
 #include <QString>
