@@ -6,6 +6,7 @@
 // a megabyte.
 //
 // Usage: bench_playlist [entries...]   (default: 1000 10000, then the shapes)
+//        bench_playlist shapes [NAME-PART]   (only the shapes whose name holds NAME-PART)
 
 #include "playlist/FileDialog.h"
 #include "playlist/PlaylistCommands.h"
@@ -106,7 +107,11 @@ QByteArray randomLetters(QRandomGenerator& random, int length) {
     return text;
 }
 
+QString shapeFilter;
+
 void loadShape(const char* name, const QList<QByteArray>& values, const QString& dir) {
+    if (!QString::fromUtf8(name).contains(shapeFilter))
+        return;
     playlist::TDropFilelistbox1 box;
     box.resize(167, 300);
     box.setItemHeight(13);
@@ -211,6 +216,14 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
+    if (argc >= 2 && QByteArray(argv[1]) == "shapes") {
+        if (argc >= 3)
+            shapeFilter = QString::fromLocal8Bit(argv[2]);
+        run(100, dir.path(), false);
+        runShapes(dir.path());
+        paintHugeLines();
+        return 0;
+    }
     QList<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.append(QString::fromLocal8Bit(argv[i]).toInt());
