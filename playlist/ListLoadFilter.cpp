@@ -33,34 +33,32 @@ std::uint64_t mix(std::uint64_t v) {
     return v ^ (v >> 29);
 }
 
-// Open addressing from a 64-bit key to an int, sized once for the keys it will hold.
+// Open addressing from a 64-bit key to an int, sized once for the keys it will hold. Key
+// and value share a slot, so a probe touches one cache line.
 class KeyTable {
 public:
     explicit KeyTable(std::size_t keys) {
         std::size_t slotCount = 16;
         while (slotCount < keys * 2)
             slotCount *= 2;
-        keys_.resize(slotCount);
-        values_.assign(slotCount, kEmpty);
+        slots_.assign(slotCount, Slot{0, kEmpty});
         mask_ = slotCount - 1;
     }
 
-    // The slot of `key`, inserting it with `value` when absent.
+    // The value of `key`, inserting it with `value` when absent.
     int& insert(std::uint64_t key, int value) {
         std::size_t i = mix(key) & mask_;
-        while (values_[i] != kEmpty && keys_[i] != key)
+        while (slots_[i].value != kEmpty && slots_[i].key != key)
             i = (i + 1) & mask_;
-        if (values_[i] == kEmpty) {
-            keys_[i] = key;
-            values_[i] = value;
-        }
-        return values_[i];
+        if (slots_[i].value == kEmpty)
+            slots_[i] = Slot{key, value};
+        return slots_[i].value;
     }
     int* find(std::uint64_t key) {
         std::size_t i = mix(key) & mask_;
-        while (values_[i] != kEmpty) {
-            if (keys_[i] == key)
-                return &values_[i];
+        while (slots_[i].value != kEmpty) {
+            if (slots_[i].key == key)
+                return &slots_[i].value;
             i = (i + 1) & mask_;
         }
         return nullptr;
@@ -68,9 +66,41 @@ public:
 
 private:
     static constexpr int kEmpty = INT_MIN;
-    std::vector<std::uint64_t> keys_;
-    std::vector<int> values_;
+    struct Slot {
+        std::uint64_t key;
+        int value;
+    };
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
+};
+
+// A Bloom filter whose two bits for a key share one 64-bit word: one memory access per
+// test, which matters when every position of a long text is tested.
+class WordFilter {
+public:
+    explicit WordFilter(std::size_t keys) {
+        while ((std::size_t(1) << bits_) < keys * 16 && bits_ < 34)
+            ++bits_;
+        words_.assign((std::size_t(1) << bits_) / 64, 0);
+    }
+    void add(std::uint64_t key) {
+        const auto [word, mask] = locate(key);
+        words_[word] |= mask;
+    }
+    bool mayHold(std::uint64_t key) const {
+        const auto [word, mask] = locate(key);
+        return (words_[word] & mask) == mask;
+    }
+
+private:
+    std::pair<std::size_t, std::uint64_t> locate(std::uint64_t key) const {
+        const std::uint64_t h = mix(key) * 0xC2B2AE3D27D4EB4Full;
+        return {std::size_t(h >> (64 - (bits_ - 6))),
+                (std::uint64_t(1) << (h & 63)) | (std::uint64_t(1) << ((h >> 6) & 63))};
+    }
+
+    unsigned bits_ = 12;
+    std::vector<std::uint64_t> words_;
 };
 
 // Where the tracked sequences of a value of `length` bytes (more than 8) start: the first 8
@@ -134,22 +164,13 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
     // often that none occurs there at all.
     KeyTable trackedSlot(trackedCount);
     int slotCount = 0;
-    // Cheap pre-checks that let most positions pass with one cache-resident lookup: per
-    // length, 2^16 bits of hashes of the short values of that length; 8 bits per tracked
-    // sequence for theirs.
-    std::vector<std::vector<std::uint64_t>> shortBits(kGram + 1);
-    for (auto& bits : shortBits)
-        bits.assign(std::size_t(1) << 10, 0);
-    unsigned longBitsLog = 20;
-    while ((std::size_t(1) << longBitsLog) < trackedCount * 8 && longBitsLog < 32)
-        ++longBitsLog;
-    std::vector<std::uint64_t> longBits((std::size_t(1) << longBitsLog) / 64, 0);
+    // Cheap pre-checks that let nearly every position pass with one memory access.
+    std::vector<WordFilter> shortFilters;
+    for (std::size_t m = 0; m <= kGram; ++m)
+        shortFilters.emplace_back(shortCount[m]);
+    WordFilter trackedFilter(trackedCount);
     std::vector<std::size_t> shortLengths;
 
-    const auto shortHash = [](std::uint64_t key) { return std::size_t(mix(key) >> 48); };
-    const auto longHash = [longBitsLog](std::uint64_t gram) {
-        return std::size_t(mix(gram) >> (64 - longBitsLog));
-    };
     for (int j = 0; j < n; ++j) {
         const std::string& b = bytes[std::size_t(j)];
         const char* at = text.data() + starts[std::size_t(j)];
@@ -160,16 +181,14 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
                 const std::uint64_t g = gramAt(at + offset);
                 if (trackedSlot.insert(g, slotCount) == slotCount)
                     ++slotCount;
-                const std::size_t h = longHash(g);
-                longBits[h / 64] |= std::uint64_t(1) << (h % 64);
+                trackedFilter.add(g);
             }
             continue;
         }
         const std::size_t m = b.size();
         const std::uint64_t key = gramAt(at) >> (64 - 8 * m);
         firstLine[m].insert(key, INT_MAX);
-        const std::size_t h = shortHash(key);
-        shortBits[m][h / 64] |= std::uint64_t(1) << (h % 64);
+        shortFilters[m].add(key);
         if (std::find(shortLengths.begin(), shortLengths.end(), m) == shortLengths.end())
             shortLengths.push_back(m);
     }
@@ -187,16 +206,14 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
         const std::uint64_t g = gramAt(text.data() + p);
         for (const std::size_t m : shortLengths) {
             const std::uint64_t key = g >> (64 - 8 * m);
-            const std::size_t h = shortHash(key);
-            if (shortBits[m][h / 64] >> (h % 64) & 1) {
+            if (shortFilters[m].mayHold(key)) {
                 if (int* first = firstLine[m].find(key))
                     *first = std::min(*first, line);
             }
         }
         if (slotCount == 0)
             continue;
-        const std::size_t h = longHash(g);
-        if (!(longBits[h / 64] >> (h % 64) & 1))
+        if (!trackedFilter.mayHold(g))
             continue;
         if (const int* slot = trackedSlot.find(g))
             found.emplace_back(*slot, int(p));
