@@ -35,6 +35,25 @@ public:
     virtual void runQueuedActions() = 0;
     // object leaves the tree for good: script references to it become dangling paths.
     virtual void objectRemoved(DisplayObject& object) = 0;
+
+    // The clip has onPress, onRelease, onReleaseOutside, onRollOver, onRollOut, onDragOver or
+    // onDragOut handlers, so the mouse treats it as a button (hand cursor, button events).
+    virtual bool actsAsButton(DisplayObject& object) {
+        (void)object;
+        return false;
+    }
+    // Mouse and Key listeners and Stage.onResize: the stage-wide side of input, after the
+    // clip events of the same input were queued.
+    enum class StageEvent { MouseDown, MouseUp, MouseMove, KeyDown, KeyUp, Resize };
+    virtual void stageEvent(StageEvent event, int keyCode = 0) {
+        (void)event;
+        (void)keyCode;
+    }
+    // Selection.onSetFocus listeners; either may be null.
+    virtual void focusChanged(DisplayObject* oldFocus, DisplayObject* newFocus) {
+        (void)oldFocus;
+        (void)newFocus;
+    }
 };
 
 } // namespace swf

@@ -1,0 +1,22 @@
+#include "swf/avm1/builtins/Builtins.h"
+
+namespace swf::avm1::builtins {
+
+void installAll(Vm& vm) {
+    // Object and Function first: everything else hangs off their prototypes.
+    installObject(vm);
+    installFunction(vm);
+    installGlobals(vm);
+    installArray(vm);
+    installString(vm);
+    installNumber(vm);
+    installBoolean(vm);
+    installMath(vm);
+    installDate(vm);
+    installError(vm);
+    installSystem(vm);
+    installMovieClip(vm);
+    installAsBroadcaster(vm);
+}
+
+} // namespace swf::avm1::builtins

@@ -1,0 +1,28 @@
+#pragma once
+
+// The built-in classes and functions, one file per class or group. installAll is the one
+// place that knows them all; a new built-in adds its install function here.
+
+namespace swf::avm1 {
+class Vm;
+}
+
+namespace swf::avm1::builtins {
+
+void installAll(Vm& vm);
+
+void installObject(Vm& vm);
+void installFunction(Vm& vm);
+void installGlobals(Vm& vm);
+void installArray(Vm& vm);
+void installString(Vm& vm);
+void installNumber(Vm& vm);
+void installBoolean(Vm& vm);
+void installMath(Vm& vm);
+void installDate(Vm& vm);
+void installError(Vm& vm);
+void installSystem(Vm& vm);
+void installMovieClip(Vm& vm);
+void installAsBroadcaster(Vm& vm);
+
+} // namespace swf::avm1::builtins
