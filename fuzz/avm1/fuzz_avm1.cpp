@@ -9,6 +9,7 @@
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
 #include "swf/format/MovieLoader.h"
+#include "swf/format/Timeline.h"
 #include "tests/support/SwfWriter.h"
 
 #include <QImage>
