@@ -230,10 +230,7 @@ TEST(MovieBudget, AButtonOfFiveMillionRecordsIsRefusedByDefault) {
     QByteArray one;
     one.append(char(swf::buttonstate::Up));
     one.append("\x01\x00\x01\x00\x00", 5); // shape 1, depth 1, empty matrix
-    QByteArray body = b.data();
-    body.reserve(body.size() + records * one.size() + 2);
-    for (int i = 0; i < records; ++i)
-        body += one;
+    QByteArray body = b.data() + one.repeated(records);
     body.append('\0');
     body.append('\0');
     SwfWriter w(100, 100, 12, 4);
