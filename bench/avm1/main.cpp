@@ -1,6 +1,6 @@
 // Speed of the ActionScript interpreter, run through the Player as a movie runs it.
 //
-//   bench_avm1 [--seconds S] [--only NAME]
+//   bench_avm1 [--seconds S] [--only NAME] [--write DIR]
 //
 // Each workload is a two-frame movie whose frame scripts do a fixed amount of work and then
 // trace one line; the main timeline loops, so every tick runs one script. Each runs for S
@@ -12,7 +12,8 @@
 //   calls     calling a one-line function (one op a call)
 //   clips     writing _x and _rotation of 1,000 placed clips (two ops a clip)
 // A player without a script machine traces nothing; the workload then says so instead of
-// printing a figure.
+// printing a figure. --write also saves each workload's movie as DIR/NAME.swf, to run it in
+// other players or tools.
 
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
@@ -21,7 +22,9 @@
 #include "tests/support/SwfWriter.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
 #include <functional>
 
@@ -63,13 +66,18 @@ ActionBuilder loop(int count, const std::function<void(ActionBuilder&)>& work) {
     return b;
 }
 
-// Defines "work" from body and a frame script that calls it and traces "ok".
-QByteArray frameScript(const ActionBuilder& body, uint16_t flags = kNoScopeObjects,
+// Defines "work" from body, which returns its result, and a frame script that calls it and
+// traces "ok" when the result is the expected one: a figure for work done wrong is no figure.
+QByteArray frameScript(const ActionBuilder& body, PushValue expected,
+                       uint16_t flags = kNoScopeObjects,
                        const ActionBuilder& before = ActionBuilder()) {
     ActionBuilder a = before;
     a.defineFunction2("work", 6, flags, {}, body);
-    a.push({0, "work"}).callFunction().pop();
-    a.traceValue("ok");
+    a.push("result").callFunction("work", {}).setVariable();
+    a.get("result").push(expected).equals2().ifTrue("good");
+    a.push("wrong result: ").get("result").add2().trace().jump("end");
+    a.label("good").traceValue("ok");
+    a.label("end");
     return a.finish();
 }
 
@@ -93,10 +101,19 @@ struct Workload {
 
 Workload numeric() {
     const int n = 200'000;
-    ActionBuilder body = loop(n, [](ActionBuilder& b) {
-        b.push({PushValue::reg(2), PushValue::reg(1), 2}).multiply().add2().storeRegister(2).pop();
-    });
-    return {"numeric", "iterations", n, twoFrames(frameScript(body))};
+    ActionBuilder body;
+    body.push(0).storeRegister(2).pop();
+    body.raw(loop(n, [](ActionBuilder& b) {
+                 b.push({PushValue::reg(2), PushValue::reg(1), 2})
+                     .multiply()
+                     .add2()
+                     .storeRegister(2)
+                     .pop();
+             }).bytes());
+    body.push(PushValue::reg(2)).returnOp();
+    // The sum of 2i below n.
+    const double sum = static_cast<double>(n) * (n - 1);
+    return {"numeric", "iterations", n, twoFrames(frameScript(body, sum))};
 }
 
 Workload strings() {
@@ -107,7 +124,8 @@ Workload strings() {
         b.push({PushValue::reg(2), "x"}).add2().storeRegister(2).pop();
     });
     body.raw(l.bytes());
-    return {"strings", "appends", n, twoFrames(frameScript(body))};
+    body.push({PushValue::reg(2), "length"}).getMember().returnOp();
+    return {"strings", "appends", n, twoFrames(frameScript(body, n))};
 }
 
 Workload members() {
@@ -122,7 +140,9 @@ Workload members() {
         b.add2().setMember();
     });
     body.raw(l.bytes());
-    return {"members", "property accesses", 3LL * n, twoFrames(frameScript(body))};
+    body.push({PushValue::reg(3), "a"}).getMember().returnOp();
+    // The last pass adds arr[9], which is 9, to o.b.
+    return {"members", "property accesses", 3LL * n, twoFrames(frameScript(body, 11))};
 }
 
 Workload calls() {
@@ -137,7 +157,8 @@ Workload calls() {
         b.push({PushValue::reg(2), 1, "f"}).callFunction().storeRegister(2).pop();
     });
     body.raw(l.bytes());
-    return {"calls", "calls", n, twoFrames(frameScript(body, kNoScopeObjects, before))};
+    body.push(PushValue::reg(2)).returnOp();
+    return {"calls", "calls", n, twoFrames(frameScript(body, n, kNoScopeObjects, before))};
 }
 
 Workload clips() {
@@ -153,7 +174,8 @@ Workload clips() {
     body.push(PushValue::reg(2)).increment().storeRegister(2).pop();
     body.jump("top");
     body.label("end");
-    const QByteArray script = frameScript(body, kNoScopeObjects | fn2::PreloadRoot);
+    body.push({PushValue::reg(3), "_x"}).getMember().returnOp();
+    const QByteArray script = frameScript(body, clips - 1, kNoScopeObjects | fn2::PreloadRoot);
     QByteArray movie = twoFrames(script, [&](SwfWriter& w) {
         w.defineRectShape(1, QRect(0, 0, 4, 4), Qt::red);
         SwfWriter sprite(200, 150, 1000, 8);
@@ -212,22 +234,31 @@ void run(const Workload& w, double seconds) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     double seconds = 2;
-    QString only;
+    QString only, writeDir;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--seconds" && i + 1 < args.size()) {
             seconds = std::max(0.1, args[++i].toDouble());
         } else if (args[i] == "--only" && i + 1 < args.size()) {
             only = args[++i];
+        } else if (args[i] == "--write" && i + 1 < args.size()) {
+            writeDir = args[++i];
         } else {
-            std::fprintf(stderr, "usage: bench_avm1 [--seconds S] [--only NAME]\n");
+            std::fprintf(stderr, "usage: bench_avm1 [--seconds S] [--only NAME] [--write DIR]\n");
             return 2;
         }
     }
     for (const auto& make : {numeric, strings, members, calls, clips}) {
         const Workload w = make();
-        if (only.isEmpty() || only == QLatin1String(w.name))
-            run(w, seconds);
+        if (!only.isEmpty() && only != QLatin1String(w.name))
+            continue;
+        if (!writeDir.isEmpty()) {
+            QFile f(QDir(writeDir).filePath(QLatin1String(w.name) + QLatin1String(".swf")));
+            if (!QDir().mkpath(writeDir) || !f.open(QIODevice::WriteOnly) ||
+                f.write(w.movie) != w.movie.size())
+                std::fprintf(stderr, "bench_avm1: cannot write %s\n", qPrintable(f.fileName()));
+        }
+        run(w, seconds);
     }
     return 0;
 }
