@@ -207,7 +207,7 @@ void Stage::mouseUp(QPointF p) {
         if (over && isMenu(over.get()) && live(hovered_) == over)
             transition(*over, buttoncond::OverDownToOverUp, int(Button::State::Over));
     }
-    hovered_.reset();
+    // What the button went to is already shown; only a change under the mouse is news.
     updateHover(false);
     if (auto clip = dragged_.lock()) {
         DisplayObject* under = topmostAt(mouse_, clip.get());
