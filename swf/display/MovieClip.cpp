@@ -276,6 +276,8 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         stage().objectJoined(*object);
         if (MovieClip* clip = object->asMovieClip())
             clip->showFirstFrame();
+        else if (Button* button = object->asButton())
+            button->stateObjects(); // built here, so drawing never changes the tree
     }
 }
 
@@ -468,6 +470,8 @@ Result<DisplayObject*> MovieClip::attachCharacter(uint16_t characterId, const QS
     stage().objectJoined(*object);
     if (MovieClip* clip = object->asMovieClip())
         clip->showFirstFrame();
+    else if (Button* button = object->asButton())
+        button->stateObjects();
     return object.get();
 }
 

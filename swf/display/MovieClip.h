@@ -35,8 +35,10 @@ public:
     int levelNumber() const { return levelNumber_; } // valid for a level's root
 
     // ---- frames, 1-based as script counts them ----
-    int currentFrame() const { return current_ + 1; } // 0 before the first frame was shown
-    int totalFrames() const;                          // at least 1, as Flash reports
+    // 0 before the first frame was shown; a clip without frames (createEmptyMovieClip, an
+    // unloaded clip) is on its one empty frame, as Flash reports it.
+    int currentFrame() const { return framesLoaded() == 0 && !levelRoot_ ? 1 : current_ + 1; }
+    int totalFrames() const; // at least 1, as Flash reports
     int framesLoaded() const;
     // The frame a label names (compared without regard to case), or 0.
     int frameOfLabel(const QString& label) const;

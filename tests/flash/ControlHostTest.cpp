@@ -136,7 +136,7 @@ TEST(ControlHost, MoviesAndDataBesideAMovieOnTheWebLoadThroughTheFetcher) {
     });
     ASSERT_TRUE(waitFor([&] {
         stage.advanceFrame();
-        return host.pendingLoads() == 0 && target->currentFrame() == 1 && dataDone;
+        return host.pendingLoads() == 0 && target->children().size() == 1 && dataDone;
     }));
     EXPECT_TRUE(server.requested.contains("/dir/child.swf"));
     EXPECT_TRUE(server.requested.contains("/dir/missing.swf"));

@@ -205,6 +205,13 @@ TEST(ButtonInput, TabOrderFollowsTabIndexOrReadingOrder) {
     EXPECT_EQ(r.stage().focus()->name(), "btn");
     r.stage().tabToNext(false); // wraps
     EXPECT_EQ(r.stage().focus()->name(), "third");
+    // The keyboard's focus shows as a yellow frame just outside the button (at 0,60 10x10).
+    bool framed = false;
+    for (int y = 56; y < 60; ++y)
+        framed = framed || r.pixel(5, y) == QColor(255, 255, 0);
+    EXPECT_TRUE(framed);
+    r.stage().setFocus(nullptr);
+    EXPECT_FALSE(r.stage().focusRectVisible());
 }
 
 TEST(ButtonInput, DraggingFollowsTheMouseWithinItsBoundsAndNamesTheDropTarget) {
