@@ -436,6 +436,16 @@ void MovieClip::moveChild(int fromDepth, int toDepth) {
 }
 
 bool MovieClip::checkNewDepth(int depth, QString* error) const {
+    // Clips inside clips inside clips: every walk of the tree recurses this deep.
+    int nesting = 0;
+    for (const MovieClip* p = this; p; p = p->parent())
+        ++nesting;
+    if (nesting >= kMaxScriptNesting) {
+        if (error)
+            *error =
+                QStringLiteral("Clips cannot be nested more than %1 deep").arg(kMaxScriptNesting);
+        return false;
+    }
     // Flash accepts the whole timeline range too (script may put clips at negative depths).
     if (depth < kTimelineDepthOffset || depth > kMaxScriptDepth) {
         if (error)
@@ -517,7 +527,8 @@ Result<TextField*> MovieClip::createTextField(const QString& newName, int depth,
     auto field = std::make_shared<TextField>(stage(), nullptr, rect);
     field->counted_ = true;
     field->setName(newName);
-    field->setMatrix(QTransform::fromTranslate(pixels.x() * 20, pixels.y() * 20), true);
+    field->setX(pixels.x());
+    field->setY(pixels.y());
     insertChild(depth, field);
     return field.get();
 }

@@ -134,6 +134,8 @@ public:
                                                       const std::shared_ptr<const Character>& c,
                                                       int nesting);
     static constexpr int kMaxNesting = 32;
+    // How deep script may nest the clips and fields it makes.
+    static constexpr int kMaxScriptNesting = 256;
     void setLevelRoot(int level);
     void setBornTick(uint64_t tick) { bornTick_ = tick; }
     void showFirstFrame();

@@ -54,6 +54,16 @@ TEST(DisplayTree, PropertiesReadBackAsFlashComputesThem) {
     EXPECT_NEAR(sq.alpha(), 30, 1e-4);
     sq.setX(std::numeric_limits<double>::quiet_NaN()); // scripts pass anything
     EXPECT_DOUBLE_EQ(sq.x(), 0);
+    sq.setXScale(1e308);
+    sq.setAlpha(std::numeric_limits<double>::infinity());
+    swf::ColorTransform wild;
+    wild.add[0] = std::numeric_limits<float>::infinity();
+    sq.setColorTransform(wild);
+    EXPECT_TRUE(std::isfinite(sq.matrix().m11()));
+    EXPECT_TRUE(std::isfinite(sq.colorTransform().add[0]));
+    QImage img(50, 50, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&img);
+    p.render(painter, QRectF(0, 0, 50, 50), swf::RenderOptions{}); // draws without trouble
     // A timeline matrix decomposes the same way, a mirrored one with a negative yscale.
     auto other = root.attachCharacter(1, "m", 1);
     ASSERT_TRUE(other.ok());
@@ -97,6 +107,25 @@ TEST(DisplayTree, NamesPathsAndBoundsAcrossSpaces) {
     EXPECT_TRUE(b->hitTestShape(QPointF(250, 150)));
     EXPECT_EQ(b->localToGlobal(QPointF(0, 0)), QPointF(200, 100));
     EXPECT_EQ(b->globalToLocal(QPointF(200, 100)), QPointF(0, 0));
+}
+
+TEST(DisplayTree, ScriptCannotNestClipsWithoutEnd) {
+    swf::Player p(movieWithFrames(1));
+    swf::MovieClip* clip = &p.stage()->root();
+    int made = 0;
+    for (int i = 0; i < 10000; ++i) {
+        auto next = clip->createEmptyMovieClip("c", 0);
+        if (!next.ok()) {
+            EXPECT_TRUE(next.error().message.contains("nested"));
+            break;
+        }
+        clip = next.value();
+        ++made;
+    }
+    EXPECT_EQ(made, swf::MovieClip::kMaxScriptNesting - 1);
+    EXPECT_FALSE(p.stage()->root().bounds(nullptr).isValid());
+    p.stage()->root().removeChildAt(0);
+    p.tick();
 }
 
 TEST(DisplayTree, ScriptDepthsCreationRemovalAndSwapping) {
