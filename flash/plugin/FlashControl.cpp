@@ -412,9 +412,8 @@ void FlashControl::clearMovie() {
 void FlashControl::makePlayer() {
     host_ = std::make_unique<ControlHost>();
     host_->setSite(site_);
-    player_ = std::make_unique<swf::Player>(loader_->movie());
-    player_->setHost(host_.get());
-    player_->setMovieUrl(movieUrl_);
+    player_ = std::make_unique<swf::Player>(loader_->movie(), swf::Player::ScriptHostFactory{},
+                                            host_.get(), movieUrl_);
 }
 
 void FlashControl::SetSite(IFlashControlSite* site) {

@@ -89,6 +89,12 @@ int MovieClip::frameOfLabel(const QString& label) const {
     return 0;
 }
 
+std::vector<ActionCode> MovieClip::frameActions(int frame) const {
+    if (!timeline_ || frame < 1 || frame > framesLoaded())
+        return {};
+    return timeline_->frames[static_cast<std::size_t>(frame - 1)].actions;
+}
+
 QString MovieClip::currentLabel() const {
     if (!timeline_)
         return {};

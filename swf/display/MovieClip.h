@@ -44,6 +44,8 @@ public:
     int frameOfLabel(const QString& label) const;
     // The label of the current frame or the last labelled frame before it; empty if none.
     QString currentLabel() const;
+    // The DoAction blocks of a frame (1-based), for call(frame); empty when there is none.
+    std::vector<ActionCode> frameActions(int frame) const;
     bool isPlaying() const { return playing_; }
     void play() { playing_ = true; }
     void stop() { playing_ = false; }

@@ -119,6 +119,8 @@ private:
                 clip.gotoFrame(arg.toInt(), false);
             else if (op == "gotoPlay")
                 clip.gotoFrame(arg.toInt(), true);
+            else if (op == "getUrl")
+                stage_.getUrl(arg, QStringLiteral("_blank"));
             else if (op == "remove")
                 if (auto* child = stage_.findTarget(arg, &clip))
                     if (auto* c = child->asMovieClip())

@@ -182,3 +182,16 @@ TEST(FrameOrder, ASpriteThatPlacesItselfStopsAtTheInstanceBudgetWithAClearMessag
     ASSERT_EQ(host.seen.size(), 1);
     EXPECT_TRUE(host.seen[0].contains("50"));
 }
+
+TEST(FrameOrder, AHostGivenAtConstructionHearsTheFirstFramesRequests) {
+    auto movie = movieWithFrames(1);
+    rootFrame(*movie, 0).actions.push_back("getUrl:page.html");
+    struct Pages : swf::PlayerHost {
+        QStringList opened;
+        void openUrl(const QString& url, const QString&) override { opened << url; }
+    } host;
+    swf::Player p(
+        movie, [](swf::Stage& stage) { return std::make_unique<FakeScriptHost>(stage); }, &host,
+        "http://example.org/movies/first.swf");
+    EXPECT_EQ(host.opened, QStringList{"http://example.org/movies/page.html"});
+}
