@@ -15,10 +15,29 @@ class Vm;
 
 // Property numbers of GetProperty/SetProperty, also the order of the names below.
 enum ClipProperty {
-    PropX, PropY, PropXScale, PropYScale, PropCurrentFrame, PropTotalFrames, PropAlpha,
-    PropVisible, PropWidth, PropHeight, PropRotation, PropTarget, PropFramesLoaded, PropName,
-    PropDropTarget, PropUrl, PropHighQuality, PropFocusRect, PropSoundBufTime, PropQuality,
-    PropXMouse, PropYMouse, PropCount
+    PropX,
+    PropY,
+    PropXScale,
+    PropYScale,
+    PropCurrentFrame,
+    PropTotalFrames,
+    PropAlpha,
+    PropVisible,
+    PropWidth,
+    PropHeight,
+    PropRotation,
+    PropTarget,
+    PropFramesLoaded,
+    PropName,
+    PropDropTarget,
+    PropUrl,
+    PropHighQuality,
+    PropFocusRect,
+    PropSoundBufTime,
+    PropQuality,
+    PropXMouse,
+    PropYMouse,
+    PropCount
 };
 // The property a name such as "_x" stands for, or -1. Names compare without case.
 int clipPropertyIndex(const QString& name);

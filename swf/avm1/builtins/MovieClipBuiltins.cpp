@@ -98,8 +98,10 @@ void installMovieClip(Vm& vm) {
             if (!clip)
                 return Value();
             const QString method = vm.toString(c.arg(loadTarget ? 1 : 2)).toUpper();
-            const int m = method == QLatin1String("GET") ? 1 : (method == QLatin1String("POST") ? 2 : 0);
-            const QString target = loadTarget ? MovieClipObject::slashPath(clip) : vm.toString(c.arg(1));
+            const int m =
+                method == QLatin1String("GET") ? 1 : (method == QLatin1String("POST") ? 2 : 0);
+            const QString target =
+                loadTarget ? MovieClipObject::slashPath(clip) : vm.toString(c.arg(1));
             clip->getUrl(vm.toString(c.arg(0)), target, m, loadTarget, variables);
             return Value();
         };
