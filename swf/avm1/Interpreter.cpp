@@ -250,6 +250,14 @@ private:
     int skipActions(int pc, int count);
     Value boolValue(bool b) const { return f_.version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0); }
     Value propertyOf(const Value& target, int index);
+    // getURL("FSCommand:name", args) is how movies call fscommand.
+    bool fsCommand(const QString& url, const QString& args) {
+        if (!url.startsWith(QLatin1String("fscommand:"), Qt::CaseInsensitive))
+            return false;
+        if (vm_.display())
+            vm_.display()->fsCommand(url.mid(10), args);
+        return true;
+    }
 
     Frame& f_;
     Vm& vm_;
@@ -732,7 +740,7 @@ int Runner::run(int pc, int lo, int hi) {
             const QString name = vm_.toString(f_.pop());
             ClipBridge* source = targetClip(targetFromValue(f_.pop()));
             if (source && std::isfinite(depth))
-                source->duplicate(name, static_cast<int>(depth) + 16384);
+                source->duplicate(name, static_cast<int>(depth));
             break;
         }
         case ARemoveSprite:
@@ -1108,8 +1116,9 @@ int Runner::run(int pc, int lo, int hi) {
         case AGetURL: {
             const QString url = f_.str(p.cstring());
             const QString target = f_.str(p.cstring());
-            if (ClipBridge* c = currentClip())
-                c->getUrl(url, target, 0, false, false);
+            if (!fsCommand(url, target))
+                if (ClipBridge* c = currentClip())
+                    c->getUrl(url, target, 0, false, false);
             break;
         }
         case AStoreRegister: {
@@ -1268,8 +1277,9 @@ int Runner::run(int pc, int lo, int hi) {
             const uint8_t flags = p.u8();
             const QString target = vm_.toString(f_.pop());
             const QString url = vm_.toString(f_.pop());
-            if (ClipBridge* c = currentClip())
-                c->getUrl(url, target, flags & 3, flags & 0x40, flags & 0x80);
+            if (!fsCommand(url, target))
+                if (ClipBridge* c = currentClip())
+                    c->getUrl(url, target, flags & 3, flags & 0x40, flags & 0x80);
             break;
         }
         case ACall: {

@@ -810,6 +810,18 @@ void Vm::runTopLevel(const std::function<void()>& fn) {
         running_ = false;
 }
 
+void Vm::registerClass(const QString& exportName, Object* ctor) {
+    if (ctor)
+        classes_[exportName.toLower()] = ctor;
+    else
+        classes_.erase(exportName.toLower());
+}
+
+Object* Vm::registeredClass(const QString& exportName) const {
+    const auto it = classes_.find(exportName.toLower());
+    return it == classes_.end() ? nullptr : it->second;
+}
+
 void Vm::unpin(Object* o) {
     const auto it = std::find(pinned_.begin(), pinned_.end(), o);
     if (it != pinned_.end())
@@ -832,6 +844,8 @@ void Vm::collectGarbage() {
             roots.push_back(object);
         for (Object* o : pinned_)
             roots.push_back(o);
+        for (auto& [name, ctor] : classes_)
+            roots.push_back(ctor);
         for (const Timer& t : timers_) {
             if (Object* o = t.target.object())
                 roots.push_back(o);

@@ -33,6 +33,8 @@ void gotoArg(Vm& vm, ClipBridge* clip, const Value& frame, bool play) {
 
 } // namespace
 
+void installMovieClipDisplay(Vm& vm, Object* proto);
+
 void installMovieClip(Vm& vm) {
     Object* proto = vm.newObject();
     vm.protos().movieClip = proto;
@@ -114,10 +116,7 @@ void installMovieClip(Vm& vm) {
             clip->getUrl(QString(), MovieClipObject::slashPath(clip), 0, true, false);
         return Value();
     });
-    vm.defineMethod(proto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) -> Value {
-        ClipBridge* clip = clipOf(vm, c);
-        return clip ? clip->property(-1).isNumber() ? clip->property(-1) : Value(0) : Value();
-    });
+    installMovieClipDisplay(vm, proto);
 }
 
 } // namespace swf::avm1::builtins

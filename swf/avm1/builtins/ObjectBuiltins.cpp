@@ -134,8 +134,15 @@ void installObject(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("watch"), watch);
     vm.defineMethod(proto, QStringLiteral("unwatch"), unwatch);
     vm.defineMethod(vm.global()->findOwn(QStringLiteral("Object"))->value.object(),
-                    QStringLiteral("registerClass"),
-                    [](Vm&, CallArgs&) -> Value { return Value(true); });
+                    QStringLiteral("registerClass"), [](Vm& vm, CallArgs& c) -> Value {
+                        if (c.count() < 2)
+                            return Value(false);
+                        Object* ctor = c.arg(1).object();
+                        if (ctor && !ctor->isFunction())
+                            return Value(false);
+                        vm.registerClass(vm.toString(c.arg(0)), ctor);
+                        return Value(true);
+                    });
     vm.defineMethod(vm.global(), QStringLiteral("ASSetPropFlags"), asSetPropFlags);
     for (const char* name : {"hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"})
         proto->findOwn(QLatin1String(name))->flags |= propflag::OnlySwf6Up;
