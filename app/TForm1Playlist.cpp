@@ -9,6 +9,7 @@
 #include "playlist/PlaylistMenu.h"
 #include "playlist/TDropFilelistbox1.h"
 #include "skin/controls/TSeSkinMessage.h"
+#include "skin/controls/TSeSkinStatusBar.h"
 
 namespace app {
 
@@ -28,6 +29,9 @@ public:
     void downloadMovie() override { form_.CustomItem69Click(&form_); }
     void showError(const QString& message) override {
         form_.SeSkinMessage1->MessageDlg(message, skin::TMsgDlgType::mtError, skin::mbOK, 0);
+    }
+    void showStatus(const QString& message) override {
+        form_.SeSkinStatusBar1->Panels()[1].setText(message);
     }
 
 private:

@@ -107,6 +107,21 @@ public:
     using ENetException::ENetException;
 };
 
+// A URL the client will not fetch: no host, a port outside 1 to 65535, a scheme other than
+// http and https, control bytes in the host.
+class ENetInvalidURL : public ENetProtocolError {
+public:
+    using ENetProtocolError::ENetProtocolError;
+};
+
+// A server kept a request going past one of the client's bounds: too many header lines, a
+// header block or trailer that took too long, a body slower than the lowest rate, a decoded
+// body larger than allowed. The connection is closed; what arrived stays in the stream.
+class ENetLimitExceeded : public ENetException {
+public:
+    using ENetException::ENetException;
+};
+
 class ENetObjectTypeNotSupported : public ENetException {
 public:
     ENetObjectTypeNotSupported() : ENetException("Object type not supported.") {}

@@ -1,12 +1,14 @@
 #include "net/TNetHTTP.h"
 #include "net/CutToken.h"
 #include "net/ENetException.h"
+#include "net/TNetInflateStream.h"
 #include "net/TNetSSLConnectionIntercept.h"
 #include "net/TNetStream.h"
 #include "net/TNetURI.h"
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 namespace net {
 
@@ -46,14 +48,47 @@ std::string escapeControlBytes(const std::string& text) {
     return out;
 }
 
+// The port of a URL, -1 when it names none. A port that cannot be one is refused: quietly
+// going to port 80 instead would fetch from a server nobody asked for.
 int portNumber(const std::string& text) {
+    if (text.empty())
+        return -1;
     int value = 0;
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != end || value < 0 || value > 65535)
-        return -1;
+    if (result.ec != std::errc() || result.ptr != end || value < 1 || value > 65535)
+        throw ENetInvalidURL("Invalid port in URL; ports go from 1 to 65535.");
     return value;
 }
+
+std::string durationText(int ms) {
+    if (ms % 1000 == 0)
+        return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
+    return std::to_string(ms) + " milliseconds";
+}
+
+// Header values are the server's text; only a short, printable piece goes into a message.
+std::string quoted(const std::string& text) {
+    std::string out;
+    for (const char c : text.substr(0, 64))
+        out += isControl(c) && c != ' ' ? '?' : c;
+    return "\"" + out + (text.size() > 64 ? "...\"" : "\"");
+}
+
+// Whatever ends a request, the bounds of its phases end with it.
+class PhaseBounds {
+public:
+    explicit PhaseBounds(TNetTCPConnection& connection) : connection_(connection) {}
+    ~PhaseBounds() {
+        connection_.ClearDeadline();
+        connection_.StopRateWatch();
+    }
+    PhaseBounds(const PhaseBounds&) = delete;
+    PhaseBounds& operator=(const PhaseBounds&) = delete;
+
+private:
+    TNetTCPConnection& connection_;
+};
 
 // A body nobody asked to keep still has to leave the connection.
 class DiscardStream final : public TNetStream {
@@ -103,6 +138,7 @@ void TNetHTTP::PerformRequest(TNetHTTPMethod Method, const std::string& URL,
         std::atomic<bool>& flag;
         ~Release() { flag = false; }
     } release{busy_};
+    PhaseBounds bounds(*this);
     try {
         performOnce(Method, URL, Source, Stream);
     } catch (const ENetProtocolReplyError&) {
@@ -127,16 +163,19 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
     // A URL pasted from the clipboard often brings a line break along; inside the request it
     // would end the request line early, so the ends are trimmed and control bytes escaped.
     const TNetUrlParts parts = TNetURI::SplitUrl(TrimBlanks(URL));
-    if (hasControlBytes(parts.Host) || hasControlBytes(parts.Scheme))
-        throw ENetProtocolError("Invalid URL.");
+    checkUrlParts(parts);
+    const int urlPort = portNumber(parts.Port);
     requestPath_ = escapeControlBytes(parts.Path);
     std::string target = requestPath_ + escapeControlBytes(parts.Document);
-    if (SelectTarget(parts.Scheme, parts.Host, portNumber(parts.Port))) {
+    std::string host;
+    if (SelectTarget(parts.Scheme, parts.Host, urlPort)) {
+        const std::string scheme = parts.Scheme.empty() ? SchemeName : parts.Scheme;
+        host = hostLine(scheme, urlPort);
         // The port stays in the absolute target: without it the proxy would go to port 80.
-        const int port = portNumber(parts.Port);
-        target = (parts.Scheme.empty() ? SchemeName : parts.Scheme) + "://" +
-                 (parts.Host.empty() ? HostName : parts.Host) +
-                 (port >= 0 ? ":" + std::to_string(port) : std::string()) + target;
+        target = scheme + "://" + (parts.Host.empty() ? HostName : parts.Host) +
+                 (urlPort >= 0 ? ":" + std::to_string(urlPort) : std::string()) + target;
+    } else {
+        host = hostLine(InterceptEnabled ? "https" : "http", Port);
     }
 
     CheckPeerClosed(false, false);
@@ -172,7 +211,7 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
     static const char* const kVerbs[] = {"HEAD ", "GET ", "POST "};
     std::string head = kVerbs[static_cast<int>(Method)] + target + " HTTP/" +
                        VersionText(ProtocolVersion) + "\r\n";
-    head += "Host: " + HostName + "\r\n";
+    head += "Host: " + host + "\r\n";
     head += HeaderLines.Text();
     head += "\r\n";
     WriteText(head);
@@ -187,21 +226,32 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
 
     bool closeAfter = false;
     // An interim "100 Continue" (or other 1xx but a protocol switch) comes before the real
-    // answer and carries no body; it is skipped.
+    // answer and carries no body; it is skipped. However many come, they share the bounds
+    // of one header.
+    SetDeadline(HeaderTimeout,
+                "No complete response header within " + durationText(HeaderTimeout) + ".");
+    headerLinesRead_ = 0;
+    headerBytesRead_ = 0;
     do {
         StatusLine = ReadLine();
+        countHeaderLine(StatusLine.size(), "Response header");
         closeAfter = StatusLine.size() >= 8 && SameText(StatusLine.substr(5, 3), "1.0");
         CutToken(StatusLine, " ", true);
         std::string rest = StatusLine;
         StatusCode = statusNumber(CutToken(rest, " ", true));
         ReadResponseHeaders();
     } while (StatusCode / 100 == 1 && StatusCode != 101);
+    ClearDeadline();
 
-    const bool redirect = (StatusCode / 100 == 3 && StatusCode != 304) || !Reply.Location.empty();
+    // Only a 3xx status redirects. A Location beside a 2xx names the resource made or found
+    // (201 Created, a 200 from a content server) and the body at hand is still the answer.
+    const bool redirect = StatusCode / 100 == 3 && StatusCode != 304;
     if (redirect) {
         ReadResponseBody(Stream);
         std::string location = Reply.Location;
         if (HandleRedirects && RedirectDepth < RedirectMaximum) {
+            if (location.empty())
+                throw ENetProtocolReplyError(StatusCode, StatusLine); // nowhere to go
             if (Stream)
                 Stream->SetPosition(0);
             if (ConfirmRedirect(location, RedirectDepth)) {
@@ -226,6 +276,24 @@ void TNetHTTP::performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRe
     }
     connectionDecision(closeAfter);
     RedirectDepth = 0;
+}
+
+void TNetHTTP::CheckURL(const std::string& URL) const {
+    checkUrlParts(TNetURI::SplitUrl(TrimBlanks(URL)));
+}
+
+void TNetHTTP::checkUrlParts(const TNetUrlParts& parts) const {
+    if (hasControlBytes(parts.Host) || hasControlBytes(parts.Scheme))
+        throw ENetInvalidURL("Invalid URL.");
+    if (!parts.Scheme.empty() && !SameText(parts.Scheme, "http") &&
+        !SameText(parts.Scheme, "https"))
+        throw ENetInvalidURL("Unsupported URL scheme " + quoted(parts.Scheme) +
+                             "; only http and https are fetched.");
+    // A URL without a scheme goes to the host of the request before it; with neither there
+    // is nobody to ask.
+    if (parts.Host.empty() && (!parts.Scheme.empty() || Host.empty()))
+        throw ENetInvalidURL("Invalid URL: it names no host.");
+    portNumber(parts.Port);
 }
 
 void TNetHTTP::connectionDecision(bool closeAfter) {
@@ -310,9 +378,14 @@ void TNetHTTP::OpenTunnel() {
     WriteText("CONNECT " + TunnelHost + ":" + std::to_string(TunnelPort) + " HTTP/" +
               TunnelVersion + "\r\n\r\n");
     // The proxy's answer: a status line and headers up to an empty line.
+    headerLinesRead_ = 0;
+    headerBytesRead_ = 0;
+    SetDeadline(HeaderTimeout,
+                "No complete proxy answer within " + durationText(HeaderTimeout) + ".");
     std::string status = ReadLine();
-    while (!ReadLine().empty()) {
-    }
+    TNetHeaderList answer;
+    readHeaderBlock(answer, "Proxy answer");
+    ClearDeadline();
     InterceptEnabled = true;
     CutToken(status, " ", true);
     std::string rest = status;
@@ -332,17 +405,36 @@ bool TNetHTTP::ConfirmRedirect(std::string& Location, int Count) {
 
 void TNetHTTP::ReadResponseHeaders() {
     HeaderLines.Clear();
-    std::size_t total = 0;
+    readHeaderBlock(HeaderLines, "Response header");
+    Reply.ParseFrom(HeaderLines);
+}
+
+void TNetHTTP::countHeaderLine(std::size_t length, const char* what) {
+    headerBytesRead_ += length;
+    if (headerBytesRead_ > MaxHeaderBytes)
+        throw ENetProtocolError(std::string(what) + " too long.");
+    if (++headerLinesRead_ > MaxHeaderLines)
+        throw ENetLimitExceeded(std::string(what) + " has more than " +
+                                std::to_string(MaxHeaderLines) + " lines.");
+}
+
+void TNetHTTP::readHeaderBlock(TNetHeaderList& lines, const char* what) {
     for (;;) {
         std::string line = ReadLine();
         if (line.empty())
             break;
-        total += line.size();
-        if (total > MaxHeaderBytes)
-            throw ENetProtocolError("Response header too long.");
-        HeaderLines.Add(line);
+        countHeaderLine(line.size(), what);
+        lines.Add(line);
     }
-    Reply.ParseFrom(HeaderLines);
+}
+
+std::string TNetHTTP::hostLine(const std::string& scheme, int port) const {
+    // Name-based virtual hosts tell their sites apart by this line, so a server on any port
+    // but the scheme's own must see the port here too.
+    const int defaultPort = SameText(scheme, "https") ? 443 : 80;
+    if (port < 0 || port == defaultPort)
+        return HostName;
+    return HostName + ":" + std::to_string(port);
 }
 
 bool TNetHTTP::responseHasNoBody() const {
@@ -360,6 +452,32 @@ void TNetHTTP::ReadResponseBody(TNetStream* Stream) {
             target.SetSize(target.Position());
         return;
     }
+
+    // A compressed body is stored as what it stands for; a coding we cannot undo is never
+    // stored as if it were the file. An error page keeps its bytes as they came.
+    std::optional<TNetInflateStream> inflater;
+    if (Stream) {
+        switch (TNetInflateStream::CodingOf(Reply.ContentEncoding)) {
+        case TNetInflateStream::Coding::Identity:
+            break;
+        case TNetInflateStream::Coding::Gzip:
+            inflater.emplace(target, TNetInflateStream::Format::Gzip, MaxDecodedSize);
+            break;
+        case TNetInflateStream::Coding::Deflate:
+            inflater.emplace(target, TNetInflateStream::Format::Deflate, MaxDecodedSize);
+            break;
+        case TNetInflateStream::Coding::Unsupported:
+            if (StatusCode / 100 == 2)
+                throw ENetProtocolError("Unsupported Content-Encoding " +
+                                        quoted(Reply.ContentEncoding) + ".");
+            break;
+        }
+    }
+    TNetStream& sink = inflater ? static_cast<TNetStream&>(*inflater) : target;
+
+    StartRateWatch(MinTransferRate, RateWindow,
+                   "Transfer too slow: fewer than " + std::to_string(MinTransferRate) +
+                       " bytes a second over " + durationText(RateWindow) + ".");
     const std::string encoding = UpperCase(Reply.ExtraHeaders.ValueOf("Transfer-Encoding"));
     // Chunked framing wins over a length sent beside it; the length would count the framing.
     if (encoding.find("CHUNKED") != std::string::npos) {
@@ -368,19 +486,32 @@ void TNetHTTP::ReadResponseBody(TNetStream* Stream) {
             const int64_t size = ReadChunkSize();
             if (size <= 0)
                 break;
-            ReadBodyInto(target, size, false);
+            ReadBodyInto(sink, size, false);
             ReadLine();
         }
-        // Trailer lines, if any, up to the empty line that ends the message.
-        while (!ReadLine().empty()) {
-        }
+        StopRateWatch();
+        if (inflater)
+            inflater->Finish();
+        // Trailer lines, if any, up to the empty line that ends the message; they are not
+        // used, but a server must not be able to send them for ever.
+        SetDeadline(HeaderTimeout,
+                    "No complete chunk trailer within " + durationText(HeaderTimeout) + ".");
+        headerLinesRead_ = 0;
+        headerBytesRead_ = 0;
+        TNetHeaderList trailer;
+        readHeaderBlock(trailer, "Chunk trailer");
+        ClearDeadline();
         if (target.Size() > target.Position())
             target.SetSize(target.Position());
-    } else if (Reply.ContentLength != 0) {
-        ReadBodyInto(target, Reply.ContentLength, false);
-    } else {
-        ReadBodyInto(target, -1, true);
+        return;
     }
+    if (Reply.ContentLength != 0)
+        ReadBodyInto(sink, Reply.ContentLength, false);
+    else
+        ReadBodyInto(sink, -1, true);
+    StopRateWatch();
+    if (inflater)
+        inflater->Finish();
 }
 
 int64_t TNetHTTP::ReadChunkSize() {

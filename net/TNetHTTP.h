@@ -3,6 +3,7 @@
 #include "net/TNetHeaderInfo.h"
 #include "net/TNetHeaderList.h"
 #include "net/TNetTCPClient.h"
+#include "net/TNetURI.h"
 
 #include <atomic>
 #include <functional>
@@ -57,13 +58,31 @@ public:
     std::string TunnelHost;
     int TunnelPort = 0;
     std::string TunnelVersion;
-    // Upper bound of the whole header block of a response.
+    // Bounds on what a server can make a request wait for or hold. The header bounds cover
+    // everything before the body: the status line and header lines of the response and of
+    // any interim (1xx) replies before it, counted from the moment the request went out.
+    // The trailer after a chunked body gets the same bounds of its own. A body must bring at
+    // least MinTransferRate bytes a second, measured over every RateWindow milliseconds
+    // (beside the connection's IdleTimeout for a silence). Times in milliseconds; 0 or less
+    // turns a bound off. Each broken bound raises ENetLimitExceeded.
     std::size_t MaxHeaderBytes = 8u << 20;
+    std::size_t MaxHeaderLines = 1000;
+    int HeaderTimeout = 120000;
+    int64_t MinTransferRate = 100;
+    int RateWindow = 60000;
+    // Largest body a gzip or deflate Content-Encoding may expand to (an SWF file cannot be
+    // larger than its 32-bit length field).
+    int64_t MaxDecodedSize = int64_t{1} << 32;
 
     // GET URL; the body goes into Stream from its current position.
     void DownloadTo(const std::string& URL, TNetStream& Stream);
     void Head(const std::string& URL);
     void Post(const std::string& URL, TNetRequestSource Source, TNetStream* Stream);
+
+    // Raises ENetInvalidURL for a URL no request would be made for: another scheme than
+    // http or https, a port outside 1 to 65535, no host. Every request checks this first;
+    // callers may check before they prepare anything.
+    void CheckURL(const std::string& URL) const;
 
     void PerformRequest(TNetHTTPMethod Method, const std::string& URL, TNetRequestSource Source,
                         TNetStream* Stream);
@@ -82,13 +101,21 @@ protected:
 private:
     void performOnce(TNetHTTPMethod Method, const std::string& URL, TNetRequestSource Source,
                      TNetStream* Stream);
+    void checkUrlParts(const TNetUrlParts& parts) const;
     void connectionDecision(bool closeAfter);
+    // Reads header lines up to the empty line into lines, counting each against the bounds
+    // of the header block under way (headerLinesRead_, headerBytesRead_).
+    void readHeaderBlock(TNetHeaderList& lines, const char* what);
+    void countHeaderLine(std::size_t length, const char* what);
+    std::string hostLine(const std::string& scheme, int urlPort) const;
     std::string absoluteLocation(const std::string& location) const;
     bool responseHasNoBody() const;
 
     TNetHTTPMethod method_ = TNetHTTPMethod::rmGet;
     std::atomic<bool> busy_{false};
     std::string requestPath_;
+    std::size_t headerLinesRead_ = 0;
+    std::size_t headerBytesRead_ = 0;
 };
 
 } // namespace net

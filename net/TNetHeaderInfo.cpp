@@ -24,6 +24,15 @@ uint64_t convertUnsigned(const std::string& text) {
     return static_cast<uint64_t>(value);
 }
 
+// "5" and "05" are one length; texts that are no number must match as they stand.
+bool sameLength(const std::string& a, const std::string& b) {
+    int64_t x = 0;
+    int64_t y = 0;
+    if (readDecimal(a, x) && readDecimal(b, y))
+        return x == y;
+    return a == b;
+}
+
 // Reads a header into a field and takes it (with its continuations) out of the list.
 std::string takeValue(TNetHeaderList& lines, const std::string& name) {
     const std::string value = lines.ValueOf(name);
@@ -111,8 +120,21 @@ void TNetHeaderInfo::ParseFrom(TNetHeaderList& Lines) {
     ContentLanguage = takeValue(Lines, "Content-Language");
     ContentType = takeValue(Lines, "Content-Type");
 
-    const bool lengthPresent = Lines.FindName("Content-Length") >= 0;
-    const std::string length = TrimBlanks(takeValue(Lines, "Content-Length"));
+    // Every Content-Length line, and every value of a comma list in one, must agree: with two
+    // different lengths nobody can tell where the body ends, and a guess could store the
+    // wrong bytes or read the next response into this one.
+    std::string length;
+    bool lengthPresent = false;
+    while (Lines.FindName("Content-Length") >= 0) {
+        std::string values = takeValue(Lines, "Content-Length");
+        do {
+            const std::string value = TrimBlanks(CutToken(values, ",", true));
+            if (lengthPresent && !sameLength(value, length))
+                throw ENetProtocolError("Conflicting Content-Length values.");
+            length = value;
+            lengthPresent = true;
+        } while (!values.empty());
+    }
     int64_t parsed = 0;
     // A negative or unreadable length is no length at all.
     HasContentLength = lengthPresent && readDecimal(length, parsed) && parsed >= 0;

@@ -45,6 +45,67 @@ void TNetTCPConnection::ClearAbort() {
     }
 }
 
+void TNetTCPConnection::SetDeadline(int ms, std::string message) {
+    deadlineSet_ = ms > 0;
+    deadline_ = Clock::now() + std::chrono::milliseconds(std::max(0, ms));
+    deadlineMessage_ = std::move(message);
+}
+
+void TNetTCPConnection::ClearDeadline() {
+    deadlineSet_ = false;
+}
+
+void TNetTCPConnection::StartRateWatch(int64_t bytesPerSecond, int windowMs, std::string message) {
+    rateWatched_ = bytesPerSecond > 0 && windowMs > 0;
+    if (!rateWatched_)
+        return;
+    const int64_t perWindow = bytesPerSecond > std::numeric_limits<int64_t>::max() / windowMs
+                                  ? std::numeric_limits<int64_t>::max()
+                                  : bytesPerSecond * windowMs / 1000;
+    rateMinimum_ = std::max<int64_t>(1, perWindow);
+    rateWindow_ = std::chrono::milliseconds(windowMs);
+    rateWindowEnd_ = Clock::now() + rateWindow_;
+    rateBytes_ = 0;
+    rateMessage_ = std::move(message);
+}
+
+void TNetTCPConnection::StopRateWatch() {
+    rateWatched_ = false;
+}
+
+void TNetTCPConnection::failLimit(const std::string& message) {
+    // The exchange stops half way; the connection cannot carry another one.
+    try {
+        DropSocket();
+    } catch (...) {
+    }
+    throw ENetLimitExceeded(message);
+}
+
+int TNetTCPConnection::checkPhaseLimits(Clock::time_point now) {
+    auto millisecondsUntil = [now](Clock::time_point when) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
+        return static_cast<int>(std::clamp<int64_t>(left, 1, std::numeric_limits<int>::max()));
+    };
+    int wait = -1;
+    if (deadlineSet_) {
+        if (now >= deadline_)
+            failLimit(deadlineMessage_);
+        wait = millisecondsUntil(deadline_);
+    }
+    if (rateWatched_) {
+        if (now >= rateWindowEnd_) {
+            if (rateBytes_ < rateMinimum_)
+                failLimit(rateMessage_);
+            rateBytes_ = 0;
+            rateWindowEnd_ = now + rateWindow_;
+        }
+        const int untilWindowEnd = millisecondsUntil(rateWindowEnd_);
+        wait = wait < 0 ? untilWindowEnd : std::min(wait, untilWindowEnd);
+    }
+    return wait;
+}
+
 void TNetTCPConnection::checkAborted() {
     if (!aborted_)
         return;
@@ -151,16 +212,34 @@ int64_t TNetTCPConnection::Receive(bool RaiseIfClosed, int Timeout, bool UseInpu
     if (target.empty())
         return 0;
 
+    // The silence allowed is measured from here, however often a phase bound below cuts a
+    // wait short to look at itself.
+    const bool idleBounded = Timeout == DefaultTimeout && IdleTimeout > 0;
+    const int ownWait = idleBounded ? IdleTimeout : Timeout;
+    const Clock::time_point waitEnd =
+        Clock::now() + std::chrono::milliseconds(std::max(0, ownWait));
     int64_t count = -1;
     while (count == -1) {
         const bool pending = interceptActive() && Intercept->Pending() > 0;
         if (!pending) {
-            const bool bounded = Timeout == DefaultTimeout && IdleTimeout > 0;
             checkAborted();
-            const bool readable = socket_.WaitReadable(bounded ? IdleTimeout : Timeout);
+            const Clock::time_point now = Clock::now();
+            const int phaseWait = checkPhaseLimits(now);
+            int wait = ownWait;
+            if (ownWait >= 0) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(waitEnd - now).count();
+                wait = static_cast<int>(std::max<int64_t>(0, left));
+            }
+            const bool cutShort = phaseWait >= 0 && (wait < 0 || phaseWait < wait);
+            if (cutShort)
+                wait = phaseWait;
+            const bool readable = socket_.WaitReadable(wait);
             checkAborted();
             if (!readable) {
-                if (!bounded)
+                if (cutShort)
+                    continue; // the phase bound is looked at again above
+                if (!idleBounded)
                     return 0;
                 // The exchange is left half done; the connection cannot serve another one.
                 DropSocket();
@@ -193,6 +272,8 @@ int64_t TNetTCPConnection::Receive(bool RaiseIfClosed, int Timeout, bool UseInpu
         count = 0;
     }
 
+    if (rateWatched_)
+        rateBytes_ += count;
     if (ASCIIFilter) {
         for (int64_t i = 0; i < count; ++i)
             target[static_cast<std::size_t>(i)] &= 0x7F;
@@ -240,15 +321,8 @@ void TNetTCPConnection::ReadBodyInto(TNetStream& Stream, int64_t Count, bool Unt
         Count = ReadInt32(true);
     if (!UntilClose && Count < 0)
         throw ENetProtocolError("Invalid body length.");
-    if (Count >= 0 && Count <= std::numeric_limits<int64_t>::max() - Stream.Position()) {
-        // Reserving is only a head start for the writer; a stream that cannot grow that far
-        // at once still takes the bytes as they come.
-        try {
-            Stream.SetSize(Stream.Position() + Count);
-        } catch (const std::exception&) {
-        }
-    }
-
+    // Nothing is reserved ahead of the bytes: a file sized to an announced length reads as a
+    // complete download full of zeros when the transfer (or the whole program) dies half way.
     int64_t remaining = UntilClose ? std::numeric_limits<int64_t>::max() : Count;
     StartProgress(TWorkMode::workRead, UntilClose ? 0 : Count);
     try {

@@ -5,6 +5,7 @@
 #include "net/TNetSocketHandle.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,18 @@ public:
     void ClearAbort();
     bool Aborted() const { return aborted_; }
 
+    // Bounds on a whole phase of an exchange, on top of IdleTimeout, which only bounds each
+    // silence: a server that sends one byte just often enough would otherwise hold us for
+    // ever. Every receive checks them; the one that is broken closes the connection and
+    // raises ENetLimitExceeded with the message given.
+    // The phase must be over within ms milliseconds from now (0 or less: no deadline).
+    void SetDeadline(int ms, std::string message);
+    void ClearDeadline();
+    // From now on every window of windowMs milliseconds must bring at least
+    // bytesPerSecond * windowMs / 1000 bytes (either value 0 or less: no watch).
+    void StartRateWatch(int64_t bytesPerSecond, int windowMs, std::string message);
+    void StopRateWatch();
+
     void CheckPeerClosed(bool RaiseIfClosed, bool IgnoreBuffer);
     void CheckPeerClosedQuietly(bool RaiseIfClosed);
     bool IsConnected();
@@ -94,11 +107,27 @@ protected:
     bool closed_ = false;
 
 private:
+    using Clock = std::chrono::steady_clock;
+    // Raises when a phase bound is broken by now; otherwise answers how long a wait may last
+    // before one needs looking at again (-1: no bound).
+    int checkPhaseLimits(Clock::time_point now);
+    [[noreturn]] void failLimit(const std::string& message);
+
     std::vector<char> recvBlock_;
     std::vector<char> scratch_;
     bool readLnTimedOut_ = false;
     std::atomic<bool> aborted_{false};
     int abortFd_ = -1;
+
+    bool deadlineSet_ = false;
+    Clock::time_point deadline_{};
+    std::string deadlineMessage_;
+    bool rateWatched_ = false;
+    int64_t rateMinimum_ = 0; // bytes every window must bring
+    Clock::duration rateWindow_{};
+    Clock::time_point rateWindowEnd_{};
+    int64_t rateBytes_ = 0;
+    std::string rateMessage_;
 };
 
 } // namespace net

@@ -29,9 +29,11 @@ private:
 constexpr char kReplacementUtf8[] = "\xEF\xBF\xBD";
 
 // Runs the whole input through the converter. Returns false when the converter cannot be
-// opened. Input the converter rejects is replaced by `replacement` one byte at a time.
+// opened. Input the converter rejects is replaced by `replacement` one byte at a time, and
+// `replaced` counts how often that happened.
 bool convert(const char* to, const char* from, QByteArrayView input, QByteArrayView replacement,
-             QByteArray& output) {
+             QByteArray& output, qsizetype& replaced) {
+    replaced = 0;
     IconvHandle handle(to, from);
     if (!handle.valid())
         return false;
@@ -53,6 +55,7 @@ bool convert(const char* to, const char* from, QByteArrayView input, QByteArrayV
             continue;
         // EILSEQ (an invalid sequence) or EINVAL (a sequence cut off by the end of the input).
         output.append(replacement);
+        ++replaced;
         ++in;
         --inLeft;
         iconv(handle.get(), nullptr, nullptr, nullptr, nullptr);
@@ -63,6 +66,18 @@ bool convert(const char* to, const char* from, QByteArrayView input, QByteArrayV
     iconv(handle.get(), nullptr, nullptr, &out, &outLeft);
     output.append(buffer, static_cast<qsizetype>(out - buffer));
     return true;
+}
+
+// Qt passes unpaired UTF-16 surrogates through; no encoding can write them back.
+bool hasLoneSurrogate(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -110,16 +125,25 @@ bool isValidUtf8(QByteArrayView bytes) {
     return true;
 }
 
-QString decodeGb18030(QByteArrayView bytes) {
+QString decodeGb18030(QByteArrayView bytes, bool* replaced) {
     QByteArray utf8;
-    if (!convert("UTF-8", "GB18030", bytes, kReplacementUtf8, utf8)) {
+    qsizetype replacements = 0;
+    if (!convert("UTF-8", "GB18030", bytes, kReplacementUtf8, utf8, replacements)) {
         // Without the converter only the ASCII part can be trusted.
         QString result;
         result.reserve(bytes.size());
-        for (const char c : bytes)
-            result.append(static_cast<unsigned char>(c) < 0x80 ? QChar(c) : QChar(0xFFFD));
+        bool lost = false;
+        for (const char c : bytes) {
+            const bool ascii = static_cast<unsigned char>(c) < 0x80;
+            lost = lost || !ascii;
+            result.append(ascii ? QChar(c) : QChar(0xFFFD));
+        }
+        if (replaced)
+            *replaced = lost;
         return result;
     }
+    if (replaced)
+        *replaced = replacements > 0;
     return QString::fromUtf8(utf8);
 }
 
@@ -127,23 +151,64 @@ QByteArray encodeGb18030(const QString& text) {
     QByteArray out;
     // GB18030 maps every code point; a lone surrogate became U+FFFD in toUtf8() already.
     // '?' stands in only if the converter rejects something all the same.
-    if (!convert("GB18030", "UTF-8", text.toUtf8(), "?", out))
+    qsizetype replaced = 0;
+    if (!convert("GB18030", "UTF-8", text.toUtf8(), "?", out, replaced))
         return text.toLatin1();
     return out;
 }
 
-QString decodeText(QByteArrayView bytes) {
+DecodedText decodeTextLines(QByteArrayView bytes) {
+    DecodedText result;
     if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.sliced(3));
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        bytes = bytes.sliced(3);
+    else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const auto encoding =
             bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
-        QStringDecoder decoder(encoding, QStringConverter::Flag::Default);
-        return decoder(bytes.sliced(2));
+        // Stateless: a character cut off at the end is an error, not something to wait for.
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        result.text = decoder(bytes.sliced(2));
+        result.lossy = decoder.hasError() || hasLoneSurrogate(result.text);
+        return result;
     }
-    if (isValidUtf8(bytes))
-        return QString::fromUtf8(bytes);
-    return decodeGb18030(bytes);
+    if (isValidUtf8(bytes)) {
+        result.text = QString::fromUtf8(bytes);
+        return result;
+    }
+
+    // Line breaks are ASCII in both encodings and GB18030 never uses CR or LF inside a
+    // character, so a line can be judged on its own. Neighbouring GB18030 lines go to the
+    // converter together, breaks included, to keep the number of conversions small.
+    result.text.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    qsizetype gbStart = -1;
+    const auto flushGb = [&](qsizetype end) {
+        if (gbStart < 0)
+            return;
+        bool replaced = false;
+        result.text += decodeGb18030(bytes.sliced(gbStart, end - gbStart), &replaced);
+        result.lossy = result.lossy || replaced;
+        gbStart = -1;
+    };
+    qsizetype pos = 0;
+    while (true) {
+        qsizetype end = pos;
+        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        const QByteArrayView line = bytes.sliced(pos, end - pos);
+        if (isValidUtf8(line)) {
+            flushGb(pos);
+            result.text += QString::fromUtf8(line);
+        } else if (gbStart < 0) {
+            gbStart = pos;
+        }
+        if (end == n)
+            break;
+        if (gbStart < 0)
+            result.text += QChar(bytes[end]);
+        pos = end + 1;
+    }
+    flushGb(n);
+    return result;
 }
 
 } // namespace platform

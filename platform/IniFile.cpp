@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringList>
 
 namespace platform {
@@ -56,27 +57,57 @@ IniWriteError::IniWriteError(const QString& path)
     : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString()),
       path_(path) {}
 
-IniFile IniFile::load(const QString& path) {
+IniFile IniFile::load(const QString& path, IniReadResult* result, const IniReadOptions& options) {
+    IniReadResult scratch;
+    IniReadResult& r = result ? *result : scratch;
+    r = {};
     const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        r.status = IniReadStatus::Missing;
+        return {};
+    }
     // Only regular files: opening a FIFO or a device for reading could block or never end.
-    if (!info.isFile() || info.size() > kMaxFileSize)
+    if (!info.isFile()) {
+        r.status = info.exists() ? IniReadStatus::NotAFile : IniReadStatus::Missing;
         return {};
+    }
+    if (info.size() > kMaxFileSize) {
+        r.status = IniReadStatus::TooLarge;
+        return {};
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        r.status = IniReadStatus::Unreadable;
         return {};
+    }
     const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize)
+    if (bytes.size() > kMaxFileSize) {
+        r.status = IniReadStatus::TooLarge;
         return {};
-    return parse(bytes);
+    }
+    // A read error, or a file that shrank under us, leaves only part of it here.
+    if (file.error() != QFileDevice::NoError || (!file.atEnd() && bytes.size() < info.size())) {
+        r.status = IniReadStatus::Unreadable;
+        return {};
+    }
+    return parse(bytes, &r, options);
 }
 
-IniFile IniFile::parse(const QByteArray& bytes) {
-    return parse(decodeText(bytes));
+IniFile IniFile::parse(const QByteArray& bytes, IniReadResult* result,
+                       const IniReadOptions& options) {
+    const DecodedText decoded = decodeTextLines(bytes);
+    if (result)
+        result->lossyText = result->lossyText || decoded.lossy;
+    return parse(decoded.text, result, options);
 }
 
-IniFile IniFile::parse(const QString& text) {
+IniFile IniFile::parse(const QString& text, IniReadResult* result, const IniReadOptions& options) {
     IniFile ini;
     Section* current = nullptr;
+    // Entries of a repeated section name are never looked at; nor are those of sections the
+    // caller did not ask for. Skipping them keeps hostile files from filling memory.
+    bool keeping = false;
+    QSet<QString> seen; // case-folded names of the sections kept
     const QStringView all(text);
     qsizetype pos = 0;
     while (pos < all.size()) {
@@ -96,16 +127,34 @@ IniFile IniFile::parse(const QString& text) {
         if (line.front() == u'[') {
             const qsizetype close = line.lastIndexOf(u']');
             if (close > 0) {
-                ini.sections_.push_back({trimBlanks(line.sliced(1, close - 1)).toString(), {}});
-                current = &ini.sections_.back();
+                const QStringView name = trimBlanks(line.sliced(1, close - 1));
+                const bool wanted = options.onlySection.isEmpty() ||
+                                    name.compare(options.onlySection, Qt::CaseInsensitive) == 0;
+                keeping = false;
+                if (wanted) {
+                    const QString folded = name.toString().toCaseFolded();
+                    keeping = !seen.contains(folded);
+                    seen.insert(folded);
+                }
+                if (keeping) {
+                    ini.sections_.push_back({name.toString(), {}});
+                    current = &ini.sections_.back();
+                } else {
+                    current = nullptr;
+                }
                 continue;
             }
         }
-        if (!current)
+        if (!current || !keeping)
             continue;
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
             continue;
+        if (qsizetype(current->entries.size()) >= options.maxEntriesPerSection) {
+            if (result)
+                result->entriesDropped = true;
+            continue;
+        }
         QStringView value = trimBlanks(line.sliced(eq + 1));
         if (wrappedInQuotes(value))
             value = value.sliced(1, value.size() - 2);

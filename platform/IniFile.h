@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -27,6 +28,37 @@ public:
 
 private:
     QString path_;
+};
+
+// How reading a file went. Anything but Ok and Missing means the profile holds less than the
+// file does, so the file must not be replaced by what was read.
+enum class IniReadStatus {
+    Ok,
+    Missing,    // no file at the path
+    NotAFile,   // a folder, device or pipe
+    TooLarge,   // over IniFile::kMaxFileSize
+    Unreadable, // could not be opened or read to its end
+};
+
+struct IniReadOptions {
+    // When set, only entries of this section are kept; others are skipped while reading.
+    QString onlySection;
+    // A section keeps at most this many entries; the rest are dropped.
+    qsizetype maxEntriesPerSection = std::numeric_limits<qsizetype>::max();
+};
+
+struct IniReadResult {
+    IniReadStatus status = IniReadStatus::Ok;
+    // Some bytes were neither UTF-8 nor code page 936 and were replaced.
+    bool lossyText = false;
+    // A section had more entries than the options allowed.
+    bool entriesDropped = false;
+
+    // Everything in the file is in the profile (a missing file holds nothing).
+    bool complete() const {
+        return (status == IniReadStatus::Ok || status == IniReadStatus::Missing) && !lossyText &&
+               !entriesDropped;
+    }
 };
 
 struct IniEntry {
@@ -44,9 +76,13 @@ public:
     IniFile() = default;
 
     // Reads the file; a missing, unreadable or oversized file gives an empty profile.
-    static IniFile load(const QString& path);
-    static IniFile parse(const QByteArray& bytes);
-    static IniFile parse(const QString& text);
+    // `result`, when given, says how complete the reading was.
+    static IniFile load(const QString& path, IniReadResult* result = nullptr,
+                        const IniReadOptions& options = {});
+    static IniFile parse(const QByteArray& bytes, IniReadResult* result = nullptr,
+                         const IniReadOptions& options = {});
+    static IniFile parse(const QString& text, IniReadResult* result = nullptr,
+                         const IniReadOptions& options = {});
 
     bool hasSection(const QString& section) const;
     QStringList sectionNames() const;

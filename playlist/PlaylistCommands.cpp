@@ -8,6 +8,9 @@
 #include "playlist/PlaylistHost.h"
 #include "playlist/TDropFilelistbox1.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <exception>
 
 namespace playlist {
@@ -31,11 +34,31 @@ private:
     PlaylistHost& host_;
 };
 
+QString absolute(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
 } // namespace
 
 void setUpDropFilelistbox11(TDropFilelistbox1& box) {
     box.setFrameShape(QFrame::NoFrame);
     box.setItemHeight(13);
+    // 宋体 when installed, else a font that writes Chinese, at a size whose glyphs the
+    // 13-pixel rows do not cut.
+    QFont font = box.font();
+    const QStringList families = QFontDatabase::families();
+    for (const QString& wanted :
+         {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
+          QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")}) {
+        if (families.contains(wanted, Qt::CaseInsensitive)) {
+            font.setFamilies({wanted});
+            break;
+        }
+    }
+    box.setFont(TCheckListBox::fontFittingRows(font, 13));
+    // The file entries' padding hides the path on purpose; a horizontal scroll bar would
+    // only let the user scroll to it, and take a line's height from the box.
+    box.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box.setDropEnabled(true);
 }
 
@@ -205,21 +228,43 @@ void PlaylistCommands::downloadMovie() {
     host_.downloadMovie();
 }
 
-void PlaylistCommands::LoadPlayList(const QString& path) {
+bool PlaylistCommands::LoadPlayList(const QString& path) {
     box_.clearLines();
-    const QStringList values = PlaylistFile::read(path);
+    const PlaylistReadResult read = PlaylistFile::read(path);
     // One repaint for the whole list instead of one per line.
     const bool updates = box_.updatesEnabled();
     box_.setUpdatesEnabled(false);
-    for (const QString& value : values) {
+    for (const QString& value : read.lines) {
         if (!presence_.contains(value))
             box_.addLine(value);
     }
     box_.setUpdatesEnabled(updates);
+
+    const QString key = absolute(path);
+    if (read.complete()) {
+        partlyRead_.remove(key);
+        return true;
+    }
+    partlyRead_.insert(key);
+    host_.showStatus(
+        QStringLiteral("播放列表 %1 未能完整读入（%2）；原文件不会被覆盖，保存时改名为 %3 保留")
+            .arg(QFileInfo(path).fileName(), read.problem(),
+                 QFileInfo(PlaylistFile::backupName(path)).fileName()));
+    return false;
 }
 
 void PlaylistCommands::SavePlayList(const QString& path) {
-    PlaylistFile::write(path, box_.lines());
+    const QString key = absolute(path);
+    const QStringList lines = box_.lines();
+    if (partlyRead_.contains(key) && QFileInfo(path).isFile()) {
+        // Writing would replace entries we never read by the few we did; removing it (an
+        // empty list) would lose them all.
+        if (lines.isEmpty())
+            return;
+        PlaylistFile::moveAside(path);
+    }
+    PlaylistFile::write(path, lines);
+    partlyRead_.remove(key);
 }
 
 } // namespace playlist

@@ -8,6 +8,7 @@
 #include "playlist/PresenceIndex.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -68,10 +69,15 @@ public:
     void downloadMovie();          // "网络下载．．．"
 
     // Replaces the box's lines by the entries of the list file at `path`, each unless
-    // present already. A missing or unreadable file gives an empty playlist.
-    void LoadPlayList(const QString& path);
+    // present already. A missing or unreadable file gives an empty playlist. When the file
+    // could not be read completely the window's status bar says so, and the file is
+    // remembered as one that must not be overwritten (see SavePlayList). Returns whether
+    // everything in the file was read.
+    bool LoadPlayList(const QString& path);
     // Writes the box's lines to `path`; an empty playlist removes the file. Throws
     // platform::IniWriteError ("Unable to write to <path>"), leaving the old file whole.
+    // A file whose last reading fell short is never overwritten or removed: an empty list
+    // leaves it as it is, any other list first moves it aside to "<path>.bak".
     void SavePlayList(const QString& path);
 
 private:
@@ -80,6 +86,8 @@ private:
     FileDialog& saveDialog_;
     PlaylistHost& host_;
     PresenceIndex presence_;
+    // Absolute paths of list files that were read only in part this session.
+    QSet<QString> partlyRead_;
 };
 
 } // namespace playlist

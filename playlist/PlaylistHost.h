@@ -31,6 +31,10 @@ public:
 
     // The window's default error box, for errors a command does not handle itself.
     virtual void showError(const QString& message) = 0;
+
+    // A note for the status bar: something the user should know but need not answer, such
+    // as a list file that could not be read completely.
+    virtual void showStatus(const QString& message) { (void)message; }
 };
 
 } // namespace playlist

@@ -22,6 +22,20 @@ public:
         return size;
     }
 
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The style lays out the whole text to elide it, on every repaint; a line of a
+        // megabyte would freeze the window. Only what fits the row can show, so the style
+        // gets a prefix a little longer than the row is wide in pixels (no character is
+        // narrower than a pixel) and elides that.
+        const qsizetype keep = qMax<qsizetype>(option->rect.width(), 256) + 16;
+        if (option->text.size() > keep) {
+            option->text.truncate(keep);
+            option->text += QChar(0x2026);
+        }
+    }
+
 private:
     const int& height_;
 };
@@ -107,6 +121,23 @@ bool TCheckListBox::selected(int index) const {
     return it && it->isSelected();
 }
 
+QFont TCheckListBox::fontFittingRows(QFont font, int rowHeight) {
+    // Underscores and descenders hang below the baseline; a font whose line is taller than
+    // the row loses them to the clip. Take the largest size, at most 12 pixels (9 points at
+    // 96 dots per inch), whose line and whose lowest glyphs fit.
+    const QString low = QStringLiteral("_gjpqy路");
+    for (int pixels = qMin(12, rowHeight); pixels > 4; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        const int top = (rowHeight - metrics.height()) / 2;
+        const int bottom = top + metrics.ascent() +
+                           qMax(metrics.descent(), metrics.boundingRect(low).bottom() + 1);
+        if (metrics.height() <= rowHeight && top >= 0 && bottom <= rowHeight)
+            return font;
+    }
+    return font;
+}
+
 void TCheckListBox::setItemHeight(int pixels) {
     itemHeight_ = qMax(0, pixels);
     // The view caches line sizes; make it ask the delegate again.
@@ -148,7 +179,15 @@ bool TCheckListBox::viewportEvent(QEvent* event) {
             event->ignore();
             return false;
         }
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toolTip(), this);
+        // A hint of a megabyte would take the tip as long to lay out as the line would the
+        // box; no screen shows more than its start anyway.
+        constexpr qsizetype kMaxShown = 2048;
+        QString tip = toolTip();
+        if (tip.size() > kMaxShown) {
+            tip.truncate(kMaxShown);
+            tip += QChar(0x2026);
+        }
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
         return true;
     }
     return QListWidget::viewportEvent(event);

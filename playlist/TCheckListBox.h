@@ -29,6 +29,10 @@ public:
     void setChecked(int index, bool on);
     bool selected(int index) const;
 
+    // `font` at the largest pixel size (up to 12) whose glyphs, descenders and underscores
+    // included, fit a row of `rowHeight` pixels when centred in it.
+    static QFont fontFittingRows(QFont font, int rowHeight);
+
     // Height of every line in pixels; 0 leaves it to the style.
     int itemHeight() const { return itemHeight_; }
     void setItemHeight(int pixels);

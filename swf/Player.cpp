@@ -1,6 +1,8 @@
 #include "swf/Player.h"
 
-#include "swf/display/DisplayList.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/ScriptHost.h"
+#include "swf/display/Stage.h"
 #include "swf/format/Movie.h"
 #include "swf/render/Renderer.h"
 
@@ -10,44 +12,83 @@ namespace swf {
 
 struct Player::State {
     std::shared_ptr<Movie> movie;
-    std::unique_ptr<TimelineInstance> root;
+    // Declared before the stage so that it outlives it: the nodes' script data may refer to
+    // the machine while they go.
+    std::unique_ptr<ScriptHost> script;
+    std::unique_ptr<Stage> stage;
     Renderer renderer;
-    bool playing = true;
-    bool loop = false;
-    PlayerHost* host = nullptr;
-    uint64_t tick = 1;
+    bool started = false;
 
     explicit State(std::shared_ptr<Movie> m) : movie(std::move(m)) {
         if (movie)
-            root = std::make_unique<TimelineInstance>(*movie, movie->timeline(), 0);
+            stage = std::make_unique<Stage>(movie);
     }
     int loaded() const { return movie ? movie->framesLoaded() : 0; }
-    // Shows the first frame as soon as it has arrived.
-    void showFirstFrame() {
-        if (root && root->currentFrame() < 0 && loaded() > 0)
-            root->gotoFrame(0, tick);
+    MovieClip* root() const { return stage ? &stage->root() : nullptr; }
+    // Shows the first frame (running its scripts) as soon as it has arrived.
+    bool start() {
+        if (started || !stage || loaded() == 0)
+            return started;
+        started = true;
+        stage->start();
+        return true;
     }
     bool atEnd() const {
-        return movie && movie->complete() && root->currentFrame() >= loaded() - 1;
+        return movie && movie->complete() && root() && root()->currentFrame() >= loaded();
     }
 };
 
-Player::Player(std::shared_ptr<Movie> movie) : d_(std::make_unique<State>(std::move(movie))) {
-    d_->showFirstFrame();
+Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts)
+    : d_(std::make_unique<State>(std::move(movie))) {
+    if (d_->stage && scripts) {
+        d_->script = scripts(*d_->stage);
+        d_->stage->setScriptHost(d_->script.get());
+    }
+    d_->start();
 }
 
-Player::~Player() = default;
+Player::~Player() {
+    if (d_->stage)
+        d_->stage->setHost(nullptr);
+    d_->stage.reset();
+}
 
 void Player::setHost(PlayerHost* host) {
-    d_->host = host;
+    if (d_->stage)
+        d_->stage->setHost(host);
 }
 
 PlayerHost* Player::host() const {
-    return d_->host;
+    return d_->stage ? d_->stage->host() : nullptr;
+}
+
+void Player::setScriptHost(std::unique_ptr<ScriptHost> script) {
+    if (!d_->stage)
+        return;
+    d_->stage->setScriptHost(script.get());
+    d_->script = std::move(script);
+}
+
+ScriptHost* Player::scriptHost() const {
+    return d_->script.get();
+}
+
+void Player::setMovieUrl(const QString& url) {
+    if (d_->stage)
+        d_->stage->setMovieUrl(url);
+}
+
+Stage* Player::stage() const {
+    return d_->stage.get();
 }
 
 void Player::setLoop(bool loop) {
-    d_->loop = loop;
+    if (d_->stage)
+        d_->stage->setMainTimelineLoops(loop);
+}
+
+bool Player::loop() const {
+    return d_->stage ? d_->stage->mainTimelineLoops() : true;
 }
 
 int Player::totalFrames() const {
@@ -57,51 +98,49 @@ int Player::totalFrames() const {
 }
 
 int Player::currentFrame() const {
-    return d_->root ? std::max(0, d_->root->currentFrame()) : 0;
+    return d_->root() ? std::max(0, d_->root()->currentFrame() - 1) : 0;
 }
 
 bool Player::isPlaying() const {
-    return d_->playing;
+    return d_->root() && d_->root()->isPlaying();
 }
 
 void Player::play() {
+    MovieClip* root = d_->root();
+    if (!root)
+        return;
     // Play at the end of a movie that does not loop starts it again, as the control does.
-    if (d_->root && !d_->loop && d_->atEnd() && d_->loaded() > 1)
-        d_->root->gotoFrame(0, ++d_->tick);
-    d_->playing = true;
+    if (!loop() && d_->atEnd() && d_->loaded() > 1) {
+        root->gotoFrame(1, true);
+        d_->stage->runQueuedActions();
+        return;
+    }
+    root->play();
 }
 
 void Player::stop() {
-    d_->playing = false;
+    if (MovieClip* root = d_->root())
+        root->stop();
 }
 
 void Player::gotoFrame(int frame) {
-    if (!d_->root || d_->loaded() == 0)
+    MovieClip* root = d_->root();
+    if (!root || d_->loaded() == 0)
         return;
-    d_->root->gotoFrame(std::clamp(frame, 0, d_->loaded() - 1), ++d_->tick);
+    if (!d_->start())
+        return;
+    root->gotoFrame(std::clamp(frame, 0, d_->loaded() - 1) + 1, root->isPlaying());
+    d_->stage->runQueuedActions();
 }
 
 void Player::tick() {
-    if (!d_->root)
+    if (!d_->stage)
         return;
-    const uint64_t now = ++d_->tick;
-    if (d_->root->currentFrame() < 0) {
-        d_->showFirstFrame();
+    if (!d_->started) {
+        d_->start();
         return;
     }
-    if (d_->playing) {
-        const int next = d_->root->currentFrame() + 1;
-        if (next < d_->loaded()) {
-            d_->root->gotoFrame(next, now);
-        } else if (d_->movie->complete()) {
-            if (d_->loop && d_->loaded() > 1)
-                d_->root->gotoFrame(0, now);
-            else if (!d_->loop)
-                d_->playing = false;
-        }
-        // Otherwise the next frame has not arrived yet: wait for it.
-    }
-    d_->root->advanceChildren(now);
+    d_->stage->advanceFrame();
 }
 
 QColor Player::backgroundColor() const {
@@ -110,27 +149,35 @@ QColor Player::backgroundColor() const {
     return Qt::white;
 }
 
+QTransform Player::viewTransform(const QRectF& target, const RenderOptions& options) const {
+    if (!d_->movie)
+        return {};
+    const QRectF stage = d_->movie->header().stage;
+    if (!(stage.width() > 0 && stage.height() > 0 && target.width() > 0 && target.height() > 0))
+        return {};
+    const double zoom = options.zoom > 0 ? options.zoom : 1.0;
+    const double scale =
+        std::min(target.width() / stage.width(), target.height() / stage.height()) / zoom;
+    const QPointF focus(stage.x() + options.centre.x() * stage.width(),
+                        stage.y() + options.centre.y() * stage.height());
+    // Twips to pixels of the stage, then the stage to the target.
+    QTransform view;
+    view.translate(target.center().x(), target.center().y());
+    view.scale(scale, scale);
+    view.translate(-focus.x(), -focus.y());
+    return QTransform::fromScale(0.05, 0.05) * view;
+}
+
 void Player::render(QPainter& painter, const QRectF& target, const RenderOptions& options) const {
     const QColor background = options.backgroundOverride.value_or(backgroundColor());
     painter.save();
     painter.setClipRect(target, Qt::IntersectClip);
     painter.fillRect(target, background);
-    if (d_->movie && d_->root) {
+    if (d_->stage) {
         const QRectF stage = d_->movie->header().stage;
-        if (stage.width() > 0 && stage.height() > 0 && target.width() > 0 && target.height() > 0) {
-            const double zoom = options.zoom > 0 ? options.zoom : 1.0;
-            const double scale =
-                std::min(target.width() / stage.width(), target.height() / stage.height()) / zoom;
-            const QPointF focus(stage.x() + options.centre.x() * stage.width(),
-                                stage.y() + options.centre.y() * stage.height());
-            // Twips to pixels of the stage, then the stage to the target.
-            QTransform view;
-            view.translate(target.center().x(), target.center().y());
-            view.scale(scale, scale);
-            view.translate(-focus.x(), -focus.y());
-            const QTransform twipsToDevice = QTransform::fromScale(0.05, 0.05) * view;
-            d_->renderer.render(painter, *d_->movie, *d_->root, twipsToDevice, options.antialias);
-        }
+        if (stage.width() > 0 && stage.height() > 0 && target.width() > 0 && target.height() > 0)
+            d_->renderer.render(painter, *d_->stage, viewTransform(target, options),
+                                options.antialias);
     }
     painter.restore();
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-// Plays a movie's main timeline: the current frame, playing or stopped, and the picture of the
-// current frame. Runs on one thread (the user-interface thread in the player); tick() is
-// called by the owner at the movie's frame rate.
+// Plays a movie: its display tree (the stage), the main timeline's frame, playing or
+// stopped, and the picture of the current frame. Runs on one thread (the user-interface
+// thread in the player); tick() is called by the owner at the movie's frame rate.
 
 #include <QColor>
 #include <QPainter>
 #include <QRectF>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,6 +15,8 @@ namespace swf {
 
 class Movie;
 class PlayerHost;
+class ScriptHost;
+class Stage;
 
 struct RenderOptions {
     bool antialias = true;    // quality high/best on, low off
@@ -24,7 +27,11 @@ struct RenderOptions {
 
 class Player {
 public:
-    explicit Player(std::shared_ptr<Movie> movie);
+    // Makes the script machine for a stage; without one, movies play their timelines and
+    // ignore every script.
+    using ScriptHostFactory = std::function<std::unique_ptr<ScriptHost>(Stage&)>;
+
+    explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {});
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -33,10 +40,20 @@ public:
     // outlive the Player or be reset before it goes.
     void setHost(PlayerHost* host);
     PlayerHost* host() const;
+    // Replaces the script machine (tests use their own). Owned by the Player.
+    void setScriptHost(std::unique_ptr<ScriptHost> script);
+    ScriptHost* scriptHost() const;
+    // Where the movie came from (path or URL): loads and pages relative to it resolve there.
+    void setMovieUrl(const QString& url);
 
-    // The main timeline loops at its end when set (the standalone player's way); otherwise it
-    // stops on the last frame and isPlaying() turns false.
+    // The display tree; null without a movie.
+    Stage* stage() const;
+
+    // The main timeline goes back to its first frame at the end when set (the default, as the
+    // control's Loop property starts true) and stays playing; otherwise it stops on the last
+    // frame and isPlaying() turns false. A movie that stops itself stops either way.
     void setLoop(bool loop);
+    bool loop() const;
 
     int totalFrames() const;  // declared frame count (at least the frames present)
     int currentFrame() const; // 0-based; 0 before anything was shown
@@ -44,15 +61,19 @@ public:
     void play();
     void stop();
     // Any number is accepted; out-of-range numbers are clamped to the frames loaded so far.
+    // The frame's actions run.
     void gotoFrame(int frame);
     void rewind() { gotoFrame(0); }
-    // Advances one frame when playing (and sprites one frame each, playing or not, as Flash).
+    // One frame: every clip's timeline and scripts in Flash's order.
     void tick();
 
     QColor backgroundColor() const;
     // Draws the current frame into target (a widget's rectangle), keeping the stage's aspect
     // and filling the letterbox with the background colour.
     void render(QPainter& painter, const QRectF& target, const RenderOptions& options) const;
+    // The mapping render() uses from the movie's twips to target's coordinates; invert it to
+    // find where in the movie a point of the widget lies. Identity without a movie.
+    QTransform viewTransform(const QRectF& target, const RenderOptions& options) const;
 
 private:
     struct State;

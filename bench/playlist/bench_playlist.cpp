@@ -1,8 +1,11 @@
 // Times saving and loading playlists of 1,000 and 10,000 entries through the same commands
 // the main window uses, with the presence test run for every loaded entry, and the
-// presence test on its own against a full list.
+// presence test on its own against a full list. Then loads lists of 100,000 entries of
+// awkward shapes (tiny entries, one huge line among short ones, entries that all lie inside
+// an earlier huge line, random lengths, repeated entries) and paints a box holding a line of
+// a megabyte.
 //
-// Usage: bench_playlist [entries...]   (default: 1000 10000)
+// Usage: bench_playlist [entries...]   (default: 1000 10000, then the shapes)
 
 #include "playlist/FileDialog.h"
 #include "playlist/PlaylistCommands.h"
@@ -13,6 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -88,6 +92,118 @@ void run(int entries, const QString& dir, bool report) {
                 found ? "  (unexpected hit)" : "");
 }
 
+QByteArray listFile(const QList<QByteArray>& values) {
+    QByteArray bytes = "[播放列表]\r\n";
+    for (qsizetype i = 0; i < values.size(); ++i)
+        bytes += QByteArray::number(i) + '=' + values[i] + "\r\n";
+    return bytes;
+}
+
+QByteArray randomLetters(QRandomGenerator& random, int length) {
+    QByteArray text(length, Qt::Uninitialized);
+    for (char& c : text)
+        c = char('a' + random.bounded(26));
+    return text;
+}
+
+void loadShape(const char* name, const QList<QByteArray>& values, const QString& dir) {
+    playlist::TDropFilelistbox1 box;
+    box.resize(167, 300);
+    box.setItemHeight(13);
+    box.show();
+    playlist::TOpenDialog open;
+    playlist::TSaveDialog save;
+    NoWindow host;
+    playlist::PlaylistCommands commands(box, open, save, host);
+    const QString path = dir + QStringLiteral("/shape.ini");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(listFile(values));
+    file.close();
+
+    QElapsedTimer t;
+    t.start();
+    commands.LoadPlayList(path);
+    QApplication::processEvents();
+    const double loadMs = millis(t);
+    std::printf("%-52s file %8.1f KiB  load %8.1f ms  %6d lines kept\n", name,
+                double(QFileInfo(path).size()) / 1024.0, loadMs, box.lineCount());
+}
+
+void runShapes(const QString& dir) {
+    constexpr int n = 100'000;
+    QRandomGenerator random(2026);
+    QList<QByteArray> values;
+
+    for (int i = 0; i < n; ++i)
+        values.append(QByteArray::number(1'000'000 + i).right(7));
+    loadShape("100,000 entries of 7 bytes", values, dir);
+
+    values.clear();
+    for (int i = 0; i < n; ++i)
+        values.append(QByteArray::number(i, 36));
+    loadShape("100,000 entries of 1 to 4 bytes", values, dir);
+
+    values.clear();
+    for (int i = 0; i < n; ++i)
+        values.append("/m/entry" + QByteArray::number(i) + ".swf");
+    values.insert(n / 2, randomLetters(random, 4 << 20));
+    loadShape("one 4 MB line among 100,000 short entries", values, dir);
+
+    values.clear();
+    for (int i = 0; i < n; ++i)
+        values.append(randomLetters(random, 1 + random.bounded(8)));
+    values.insert(n / 2, randomLetters(random, 4 << 20));
+    loadShape("one 4 MB line among 100,000 entries of 1-8 letters", values, dir);
+
+    values.clear();
+    const QByteArray huge = randomLetters(random, 4 << 20);
+    values.append(huge);
+    for (int i = 0; i < n; ++i) {
+        const int length = 9 + random.bounded(40);
+        values.append(huge.mid(random.bounded(huge.size() - length), length));
+    }
+    loadShape("100,000 entries inside an earlier 4 MB line", values, dir);
+
+    values.clear();
+    for (int i = 0; i < n; ++i)
+        values.append(randomLetters(random, 1 + random.bounded(300)));
+    loadShape("100,000 entries of 1-300 random letters", values, dir);
+
+    values.clear();
+    for (int i = 0; i < n; ++i)
+        values.append(
+            playlist::PlaylistEntry::fileEntry(
+                QStringLiteral("/home/user/动画/合集 %1/第%2集.swf").arg(i % 500).arg(i % 50000))
+                .toUtf8());
+    loadShape("100,000 file entries, each listed twice", values, dir);
+
+    values.clear();
+    for (int i = 0; i < 16; ++i)
+        values.append(randomLetters(random, 1 << 20));
+    loadShape("16 lines of 1 MB", values, dir);
+}
+
+// A box showing lines of a megabyte: painting must not lay out whole lines.
+void paintHugeLines() {
+    playlist::TDropFilelistbox1 box;
+    box.resize(167, 300);
+    box.setItemHeight(13);
+    QRandomGenerator random(5);
+    for (int i = 0; i < 20; ++i)
+        box.addLine(QString::fromLatin1(randomLetters(random, 1 << 20)));
+    box.show();
+    QApplication::processEvents();
+    QElapsedTimer t;
+    t.start();
+    constexpr int repaints = 10;
+    for (int i = 0; i < repaints; ++i)
+        box.viewport()->repaint();
+    std::printf("%-52s one repaint %8.2f ms\n", "20 lines of 1 MB in the box",
+                millis(t) / repaints);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +222,10 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         if (n > 0)
             run(n, dir.path(), true);
+    }
+    if (argc == 1) {
+        runShapes(dir.path());
+        paintHugeLines();
     }
     return 0;
 }

@@ -20,6 +20,10 @@ public:
            std::shared_ptr<const ButtonCharacter> character);
     ~Button() override;
 
+    // Records of the states: the file's own, or (for buttons read without them) the up
+    // state's placements standing for every state.
+    std::vector<ButtonRecord> records() const;
+
     const Movie* movie() const override { return movie_.get(); }
     const ButtonCharacter& button() const;
     bool trackAsMenu() const;
@@ -31,32 +35,24 @@ public:
     // button has no hit-test records, which is what old authoring tools wrote).
     bool hitTestLocal(QPointF localTwips) const;
 
-    // The mouse's story from the stage: over/out and the button's press. Each returns the
-    // buttoncond transitions that happened (zero if none), already reported to the host.
-    uint16_t mouseEnter(bool buttonDown, bool pressStartedHere);
-    uint16_t mouseLeave(bool buttonDown, bool pressStartedHere);
-    uint16_t mousePress();
-    uint16_t mouseRelease(bool inside);
-    // A release outside after the press left the button.
-    uint16_t releaseOutside();
-    // Key-press conditions: runs the actions for the key (a Flash key code: ASCII, or the
+    // Shows the state's objects; the stage's mouse handling decides the state.
+    void setState(State s);
+    // The actions whose key-press condition is keyCode (a Flash key code: ASCII, or the
     // special codes 1-19 for arrows, home, end, insert, delete, backspace, enter, escape,
-    // page up/down, tab). True if the button has a handler for it.
-    bool keyPress(int keyCode);
-    // Anything waiting for a hit-test or key condition; buttons without actions still show
-    // their states but need no hand cursor.
+    // page up/down and tab).
     bool hasKeyCondition(int keyCode) const;
+    // Any actions at all.
+    bool hasActions() const { return !button().actions().empty(); }
 
     QRectF localBounds() const override;
     bool containsLocalPoint(QPointF localTwips) const override;
 
-    // Used by the tree when a button advances: sprite children in the shown state play.
-    void advanceChildren(uint64_t tick);
+protected:
+    void onRemoved() override;
 
 private:
-    void setState(State s);
     std::map<int, std::shared_ptr<DisplayObject>> build(uint8_t stateBit) const;
-    uint16_t report(uint16_t conditions);
+    void dropShown() const;
 
     std::shared_ptr<const Movie> movie_;
     State state_ = State::Up;

@@ -96,8 +96,8 @@ public:
     bool colorOwnedByScript() const { return scriptColor_; }
     uint16_t ratio() const { return ratio_; }
     void setRatio(uint16_t r) { ratio_ = r; }
-    // Non-zero: a timeline mask for the depths above it, up to this timeline depth (in
-    // script numbering, like depth()).
+    // Non-zero: a timeline mask for the depths above it, up to this depth as the file
+    // numbers it (depth() minus kTimelineDepthOffset).
     int clipDepth() const { return clipDepth_; }
     void setClipDepth(int d) { clipDepth_ = d; }
     BlendMode blendMode() const { return blendMode_; }
@@ -186,6 +186,7 @@ public:
     void setScriptSlot(std::unique_ptr<ScriptSlot> slot) { slot_ = std::move(slot); }
 
 protected:
+    friend class Button;
     friend class MovieClip;
     friend class Stage;
     // Called by the tree when the node joins or leaves a parent.
@@ -222,6 +223,7 @@ private:
     int tabIndex_ = -1;
     std::optional<bool> tabEnabled_;
     std::unique_ptr<ScriptSlot> slot_;
+    bool counted_ = false; // holds one unit of the stage's instance budget
 };
 
 } // namespace swf

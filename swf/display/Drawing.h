@@ -36,9 +36,11 @@ public:
     // lineGradientStyle: the current line takes a gradient instead of its colour.
     void lineGradientStyle(GradientType type, const Gradient& gradient, const QTransform& matrix);
     void beginFill(QColor color);
-    // matrix maps the gradient square (-16384..16384 twips, as in files) onto the clip.
+    // matrix is script's own, in pixels: it maps the gradient box (-819.2..819.2) onto the
+    // clip (what createGradientBox makes).
     void beginGradientFill(GradientType type, const Gradient& gradient, const QTransform& matrix);
-    // A BitmapData's pixels: the image is shared, so later changes to it show.
+    // A BitmapData's pixels: the image is shared, so later changes to it show. matrix maps
+    // the image's pixels onto the clip's pixels, as script gives it.
     void beginBitmapFill(std::shared_ptr<const QImage> image, const QTransform& matrix, bool repeat,
                          bool smooth);
     void moveTo(double x, double y);
@@ -63,7 +65,6 @@ public:
 private:
     void closeFill();
     void addEdge(const ShapeEdge& edge);
-    void startLayerIfStylesChange();
 
     std::vector<EdgeLayer> layers_;
     EdgeLayer current_;

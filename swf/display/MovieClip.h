@@ -100,6 +100,7 @@ public:
     void stopDrag();
     // _droptarget: the slash path of what lies under the clip when last dragged, or "".
     QString dropTarget() const;
+    void setDropTarget(const QString& slashPath);
 
     // ---- clip actions of its placement (onClipEvent handlers) ----
     const std::shared_ptr<const std::vector<ClipActionRecord>>& clipActions() const {
@@ -123,6 +124,14 @@ public:
     bool containsLocalPoint(QPointF localTwips) const override;
 
     // The tree's own operations; not for script.
+    // A new node for character from movie's dictionary, counted against the stage's budget;
+    // null when the budget is spent, the character cannot be shown, or nesting (the clips
+    // around the new one) is too deep.
+    static std::shared_ptr<DisplayObject> instantiate(Stage& stage,
+                                                      const std::shared_ptr<const Movie>& movie,
+                                                      const std::shared_ptr<const Character>& c,
+                                                      int nesting);
+    static constexpr int kMaxNesting = 32;
     void setLevelRoot(int level);
     void setBornTick(uint64_t tick) { bornTick_ = tick; }
     void showFirstFrame();
@@ -138,6 +147,7 @@ private:
     void applyFrame(int frame);
     void place(const PlaceCommand& cmd, int frame);
     void runFrameScripts(int frame);
+    void runInitActions(int frame);
     void gotoFrameIndex(int frame);
     bool checkNewDepth(int depth, QString* error) const;
 
@@ -153,6 +163,9 @@ private:
     Drawing drawing_;
     std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;
     QString dropTarget_;
+    bool registered_ = false; // in the stage's frame walk
+
+    friend class Stage;
 };
 
 } // namespace swf

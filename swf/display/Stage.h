@@ -6,6 +6,7 @@
 // loading, messages). The Player owns one and drives it from its tick; script reaches
 // everything here through the ScriptHost it is given.
 
+#include "swf/PlayerHost.h"
 #include "swf/display/DisplayObject.h"
 
 #include <QByteArray>
@@ -56,9 +57,12 @@ public:
     // ---- frames ----
     // One frame of the whole tree in Flash's order: every clip (newest first) hears
     // enterFrame and steps its timeline, queueing frame actions; then the queue runs, and
-    // what left the tree hears unload and goes. The main timeline is stepped only when
-    // stepRoot is set (the Player decides about its end and looping).
-    void advanceFrame(bool stepRoot);
+    // what left the tree hears unload and goes.
+    void advanceFrame();
+    // At its last frame the main timeline goes back to the first when set (the control's
+    // Loop), or stops there.
+    void setMainTimelineLoops(bool on) { mainLoops_ = on; }
+    bool mainTimelineLoops() const { return mainLoops_; }
     // Runs what script queued (no-op without a script host).
     void runQueuedActions();
     uint64_t tick() const { return tick_; }
@@ -144,6 +148,8 @@ public:
 
     // ---- the tree's own bookkeeping ----
     void clipCreated(MovieClip& clip);
+    // "instance1", "instance2" ...: the names Flash gives clips placed without one.
+    QString nextInstanceName() { return QStringLiteral("instance%1").arg(++instanceNames_); }
     // object (and everything under it) left the tree: it hears unload and its script side is
     // told once the queue has run.
     void objectLeft(DisplayObject& object);
@@ -155,7 +161,12 @@ private:
     struct PendingLoad;
     void collectRemoved();
     void updateHover(bool buttonChanged);
-    void finishDrag();
+    // Moves object to a button state (0 up, 1 over, 2 down) and tells script of condition.
+    void transition(DisplayObject& object, uint16_t condition, int state);
+    void afterInput();
+    void moveDragged();
+    bool focusable(DisplayObject& object) const;
+    DisplayObject* topmostLeafAt(QPointF stageTwips) const;
     DisplayObject* mouseTargetAt(QPointF stageTwips) const;
     bool actsAsButton(DisplayObject& object) const;
     void broadcastClipEvent(uint32_t event, int keyCode = 0);
@@ -168,6 +179,8 @@ private:
     std::map<int, std::shared_ptr<MovieClip>> levels_;
     QString movieUrl_;
     uint64_t tick_ = 1;
+    bool mainLoops_ = true;
+    int instanceNames_ = 0;
     bool started_ = false;
 
     // Clips in the order they were made; each frame walks it newest first.
@@ -193,6 +206,8 @@ private:
     std::optional<QRectF> dragBounds_;
 
     std::vector<std::shared_ptr<PendingLoad>> loads_;
+    // Reads local files when no host was given (tests, tools).
+    PlayerHost fallbackHost_;
 };
 
 } // namespace swf

@@ -1,5 +1,6 @@
 #include "swf/format/Bitmap.h"
 
+#include "swf/format/MovieBudget.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/format/TagParser.h"
 
@@ -38,19 +39,35 @@ QByteArray normalizeJpeg(QByteArray data, const QByteArray& tables) {
     return data;
 }
 
-QImage decodeImage(const QByteArray& data) {
+// Fails only when the budget runs out; undecodable data gives an empty image.
+Result<QImage> decodeImage(const QByteArray& data, MovieBudget* budget) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QSize size = reader.size();
-    if (size.isValid() &&
-        static_cast<uint64_t>(size.width()) * static_cast<uint64_t>(size.height()) >
-            kMaxBitmapPixels)
-        return {};
+    uint64_t charged = 0;
+    if (size.isValid()) {
+        charged = static_cast<uint64_t>(size.width()) * static_cast<uint64_t>(size.height());
+        if (charged > kMaxBitmapPixels)
+            return QImage();
+        if (budget && !budget->takePixels(charged))
+            return Error{budget->error()};
+    }
     QImage img = reader.read();
-    if (img.isNull())
-        return {};
+    if (img.isNull()) {
+        if (budget)
+            budget->returnPixels(charged);
+        return QImage();
+    }
+    // A decoder that could not tell the size beforehand is charged afterwards.
+    const uint64_t pixels =
+        static_cast<uint64_t>(img.width()) * static_cast<uint64_t>(img.height());
+    if (budget && pixels != charged) {
+        budget->returnPixels(charged);
+        if (!budget->takePixels(pixels))
+            return Error{budget->error()};
+    }
     return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
@@ -84,7 +101,54 @@ QRgb premultipliedClamped(int r, int g, int b, int a) {
     return qRgba(std::min(r, a), std::min(g, a), std::min(b, a), a);
 }
 
-Result<std::shared_ptr<BitmapCharacter>> parseLossless(uint16_t id, Reader& r, bool withAlpha) {
+// Inflates a zlib stream piece by piece, so a stream that claims a huge picture but holds
+// little costs only what it really holds.
+class Inflater {
+public:
+    explicit Inflater(const QByteArray& compressed) {
+        s_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.constData()));
+        s_.avail_in = static_cast<uInt>(compressed.size());
+        ok_ = inflateInit(&s_) == Z_OK;
+        open_ = ok_;
+    }
+    ~Inflater() {
+        if (ok_)
+            inflateEnd(&s_);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Fills n bytes, zeros past the end of the stream. False once the data proved corrupt.
+    bool read(uint8_t* out, std::size_t n) {
+        std::size_t done = 0;
+        while (open_ && done < n) {
+            s_.next_out = out + done;
+            s_.avail_out = static_cast<uInt>(n - done);
+            const int ret = inflate(&s_, Z_NO_FLUSH);
+            done = n - s_.avail_out;
+            if (ret == Z_STREAM_END || ret == Z_BUF_ERROR) {
+                open_ = false; // the end, or data cut short: the rest stays empty
+            } else if (ret != Z_OK) {
+                open_ = false;
+                corrupt_ = true;
+            }
+        }
+        std::fill(out + done, out + n, 0);
+        return !corrupt_;
+    }
+    // Bytes the stream has produced.
+    uint64_t produced() const { return s_.total_out; }
+    bool usable() const { return ok_; }
+
+private:
+    z_stream s_{};
+    bool ok_ = false;
+    bool open_ = false;
+    bool corrupt_ = false;
+};
+
+Result<std::shared_ptr<BitmapCharacter>> parseLossless(uint16_t id, Reader& r, bool withAlpha,
+                                                       MovieBudget* budget) {
     const int format = r.u8();
     const int width = r.u16();
     const int height = r.u16();
@@ -107,23 +171,46 @@ Result<std::shared_ptr<BitmapCharacter>> parseLossless(uint16_t id, Reader& r, b
         stride = static_cast<std::size_t>(width) * 4;
     const std::size_t tableBytes = static_cast<std::size_t>(colours) * entry;
     const std::size_t expected = tableBytes + stride * height;
-    QByteArray raw;
-    if (!inflateExactly(r.bytes(r.remaining()), expected, raw))
+    const QByteArray compressed = r.bytes(r.remaining());
+    if (static_cast<uint64_t>(compressed.size()) * kMaxZlibRatio + 64 < expected)
         return std::make_shared<BitmapCharacter>(id, QImage());
-    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
-    if (img.isNull())
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    if (budget && !budget->takePixels(pixels))
+        return Error{budget->error()};
+    const auto refused = [&] {
+        if (budget)
+            budget->returnPixels(pixels);
         return std::make_shared<BitmapCharacter>(id, QImage());
-    const auto* data = reinterpret_cast<const uint8_t*>(raw.constData());
+    };
+    Inflater inflater(compressed);
+    if (!inflater.usable())
+        return refused();
+    std::vector<uint8_t> tableBytesRead(tableBytes);
+    if (!inflater.read(tableBytesRead.data(), tableBytes) || (tableBytes && !inflater.produced()))
+        return refused();
     std::vector<QRgb> table(static_cast<std::size_t>(colours));
     for (int i = 0; i < colours; ++i) {
-        const uint8_t* c = data + static_cast<std::size_t>(i) * entry;
+        const uint8_t* c = tableBytesRead.data() + static_cast<std::size_t>(i) * entry;
         table[static_cast<std::size_t>(i)] =
             withAlpha ? premultipliedClamped(c[0], c[1], c[2], c[3]) : qRgb(c[0], c[1], c[2]);
     }
-    const uint8_t* pixels = data + tableBytes;
+    QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (img.isNull())
+        return refused();
+    std::vector<uint8_t> rowBytes(stride);
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = pixels + stride * y;
+        const uint64_t before = inflater.produced();
+        if (!inflater.read(rowBytes.data(), stride))
+            return refused(); // garbage gives nothing, as Flash shows nothing for it
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        if (inflater.produced() == before) {
+            // A stream cut short still gives the rows it has; the rest stay clear.
+            if (before == 0)
+                return refused();
+            std::fill(line, line + width, qRgba(0, 0, 0, 0));
+            continue;
+        }
+        const uint8_t* row = rowBytes.data();
         for (int x = 0; x < width; ++x) {
             if (format == 3) {
                 const int index = row[x];
@@ -187,24 +274,30 @@ bool inflateExactly(const QByteArray& compressed, std::size_t expectedSize, QByt
     return produced && (ret == Z_OK || ret == Z_STREAM_END || ret == Z_BUF_ERROR);
 }
 
-Result<std::shared_ptr<BitmapCharacter>> parseBitmapTag(uint16_t code, Reader& r,
-                                                        const QByteArray& jpegTables) {
+Result<std::shared_ptr<BitmapCharacter>>
+parseBitmapTag(uint16_t code, Reader& r, const QByteArray& jpegTables, MovieBudget* budget) {
     const uint16_t id = r.u16();
     if (r.failed())
         return Error{QStringLiteral("Broken bitmap tag.")};
     switch (code) {
     case tag::DefineBitsLossless:
-        return parseLossless(id, r, false);
+        return parseLossless(id, r, false, budget);
     case tag::DefineBitsLossless2:
-        return parseLossless(id, r, true);
-    case tag::DefineBits:
-        return std::make_shared<BitmapCharacter>(
-            id, decodeImage(normalizeJpeg(r.bytes(r.remaining()), jpegTables)));
+        return parseLossless(id, r, true, budget);
+    case tag::DefineBits: {
+        auto img = decodeImage(normalizeJpeg(r.bytes(r.remaining()), jpegTables), budget);
+        if (!img)
+            return img.error();
+        return std::make_shared<BitmapCharacter>(id, std::move(img.value()));
+    }
     case tag::DefineBitsJPEG2: {
         QByteArray data = r.bytes(r.remaining());
         if (isJpeg(data))
             data = normalizeJpeg(std::move(data), {});
-        return std::make_shared<BitmapCharacter>(id, decodeImage(data));
+        auto img = decodeImage(data, budget);
+        if (!img)
+            return img.error();
+        return std::make_shared<BitmapCharacter>(id, std::move(img.value()));
     }
     default: { // JPEG3 and JPEG4
         const uint32_t alphaOffset = r.u32();
@@ -214,7 +307,10 @@ Result<std::shared_ptr<BitmapCharacter>> parseBitmapTag(uint16_t code, Reader& r
             return Error{QStringLiteral("Broken bitmap %1.").arg(id)};
         QByteArray data = r.bytes(alphaOffset);
         const bool jpeg = isJpeg(data);
-        QImage img = decodeImage(jpeg ? normalizeJpeg(std::move(data), {}) : data);
+        auto decoded = decodeImage(jpeg ? normalizeJpeg(std::move(data), {}) : data, budget);
+        if (!decoded)
+            return decoded.error();
+        QImage img = std::move(decoded.value());
         // The alpha plane belongs to JPEG data only; PNG and GIF carry their own.
         if (jpeg)
             applyAlphaPlane(img, r.bytes(r.remaining()));

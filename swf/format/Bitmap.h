@@ -32,8 +32,12 @@ private:
 // Images larger than this many pixels are refused (about 16384 x 16384, Flash's own ceiling).
 inline constexpr uint64_t kMaxBitmapPixels = 16384ull * 16384ull;
 
+class MovieBudget;
+
+// Decoded pixels are charged to budget (when given) before the image is made.
 Result<std::shared_ptr<BitmapCharacter>> parseBitmapTag(uint16_t code, Reader& r,
-                                                        const QByteArray& jpegTables);
+                                                        const QByteArray& jpegTables,
+                                                        MovieBudget* budget = nullptr);
 
 // Inflates a zlib stream into exactly expectedSize bytes at most; a stream that ends early
 // leaves the rest zero. Fails for corrupt data or a size the input could never produce.

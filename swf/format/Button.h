@@ -1,7 +1,8 @@
 #pragma once
 
-// DefineButton and DefineButton2. Until buttons react to the mouse, a button shows its up
-// state, which is kept as a one-frame timeline so it is placed and drawn like a sprite.
+// DefineButton and DefineButton2: the records of every state with their transforms, and the
+// actions with the transitions that run them. The up state is also kept as a one-frame
+// timeline, so a button can be placed and drawn like a sprite before anything points at it.
 
 #include "swf/format/Character.h"
 #include "swf/format/Reader.h"
@@ -59,6 +60,11 @@ public:
     bool trackAsMenu() const { return trackAsMenu_; }
     void setTrackAsMenu(bool on) { trackAsMenu_ = on; }
 
+    // Rebuilds upState() from the records; call after changing records().
+    void buildUpState();
+    // A copy whose records all use cx, as DefineButtonCxform gives one for the whole button.
+    std::shared_ptr<ButtonCharacter> withColorTransform(const ColorTransform& cx) const;
+
 private:
     Timeline upState_;
     std::vector<ButtonRecord> records_;
@@ -66,6 +72,10 @@ private:
     bool trackAsMenu_ = false;
 };
 
-Result<std::shared_ptr<ButtonCharacter>> parseButtonTag(uint16_t code, Reader& r);
+class MovieBudget;
+
+// Each record and condition action is charged to budget.
+Result<std::shared_ptr<ButtonCharacter>> parseButtonTag(uint16_t code, Reader& r,
+                                                        MovieBudget& budget);
 
 } // namespace swf

@@ -1,5 +1,7 @@
 #include "swf/format/MorphShape.h"
 
+#include "swf/format/MovieBudget.h"
+
 #include "swf/format/TagParser.h"
 
 #include <cmath>
@@ -163,7 +165,8 @@ std::shared_ptr<const BuiltLayer> MorphShapeCharacter::at(uint16_t ratio) const 
     return built;
 }
 
-Result<std::shared_ptr<MorphShapeCharacter>> parseMorphShapeTag(uint16_t code, Reader& r) {
+Result<std::shared_ptr<MorphShapeCharacter>> parseMorphShapeTag(uint16_t code, Reader& r,
+                                                                MovieBudget* budget) {
     const bool v2 = code == tag::DefineMorphShape2;
     const uint16_t id = r.u16();
     const QRectF startBounds = r.rect();
@@ -223,11 +226,13 @@ Result<std::shared_ptr<MorphShapeCharacter>> parseMorphShapeTag(uint16_t code, R
     std::vector<EdgeLayer> startLayers(1);
     const int fillBits = static_cast<int>(startReader.ub(4));
     const int lineBits = static_cast<int>(startReader.ub(4));
-    readShapeRecords(startReader, 0, fillBits, lineBits, startLayers);
+    readBudgetedShapeRecords(startReader, 0, fillBits, lineBits, startLayers, budget);
     std::vector<EdgeLayer> endLayers(1);
     const int endFillBits = static_cast<int>(endReader.ub(4));
     const int endLineBits = static_cast<int>(endReader.ub(4));
-    readShapeRecords(endReader, 0, endFillBits, endLineBits, endLayers);
+    readBudgetedShapeRecords(endReader, 0, endFillBits, endLineBits, endLayers, budget);
+    if (budget && budget->exceeded())
+        return Error{budget->error()};
     std::vector<ShapeEdge> endEdges;
     endEdges.reserve(endLayers[0].edges.size());
     for (const StyledEdge& se : endLayers[0].edges)

@@ -36,6 +36,10 @@ private:
     mutable std::map<uint16_t, std::shared_ptr<const BuiltLayer>> cache_;
 };
 
-Result<std::shared_ptr<MorphShapeCharacter>> parseMorphShapeTag(uint16_t code, Reader& r);
+class MovieBudget;
+
+// The edges of both shapes are charged to budget when one is given.
+Result<std::shared_ptr<MorphShapeCharacter>> parseMorphShapeTag(uint16_t code, Reader& r,
+                                                                MovieBudget* budget = nullptr);
 
 } // namespace swf

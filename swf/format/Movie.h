@@ -4,6 +4,7 @@
 // while the loader reads; everything already in it stays valid.
 
 #include "swf/format/Character.h"
+#include "swf/format/MovieBudget.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/format/Timeline.h"
 
@@ -18,7 +19,8 @@ namespace swf {
 
 class Movie {
 public:
-    explicit Movie(const Header& header) : header_(header) {}
+    explicit Movie(const Header& header, MovieBudget::Limits limits = {})
+        : header_(header), budget_(limits) {}
 
     const Header& header() const { return header_; }
     const Timeline& timeline() const { return timeline_; }
@@ -44,12 +46,16 @@ public:
     }
     // A second definition of an id is ignored, as Flash does.
     void define(std::shared_ptr<Character> c) { dictionary_.emplace(c->id(), std::move(c)); }
+    // Puts a changed copy in place of a character that a later tag amends. Whoever holds the
+    // old one keeps it unchanged.
+    void redefine(std::shared_ptr<Character> c) { dictionary_[c->id()] = std::move(c); }
     std::size_t characterCount() const { return dictionary_.size(); }
 
     // Counts one more display-list change read; false past the limit, where a movie is no
     // longer something anyone made but an attempt to exhaust memory.
-    bool countCommand() { return ++commandCount_ <= kMaxCommands; }
-    static constexpr std::size_t kMaxCommands = 4'000'000;
+    bool countCommand() { return budget_.takeRecords(1); }
+    MovieBudget& budget() { return budget_; }
+    const MovieBudget& budget() const { return budget_; }
 
     // ExportAssets names, the linkage that attachMovie and attachSound look characters up by.
     // Flash compares these names without regard to case.
@@ -76,7 +82,7 @@ private:
     std::map<QByteArray, uint16_t> exports_;
     bool actionScript3_ = false;
     bool complete_ = false;
-    std::size_t commandCount_ = 0;
+    MovieBudget budget_;
 };
 
 } // namespace swf

@@ -37,6 +37,7 @@ struct MovieLoader::State {
     QString error;
     QString warning;
     QString decodeError;
+    MovieBudget::Limits limits;
 
     Result<void> fail(QString message) {
         failed = true;
@@ -134,7 +135,7 @@ void MovieLoader::State::parseHeaderAndTags() {
         h.frameRate = r.u16() / 256.0;
         h.frameCount = r.u16();
         header = h;
-        movie = std::make_shared<Movie>(h);
+        movie = std::make_shared<Movie>(h, limits);
         parser = std::make_unique<TagParser>(*movie);
         pos = r.position();
     }
@@ -170,6 +171,10 @@ void MovieLoader::State::parseHeaderAndTags() {
             break;
         }
         auto result = parser->parse(code, body, movie->timeline());
+        if (!result && movie->budget().exceeded()) {
+            tagsEnded = true;
+            break;
+        }
         if (!result) {
             tagsEnded = true;
             warning = result.error().message;
@@ -190,6 +195,10 @@ void MovieLoader::State::parseHeaderAndTags() {
 MovieLoader::MovieLoader() : d_(std::make_unique<State>()) {}
 MovieLoader::~MovieLoader() = default;
 
+void MovieLoader::setBudgetLimits(const MovieBudget::Limits& limits) {
+    d_->limits = limits;
+}
+
 Result<void> MovieLoader::append(const char* data, std::size_t size) {
     if (d_->failed)
         return Error{d_->error};
@@ -203,6 +212,14 @@ Result<void> MovieLoader::append(const char* data, std::size_t size) {
     if (!d_->tagsEnded) {
         SWF_TRY(d_->consumeBody(data, size));
         d_->parseHeaderAndTags();
+        if (d_->movie && d_->movie->budget().exceeded()) {
+            // Nothing of a refused movie is kept: what it did build goes now, not at close.
+            const QString message = d_->movie->budget().error();
+            d_->movie = std::make_shared<Movie>(*d_->header, d_->limits);
+            d_->movie->setComplete();
+            d_->pending.clear();
+            return d_->fail(message);
+        }
         if (!d_->decodeError.isEmpty() && !d_->tagsEnded) {
             // Damage after some complete frames ends the movie there, as a broken tag does;
             // damage before that leaves nothing to play.
@@ -282,8 +299,10 @@ std::shared_ptr<Movie> MovieLoader::movie() const {
     return d_->movie;
 }
 
-Result<std::shared_ptr<Movie>> loadMovie(const QByteArray& bytes) {
+Result<std::shared_ptr<Movie>> loadMovie(const QByteArray& bytes,
+                                         const MovieBudget::Limits& limits) {
     MovieLoader loader;
+    loader.setBudgetLimits(limits);
     SWF_TRY(loader.append(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     SWF_TRY(loader.finish());
     return loader.movie();

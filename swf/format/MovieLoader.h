@@ -5,6 +5,7 @@
 // available as soon as their bytes are complete. Not thread-safe: one thread appends and
 // reads (the control hands network data over to the user-interface thread).
 
+#include "swf/format/MovieBudget.h"
 #include "swf/format/Result.h"
 
 #include <QByteArray>
@@ -37,6 +38,10 @@ public:
     MovieLoader(const MovieLoader&) = delete;
     MovieLoader& operator=(const MovieLoader&) = delete;
 
+    // What the movie may hold (bitmap pixels, edges, records); set before the first append.
+    // A movie that needs more is refused as a whole with the budget's message.
+    void setBudgetLimits(const MovieBudget::Limits& limits);
+
     // Feeds more bytes of the file. Returns an error (and stays failed) when the data cannot
     // be a movie: unknown signature, bad header, corrupt compressed data, sizes out of range.
     Result<void> append(const char* data, std::size_t size);
@@ -62,6 +67,7 @@ private:
 };
 
 // Convenience for a complete file in memory.
-Result<std::shared_ptr<Movie>> loadMovie(const QByteArray& bytes);
+Result<std::shared_ptr<Movie>> loadMovie(const QByteArray& bytes,
+                                         const MovieBudget::Limits& limits = {});
 
 } // namespace swf

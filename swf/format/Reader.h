@@ -55,6 +55,18 @@ public:
     QByteArray bytes(std::size_t n);
     // A reader over the next n bytes, which this reader steps over.
     Reader sub(std::size_t n);
+    // A reader over this reader's bytes from offset on, wherever this one stands; failed when
+    // offset is past the end.
+    Reader from(std::size_t offset) const {
+        Reader r;
+        if (offset > size_) {
+            r.failed_ = true;
+            return r;
+        }
+        r.data_ = data_ + offset;
+        r.size_ = size_ - offset;
+        return r;
+    }
     // A zero-terminated string; the terminator is consumed. Fails when there is none.
     QByteArray string();
 

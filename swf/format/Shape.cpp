@@ -1,5 +1,6 @@
 #include "swf/format/Shape.h"
 
+#include "swf/format/MovieBudget.h"
 #include "swf/format/TagParser.h"
 
 namespace swf {
@@ -20,7 +21,8 @@ ShapeCharacter::ShapeCharacter(uint16_t id, QRectF bounds, std::vector<BuiltLaye
     worthPicture_ = !bitmap && (costly || elements > 16);
 }
 
-Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r) {
+Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r,
+                                                      MovieBudget* budget) {
     const int version = code == tag::DefineShape    ? 1
                         : code == tag::DefineShape2 ? 2
                         : code == tag::DefineShape3 ? 3
@@ -40,7 +42,9 @@ Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r) 
         return Error{QStringLiteral("Broken styles in shape %1.").arg(id)};
     const int fillBits = static_cast<int>(r.ub(4));
     const int lineBits = static_cast<int>(r.ub(4));
-    if (!readShapeRecords(r, version, fillBits, lineBits, layers)) {
+    if (!readBudgetedShapeRecords(r, version, fillBits, lineBits, layers, budget)) {
+        if (budget && budget->exceeded())
+            return Error{budget->error()};
         // Flash draws what a damaged shape has up to the damage; so do we, unless nothing
         // of it could be read.
         if (r.failed() && layers.size() == 1 && layers[0].edges.empty())

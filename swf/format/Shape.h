@@ -27,6 +27,10 @@ private:
     bool worthPicture_ = false;
 };
 
-Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r);
+class MovieBudget;
+
+// The shape's edges are charged to budget when one is given.
+Result<std::shared_ptr<ShapeCharacter>> parseShapeTag(uint16_t code, Reader& r,
+                                                      MovieBudget* budget = nullptr);
 
 } // namespace swf

@@ -1,5 +1,8 @@
 #include "swf/format/ShapeBuilder.h"
 
+#include "swf/format/MovieBudget.h"
+
+#include <algorithm>
 #include <unordered_map>
 
 namespace swf {
@@ -70,9 +73,14 @@ QPainterPath linkContours(const std::vector<ShapeEdge>& edges, bool windingRule)
 } // namespace
 
 bool readShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
-                      std::vector<EdgeLayer>& layers) {
+                      std::vector<EdgeLayer>& layers, std::size_t maxEdges,
+                      std::size_t* edgesRead) {
     QPoint pen;
     std::size_t edgeCount = 0;
+    std::size_t unused = 0;
+    std::size_t& counted = edgesRead ? *edgesRead : unused;
+    counted = 0;
+    const std::size_t limit = std::min(maxEdges, kMaxShapeEdges);
     uint32_t fill0 = 0, fill1 = 0, line = 0;
     for (;;) {
         if (r.failed())
@@ -130,8 +138,9 @@ bool readShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
             e.curve = true;
         }
         pen = e.to;
-        if (++edgeCount > kMaxShapeEdges)
+        if (++edgeCount > limit)
             return false; // far beyond any drawn shape: keep what came before
+        counted = edgeCount;
         // An edge of no length bounds nothing; it only matters to a line's caps.
         // Morph shapes keep every edge: the end shape matches them one for one.
         if (shapeVersion == 0 || ((fill0 || fill1 || line) && (e.from != e.to || line)))
@@ -185,6 +194,23 @@ BuiltLayer buildLayer(const EdgeLayer& layer, bool windingRule) {
         if (!perLine[i].isEmpty())
             out.strokePaths.push_back({perLine[i], static_cast<uint32_t>(i)});
     return out;
+}
+
+bool readBudgetedShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
+                              std::vector<EdgeLayer>& layers, MovieBudget* budget) {
+    if (!budget)
+        return readShapeRecords(r, shapeVersion, fillBits, lineBits, layers);
+    const std::size_t left =
+        static_cast<std::size_t>(std::min<uint64_t>(budget->edgesLeft(), kMaxShapeEdges));
+    std::size_t read = 0;
+    const bool whole = readShapeRecords(r, shapeVersion, fillBits, lineBits, layers, left, &read);
+    // Stopped by the budget rather than by damage or the per-shape cap: one edge more was there.
+    if (!whole && read == left && left < kMaxShapeEdges && !r.failed()) {
+        budget->takeEdges(static_cast<uint64_t>(read) + 1);
+        return false;
+    }
+    budget->takeEdges(read);
+    return whole;
 }
 
 } // namespace swf

@@ -57,9 +57,20 @@ struct BuiltLayer {
 // Reads shape records up to the end record. layers must hold the first layer with its styles
 // already; shapeVersion 0 reads records that may not bring new styles (morph shapes), and
 // keeps edges without any style, whose places the end shape of a morph still matches.
+// At most maxEdges edges are read; edgesRead (when given) learns how many were, and a shape
+// that has more stops with false there.
 bool readShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
-                      std::vector<EdgeLayer>& layers);
+                      std::vector<EdgeLayer>& layers, std::size_t maxEdges = kMaxShapeEdges,
+                      std::size_t* edgesRead = nullptr);
 
 BuiltLayer buildLayer(const EdgeLayer& layer, bool windingRule);
+
+class MovieBudget;
+
+// readShapeRecords against what is left of budget's edges (no limit but the per-shape one when
+// budget is null). The edges read are charged; false with the budget exceeded when they do not
+// fit, otherwise what readShapeRecords says.
+bool readBudgetedShapeRecords(Reader& r, int shapeVersion, int fillBits, int lineBits,
+                              std::vector<EdgeLayer>& layers, MovieBudget* budget);
 
 } // namespace swf

@@ -62,7 +62,7 @@ Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, in
                                 code == tag::PlaceObject2 || code == tag::PlaceObject3 ||
                                 code == tag::RemoveObject || code == tag::RemoveObject2;
     if (timelineChange && !movie_.countCommand())
-        return Error{QStringLiteral("Too many frames and display-list changes.")};
+        return Error{movie_.budget().error()};
     switch (code) {
     case tag::End:
         return {};
@@ -102,6 +102,24 @@ Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, in
         if (r.failed())
             return broken("RemoveObject2");
         timeline.pending.commands.emplace_back(cmd);
+        return {};
+    }
+    case tag::DoAction: {
+        // An empty block does nothing; it would only cost the interpreter a call.
+        if (r.remaining() > 0)
+            timeline.pending.actions.push_back(r.bytes(r.remaining()));
+        return {};
+    }
+    case tag::DoInitAction: {
+        // Init actions belong to the main timeline; Flash ignores them inside a sprite.
+        if (nesting > 0)
+            return {};
+        InitAction init;
+        init.spriteId = r.u16();
+        if (r.failed())
+            return broken("DoInitAction");
+        init.code = r.bytes(r.remaining());
+        timeline.pending.initActions.push_back(std::move(init));
         return {};
     }
     case tag::DefineSprite:
@@ -159,11 +177,58 @@ Result<void> TagParser::parsePlace(uint16_t code, Reader& r, Timeline& timeline)
         if (flags2 & 0x04)
             cmd.cacheAsBitmap = r.u8() != 0;
     }
-    // Clip actions follow; they belong to the scripting part and are not read here.
+    if (code == tag::PlaceObject3) {
+        if (flags2 & 0x20)
+            cmd.visible = r.u8() != 0;
+        if (flags2 & 0x40)
+            cmd.opaqueBackground = r.rgba();
+    }
     if (r.failed())
         return broken(code == tag::PlaceObject2 ? "PlaceObject2" : "PlaceObject3");
+    if (flags & 0x80) {
+        auto handlers = std::make_shared<std::vector<ClipActionRecord>>();
+        // A damaged handler list costs the clip its handlers from the damage on, not its
+        // place on the stage.
+        const bool whole = readClipActions(r, movie_.header().version, *handlers, movie_.budget());
+        if (!whole && movie_.budget().exceeded())
+            return failure(broken("PlaceObject2"));
+        if (!handlers->empty())
+            cmd.clipActions = std::move(handlers);
+    }
     timeline.pending.commands.emplace_back(std::move(cmd));
     return {};
+}
+
+bool readClipActions(Reader& r, int swfVersion, std::vector<ClipActionRecord>& out,
+                     MovieBudget& budget) {
+    const bool wide = swfVersion >= 6;
+    const auto eventFlags = [&]() -> uint32_t { return wide ? r.u32() : r.u16(); };
+    r.u16();      // reserved
+    eventFlags(); // the union of all handlers' events; each record says its own
+    while (!r.failed()) {
+        const uint32_t events = eventFlags();
+        if (r.failed())
+            return false;
+        if (events == 0)
+            return true;
+        const uint32_t size = r.u32();
+        if (r.failed() || size > r.remaining())
+            return false;
+        if (!budget.takeRecords(1))
+            return false;
+        Reader body = r.sub(size);
+        ClipActionRecord record;
+        record.events = events;
+        // The key code of a key-press handler is counted in the record's size.
+        if (events & clipevent::KeyPress) {
+            record.keyCode = body.u8();
+            if (body.failed())
+                return false;
+        }
+        record.code = body.bytes(body.remaining());
+        out.push_back(std::move(record));
+    }
+    return false;
 }
 
 Result<void> TagParser::parseSprite(Reader& r, int nesting) {
@@ -186,8 +251,11 @@ Result<void> TagParser::parseSprite(Reader& r, int nesting) {
         Reader body = r.sub(length);
         if (code == tag::End)
             break;
-        if (!parse(code, body, t, nesting + 1))
+        if (!parse(code, body, t, nesting + 1)) {
+            if (movie_.budget().exceeded())
+                return Error{movie_.budget().error()};
             break;
+        }
     }
     // Commands after the last ShowFrame still make a frame when the sprite has none at all.
     if (t.frames.empty())
@@ -197,23 +265,70 @@ Result<void> TagParser::parseSprite(Reader& r, int nesting) {
     return {};
 }
 
+Error TagParser::failure(Error e) const {
+    if (movie_.budget().exceeded())
+        return Error{movie_.budget().error()};
+    return e;
+}
+
+Result<void> TagParser::parseButtonCxform(Reader& r) {
+    const uint16_t id = r.u16();
+    const ColorTransform cx = r.colorTransform(false);
+    if (r.failed())
+        return broken("DefineButtonCxform");
+    const Character* c = movie_.character(id);
+    if (!c || c->kind() != Character::Kind::Button)
+        return {}; // a transform for no button changes nothing
+    movie_.redefine(static_cast<const ButtonCharacter*>(c)->withColorTransform(cx));
+    return {};
+}
+
+Result<void> TagParser::parseExports(Reader& r) {
+    const int count = r.u16();
+    for (int i = 0; i < count; ++i) {
+        const uint16_t id = r.u16();
+        const QByteArray name = r.string();
+        if (r.failed())
+            return broken("ExportAssets"); // the names before the damage stay exported
+        if (!movie_.budget().takeRecords(1))
+            return failure(broken("ExportAssets"));
+        movie_.exportName(name, id);
+    }
+    return {};
+}
+
 Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
     switch (code) {
+    case tag::DefineButtonCxform:
+        return parseButtonCxform(r);
+    case tag::ExportAssets:
+        return parseExports(r);
+    case tag::FileAttributes: {
+        const uint8_t flags = r.u8();
+        // The flag means nothing before SWF 9, and some converters set it there anyway.
+        if (!r.failed() && movie_.header().version >= 9)
+            movie_.setActionScript3(flags & 0x08);
+        return {};
+    }
+    case tag::Protect:
+    case tag::EnableDebugger:
+    case tag::EnableDebugger2:
+        return {}; // a password for authoring tools and debuggers, nothing a player heeds
     case tag::DefineShape:
     case tag::DefineShape2:
     case tag::DefineShape3:
     case tag::DefineShape4: {
-        auto shape = parseShapeTag(code, r);
+        auto shape = parseShapeTag(code, r, &movie_.budget());
         if (!shape)
-            return shape.error();
+            return failure(shape.error());
         movie_.define(std::move(shape.value()));
         return {};
     }
     case tag::DefineMorphShape:
     case tag::DefineMorphShape2: {
-        auto morph = parseMorphShapeTag(code, r);
+        auto morph = parseMorphShapeTag(code, r, &movie_.budget());
         if (!morph)
-            return morph.error();
+            return failure(morph.error());
         movie_.define(std::move(morph.value()));
         return {};
     }
@@ -226,17 +341,17 @@ Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
     case tag::DefineBitsJPEG4:
     case tag::DefineBitsLossless:
     case tag::DefineBitsLossless2: {
-        auto bitmap = parseBitmapTag(code, r, movie_.jpegTables());
+        auto bitmap = parseBitmapTag(code, r, movie_.jpegTables(), &movie_.budget());
         if (!bitmap)
-            return bitmap.error();
+            return failure(bitmap.error());
         movie_.define(std::move(bitmap.value()));
         return {};
     }
     case tag::DefineButton:
     case tag::DefineButton2: {
-        auto button = parseButtonTag(code, r);
+        auto button = parseButtonTag(code, r, movie_.budget());
         if (!button)
-            return button.error();
+            return failure(button.error());
         movie_.define(std::move(button.value()));
         return {};
     }

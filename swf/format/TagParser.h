@@ -7,6 +7,7 @@
 #include "swf/format/Result.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace swf {
 
@@ -24,6 +25,9 @@ enum : uint16_t {
     DefineButton = 7,
     JPEGTables = 8,
     SetBackgroundColor = 9,
+    DoAction = 12,
+    DefineButtonCxform = 23,
+    Protect = 24,
     DefineBitsLossless = 20,
     DefineBitsJPEG2 = 21,
     DefineShape2 = 22,
@@ -36,6 +40,11 @@ enum : uint16_t {
     DefineSprite = 39,
     FrameLabel = 43,
     DefineMorphShape = 46,
+    ExportAssets = 56,
+    EnableDebugger = 58,
+    DoInitAction = 59,
+    EnableDebugger2 = 64,
+    FileAttributes = 69,
     PlaceObject3 = 70,
     DefineShape4 = 83,
     DefineMorphShape2 = 84,
@@ -45,6 +54,15 @@ enum : uint16_t {
 
 // Steps over a PlaceObject3 or button filter list; false when it is damaged.
 bool skipFilterList(Reader& r);
+
+class MovieBudget;
+struct ClipActionRecord;
+
+// The clip actions at the end of PlaceObject2/3: SWF 5 movies store 16-bit event masks, later
+// ones 32-bit. Each handler is charged to budget as a record. Returns false for a damaged list;
+// out then holds the handlers read before the damage.
+bool readClipActions(Reader& r, int swfVersion, std::vector<ClipActionRecord>& out,
+                     MovieBudget& budget);
 
 class TagParser {
 public:
@@ -57,6 +75,10 @@ private:
     Result<void> parsePlace(uint16_t code, Reader& r, Timeline& timeline);
     Result<void> parseSprite(Reader& r, int nesting);
     Result<void> parseDefinition(uint16_t code, Reader& r);
+    Result<void> parseButtonCxform(Reader& r);
+    Result<void> parseExports(Reader& r);
+    // The budget's message when it ran out, else the given one.
+    Error failure(Error e) const;
 
     Movie& movie_;
 };

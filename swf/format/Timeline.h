@@ -6,6 +6,7 @@
 #include "swf/format/Types.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QTransform>
 #include <cstdint>
 #include <memory>
@@ -69,6 +70,8 @@ struct PlaceCommand {
     std::optional<uint16_t> clipDepth;
     std::optional<BlendMode> blendMode;
     bool cacheAsBitmap = false;
+    std::optional<bool> visible;            // PlaceObject3 of SWF 11 and later
+    std::optional<QColor> opaqueBackground; // likewise
     // Shared because a timeline replays the same placement every time it loops.
     std::shared_ptr<const std::vector<ClipActionRecord>> clipActions;
 };

@@ -1,6 +1,10 @@
 #include "swf/render/Renderer.h"
 
-#include "swf/display/DisplayList.h"
+#include "swf/display/Button.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/ShapeObjects.h"
+#include "swf/display/Stage.h"
+#include "swf/display/TextField.h"
 #include "swf/format/Bitmap.h"
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
@@ -112,49 +116,74 @@ QGradient::Spread spreadFor(int spread) {
 } // namespace
 
 struct Renderer::Context {
-    const Movie& movie;
+    const Movie* movie; // whose dictionary bitmap fills come from
     bool antialias;
-    double viewScale; // twips to device of the root: lines that do not scale use it
-    int layers = 0;   // blended sprites being drawn into layers of their own around this
+    double viewScale;         // twips to device of the root: lines that do not scale use it
+    QTransform stageToDevice; // for masks set by script, which live anywhere in the tree
+    int layers = 0;           // blended sprites being drawn into layers of their own around this
+    // Bitmap fills of the drawing API refer to these images instead of the dictionary.
+    const std::vector<std::shared_ptr<const QImage>>* images = nullptr;
 };
+
+namespace {
+
+QImage colourTransformed(const QImage& source, const ColorTransform& cx) {
+    if (cx.isIdentity())
+        return source;
+    QImage img = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            line[x] = cx.applyPremultiplied(line[x]);
+    }
+    return img;
+}
+
+} // namespace
 
 Renderer::Renderer() = default;
 Renderer::~Renderer() = default;
 
-void Renderer::render(QPainter& painter, const Movie& movie, const TimelineInstance& root,
-                      const QTransform& twipsToDevice, bool antialias) const {
+void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                      bool antialias) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
-    Context ctx{movie, antialias, scaleOf(full)};
+    Context ctx{&stage.movie(), antialias, scaleOf(full), full};
     shapePictures_.beginFrame();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, antialias);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
-    drawList(ctx, painter, root, full, ColorTransform{}, 0);
+    for (const auto& [number, level] : stage.levels())
+        drawObject(ctx, painter, *level, level->matrix() * full, ColorTransform{}, 0);
     painter.restore();
 }
 
-void Renderer::drawList(Context& ctx, QPainter& painter, const TimelineInstance& list,
-                        const QTransform& matrix, const ColorTransform& cx, int nesting) const {
+void Renderer::drawChildren(Context& ctx, QPainter& painter,
+                            const std::map<int, std::shared_ptr<DisplayObject>>& children,
+                            const QTransform& matrix, const ColorTransform& cx, int nesting) const {
     if (nesting > kMaxDrawNesting)
         return;
     struct Mask {
-        uint16_t clipDepth;
+        int clipDepth;
         QPainterPath path; // device coordinates, already cut by the masks below it
     };
     std::vector<Mask> masks;
-    for (const auto& [depth, obj] : list.objects()) {
-        while (!masks.empty() && masks.back().clipDepth < depth)
+    for (const auto& [depth, child] : children) {
+        const DisplayObject& obj = *child;
+        while (!masks.empty() && masks.back().clipDepth + kTimelineDepthOffset < depth)
             masks.pop_back();
-        const QTransform m = obj.matrix * matrix;
-        if (obj.clipDepth > 0) {
+        const QTransform m = obj.matrix() * matrix;
+        if (obj.clipDepth() > 0) {
             QPainterPath path;
             path.setFillRule(Qt::WindingFill);
             collectMask(ctx, obj, m, path, nesting);
             if (!masks.empty())
                 path = path.intersected(masks.back().path);
-            masks.push_back({obj.clipDepth, std::move(path)});
+            masks.push_back({obj.clipDepth(), std::move(path)});
             continue;
         }
+        // What masks another object by script is not drawn itself.
+        if (obj.maskedBy())
+            continue;
         if (masks.empty()) {
             drawObject(ctx, painter, obj, m, cx, nesting);
             continue;
@@ -169,102 +198,167 @@ void Renderer::drawList(Context& ctx, QPainter& painter, const TimelineInstance&
     }
 }
 
-void Renderer::collectMask(Context& ctx, const PlacedObject& obj, const QTransform& matrix,
+void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
                            QPainterPath& out, int nesting) const {
-    if (nesting > kMaxDrawNesting || !obj.character)
+    if (nesting > kMaxDrawNesting)
         return;
+    const auto add = [&](const QPainterPath& local) {
+        QPainterPath p = matrix.map(local);
+        out = out.isEmpty() ? p : out.united(p);
+    };
     const auto addLayers = [&](const std::vector<BuiltLayer>& layers) {
         for (const BuiltLayer& layer : layers)
-            for (const auto& fill : layer.fillPaths) {
-                QPainterPath p = matrix.map(fill.path);
-                if (out.isEmpty())
-                    out = p;
-                else
-                    out = out.united(p);
-            }
+            for (const auto& fill : layer.fillPaths)
+                add(fill.path);
     };
-    switch (obj.character->kind()) {
-    case Character::Kind::Shape:
-        addLayers(static_cast<const ShapeCharacter&>(*obj.character).layers());
-        break;
-    case Character::Kind::MorphShape: {
-        auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
-        for (const auto& fill : built->fillPaths) {
-            QPainterPath p = matrix.map(fill.path);
-            out = out.isEmpty() ? p : out.united(p);
-        }
-        break;
-    }
-    case Character::Kind::Bitmap: {
-        const QImage& img = static_cast<const BitmapCharacter&>(*obj.character).image();
+    const auto addRect = [&](const QRectF& r) {
         QPainterPath p;
-        p.addRect(QRectF(0, 0, img.width() * 20.0, img.height() * 20.0));
-        p = matrix.map(p);
-        out = out.isEmpty() ? p : out.united(p);
+        p.addRect(r);
+        add(p);
+    };
+    switch (obj.type()) {
+    case DisplayObject::Type::Shape:
+        addLayers(static_cast<const ShapeObject&>(obj).shape().layers());
+        break;
+    case DisplayObject::Type::MorphShape: {
+        auto built = static_cast<const MorphObject&>(obj).morph().at(obj.ratio());
+        for (const auto& fill : built->fillPaths)
+            add(fill.path);
         break;
     }
-    case Character::Kind::Sprite:
-    case Character::Kind::Button:
-        if (obj.sprite)
-            for (const auto& [depth, child] : obj.sprite->objects())
-                if (child.clipDepth == 0)
-                    collectMask(ctx, child, child.matrix * matrix, out, nesting + 1);
+    case DisplayObject::Type::Bitmap:
+    case DisplayObject::Type::Text:
+        addRect(obj.localBounds());
+        break;
+    case DisplayObject::Type::MovieClip: {
+        const auto& clip = static_cast<const MovieClip&>(obj);
+        if (!clip.drawing().empty())
+            addLayers(clip.drawing().built());
+        for (const auto& [depth, child] : clip.children())
+            if (child->clipDepth() == 0)
+                collectMask(ctx, *child, child->matrix() * matrix, out, nesting + 1);
+        break;
+    }
+    case DisplayObject::Type::Button:
+        for (const auto& [depth, child] : static_cast<const Button&>(obj).stateObjects())
+            collectMask(ctx, *child, child->matrix() * matrix, out, nesting + 1);
         break;
     }
 }
 
-void Renderer::drawObject(Context& ctx, QPainter& painter, const PlacedObject& obj,
+void Renderer::drawContent(Context& ctx, QPainter& p, const DisplayObject& obj, const QTransform& m,
+                           const ColorTransform& cx, int nesting) const {
+    const Movie* outerMovie = ctx.movie;
+    if (const Movie* own = obj.movie())
+        ctx.movie = own;
+    switch (obj.type()) {
+    case DisplayObject::Type::Shape: {
+        const auto& shape = static_cast<const ShapeObject&>(obj).shape();
+        const auto drawPaths = [&](QPainter& target, const QTransform& at) {
+            drawLayers(ctx, target, shape.layers(), at, cx);
+        };
+        if (!shapePictures_.draw(p, shape, m, cx, ctx.antialias, drawPaths))
+            drawPaths(p, m);
+        break;
+    }
+    case DisplayObject::Type::MorphShape: {
+        auto built = static_cast<const MorphObject&>(obj).morph().at(obj.ratio());
+        drawBuiltLayer(ctx, p, *built, m, cx);
+        break;
+    }
+    case DisplayObject::Type::Bitmap: {
+        const auto& bitmapObject = static_cast<const BitmapObject&>(obj);
+        const QImage* image = bitmapObject.image();
+        if (!image)
+            break;
+        p.save();
+        p.setWorldTransform(QTransform::fromScale(20, 20) * m);
+        if (!bitmapObject.smoothing())
+            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        if (const BitmapCharacter* bitmap = bitmapObject.bitmap())
+            p.drawImage(QPointF(0, 0), transformedImage(*bitmap, cx));
+        else
+            p.drawImage(QPointF(0, 0), colourTransformed(*image, cx));
+        p.restore();
+        break;
+    }
+    case DisplayObject::Type::MovieClip: {
+        const auto& clip = static_cast<const MovieClip&>(obj);
+        if (!clip.drawing().empty()) {
+            // What the drawing API drew lies beneath the clip's children.
+            const auto* outerImages = ctx.images;
+            ctx.images = &clip.drawing().images();
+            drawLayers(ctx, p, clip.drawing().built(), m, cx);
+            ctx.images = outerImages;
+        }
+        drawChildren(ctx, p, clip.children(), m, cx, nesting + 1);
+        break;
+    }
+    case DisplayObject::Type::Button:
+        drawChildren(ctx, p, static_cast<const Button&>(obj).stateObjects(), m, cx, nesting + 1);
+        break;
+    case DisplayObject::Type::Text: {
+        const auto& field = static_cast<const TextField&>(obj);
+        if (!field.background() && !field.border())
+            break;
+        p.save();
+        p.setWorldTransform(m);
+        p.setPen(field.border() ? QPen(cx.apply(field.borderColor()), 0) : QPen(Qt::NoPen));
+        p.setBrush(field.background() ? QBrush(cx.apply(field.backgroundColor())) : QBrush());
+        p.drawRect(field.rect());
+        p.restore();
+        break;
+    }
+    }
+    ctx.movie = outerMovie;
+}
+
+void Renderer::drawObject(Context& ctx, QPainter& painter, const DisplayObject& obj,
                           const QTransform& matrix, const ColorTransform& parentCx,
                           int nesting) const {
-    if (!obj.character)
+    if (!obj.visible() || nesting > kMaxDrawNesting)
         return;
-    const ColorTransform cx = obj.colorTransform.then(parentCx);
+    if (const DisplayObject* mask = obj.mask()) {
+        // A mask set by script: drawn only where the mask draws, wherever the mask lives.
+        QPainterPath path;
+        path.setFillRule(Qt::WindingFill);
+        collectMask(ctx, *mask, mask->concatenatedMatrix() * ctx.stageToDevice, path, nesting);
+        if (path.isEmpty())
+            return;
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.setClipPath(path, Qt::IntersectClip);
+        drawMasked(ctx, painter, obj, matrix, parentCx, nesting);
+        painter.restore();
+        return;
+    }
+    drawMasked(ctx, painter, obj, matrix, parentCx, nesting);
+}
+
+void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                          const QTransform& matrix, const ColorTransform& parentCx,
+                          int nesting) const {
+    const ColorTransform cx = obj.colorTransform().then(parentCx);
     if (cx.mul[3] <= 0 && cx.add[3] <= 0)
         return; // fully transparent
-    auto mode = compositionFor(obj.blendMode);
+    auto mode = compositionFor(obj.blendMode());
     // Alpha and erase act on the layer of a blended parent; with none there is nothing for
     // them to act on, and Flash shows nothing of them.
-    if ((obj.blendMode == BlendMode::Alpha || obj.blendMode == BlendMode::Erase) && ctx.layers == 0)
+    if ((obj.blendMode() == BlendMode::Alpha || obj.blendMode() == BlendMode::Erase) &&
+        ctx.layers == 0)
         return;
-
     const auto drawContent = [&](QPainter& p, const QTransform& m) {
-        switch (obj.character->kind()) {
-        case Character::Kind::Shape: {
-            const auto& shape = static_cast<const ShapeCharacter&>(*obj.character);
-            const auto drawPaths = [&](QPainter& target, const QTransform& at) {
-                drawLayers(ctx, target, shape.layers(), at, cx);
-            };
-            if (!shapePictures_.draw(p, shape, m, cx, ctx.antialias, drawPaths))
-                drawPaths(p, m);
-            break;
-        }
-        case Character::Kind::MorphShape: {
-            auto built = static_cast<const MorphShapeCharacter&>(*obj.character).at(obj.ratio);
-            drawBuiltLayer(ctx, p, *built, m, cx);
-            break;
-        }
-        case Character::Kind::Bitmap: {
-            const auto& bitmap = static_cast<const BitmapCharacter&>(*obj.character);
-            if (!bitmap.image().isNull()) {
-                p.setWorldTransform(QTransform::fromScale(20, 20) * m);
-                p.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
-            }
-            break;
-        }
-        case Character::Kind::Sprite:
-        case Character::Kind::Button:
-            if (obj.sprite)
-                drawList(ctx, p, *obj.sprite, m, cx, nesting + 1);
-            break;
-        }
+        this->drawContent(ctx, p, obj, m, cx, nesting);
     };
+    const bool container =
+        obj.type() == DisplayObject::Type::MovieClip || obj.type() == DisplayObject::Type::Button;
 
-    const bool invert = obj.blendMode == BlendMode::Invert;
-    const bool subtract = obj.blendMode == BlendMode::Subtract;
+    const bool invert = obj.blendMode() == BlendMode::Invert;
+    const bool subtract = obj.blendMode() == BlendMode::Subtract;
     // A blended sprite is drawn into a layer of its own first, so its parts blend with each
     // other normally and the result blends with what lies beneath once. Invert and subtract
     // have no painter mode and are worked out from a layer too.
-    if (((obj.sprite && (mode || obj.blendMode == BlendMode::Layer)) || invert || subtract) &&
+    if (((container && (mode || obj.blendMode() == BlendMode::Layer)) || invert || subtract) &&
         ctx.layers < kMaxLayerNesting) {
         QPaintDevice* device = painter.device();
         QRect area(0, 0, device->width(), device->height());
@@ -383,7 +477,18 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
         return b;
     }
     case FillStyle::Type::Bitmap: {
-        const Character* c = ctx.movie.character(fill.bitmapId);
+        if (ctx.images) {
+            // A drawing-API fill: bitmapId counts the drawing's own images from 1.
+            if (fill.bitmapId == 0 || fill.bitmapId > ctx.images->size())
+                return QBrush();
+            const auto& image = (*ctx.images)[fill.bitmapId - 1];
+            if (!image || image->isNull())
+                return QBrush();
+            QBrush b(colourTransformed(*image, cx));
+            b.setTransform(fill.matrix);
+            return b;
+        }
+        const Character* c = ctx.movie ? ctx.movie->character(fill.bitmapId) : nullptr;
         if (!c || c->kind() != Character::Kind::Bitmap)
             return QBrush(); // Flash leaves such fills empty
         const auto& bitmap = static_cast<const BitmapCharacter&>(*c);

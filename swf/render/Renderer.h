@@ -12,16 +12,18 @@
 #include <QPainterPath>
 #include <QTransform>
 #include <map>
+#include <memory>
 #include <tuple>
 
 namespace swf {
 
 class Movie;
-class TimelineInstance;
+class MovieClip;
+class Stage;
 class BitmapCharacter;
+class DisplayObject;
 class ShapeCharacter;
 struct BuiltLayer;
-struct PlacedObject;
 struct FillStyle;
 
 class Renderer {
@@ -33,15 +35,21 @@ public:
 
     // twipsToDevice maps the movie's coordinates (twips) onto the painter's logical
     // coordinates; whatever transform the painter already has stays underneath.
-    void render(QPainter& painter, const Movie& movie, const TimelineInstance& root,
-                const QTransform& twipsToDevice, bool antialias) const;
+    // Every level of the stage, _level0 first.
+    void render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                bool antialias) const;
 
 private:
     struct Context;
-    void drawList(Context& ctx, QPainter& painter, const TimelineInstance& list,
-                  const QTransform& matrix, const ColorTransform& cx, int nesting) const;
-    void drawObject(Context& ctx, QPainter& painter, const PlacedObject& obj,
+    void drawChildren(Context& ctx, QPainter& painter,
+                      const std::map<int, std::shared_ptr<DisplayObject>>& children,
+                      const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    void drawObject(Context& ctx, QPainter& painter, const DisplayObject& obj,
                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    void drawMasked(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                    const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    void drawContent(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
                     const QTransform& matrix, const ColorTransform& cx) const;
     void drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
@@ -50,7 +58,7 @@ private:
     QImage transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
                             bool padded = false) const;
     // The outline of what obj would draw, in device coordinates, for use as a mask.
-    void collectMask(Context& ctx, const PlacedObject& obj, const QTransform& matrix,
+    void collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
                      QPainterPath& out, int nesting) const;
 
     // Colour-transformed copies of bitmaps, kept between frames.

@@ -68,7 +68,8 @@ TEST_F(Https, TrustedCertificateForTheHostDownloadsOverOneConnection) {
     EXPECT_EQ(download(url), big);
     EXPECT_EQ(server.connectionCount(), 1);
     ASSERT_EQ(server.requests().size(), 2u);
-    EXPECT_EQ(server.requests()[0], expectedGet("/secure.swf", "localhost"));
+    EXPECT_EQ(server.requests()[0],
+              expectedGet("/secure.swf", "localhost:" + std::to_string(server.port())));
     EXPECT_EQ(http.Port, server.port());
     EXPECT_EQ(recorder.events.front(), "begin 300000");
     EXPECT_EQ(recorder.events.back(), "end");
@@ -190,7 +191,7 @@ TEST_F(Https, ProxyTunnelCarriesTheTlsConnection) {
     EXPECT_EQ(proxy.requests()[0],
               "CONNECT localhost:" + std::to_string(origin.port()) + " HTTP/1.1\r\n\r\n");
     ASSERT_EQ(origin.requests().size(), 1u);
-    EXPECT_EQ(origin.requests()[0], expectedGet(url, "localhost"));
+    EXPECT_EQ(origin.requests()[0], expectedGet(url, "localhost:" + std::to_string(origin.port())));
 }
 
 TEST_F(Https, ProxyRefusingTheTunnelIsAReplyError) {

@@ -47,7 +47,7 @@ TEST(Netget, DownloadsAndPrintsTheStatusLine) {
     EXPECT_EQ(outcome.output, "200 OK\n");
     EXPECT_EQ(file.bytes(), "movie bytes");
     ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0], expectedGet("/m.swf", "127.0.0.1"));
+    EXPECT_EQ(server.requests()[0], expectedGet("/m.swf", server.hostPort()));
 }
 
 TEST(Netget, FailuresExitNonZeroWithTheMessage) {

@@ -75,7 +75,7 @@ std::string ServerConnection::readBody(std::size_t count) {
     return body;
 }
 
-void ServerConnection::send(const std::string& bytes) {
+bool ServerConnection::send(const std::string& bytes) {
     std::size_t sent = 0;
     while (sent < bytes.size() && !server_.stopping()) {
         long n;
@@ -84,9 +84,15 @@ void ServerConnection::send(const std::string& bytes) {
         else
             n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0)
-            return;
+            return false;
         sent += static_cast<std::size_t>(n);
     }
+    return sent == bytes.size();
+}
+
+void ServerConnection::repeat(const std::string& bytes, int pauseMs) {
+    while (send(bytes))
+        stall(pauseMs);
 }
 
 void ServerConnection::trickle(const std::string& bytes, std::size_t piece, int pauseMs) {
@@ -213,9 +219,12 @@ TestServer::~TestServer() {
 }
 
 std::string TestServer::url(const std::string& path) const {
-    const std::string host = options_.ipv6 ? "[::1]" : "127.0.0.1";
     const std::string scheme = tls_ ? "https" : "http";
-    return scheme + "://" + host + ":" + std::to_string(port_) + path;
+    return scheme + "://" + hostPort() + path;
+}
+
+std::string TestServer::hostPort() const {
+    return (options_.ipv6 ? "[::1]" : "127.0.0.1") + std::string(":") + std::to_string(port_);
 }
 
 std::vector<std::string> TestServer::requests() const {

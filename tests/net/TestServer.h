@@ -21,7 +21,11 @@ public:
     std::string readRequest();
     // Reads exactly count bytes after the head (a POST body).
     std::string readBody(std::size_t count);
-    void send(const std::string& bytes);
+    // Answers false when the client has gone (or the server is stopping).
+    bool send(const std::string& bytes);
+    // Sends bytes again and again, pausing between, until the client goes: a server that
+    // never ends what it is sending.
+    void repeat(const std::string& bytes, int pauseMs);
     // Sends bytes one piece at a time with a pause between them.
     void trickle(const std::string& bytes, std::size_t piece, int pauseMs);
     // Waits (interruptibly) without sending anything.
@@ -63,6 +67,8 @@ public:
 
     int port() const { return port_; }
     std::string url(const std::string& path = "/") const;
+    // What a client's Host line names for this server: the address and the port.
+    std::string hostPort() const;
     std::vector<std::string> requests() const;
     int connectionCount() const { return connections_; }
     bool stopping() const { return stopping_; }

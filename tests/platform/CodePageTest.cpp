@@ -58,3 +58,34 @@ TEST(CodePageTest, DecodeTextChoosesTheEncoding) {
     EXPECT_EQ(decodeText(QByteArray("\xFE\xFF\0[\0x\0]", 8)), QStringLiteral("[x]"));
     EXPECT_EQ(decodeText(""), QString());
 }
+
+TEST(CodePageTest, EachLineIsDecodedOnItsOwn) {
+    const QByteArray utf8Line = QStringLiteral("路径：/a").toUtf8();
+    // GBK between UTF-8 lines, with every kind of line break.
+    const DecodedText mixed =
+        decodeTextLines(utf8Line + "\r\n" + kPlaylistGbk + "\n" + kPathMarkerGbk + "\r" + utf8Line);
+    EXPECT_EQ(mixed.text, QStringLiteral("路径：/a\r\n播放列表\n路径：\r路径：/a"));
+    EXPECT_FALSE(mixed.lossy);
+
+    // A UTF-8 byte-order mark does not force its lines on a line that is not UTF-8.
+    EXPECT_EQ(decodeTextLines("\xEF\xBB\xBFx\n" + kPlaylistGbk).text,
+              QStringLiteral("x\n播放列表"));
+    EXPECT_EQ(decodeTextLines("\n\n").text, QStringLiteral("\n\n"));
+}
+
+TEST(CodePageTest, BytesOfNeitherEncodingAreReportedLost) {
+    // 0xFF is no lead byte in code page 936, and 0xE9 before '.' is no character.
+    const DecodedText stray = decodeTextLines("caf\xE9.swf\nok\n\xFF");
+    EXPECT_TRUE(stray.lossy);
+    EXPECT_TRUE(stray.text.endsWith(u"\nok\n\uFFFD"));
+    EXPECT_TRUE(stray.text.startsWith(u"caf"));
+
+    bool replaced = true;
+    decodeGb18030(kPlaylistGbk, &replaced);
+    EXPECT_FALSE(replaced);
+    decodeGb18030(kPlaylistGbk + "\x81", &replaced); // a character cut off at the end
+    EXPECT_TRUE(replaced);
+
+    EXPECT_TRUE(decodeTextLines(QByteArray("\xFF\xFE\x00\xD8", 4)).lossy); // lone surrogate
+    EXPECT_FALSE(decodeTextLines(QStringLiteral("播放").toUtf8()).lossy);
+}

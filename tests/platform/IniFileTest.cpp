@@ -163,8 +163,38 @@ TEST_F(IniFileSave, WritesAndLoads) {
 }
 
 TEST_F(IniFileSave, MissingOrUnsuitableFilesLoadEmpty) {
-    EXPECT_TRUE(IniFile::load(env.file("absent.ini")).sectionNames().isEmpty());
-    EXPECT_TRUE(IniFile::load(env.path()).sectionNames().isEmpty()); // a folder
+    IniReadResult result;
+    EXPECT_TRUE(IniFile::load(env.file("absent.ini"), &result).sectionNames().isEmpty());
+    EXPECT_EQ(result.status, IniReadStatus::Missing);
+    EXPECT_TRUE(result.complete()); // nothing there, nothing lost
+    EXPECT_TRUE(IniFile::load(env.path(), &result).sectionNames().isEmpty()); // a folder
+    EXPECT_EQ(result.status, IniReadStatus::NotAFile);
+    EXPECT_FALSE(result.complete());
+}
+
+TEST_F(IniFileSave, ReadResultSaysWhatWasLeftOut) {
+    IniReadResult result;
+    IniReadOptions options;
+    options.onlySection = "List";
+    options.maxEntriesPerSection = 2;
+    writeFile(path, "[other]\r\nx=1\r\n[list]\r\na=1\r\nb=2\r\n[LIST]\r\nc=3\r\n");
+    IniFile ini = IniFile::load(path, &result, options);
+    EXPECT_EQ(ini.sectionNames(), QStringList{"list"});
+    EXPECT_EQ(ini.entries("list").size(), 2u);
+    // The repeated section never counts, so nothing was dropped.
+    EXPECT_TRUE(result.complete());
+
+    writeFile(path, "[list]\r\na=1\r\nb=2\r\nc=3\r\n");
+    ini = IniFile::load(path, &result, options);
+    EXPECT_EQ(ini.entries("list").size(), 2u);
+    EXPECT_TRUE(result.entriesDropped);
+    EXPECT_FALSE(result.complete());
+
+    writeFile(path, "[list]\r\na=\xFF\r\n");
+    ini = IniFile::load(path, &result, options);
+    EXPECT_EQ(ini.value("list", "a"), QString(QChar(0xFFFD)));
+    EXPECT_TRUE(result.lossyText);
+    EXPECT_FALSE(result.complete());
 }
 
 TEST_F(IniFileSave, OversizedFileIsNotRead) {
@@ -174,7 +204,9 @@ TEST_F(IniFileSave, OversizedFileIsNotRead) {
     // A sparse file: the size is checked before anything is read.
     ASSERT_TRUE(big.resize(IniFile::kMaxFileSize + 1));
     big.close();
-    EXPECT_TRUE(IniFile::load(path).sectionNames().isEmpty());
+    IniReadResult result;
+    EXPECT_TRUE(IniFile::load(path, &result).sectionNames().isEmpty());
+    EXPECT_EQ(result.status, IniReadStatus::TooLarge);
 }
 
 TEST_F(IniFileSave, FailureNamesThePathAndLeavesTheOldFileWhole) {

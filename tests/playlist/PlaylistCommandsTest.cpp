@@ -124,6 +124,63 @@ TEST_F(PlaylistFixture, PresenceAgreesWithAPlainSearchThroughRandomEdits) {
     EXPECT_GT(hits, 300); // both answers were exercised
 }
 
+TEST_F(PlaylistFixture, PresenceAgreesWithAPlainSearchOnLongAndShortLines) {
+    // Lines from 1 byte to several thousand, so the exact index merges runs of very different
+    // sizes and the filter grows several times; candidates of every length up to 24 bytes,
+    // about half of them present.
+    QRandomGenerator random(7);
+    auto randomText = [&](int length) {
+        QString text;
+        for (int i = 0; i < length; ++i)
+            text += QStringLiteral("abcd路")[random.bounded(5)];
+        return text;
+    };
+    int hits = 0;
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < 400; ++i)
+            box->addLine(
+                randomText(i % 97 == 0 ? 3000 + random.bounded(3000) : 1 + random.bounded(10)));
+        const QString joined = box->lines().join(u'\n');
+        for (int probe = 0; probe < 400; ++probe) {
+            const int length = 1 + random.bounded(24);
+            QString candidate = random.bounded(2)
+                                    ? joined.mid(random.bounded(int(joined.size())), length)
+                                    : randomText(length);
+            const bool expected = joined.contains(candidate);
+            hits += expected;
+            ASSERT_EQ(commands.isPresent(candidate), expected)
+                << "round " << round << " candidate " << candidate.toStdString();
+        }
+    }
+    EXPECT_GT(hits, 400);
+    EXPECT_LT(hits, 1600);
+}
+
+TEST_F(PlaylistFixture, LoadingKeepsEntriesThatAreInNoEarlierLine) {
+    // Short entries contained in a long line that came before them are present; the same
+    // entries before the long line are not, and the long line is then added after them.
+    testsupport::IsolatedEnvironment env;
+    const QString path = env.file("l.ini");
+    QString longLine;
+    for (int i = 0; i < 20000; ++i)
+        longLine += QChar(u'a' + (i * 7 + i / 13) % 26);
+    const QStringList values = {"xyz",
+                                longLine.mid(100, 5),
+                                longLine,
+                                longLine.mid(9000, 7),
+                                longLine.mid(5, 30) + "!",
+                                "xyz",
+                                "xy",
+                                ""};
+    QByteArray bytes = "[播放列表]\r\n";
+    for (int i = 0; i < values.size(); ++i)
+        bytes += QByteArray::number(i) + "=" + values[i].toUtf8() + "\r\n";
+    testsupport::writeFile(path, bytes);
+    commands.LoadPlayList(path);
+    EXPECT_EQ(box->lines(),
+              (QStringList{"xyz", longLine.mid(100, 5), longLine, longLine.mid(5, 30) + "!", ""}));
+}
+
 // --- Drop --------------------------------------------------------------------------------
 
 TEST_F(PlaylistFixture, DropAddsFileEntriesOnceAndPlaysNothing) {

@@ -190,7 +190,9 @@ TEST(PlaylistFileTest, ReadWithoutAWindow) {
     testsupport::IsolatedEnvironment env;
     const QString path = env.file("l.ini");
     playlist::PlaylistFile::write(path, {"a", "b"});
-    EXPECT_EQ(playlist::PlaylistFile::read(path), (QStringList{"a", "b"}));
+    const playlist::PlaylistReadResult read = playlist::PlaylistFile::read(path);
+    EXPECT_EQ(read.lines, (QStringList{"a", "b"}));
+    EXPECT_TRUE(read.complete());
 }
 
 TEST(PlaylistFileTest, EntriesBeyondTheLimitAreNotRead) {
@@ -198,7 +200,11 @@ TEST(PlaylistFileTest, EntriesBeyondTheLimitAreNotRead) {
     QByteArray bytes = "[播放列表]\r\n";
     for (qsizetype i = 0; i <= playlist::PlaylistFile::kMaxEntries; ++i)
         bytes += QByteArray::number(i) + '=' + QByteArray::number(i) + "\r\n";
-    const QStringList values = playlist::PlaylistFile::read(writeFile(env.file("big.ini"), bytes));
+    const playlist::PlaylistReadResult read =
+        playlist::PlaylistFile::read(writeFile(env.file("big.ini"), bytes));
+    EXPECT_FALSE(read.complete());
+    EXPECT_TRUE(read.read.entriesDropped);
+    const QStringList& values = read.lines;
     ASSERT_EQ(values.size(), playlist::PlaylistFile::kMaxEntries);
     EXPECT_EQ(values.back(), QString::number(playlist::PlaylistFile::kMaxEntries - 1));
 }

@@ -59,6 +59,7 @@ public:
     void relayout() override { log.append("relayout"); }
     void downloadMovie() override { log.append("download"); }
     void showError(const QString& message) override { log.append("error " + message); }
+    void showStatus(const QString& message) override { log.append("status " + message); }
 
     QStringList log;
     bool failPlay = false;

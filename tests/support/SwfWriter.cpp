@@ -813,6 +813,8 @@ void SwfWriter::placeObject(const PlaceSpec& p) {
         flags |= 0x20;
     if (p.clipDepth)
         flags |= 0x40;
+    if (!p.clipActions.empty())
+        flags |= 0x80;
     w.u8(flags);
     if (p.blendMode)
         w.u8(0x02);
@@ -845,7 +847,140 @@ void SwfWriter::placeObject(const PlaceSpec& p) {
         w.u16(*p.clipDepth);
     if (p.blendMode)
         w.u8(static_cast<uint8_t>(*p.blendMode));
+    if (!p.clipActions.empty()) {
+        const bool wide = p.eventFlagBits.value_or(version_ >= 6 ? 32 : 16) == 32;
+        const auto events = [&](uint32_t v) {
+            if (wide)
+                w.u32(v);
+            else
+                w.u16(static_cast<uint16_t>(v));
+        };
+        uint32_t all = 0;
+        for (const ClipActionSpec& c : p.clipActions)
+            all |= c.events;
+        w.u16(0);
+        events(all);
+        for (const ClipActionSpec& c : p.clipActions) {
+            events(c.events);
+            const bool key = c.events & (1u << 17);
+            w.u32(static_cast<uint32_t>(c.code.size() + (key ? 1 : 0)));
+            if (key)
+                w.u8(c.keyCode);
+            w.bytes(c.code);
+        }
+        events(0);
+    }
     tag(p.blendMode ? 70 : 26, w.data());
+}
+
+namespace {
+
+void writeColorTransformWithAlpha(BitWriter& w, const std::optional<std::array<int, 8>>& cx) {
+    if (!cx) {
+        w.u8(0); // no add, no multiply, 0 bits
+        return;
+    }
+    int n = 1;
+    for (int v : *cx)
+        n = std::max(n, BitWriter::bitsForSigned(v));
+    w.ub(1, 1);
+    w.ub(1, 1);
+    w.ub(static_cast<uint32_t>(n), 4);
+    for (int v : *cx)
+        w.sb(v, n);
+    w.align();
+}
+
+void writeButtonRecords(BitWriter& w, const std::vector<ButtonRecordSpec>& records, bool v2) {
+    for (const ButtonRecordSpec& r : records) {
+        w.u8(static_cast<uint8_t>((r.states & 0x0f) | (v2 && r.blendMode ? 0x20 : 0)));
+        w.u16(r.characterId);
+        w.u16(r.depth);
+        writeMatrix(w, r.matrix);
+        if (v2) {
+            writeColorTransformWithAlpha(w, r.colorTransform);
+            if (r.blendMode)
+                w.u8(static_cast<uint8_t>(*r.blendMode));
+        }
+    }
+    w.u8(0);
+}
+
+} // namespace
+
+void SwfWriter::defineButton(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                             const QByteArray& actions) {
+    BitWriter w;
+    w.u16(id);
+    writeButtonRecords(w, records, false);
+    w.bytes(actions.isEmpty() ? QByteArray(1, '\0') : actions);
+    tag(7, w.data());
+}
+
+void SwfWriter::defineButton2(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                              const std::vector<ButtonCondSpec>& actions, bool trackAsMenu) {
+    BitWriter body;
+    writeButtonRecords(body, records, true);
+    const QByteArray recordBytes = body.data();
+    BitWriter w;
+    w.u16(id);
+    w.u8(trackAsMenu ? 1 : 0);
+    // The offset counts from its own field to the first condition action.
+    w.u16(actions.empty() ? 0 : static_cast<uint16_t>(2 + recordBytes.size()));
+    w.bytes(recordBytes);
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const bool last = i + 1 == actions.size();
+        w.u16(last ? 0 : static_cast<uint16_t>(4 + actions[i].code.size()));
+        w.u16(actions[i].conditions);
+        w.bytes(actions[i].code);
+    }
+    tag(34, w.data());
+}
+
+void SwfWriter::defineButtonCxform(uint16_t buttonId, const std::array<int, 6>& t) {
+    BitWriter w;
+    w.u16(buttonId);
+    int n = 1;
+    for (int v : t)
+        n = std::max(n, BitWriter::bitsForSigned(v));
+    w.ub(1, 1);
+    w.ub(1, 1);
+    w.ub(static_cast<uint32_t>(n), 4);
+    for (int v : t)
+        w.sb(v, n);
+    w.align();
+    tag(23, w.data());
+}
+
+void SwfWriter::doAction(const QByteArray& code) {
+    tag(12, code);
+}
+
+void SwfWriter::doInitAction(uint16_t spriteId, const QByteArray& code) {
+    BitWriter w;
+    w.u16(spriteId);
+    w.bytes(code);
+    tag(59, w.data());
+}
+
+void SwfWriter::exportAssets(const std::vector<std::pair<uint16_t, QByteArray>>& names) {
+    BitWriter w;
+    w.u16(static_cast<uint16_t>(names.size()));
+    for (const auto& [id, name] : names) {
+        w.u16(id);
+        w.bytes(name);
+        w.u8(0);
+    }
+    tag(56, w.data());
+}
+
+void SwfWriter::fileAttributes(uint8_t flags) {
+    BitWriter w;
+    w.u8(flags);
+    w.u8(0);
+    w.u8(0);
+    w.u8(0);
+    tag(69, w.data());
 }
 
 QByteArray SwfWriter::encodeJpeg(const QImage& image, int quality) {

@@ -99,6 +99,14 @@ public:
     std::vector<Op> ops;
 };
 
+// One onClipEvent handler of a placement: clip event bits as the file stores them read
+// little-endian (bit 0 load, 1 enterFrame, ... 17 keyPress, 18 construct), and its code.
+struct ClipActionSpec {
+    uint32_t events = 0;
+    QByteArray code;     // ActionBuilder::finish()
+    uint8_t keyCode = 0; // written when events has the key-press bit
+};
+
 struct PlaceSpec {
     uint16_t depth = 1;
     std::optional<uint16_t> characterId;
@@ -110,6 +118,27 @@ struct PlaceSpec {
     std::optional<uint16_t> clipDepth;
     std::optional<QByteArray> name;
     std::optional<int> blendMode; // written as PlaceObject3
+    std::vector<ClipActionSpec> clipActions;
+    // 16 or 32; by default 16 for SWF 5 movies and 32 for later ones, as Flash writes them.
+    std::optional<int> eventFlagBits;
+};
+
+// One character of a button in the states given (bit 0 up, 1 over, 2 down, 3 hit test).
+struct ButtonRecordSpec {
+    int states = 1;
+    uint16_t characterId = 0;
+    uint16_t depth = 1;
+    QTransform matrix; // in twips
+    // Multipliers (x256) and additions, r g b a; DefineButton2 only.
+    std::optional<std::array<int, 8>> colorTransform;
+    std::optional<int> blendMode; // DefineButton2 only
+};
+
+// A DefineButton2 condition action: buttoncond bits (bit 0 idle to over-up ... bit 8 over-down
+// to idle), with a key code in bits 9 to 15 for a key press.
+struct ButtonCondSpec {
+    uint16_t conditions = 0;
+    QByteArray code; // ActionBuilder::finish()
 };
 
 class SwfWriter {
@@ -153,6 +182,22 @@ public:
     // DefineButton2 with one record per state mask (bit 0 up, 1 over, 2 down, 3 hit test).
     void defineButton2(uint16_t id,
                        const std::vector<std::tuple<int, uint16_t, uint16_t>>& records);
+    // DefineButton: records and its single action block (run on release over the button).
+    void defineButton(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                      const QByteArray& actions = {});
+    void defineButton2(uint16_t id, const std::vector<ButtonRecordSpec>& records,
+                       const std::vector<ButtonCondSpec>& actions, bool trackAsMenu = false);
+    // DefineButtonCxform: multipliers (x256) and additions, r g b.
+    void defineButtonCxform(uint16_t buttonId, const std::array<int, 6>& transform);
+
+    // Script.
+    void doAction(const QByteArray& code);
+    void doInitAction(uint16_t spriteId, const QByteArray& code);
+    void exportAssets(const std::vector<std::pair<uint16_t, QByteArray>>& names);
+    // FileAttributes flags byte: 0x08 ActionScript 3, 0x01 use network, 0x10 metadata.
+    void fileAttributes(uint8_t flags);
+
+    int version() const { return version_; }
     const QByteArray& tagBytes() const { return tags_; }
 
     static QByteArray encodeJpeg(const QImage& image, int quality = 95);

@@ -22,6 +22,7 @@ std::shared_ptr<swf::Movie> load(const QByteArray& file) {
 
 TEST(Player, PlaysToTheLastFrameAndStopsWithoutLoop) {
     swf::Player p(load(makeMovingSquareMovie(5)));
+    p.setLoop(false);
     EXPECT_EQ(p.totalFrames(), 5);
     EXPECT_EQ(p.currentFrame(), 0);
     EXPECT_TRUE(p.isPlaying());
@@ -36,9 +37,9 @@ TEST(Player, PlaysToTheLastFrameAndStopsWithoutLoop) {
     EXPECT_EQ(p.currentFrame(), 4);
 }
 
-TEST(Player, LoopsWhenAsked) {
+TEST(Player, LoopsByDefaultAndStaysPlaying) {
     swf::Player p(load(makeMovingSquareMovie(3)));
-    p.setLoop(true);
+    EXPECT_TRUE(p.loop());
     p.tick();
     p.tick();
     EXPECT_EQ(p.currentFrame(), 2);

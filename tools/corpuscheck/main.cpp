@@ -1,6 +1,8 @@
 // corpuscheck: runs the engine over the shared corpus of real movies.
 //
 //   corpuscheck CORPUS_DIR [--kind visual|smoke|trace] [--filter TEXT] [--save DIR]
+//   corpuscheck CORPUS_DIR --trace [--filter TEXT] [--list-failures] [--time-limit SECONDS]
+//                          [--swfrender PATH]
 //
 // Visual tests are rendered after the movie has run the listed number of frames and compared
 // with the expected picture: a pixel matches when every channel is within the allowed
@@ -9,10 +11,16 @@
 // every kind must also load and play without crashing or hanging: each runs in a child
 // process with a time limit. One line per movie, then the totals. Exits 1 when any movie
 // crashed or hung, 77 when the corpus is absent.
+//
+// --trace runs the trace tests instead: each movie through `swfrender --trace` for its listed
+// number of frames, in a child with a time limit, its output compared line by line with the
+// expected text. It prints the pass rate and the folders and topics with the most failures;
+// --list-failures also names every failing test with its first differing line.
 
 #include "swf/Player.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
+#include "tools/corpuscheck/TraceCompare.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,8 +31,10 @@
 #include <QPainter>
 #include <QProcess>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -146,6 +156,118 @@ QList<Row> readRows(const QString& corpus) {
     return rows;
 }
 
+struct TraceOptions {
+    QString swfrender = QStringLiteral(SWFRENDER_PATH);
+    QString filter;
+    int timeLimitMs = kTimeLimitMs;
+    bool listFailures = false;
+};
+
+void printGroups(const char* title, const std::map<QString, std::pair<int, int>>& groups) {
+    // (failures, tests) per group, most failures first.
+    std::vector<std::pair<QString, std::pair<int, int>>> sorted(groups.begin(), groups.end());
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a.second.first > b.second.first; });
+    std::printf("\n%s with the most failures:\n", title);
+    int shown = 0;
+    for (const auto& [name, counts] : sorted) {
+        if (counts.first == 0 || ++shown > 15)
+            break;
+        std::printf("  %5d of %5d fail  %s\n", counts.first, counts.second, qPrintable(name));
+    }
+}
+
+QString shown(const QByteArray& line, bool ended) {
+    if (ended)
+        return QStringLiteral("(nothing)");
+    QString s = QString::fromUtf8(line.left(120));
+    return '"' + s + '"';
+}
+
+int runTraceTests(const QString& corpus, const TraceOptions& options) {
+    if (!QFileInfo(options.swfrender).isExecutable()) {
+        std::fprintf(stderr, "corpuscheck: swfrender not found at %s\n",
+                     qPrintable(options.swfrender));
+        return 2;
+    }
+    std::map<QString, int> counts;
+    std::map<QString, std::pair<int, int>> byFolder, byTopic;
+    int total = 0, passed = 0, broken = 0, knownPassed = 0, known = 0;
+    for (const Row& row : readRows(corpus)) {
+        if (row.kind != "trace" ||
+            (!options.filter.isEmpty() && !row.movie.contains(options.filter)))
+            continue;
+        ++total;
+        QFile expectedFile(QDir(corpus).filePath(row.expected));
+        QByteArray expected;
+        if (expectedFile.open(QIODevice::ReadOnly))
+            expected = expectedFile.readAll();
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(options.swfrender, {QDir(corpus).filePath(row.movie), "--frame",
+                                        QString::number(std::max(1, row.frames)), "--trace"});
+        QString status;
+        QString detail;
+        if (!child.waitForStarted()) {
+            status = QStringLiteral("NOSTART");
+        } else if (!child.waitForFinished(options.timeLimitMs)) {
+            child.kill();
+            child.waitForFinished();
+            status = QStringLiteral("TIMEOUT");
+        } else if (child.exitStatus() != QProcess::NormalExit) {
+            status = QStringLiteral("CRASH");
+        } else if (child.exitCode() != 0) {
+            status = QStringLiteral("LOADERR");
+            detail = QString::fromUtf8(child.readAllStandardError()).trimmed().section('\n', 0, 0);
+        }
+        if (status.isEmpty()) {
+            const TraceDiff diff = compareTrace(expected, child.readAllStandardOutput());
+            if (diff.same) {
+                status = QStringLiteral("PASS");
+            } else {
+                status = QStringLiteral("FAIL");
+                detail = QStringLiteral("line %1: expected %2, got %3")
+                             .arg(diff.line)
+                             .arg(shown(diff.expected, diff.expectedEnded),
+                                  shown(diff.actual, diff.actualEnded));
+            }
+        }
+        ++counts[status];
+        const bool pass = status == "PASS";
+        if (status == "TIMEOUT" || status == "CRASH")
+            ++broken;
+        passed += pass;
+        if (row.knownFailure) {
+            ++known;
+            knownPassed += pass;
+        }
+        auto& folder = byFolder[traceFolder(row.movie)];
+        auto& topic = byTopic[traceTopic(row.movie)];
+        ++folder.second;
+        ++topic.second;
+        if (!pass) {
+            ++folder.first;
+            ++topic.first;
+            if (options.listFailures) {
+                std::printf("%-7s %s%s\n", qPrintable(status), qPrintable(row.movie),
+                            qPrintable(detail.isEmpty() ? QString() : "  " + detail));
+                std::fflush(stdout);
+            }
+        }
+    }
+    std::printf("\ntrace: %d of %d pass (%.1f%%)\n", passed, total,
+                total ? 100.0 * passed / total : 0.0);
+    if (known)
+        std::printf("  of them marked as known failures of their source: %d of %d pass\n",
+                    knownPassed, known);
+    for (const auto& [status, n] : counts)
+        std::printf("  %s: %d\n", qPrintable(status), n);
+    printGroups("Folders", byFolder);
+    printGroups("Topics", byTopic);
+    std::printf("crashed or hung: %d\n", broken);
+    return broken > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -162,11 +284,15 @@ int main(int argc, char** argv) {
     }
     if (args.isEmpty()) {
         std::fprintf(stderr, "usage: corpuscheck CORPUS_DIR [--kind K] [--filter TEXT] "
-                             "[--save DIR]\n");
+                             "[--save DIR]\n"
+                             "       corpuscheck CORPUS_DIR --trace [--filter TEXT] "
+                             "[--list-failures] [--time-limit SECONDS] [--swfrender PATH]\n");
         return 2;
     }
     const QString corpus = args.takeFirst();
     QString kind, filter, saveDir;
+    bool trace = false;
+    TraceOptions traceOptions;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == "--kind" && i + 1 < args.size())
             kind = args[++i];
@@ -176,10 +302,26 @@ int main(int argc, char** argv) {
             saveDir = args[++i];
         else if (args[i] == "--frame-offset" && i + 1 < args.size())
             gFrameOffset = args[++i].toInt();
+        else if (args[i] == "--trace")
+            trace = true;
+        else if (args[i] == "--list-failures")
+            traceOptions.listFailures = true;
+        else if (args[i] == "--time-limit" && i + 1 < args.size())
+            traceOptions.timeLimitMs = std::max(1, args[++i].toInt()) * 1000;
+        else if (args[i] == "--swfrender" && i + 1 < args.size())
+            traceOptions.swfrender = args[++i];
+        else {
+            std::fprintf(stderr, "corpuscheck: unknown option %s\n", qPrintable(args[i]));
+            return 2;
+        }
     }
     if (!QFileInfo(QDir(corpus).filePath("corpus.tsv")).exists()) {
         std::printf("corpus not found at %s: skipped\n", qPrintable(corpus));
         return 77;
+    }
+    if (trace) {
+        traceOptions.filter = filter;
+        return runTraceTests(corpus, traceOptions);
     }
     if (!saveDir.isEmpty())
         QDir().mkpath(saveDir);

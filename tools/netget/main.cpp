@@ -1,24 +1,77 @@
 // netget URL FILE: downloads URL into FILE with the player's own HTTP client, the way its
 // download command does (no redirects followed, HTTPS verified), and prints the status line.
+// The bytes go into FILE.part until the whole body is there; a failed transfer leaves FILE
+// as it was and says how much of it FILE.part holds.
 #include "net/ENetException.h"
+#include "net/TNetFileDownload.h"
 #include "net/TNetHTTP.h"
 #include "net/TNetSSLConnectionIntercept.h"
-#include "net/TNetStream.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr, "usage: netget [--ca FILE] [--timeout SECONDS] URL FILE\n"
-                         "  --ca FILE          also trust the authorities in this PEM file\n"
-                         "  --timeout SECONDS  give up after this long without a byte (60)\n");
+int usage(const char* problem = nullptr) {
+    if (problem)
+        std::fprintf(stderr, "netget: %s\n", problem);
+    std::fprintf(stderr,
+                 "usage: netget [OPTIONS] URL FILE\n"
+                 "  --ca FILE                also trust the authorities in this PEM file\n"
+                 "  --timeout SECONDS        give up after this long without a byte (60)\n"
+                 "  --header-timeout SECONDS give up when the response header takes longer "
+                 "(120)\n"
+                 "  --min-rate BYTES         give up when the body brings fewer bytes a second "
+                 "(100)\n"
+                 "  --rate-window SECONDS    ...measured over this long (60)\n"
+                 "  A time of 0 waits without limit; a rate of 0 accepts any speed.\n");
     return 2;
+}
+
+// Whole or decimal seconds ("2", "0.25") as milliseconds. Values beyond what a wait can take
+// are clamped to the longest one (about 24 days) instead of wrapping round to a short or
+// negative time; anything that is not a plain non-negative number is refused.
+std::optional<int> parseSeconds(const std::string& text) {
+    constexpr int64_t kMaxMs = std::numeric_limits<int>::max();
+    int64_t ms = 0;
+    std::size_t at = 0;
+    bool digits = false;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        digits = true;
+        ms = std::min(kMaxMs, ms * 10 + (text[at] - '0') * 1000);
+    }
+    if (at < text.size() && text[at] == '.') {
+        int64_t scale = 100;
+        for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+            digits = true;
+            ms = std::min(kMaxMs, ms + (text[at] - '0') * scale);
+            scale /= 10;
+        }
+    }
+    if (!digits || at != text.size())
+        return std::nullopt;
+    return static_cast<int>(ms);
+}
+
+std::optional<int64_t> parseCount(const std::string& text) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        const int digit = c - '0';
+        value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
+    }
+    if (text.empty())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -26,34 +79,46 @@ int usage() {
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::string ca;
-    int timeoutSeconds = 60;
+    net::TNetHTTP http;
+    http.IdleTimeout = 60000;
     int at = 1;
     for (; at < argc && std::strncmp(argv[at], "--", 2) == 0; ++at) {
         const std::string option = argv[at];
-        if (option == "--ca" && at + 1 < argc) {
-            ca = argv[++at];
-        } else if (option == "--timeout" && at + 1 < argc) {
-            timeoutSeconds = std::atoi(argv[++at]);
+        if (at + 1 >= argc)
+            return usage(("option " + option + " needs a value").c_str());
+        const std::string value = argv[++at];
+        if (option == "--ca") {
+            ca = value;
+        } else if (option == "--timeout" || option == "--header-timeout" ||
+                   option == "--rate-window") {
+            const auto ms = parseSeconds(value);
+            if (!ms)
+                return usage(
+                    (option + " takes a number of seconds, not \"" + value + "\"").c_str());
+            (option == "--timeout"          ? http.IdleTimeout
+             : option == "--header-timeout" ? http.HeaderTimeout
+                                            : http.RateWindow) = *ms;
+        } else if (option == "--min-rate") {
+            const auto rate = parseCount(value);
+            if (!rate)
+                return usage(("--min-rate takes a number of bytes, not \"" + value + "\"").c_str());
+            http.MinTransferRate = *rate;
         } else {
-            return usage();
+            return usage(("unknown option " + option).c_str());
         }
     }
     if (argc - at != 2)
         return usage();
     const std::string url = argv[at];
-    const std::string path = argv[at + 1];
+    net::TNetFileDownload download(argv[at + 1]);
 
     try {
-        net::TNetHTTP http;
         auto ssl = std::make_shared<net::TNetSSLConnectionIntercept>();
         if (!ca.empty())
             ssl->AddTrustedCertificateFile(ca);
         http.Intercept = ssl;
-        http.IdleTimeout = timeoutSeconds * 1000;
-
-        net::TNetFileStream file(path, net::TNetFileStream::Mode::Create);
         try {
-            http.DownloadTo(url, file);
+            download.Run(http, url);
         } catch (const net::ENetProtocolReplyError& e) {
             std::printf("%s\n", http.StatusLine.c_str());
             std::fflush(stdout);
@@ -63,6 +128,9 @@ int main(int argc, char** argv) {
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "netget: %s\n", e.what());
+        if (download.KeptBytes() > 0)
+            std::fprintf(stderr, "netget: the %lld bytes that arrived are in %s\n",
+                         static_cast<long long>(download.KeptBytes()), download.PartPath().c_str());
         return 1;
     }
 }

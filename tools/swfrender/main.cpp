@@ -1,17 +1,33 @@
-// swfrender: draws frames of a movie into PNG files without a window.
+// swfrender: runs a movie without a window, drawing frames into PNG files and printing what its
+// scripts trace.
 //
 //   swfrender MOVIE --frame N [--size WxH] --out FILE.png
 //   swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] [--timing]
+//   swfrender MOVIE --frame N --trace [--out FILE.png]
+//
+// With --trace, standard output carries the movie's trace lines and nothing else; every
+// diagnostic goes to standard error. Relative paths the movie loads are read beside it.
+//
+// Without --size the picture is the stage's size, scaled down to fit kMaxDefaultSide on its
+// longer side: a stage can declare 30,000 pixels and more, and nobody wants a picture of
+// gigabytes by default.
 //
 // Frame N is the picture after the movie has run N frames from its start (N from 1): the first
 // frame shows when the movie starts, and N - 1 frame steps follow, so a plain timeline shows its
 // Nth frame. Checked against the reference pictures of the shared corpus: this reading matched
 // the most of them (one step more or fewer matched clearly fewer). The main timeline loops, as
 // in the standalone player.
+//
+// The same reading holds for trace runs: N frames means frames 1 to N have run their scripts
+// and frame N + 1 has not been entered. Checked against the corpus's trace tests, whose expected
+// output after N frames ends with frame N's lines (closure_scope and variable_args after one
+// frame print "timeline frame 1" but not frame 2's line; call after two frames prints
+// "// frame 2").
 
 #include "swf/Player.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
+#include "tools/swfrender/HeadlessHost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,6 +40,17 @@
 
 namespace {
 
+constexpr int kMaxDefaultSide = 4096;
+
+// The stage's size in whole pixels, scaled down evenly to fit within kMaxDefaultSide.
+QSize defaultPictureSize(const QRectF& stage) {
+    const double w = std::max(1.0, stage.width());
+    const double h = std::max(1.0, stage.height());
+    const double scale = std::min(1.0, kMaxDefaultSide / std::max(w, h));
+    return QSize(std::clamp(qRound(w * scale), 1, kMaxDefaultSide),
+                 std::clamp(qRound(h * scale), 1, kMaxDefaultSide));
+}
+
 int fail(const QString& message) {
     std::fprintf(stderr, "swfrender: %s\n", qPrintable(message));
     return 1;
@@ -32,7 +59,8 @@ int fail(const QString& message) {
 void usage() {
     std::fprintf(stderr, "usage: swfrender MOVIE --frame N [--size WxH] --out FILE.png\n"
                          "       swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] "
-                         "[--timing]\n");
+                         "[--timing]\n"
+                         "       swfrender MOVIE --frame N --trace [--out FILE.png]\n");
 }
 
 } // namespace
@@ -43,6 +71,7 @@ int main(int argc, char** argv) {
     QString moviePath, out, outDir;
     int first = 0, last = 0;
     bool timing = false;
+    bool trace = false;
     std::optional<QSize> size;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -75,6 +104,8 @@ int main(int argc, char** argv) {
             outDir = value();
         } else if (a == "--timing") {
             timing = true;
+        } else if (a == "--trace") {
+            trace = true;
         } else if (a == "--help" || a == "-h") {
             usage();
             return 0;
@@ -94,6 +125,8 @@ int main(int argc, char** argv) {
     }
     if (!out.isEmpty() && first != last)
         return fail(QStringLiteral("--out writes one frame; use --out-dir for a range"));
+    // Standard output belongs to the movie's trace lines in a trace run.
+    std::FILE* report = trace ? stderr : stdout;
 
     QFile file(moviePath);
     if (!file.open(QIODevice::ReadOnly))
@@ -108,23 +141,34 @@ int main(int argc, char** argv) {
     const qint64 parseNs = parseTimer.nsecsElapsed();
     const auto movie = loaded.value();
     const QRectF stage = movie->header().stage;
-    const QSize target = size.value_or(
-        QSize(std::max(1, qRound(stage.width())), std::max(1, qRound(stage.height()))));
+    const QSize target = size.value_or(defaultPictureSize(stage));
     if (!outDir.isEmpty() && !QDir().mkpath(outDir))
         return fail(QStringLiteral("cannot create %1").arg(outDir));
     if (timing)
-        std::printf("parse %.3f ms\n", parseNs / 1e6);
+        std::fprintf(report, "parse %.3f ms\n", parseNs / 1e6);
 
+    HeadlessHost host(moviePath, stdout, stderr);
     swf::Player player(movie);
+    player.setHost(&host);
     player.setLoop(true);
+    const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing;
     int shown = 1; // the first frame is on show once the player exists
-    QImage image(target, QImage::Format_ARGB32_Premultiplied);
+    QImage image;
+    if (drawing) {
+        image = QImage(target, QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull())
+            return fail(QStringLiteral("no memory for a %1x%2 picture")
+                            .arg(target.width())
+                            .arg(target.height()));
+    }
     double totalMs = 0;
     for (int n = first; n <= last; ++n) {
         while (shown < n) {
             player.tick();
             ++shown;
         }
+        if (!drawing)
+            continue;
         QElapsedTimer t;
         t.start();
         {
@@ -134,7 +178,7 @@ int main(int argc, char** argv) {
         const double ms = t.nsecsElapsed() / 1e6;
         totalMs += ms;
         if (timing)
-            std::printf("frame %d %.3f ms\n", n, ms);
+            std::fprintf(report, "frame %d %.3f ms\n", n, ms);
         QString path = out;
         if (!outDir.isEmpty())
             path = QDir(outDir).filePath(QStringLiteral("frame-%1.png").arg(n, 5, 10, QChar('0')));
@@ -142,7 +186,8 @@ int main(int argc, char** argv) {
             return fail(QStringLiteral("cannot write %1").arg(path));
     }
     if (timing)
-        std::printf("average %.3f ms per frame over %d frames\n", totalMs / (last - first + 1),
-                    last - first + 1);
+        std::fprintf(report, "average %.3f ms per frame over %d frames\n",
+                     totalMs / (last - first + 1), last - first + 1);
+    player.setHost(nullptr);
     return 0;
 }
