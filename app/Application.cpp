@@ -19,7 +19,8 @@ Application::~Application() = default;
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     bool handled = false;
-    report_.guard([&] { handled = QApplication::notify(receiver, event); });
+    ErrorReport& report = windowReport_ ? *windowReport_ : report_;
+    report.guard([&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }
 

@@ -8,6 +8,7 @@
 #include "app/ErrorReport.h"
 
 #include <QApplication>
+#include <QPointer>
 
 namespace app {
 
@@ -19,6 +20,9 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
     ErrorReport& errorReport() { return report_; }
+    // While the main window lives, its report shows these errors too, so that they wait for
+    // its open box like any other instead of stacking a second box on it.
+    void reportThrough(ErrorReport* windowReport) { windowReport_ = windowReport; }
 
     // Empty when the program can open its windows; otherwise the one line that tells the
     // user how to run it (Qt itself would only abort). Looks at the environment and at a
@@ -27,6 +31,7 @@ public:
 
 private:
     ErrorReport report_;
+    QPointer<ErrorReport> windowReport_;
 };
 
 } // namespace app

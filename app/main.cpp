@@ -2,6 +2,7 @@
 #include "app/Application.h"
 #include "app/QtTranslations.h"
 #include "app/StartUp.h"
+#include "app/TForm1.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
     options.arguments = application.arguments().mid(1);
     options.helperSource =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("regsvr32"));
+    options.onMainWindow = [&application](app::TForm1& form) {
+        application.reportThrough(&form.errorReport());
+    };
     try {
         app::StartUp startUp(std::move(options));
         return startUp.run(application);

@@ -93,4 +93,14 @@ TEST(Application, WhatAHandlerLetsThroughIsShownAndTheLoopAndTimersGoOn) {
     EXPECT_EQ(application.errorReport().count(), 2);
     // The timer that failed went on firing after its boxes were closed.
     EXPECT_GT(fired, 20);
+
+    // With a main window, its own report takes these errors too.
+    QStringList windowBoxes;
+    app::ErrorReport windowReport([&](const QString& message) { windowBoxes << message; });
+    application.reportThrough(&windowReport);
+    QTimer::singleShot(0, [] { throw std::runtime_error("窗口里出错"); });
+    QTimer::singleShot(50, &application, [] { QCoreApplication::exit(0); });
+    EXPECT_EQ(application.exec(), 0);
+    EXPECT_EQ(windowBoxes, QStringList{QStringLiteral("窗口里出错")});
+    EXPECT_EQ(application.errorReport().count(), 2);
 }
