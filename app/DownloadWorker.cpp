@@ -1,12 +1,15 @@
 #include "app/DownloadWorker.h"
 
+#include "app/DownloadLink.h"
 #include "app/NetworkCommands.h"
 #include "net/TNetFileDownload.h"
+#include "net/TNetHTTP.h"
 
 namespace app {
 
-MyThread::MyThread(net::TNetHTTP& client, QString url, QString path, NetworkCommands* commands)
-    : client_(client), url_(std::move(url)), path_(std::move(path)), commands_(commands) {
+MyThread::MyThread(net::TNetHTTP& client, QString url, QString path,
+                   std::shared_ptr<DownloadLink> link)
+    : client_(client), url_(std::move(url)), path_(std::move(path)), link_(std::move(link)) {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 
@@ -23,13 +26,16 @@ void MyThread::run() {
     } catch (...) {
         complete = false;
     }
-    NetworkCommands* commands = commands_.data();
-    if (!commands || commands->closing())
-        return; // the window is going; nobody is left to tell
-    const QString path = path_;
-    QMetaObject::invokeMethod(
-        commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
-        Qt::BlockingQueuedConnection);
+    // Posted, not waited for, under the lock the commands take before they go: either they
+    // are still there and the call is queued to them (Qt drops it if they go first), or they
+    // are gone and nobody is told.
+    const std::lock_guard lock(link_->mutex);
+    if (NetworkCommands* commands = link_->commands) {
+        const QString path = path_;
+        QMetaObject::invokeMethod(
+            commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
+            Qt::QueuedConnection);
+    }
 }
 
 } // namespace app

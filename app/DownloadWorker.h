@@ -5,9 +5,9 @@
 // whole body is there and is closed before the window is told, so a movie offered for
 // playing is complete on disk.
 
-#include <QPointer>
 #include <QString>
 #include <QThread>
+#include <memory>
 
 namespace net {
 class TNetHTTP;
@@ -15,12 +15,12 @@ class TNetHTTP;
 
 namespace app {
 
-class NetworkCommands;
+struct DownloadLink;
 
 class MyThread : public QThread {
     Q_OBJECT
 public:
-    MyThread(net::TNetHTTP& client, QString url, QString path, NetworkCommands* commands);
+    MyThread(net::TNetHTTP& client, QString url, QString path, std::shared_ptr<DownloadLink> link);
 
 protected:
     void run() override;
@@ -29,7 +29,7 @@ private:
     net::TNetHTTP& client_;
     QString url_;
     QString path_;
-    QPointer<NetworkCommands> commands_;
+    std::shared_ptr<DownloadLink> link_;
 };
 
 } // namespace app
