@@ -28,9 +28,11 @@ struct RenderOptions {
 
 class Player {
 public:
-    // Makes the script machine for a stage; without one, movies play their timelines and
-    // ignore every script.
+    // Makes the script machine for a stage. Left empty, the Player runs ActionScript 1 and 2
+    // (a movie is played as its author meant); withoutScripts() makes a Player that plays
+    // the timelines and ignores every script.
     using ScriptHostFactory = std::function<std::unique_ptr<ScriptHost>(Stage&)>;
+    static ScriptHostFactory withoutScripts();
 
     // The first frame is shown (and its scripts run) here, as soon as it has arrived: give
     // the host and the movie's location now for what it traces, asks for or loads.
