@@ -227,7 +227,7 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         return; // the timeline does not touch what script put at a timeline depth
     std::shared_ptr<DisplayObject> object;
     bool created = false;
-    if (!cmd.move || (cmd.characterId && (!it->second->character() ||
+    if (!cmd.move || (cmd.characterId && (!exists || !it->second->character() ||
                                           it->second->character()->id() != *cmd.characterId))) {
         // A new object, or a move that replaces the character (keeping the other properties).
         if (!movie_)

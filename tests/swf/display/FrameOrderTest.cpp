@@ -195,3 +195,18 @@ TEST(FrameOrder, AHostGivenAtConstructionHearsTheFirstFramesRequests) {
         "http://example.org/movies/first.swf");
     EXPECT_EQ(host.opened, QStringList{"http://example.org/movies/page.html"});
 }
+
+TEST(FrameOrder, AMoveOntoAnEmptyDepthPlacesTheCharacter) {
+    // Files do this: a "move" with a character where nothing stands yet.
+    auto movie = movieWithFrames(2);
+    swf::PlaceCommand move = placement(3, 1, "sq", 10, 10);
+    move.move = true;
+    rootFrame(*movie, 1).commands.emplace_back(move);
+    swf::Player p(movie);
+    p.tick();
+    ASSERT_NE(p.stage()->root().childByName("sq", true), nullptr);
+    EXPECT_DOUBLE_EQ(p.stage()->root().childByName("sq", true)->x(), 10);
+    p.gotoFrame(0);
+    p.gotoFrame(1);
+    EXPECT_NE(p.stage()->root().childByName("sq", true), nullptr);
+}
