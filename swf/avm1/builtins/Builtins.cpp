@@ -17,6 +17,7 @@ void installAll(Vm& vm) {
     installSystem(vm);
     installMovieClip(vm);
     installAsBroadcaster(vm);
+    installInput(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -24,5 +24,6 @@ void installError(Vm& vm);
 void installSystem(Vm& vm);
 void installMovieClip(Vm& vm);
 void installAsBroadcaster(Vm& vm);
+void installInput(Vm& vm);
 
 } // namespace swf::avm1::builtins
