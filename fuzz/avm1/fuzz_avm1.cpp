@@ -8,6 +8,7 @@
 
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
+#include "swf/avm1/Avm1Host.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/format/Timeline.h"
 #include "tests/support/SwfWriter.h"
@@ -91,8 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!movie)
         return 0;
     QuietHost host;
-    swf::Player player(movie.value());
-    player.setHost(&host);
+    swf::Player player(
+        movie.value(),
+        [](swf::Stage& stage) { return std::make_unique<swf::avm1::Avm1Host>(stage); }, &host);
     player.setLoop(true);
     for (int i = 0; i < frames; ++i)
         player.tick();

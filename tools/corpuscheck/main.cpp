@@ -22,6 +22,7 @@
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
 #include "tools/corpuscheck/TraceCompare.h"
+#include "tools/swfrender/HeadlessHost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,8 +56,26 @@ struct Row {
 // N frames" means. 0 is the convention swfrender uses.
 int gFrameOffset = 0;
 
-QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, int frames, QSize size) {
-    swf::Player player(movie);
+// Scripts run as in the player; what they trace is not this program's output, and loads read
+// beside the movie.
+struct QuietRun {
+    explicit QuietRun(const QString& moviePath)
+        : nowhere(std::fopen("/dev/null", "w")),
+          host(moviePath, nowhere ? nowhere : stderr, stderr) {}
+    ~QuietRun() {
+        if (nowhere)
+            std::fclose(nowhere);
+    }
+    QuietRun(const QuietRun&) = delete;
+    QuietRun& operator=(const QuietRun&) = delete;
+    std::FILE* nowhere;
+    HeadlessHost host;
+};
+
+QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, const QString& path, int frames,
+                   QSize size) {
+    QuietRun quiet(path);
+    swf::Player player(movie, actionScriptMachine(), &quiet.host, path);
     player.setLoop(true);
     for (int i = 1; i < frames + gFrameOffset; ++i)
         player.tick();
@@ -68,7 +87,8 @@ QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, int frames, QSize s
 
 // Child side: one movie, one result line on stdout.
 int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
-    QFile f(QDir(corpus).filePath(row.movie));
+    const QString moviePath = QFileInfo(QDir(corpus).filePath(row.movie)).absoluteFilePath();
+    QFile f(moviePath);
     if (!f.open(QIODevice::ReadOnly)) {
         std::printf("NOFILE\n");
         return 0;
@@ -86,8 +106,8 @@ int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
             return 0;
         }
         expected = expected.convertToFormat(QImage::Format_ARGB32);
-        const QImage actual =
-            renderAfter(movie, row.frames, expected.size()).convertToFormat(QImage::Format_ARGB32);
+        const QImage actual = renderAfter(movie, moviePath, row.frames, expected.size())
+                                  .convertToFormat(QImage::Format_ARGB32);
         const int threshold = std::max(8, row.tolerance);
         qint64 outliers = 0;
         for (int y = 0; y < expected.height(); ++y) {
@@ -124,7 +144,8 @@ int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
         return 0;
     }
     // Smoke and trace movies: play every frame (up to a bound) and draw now and then.
-    swf::Player player(movie);
+    QuietRun quiet(moviePath);
+    swf::Player player(movie, actionScriptMachine(), &quiet.host, moviePath);
     const int frames = std::min(kMaxPlayedFrames, std::max(1, player.totalFrames()));
     const QRectF stage = movie->header().stage;
     const QSize size(std::clamp(qRound(stage.width()), 1, 400),
