@@ -17,6 +17,7 @@
 
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
+#include "swf/avm1/Avm1Host.h"
 #include "swf/format/MovieLoader.h"
 #include "tests/support/ActionBuilder.h"
 #include "tests/support/SwfWriter.h"
@@ -201,8 +202,9 @@ void run(const Workload& w, double seconds) {
         return;
     }
     CountingHost host;
-    swf::Player player(loaded.value());
-    player.setHost(&host);
+    swf::Player player(
+        loaded.value(),
+        [](swf::Stage& stage) { return std::make_unique<swf::avm1::Avm1Host>(stage); }, &host);
     player.setLoop(true);
     QElapsedTimer timer;
     timer.start();

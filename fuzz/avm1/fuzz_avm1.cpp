@@ -8,6 +8,7 @@
 
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
+#include "swf/avm1/Avm1Host.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/format/Timeline.h"
 #include "tests/support/SwfWriter.h"
@@ -91,8 +92,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!movie)
         return 0;
     QuietHost host;
-    swf::Player player(movie.value());
-    player.setHost(&host);
+    // A runaway loop is stopped by the machine's time limit; the player's 15 seconds would
+    // spend the fuzzer's time on loops, so inputs here get a fraction of a second each.
+    swf::Player player(
+        movie.value(),
+        [](swf::Stage& stage) {
+            auto machine = std::make_unique<swf::avm1::Avm1Host>(stage);
+            machine->vm().limits().timeoutMs = 250;
+            return machine;
+        },
+        &host);
     player.setLoop(true);
     for (int i = 0; i < frames; ++i)
         player.tick();
