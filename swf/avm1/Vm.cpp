@@ -42,6 +42,11 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
     Object* o = v.object();
     if (!o)
         return v;
+    // Clips are their path, whatever their prototypes say.
+    if (o->isClip()) {
+        ClipBridge* c = static_cast<MovieClipObject*>(o)->clip(*this);
+        return Value(c ? MovieClipObject::dotPath(c) : QString());
+    }
     if (hint == Hint::None) {
         // Dates alone prefer their text when nothing asks for a number.
         hint = Hint::Number;
