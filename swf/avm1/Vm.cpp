@@ -234,6 +234,12 @@ bool Vm::strictEquals(const Value& a, const Value& b) const {
 }
 
 bool Vm::equals(const Value& a, const Value& b) {
+    // Before SWF 7, NaN equals NaN.
+    auto numbersEqual = [this](double x, double y) {
+        return x == y || (version_ < 7 && std::isnan(x) && std::isnan(y));
+    };
+    if (a.isNumber() && b.isNumber())
+        return numbersEqual(a.number(), b.number());
     if (a.type() == b.type())
         return strictEquals(a, b);
     if (a.isNullish() && b.isNullish())
@@ -241,9 +247,9 @@ bool Vm::equals(const Value& a, const Value& b) {
     if (a.isNullish() || b.isNullish())
         return false;
     if (a.isNumber() && b.isString())
-        return a.number() == toNumber(b);
+        return numbersEqual(a.number(), toNumber(b));
     if (a.isString() && b.isNumber())
-        return toNumber(a) == b.number();
+        return numbersEqual(toNumber(a), b.number());
     if (a.isBoolean())
         return equals(Value(a.boolean() ? 1.0 : 0.0), b);
     if (b.isBoolean())
