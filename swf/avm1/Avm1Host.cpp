@@ -227,17 +227,22 @@ void Avm1Host::runQueuedActions() {
     if (running_)
         return;
     running_ = true;
-    while (!queue_.empty()) {
-        Pending p = std::move(queue_.front());
-        queue_.pop_front();
-        runPending(p);
-    }
-    vm_->runTimers();
-    while (!queue_.empty()) {
-        Pending p = std::move(queue_.front());
-        queue_.pop_front();
-        runPending(p);
-    }
+    auto drain = [this] {
+        while (!queue_.empty()) {
+            Pending p = std::move(queue_.front());
+            queue_.pop_front();
+            vm_->checkBudget();
+            runPending(p);
+        }
+    };
+    // One time limit for the whole pass: scripts that keep queueing more (a frame that goes
+    // to itself) are stopped like a loop inside one script.
+    vm_->runTopLevel([&] {
+        drain();
+        vm_->runTimers();
+        drain();
+    });
+    queue_.clear();
     running_ = false;
     vm_->maybeCollectGarbage();
 }

@@ -794,6 +794,11 @@ void Vm::startRun() {
 void Vm::checkBudget() {
     if (running_ && runClock_.isValid() && runClock_.elapsed() > limits_.timeoutMs)
         throw ScriptAbort{QStringLiteral("timeout")};
+    if (heap_.size() > limits_.maxObjects) {
+        // Whatever the script made may be garbage already; only a full heap of live objects
+        // stops it, and only between scripts can that be told apart.
+        throw ScriptAbort{QStringLiteral("memory")};
+    }
 }
 
 void Vm::runTopLevel(const std::function<void()>& fn) {
@@ -808,11 +813,21 @@ void Vm::runTopLevel(const std::function<void()>& fn) {
         depth_ = depth;
     } catch (const ScriptAbort& abort) {
         depth_ = depth;
-        if (!outer)
+        // Too deep a recursion ends the block it started in; running out of time or memory
+        // ends everything up to the outermost run.
+        if (!outer && abort.reason != QLatin1String("recursion"))
             throw;
+        if (!outer) {
+            statusMessage(QStringLiteral("影片中的脚本递归层数过多，已被停止。"));
+            return;
+        }
         running_ = false;
+        if (abort.reason == QLatin1String("memory"))
+            collectGarbage();
         if (abort.reason == QLatin1String("timeout"))
             statusMessage(QStringLiteral("影片中的脚本运行时间过长，已被停止。"));
+        else if (abort.reason == QLatin1String("memory"))
+            statusMessage(QStringLiteral("影片中的脚本占用内存过多，已被停止。"));
         else
             statusMessage(QStringLiteral("影片中的脚本递归层数过多，已被停止。"));
         return;
