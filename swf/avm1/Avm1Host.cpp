@@ -134,11 +134,14 @@ void Avm1Host::construct(DisplayObject& object) {
         if (movie->exportedId(name.toUtf8()) != character->id())
             continue;
         Object* self = objectOf(object);
-        Value prototype;
-        vm_->lookup(ctor, QStringLiteral("prototype"), prototype);
-        self->setProto(prototype.object());
-        self->define(QStringLiteral("__constructor__"), Value(ctor), propflag::DontEnum);
-        vm_->runTopLevel([&] { vm_->call(Value(ctor), Value(self), {}); });
+        Object* constructor = ctor;
+        vm_->runTopLevel([&] {
+            Value prototype;
+            vm_->lookup(constructor, QStringLiteral("prototype"), prototype);
+            self->setProto(prototype.object());
+            self->define(QStringLiteral("__constructor__"), Value(constructor), propflag::DontEnum);
+            vm_->call(Value(constructor), Value(self), {});
+        });
         return;
     }
 }
@@ -209,9 +212,13 @@ void Avm1Host::runPending(Pending& p) {
         }
     }
     if (!p.method.isEmpty()) {
-        Value fn;
-        if (vm_->lookup(self, p.method, fn) && fn.object() && fn.object()->isFunction())
-            vm_->runTopLevel([&] { vm_->call(fn, Value(self), {}); });
+        // Even finding the handler runs script (getters, prototype loops), so it is bounded
+        // like any other.
+        vm_->runTopLevel([&] {
+            Value fn;
+            if (vm_->lookup(self, p.method, fn) && fn.object() && fn.object()->isFunction())
+                vm_->call(fn, Value(self), {});
+        });
     }
 }
 
@@ -220,17 +227,22 @@ void Avm1Host::runQueuedActions() {
     if (running_)
         return;
     running_ = true;
-    while (!queue_.empty()) {
-        Pending p = std::move(queue_.front());
-        queue_.pop_front();
-        runPending(p);
-    }
-    vm_->runTimers();
-    while (!queue_.empty()) {
-        Pending p = std::move(queue_.front());
-        queue_.pop_front();
-        runPending(p);
-    }
+    auto drain = [this] {
+        while (!queue_.empty()) {
+            Pending p = std::move(queue_.front());
+            queue_.pop_front();
+            vm_->checkBudget();
+            runPending(p);
+        }
+    };
+    // One time limit for the whole pass: scripts that keep queueing more (a frame that goes
+    // to itself) are stopped like a loop inside one script.
+    vm_->runTopLevel([&] {
+        drain();
+        vm_->runTimers();
+        drain();
+    });
+    queue_.clear();
     running_ = false;
     vm_->maybeCollectGarbage();
 }
@@ -242,13 +254,19 @@ void Avm1Host::objectRemoved(DisplayObject& object) {
 
 bool Avm1Host::actsAsButton(DisplayObject& object) {
     Object* self = objectOf(object);
-    for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver", "onRollOut",
-                             "onDragOver", "onDragOut"}) {
-        Value fn;
-        if (vm_->lookup(self, QLatin1String(name), fn) && fn.object() && fn.object()->isFunction())
-            return true;
-    }
-    return false;
+    bool found = false;
+    vm_->runTopLevel([&] {
+        for (const char* name : {"onPress", "onRelease", "onReleaseOutside", "onRollOver",
+                                 "onRollOut", "onDragOver", "onDragOut"}) {
+            Value fn;
+            if (vm_->lookup(self, QLatin1String(name), fn) && fn.object() &&
+                fn.object()->isFunction()) {
+                found = true;
+                return;
+            }
+        }
+    });
+    return found;
 }
 
 void Avm1Host::stageEvent(StageEvent event, int keyCode) {
@@ -274,9 +292,9 @@ void Avm1Host::stageEvent(StageEvent event, int keyCode) {
         object = QStringLiteral("Stage"), message = QStringLiteral("onResize");
         break;
     }
-    const Value broadcaster = vm_->getMember(Value(vm_->global()), object);
     const Value arg(message);
     vm_->runTopLevel([&] {
+        const Value broadcaster = vm_->getMember(Value(vm_->global()), object);
         vm_->callMethod(broadcaster, QStringLiteral("broadcastMessage"),
                         std::span<const Value>(&arg, 1));
     });
@@ -315,8 +333,10 @@ void Avm1Host::applyVariables(DisplayObject& target, const QByteArray& text) {
     QByteArray body = text;
     body.replace('+', ' ');
     const QUrlQuery query(QString::fromUtf8(body).trimmed());
-    for (const auto& [name, value] : query.queryItems(QUrl::FullyDecoded))
-        vm_->setMember(Value(self), name, Value(value));
+    vm_->runTopLevel([&] {
+        for (const auto& [name, value] : query.queryItems(QUrl::FullyDecoded))
+            vm_->setMember(Value(self), name, Value(value));
+    });
     clipEvent(target, clipevent::Data);
 }
 

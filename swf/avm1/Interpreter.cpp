@@ -209,7 +209,6 @@ struct Frame {
     std::vector<Value> stack;
     Value returnValue;
     bool returned = false;
-    int budget = 0;
 
     Value pop() {
         if (stack.empty())
@@ -572,8 +571,8 @@ void Runner::doTry(Payload& p, int bodyStart, int& next) {
 
 int Runner::run(int pc, int lo, int hi) {
     while (pc >= lo && pc < hi && pc < f_.size && !f_.returned) {
-        if (++f_.budget >= 4096) {
-            f_.budget = 0;
+        if (++vm_.actionCount >= 4096) {
+            vm_.actionCount = 0;
             vm_.checkBudget();
         }
         const uint8_t code = f_.data[pc++];

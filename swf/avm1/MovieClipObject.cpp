@@ -95,8 +95,10 @@ bool MovieClipObject::getSpecial(Vm& vm, const QString& name, Value& out) {
             out = p ? Value(static_cast<Object*>(vm.clipObject(p))) : Value();
             return true;
         }
-        if (name.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
-            name.startsWith(QLatin1String("_level"), Qt::CaseInsensitive)) {
+        bool levelNumber = false;
+        if (name.size() > 6 && name.startsWith(QLatin1String("_level"), Qt::CaseInsensitive))
+            name.mid(6).toInt(&levelNumber);
+        if (name.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 || levelNumber) {
             const Value v = vm.resolveTarget(Value(this), name);
             if (!v.isUndefined()) {
                 out = v;

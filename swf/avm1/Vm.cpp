@@ -42,6 +42,11 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
     Object* o = v.object();
     if (!o)
         return v;
+    // Clips are their path, whatever their prototypes say.
+    if (o->isClip()) {
+        ClipBridge* c = static_cast<MovieClipObject*>(o)->clip(*this);
+        return Value(c ? MovieClipObject::dotPath(c) : QString());
+    }
     if (hint == Hint::None) {
         // Dates alone prefer their text when nothing asks for a number.
         hint = Hint::Number;
@@ -229,6 +234,12 @@ bool Vm::strictEquals(const Value& a, const Value& b) const {
 }
 
 bool Vm::equals(const Value& a, const Value& b) {
+    // Before SWF 7, NaN equals NaN.
+    auto numbersEqual = [this](double x, double y) {
+        return x == y || (version_ < 7 && std::isnan(x) && std::isnan(y));
+    };
+    if (a.isNumber() && b.isNumber())
+        return numbersEqual(a.number(), b.number());
     if (a.type() == b.type())
         return strictEquals(a, b);
     if (a.isNullish() && b.isNullish())
@@ -236,9 +247,9 @@ bool Vm::equals(const Value& a, const Value& b) {
     if (a.isNullish() || b.isNullish())
         return false;
     if (a.isNumber() && b.isString())
-        return a.number() == toNumber(b);
+        return numbersEqual(a.number(), toNumber(b));
     if (a.isString() && b.isNumber())
-        return toNumber(a) == b.number();
+        return numbersEqual(toNumber(a), b.number());
     if (a.isBoolean())
         return equals(Value(a.boolean() ? 1.0 : 0.0), b);
     if (b.isBoolean())
@@ -783,6 +794,11 @@ void Vm::startRun() {
 void Vm::checkBudget() {
     if (running_ && runClock_.isValid() && runClock_.elapsed() > limits_.timeoutMs)
         throw ScriptAbort{QStringLiteral("timeout")};
+    if (heap_.size() > limits_.maxObjects) {
+        // Whatever the script made may be garbage already; only a full heap of live objects
+        // stops it, and only between scripts can that be told apart.
+        throw ScriptAbort{QStringLiteral("memory")};
+    }
 }
 
 void Vm::runTopLevel(const std::function<void()>& fn) {
@@ -797,11 +813,21 @@ void Vm::runTopLevel(const std::function<void()>& fn) {
         depth_ = depth;
     } catch (const ScriptAbort& abort) {
         depth_ = depth;
-        if (!outer)
+        // Too deep a recursion ends the block it started in; running out of time or memory
+        // ends everything up to the outermost run.
+        if (!outer && abort.reason != QLatin1String("recursion"))
             throw;
+        if (!outer) {
+            statusMessage(QStringLiteral("影片中的脚本递归层数过多，已被停止。"));
+            return;
+        }
         running_ = false;
+        if (abort.reason == QLatin1String("memory"))
+            collectGarbage();
         if (abort.reason == QLatin1String("timeout"))
             statusMessage(QStringLiteral("影片中的脚本运行时间过长，已被停止。"));
+        else if (abort.reason == QLatin1String("memory"))
+            statusMessage(QStringLiteral("影片中的脚本占用内存过多，已被停止。"));
         else
             statusMessage(QStringLiteral("影片中的脚本递归层数过多，已被停止。"));
         return;

@@ -37,6 +37,9 @@ struct Limits {
     int timeoutMs = 15000;
     int maxRecursion = 256;
     int maxStringLength = 1 << 24;
+    // Objects alive at once; collection only runs between scripts, so a script that makes
+    // objects without end is stopped here rather than taking the machine's memory.
+    std::size_t maxObjects = 1'500'000;
 };
 
 class Vm {
@@ -150,6 +153,9 @@ public:
     // The script functions running, innermost last (for arguments.caller).
     std::vector<Object*>& callers() { return callers_; }
     void checkBudget();
+    // Counts actions across every running frame; the interpreter checks the budget each time
+    // it wraps.
+    int actionCount = 0;
     // Starts the clock of the time limit for one top-level script run.
     void startRun();
     // Runs fn as one top-level script: script exceptions end it quietly and an abort is

@@ -2,17 +2,24 @@
 // each trace line. A quick loop for working on the script machine against real movies; the
 // full player (with its display tree) is what swfrender --trace runs.
 //
-//   avm1run MOVIE.swf [FRAMES]
+//   avm1run MOVIE.swf [FRAMES]          the whole player: display tree and script host
+//   avm1run --bare MOVIE.swf [FRAMES]   the main timeline's scripts only, no display tree
 
+#include "swf/Player.h"
 #include "swf/PlayerHost.h"
+#include "swf/avm1/Avm1Host.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/MovieClipObject.h"
 #include "swf/avm1/Vm.h"
+#include "swf/display/Stage.h"
 #include "swf/format/Decompressor.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 using namespace swf::avm1;
@@ -206,12 +213,43 @@ private:
 
 } // namespace
 
+int runPlayer(const QString& path, int frames) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(path));
+        return 1;
+    }
+    auto loaded = swf::loadMovie(f.readAll());
+    if (!loaded) {
+        std::fprintf(stderr, "cannot read movie: %s\n", qPrintable(loaded.error().message));
+        return 1;
+    }
+    PrintHost host;
+    // The host is given inside the factory so that the first frame's scripts are heard.
+    swf::Player player(loaded.value(), [&](swf::Stage& stage) {
+        stage.setHost(&host);
+        stage.setMovieUrl(path);
+        return std::make_unique<swf::avm1::Avm1Host>(stage);
+    });
+    player.setHost(&host);
+    player.setLoop(true);
+    for (int i = 2; i <= frames; ++i)
+        player.tick();
+    std::fflush(stdout);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: avm1run MOVIE.swf [FRAMES]\n");
+        std::fprintf(stderr, "usage: avm1run [--bare] MOVIE.swf [FRAMES]\n");
         return 2;
     }
+    if (std::strcmp(argv[1], "--bare") != 0)
+        return runPlayer(QString::fromLocal8Bit(argv[1]),
+                         argc > 2 ? std::max(1, atoi(argv[2])) : 1);
+    ++argv;
+    --argc;
     QFile f(QString::fromLocal8Bit(argv[1]));
     if (!f.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "cannot open %s\n", argv[1]);

@@ -52,7 +52,7 @@ void mergeSort(std::vector<std::size_t>& idx,
             const std::size_t hi = std::min(lo + 2 * width, idx.size());
             std::size_t i = lo, j = mid, k = lo;
             while (i < mid && j < hi)
-                tmp[k++] = cmp(idx[j], idx[i]) < 0 ? idx[j++] : idx[i++];
+                tmp[k++] = cmp(idx[i], idx[j]) > 0 ? idx[j++] : idx[i++];
             while (i < mid)
                 tmp[k++] = idx[i++];
             while (j < hi)

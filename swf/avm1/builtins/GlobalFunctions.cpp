@@ -22,8 +22,7 @@ Value escape(Vm& vm, CallArgs& c) {
     out.reserve(bytes.size() * 3);
     for (const char ch : bytes) {
         const auto b = static_cast<uint8_t>(ch);
-        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-            b == '-' || b == '_' || b == '.') {
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9')) {
             out += ch;
         } else {
             out += '%';

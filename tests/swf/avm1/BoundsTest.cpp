@@ -92,3 +92,23 @@ TEST(Avm1Bounds, RandomBytecodeNeverCrashes) {
     }
     SUCCEED();
 }
+
+TEST(Avm1Bounds, ScriptMakingObjectsWithoutEndIsStopped) {
+    Machine m(7);
+    m.vm.limits().maxObjects = 20000;
+    // while (true) { keep = [keep]; f() } where f is a function: every call makes objects too
+    Asm code;
+    code.function("f", {}, Asm().i32(1).op(0x3E));
+    code.whileLoop(
+        Asm().boolean(true),
+        Asm().setVar("keep", Asm().getVar("keep").i32(1).op(0x42)).callFunction("f", {}).op(0x17));
+    m.run(code);
+    ASSERT_EQ(m.host.status.size(), 1);
+    EXPECT_TRUE(m.host.status[0].contains(QStringLiteral("内存")));
+    // The next script starts with room again, as what the timeline keeps is collected only
+    // when nothing refers to it any more.
+    m.run(Asm().setVar("keep", Asm().null()));
+    m.vm.collectGarbage();
+    EXPECT_LT(m.vm.heap().size(), 1000u);
+    EXPECT_EQ(m.run(Asm().traceStr("fine")), QStringList{"fine"});
+}

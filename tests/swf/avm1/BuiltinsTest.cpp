@@ -173,9 +173,9 @@ TEST(Avm1Number, ConversionsAndMath) {
 
 TEST(Avm1Global, EscapeAndUnescape) {
     Asm code;
-    code.callFunction("escape", {Asm().str("a b&c=ü")}).trace();
+    code.callFunction("escape", {Asm().str("a b&c=ü-._")}).trace();
     code.callFunction("unescape", {Asm().str("a%20b%26c%3D%C3%BC")}).trace();
-    EXPECT_EQ(run(code), (QStringList{"a%20b%26c%3D%C3%BC", "a b&c=ü"}));
+    EXPECT_EQ(run(code), (QStringList{"a%20b%26c%3D%C3%BC%2D%2E%5F", "a b&c=ü"}));
 }
 
 TEST(Avm1Date, FieldsAndArithmetic) {

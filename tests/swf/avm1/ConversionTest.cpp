@@ -115,3 +115,11 @@ TEST(Avm1Conversion, TypeOfNamesEveryKind) {
     EXPECT_EQ(m.run(code), (QStringList{"undefined", "null", "number", "string", "boolean",
                                         "object", "function", "movieclip"}));
 }
+
+TEST(Avm1Conversion, NaNEqualsItselfBeforeSwf7) {
+    Asm code;
+    code.num(std::nan("")).num(std::nan("")).op(0x49).trace();
+    code.str("x").num(std::nan("")).op(0x49).trace();
+    EXPECT_EQ(traceAt(6, code), (QStringList{"true", "true"}));
+    EXPECT_EQ(traceAt(7, code), (QStringList{"false", "false"}));
+}

@@ -225,3 +225,15 @@ TEST(Avm1Interpreter, MalformedCodeStopsCleanly) {
     EXPECT_EQ(m.run(Asm().op(0x17).op(0x17).trace()), QStringList{"undefined"});
     EXPECT_EQ(m.run(Asm().traceStr("still fine")), QStringList{"still fine"});
 }
+
+TEST(Avm1Interpreter, LevelLikeNamesThatAreNotLevels) {
+    Machine m(7);
+    Asm code;
+    code.getVar("_root").getMember("_level").trace();
+    code.getVar("_root").getMember("_levelx").trace();
+    code.getVar("_root").str("_levelx").i32(3).op(0x4F);
+    code.getVar("_root").getMember("_levelx").trace();
+    code.getVar("_level0").op(0x44).trace();
+    code.getVar("_level9").op(0x44).trace();
+    EXPECT_EQ(m.run(code), (QStringList{"undefined", "undefined", "3", "movieclip", "undefined"}));
+}

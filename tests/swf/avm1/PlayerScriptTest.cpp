@@ -1,0 +1,201 @@
+// Movies written by the test SWF writer, played by the real Player with the script host:
+// the order frames and events run in, script changing the tree, and the host hearing it.
+
+#include "tests/support/ActionBuilder.h"
+#include "tests/support/SwfWriter.h"
+
+#include "swf/Player.h"
+#include "swf/PlayerHost.h"
+#include "swf/avm1/Avm1Host.h"
+#include "swf/display/Stage.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using testsupport::ActionBuilder;
+using testsupport::PushValue;
+using testsupport::SwfWriter;
+
+namespace {
+
+class RecordingHost : public swf::PlayerHost {
+public:
+    void trace(const QString& line) override { lines << line; }
+    void openUrl(const QString& url, const QString& target) override {
+        urls << url + QLatin1Char('|') + target;
+    }
+    void statusMessage(const QString& text) override { status << text; }
+    QStringList lines, urls, status;
+};
+
+struct PlayedMovie {
+    RecordingHost host;
+    std::unique_ptr<swf::Player> player;
+    swf::avm1::Avm1Host* script = nullptr;
+
+    PlayedMovie(const QByteArray& file, int timeoutMs = 15000) {
+        auto movie = swf::loadMovie(file);
+        EXPECT_TRUE(movie.ok());
+        player = std::make_unique<swf::Player>(movie.value(), [&](swf::Stage& stage) {
+            stage.setHost(&host);
+            auto h = std::make_unique<swf::avm1::Avm1Host>(stage);
+            h->vm().limits().timeoutMs = timeoutMs;
+            script = h.get();
+            return h;
+        });
+        player->setHost(&host);
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            player->tick();
+    }
+};
+
+QByteArray traceCode(const char* text) {
+    ActionBuilder a;
+    a.push(text).trace();
+    return a.finish();
+}
+
+// An empty sprite with one frame that traces text.
+void defineTracingSprite(SwfWriter& w, uint16_t id, const char* text) {
+    SwfWriter inner(1, 1, 12, w.version());
+    inner.doAction(traceCode(text));
+    inner.showFrame();
+    w.defineSprite(id, inner);
+}
+
+} // namespace
+
+TEST(Avm1Player, FrameScriptsRunInOrderAndStopHolds) {
+    SwfWriter w(100, 100, 12);
+    w.doAction(traceCode("frame 1"));
+    w.showFrame();
+    ActionBuilder f2;
+    f2.push("frame 2").trace().stop();
+    w.doAction(f2.finish());
+    w.showFrame();
+    w.doAction(traceCode("frame 3"));
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    run.ticks(4);
+    EXPECT_EQ(run.host.lines, (QStringList{"frame 1", "frame 2"}));
+    EXPECT_FALSE(run.player->isPlaying());
+}
+
+TEST(Avm1Player, GotoInsideAScriptRunsTheTargetFramesActions) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder f1;
+    f1.push("frame 1").trace().gotoFrame(2).push("after goto").trace(); // gotoAndStop(3)
+    w.doAction(f1.finish());
+    w.showFrame();
+    w.doAction(traceCode("frame 2"));
+    w.showFrame();
+    w.doAction(traceCode("frame 3"));
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    run.ticks(2);
+    // The rest of the script finishes before the target frame's actions run, and the clip
+    // stays there.
+    EXPECT_EQ(run.host.lines, (QStringList{"frame 1", "after goto", "frame 3"}));
+}
+
+TEST(Avm1Player, ClipEventsAndChildFramesRunInFlashsOrder) {
+    SwfWriter w(100, 100, 12);
+    defineTracingSprite(w, 1, "child frame");
+    ActionBuilder load;
+    load.push("load ").push("this").getVariable().add2().trace();
+    ActionBuilder enter;
+    enter.push("enterFrame").trace();
+    testsupport::PlaceSpec place;
+    place.depth = 1;
+    place.characterId = 1;
+    place.name = QByteArray("kid");
+    place.clipActions.push_back({swf::clipevent::Load, load.finish(), 0});
+    place.clipActions.push_back({swf::clipevent::EnterFrame, enter.finish(), 0});
+    w.placeObject(place);
+    w.doAction(traceCode("root frame"));
+    w.showFrame();
+    ActionBuilder stop;
+    stop.stop();
+    w.doAction(stop.finish());
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    run.ticks(1);
+    // When each runs relative to the others is the tree's decision; here: each ran once in
+    // the first frame, with the clip as this.
+    EXPECT_EQ(run.host.lines.count("root frame"), 1);
+    EXPECT_EQ(run.host.lines.count("child frame"), 1);
+    EXPECT_EQ(run.host.lines.count("load _level0.kid"), 1);
+    EXPECT_TRUE(run.host.lines.contains("enterFrame"));
+    const int before = run.host.lines.count("enterFrame");
+    run.ticks(2);
+    EXPECT_EQ(run.host.lines.count("enterFrame"), before + 2);
+    EXPECT_EQ(run.host.lines.count("load _level0.kid"), 1);
+}
+
+TEST(Avm1Player, ScriptMadeClipsAndTheirProperties) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    // var c = _root.createEmptyMovieClip("made", 5); c._x = 12; trace(c); trace(c._x);
+    // trace(c.getDepth()); c.removeMovieClip(); trace(typeof made)
+    a.push({"c", 5, "made", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod();
+    a.setVariable();
+    a.get("c").push({"_x", 12}).setMember();
+    a.get("c").trace();
+    a.get("c").push("_x").getMember().trace();
+    a.push(0).get("c").push("getDepth").callMethod().trace();
+    a.push(0).get("c").push("removeMovieClip").callMethod().pop();
+    a.get("made").typeOf().trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    EXPECT_EQ(run.host.lines, (QStringList{"_level0.made", "12", "5", "undefined"}));
+}
+
+TEST(Avm1Player, GetUrlReachesTheHost) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    a.getUrl("http://example.com/page", "_blank");
+    a.getUrl("javascript:alert(1)", "");
+    w.doAction(a.finish());
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    EXPECT_EQ(run.host.urls, QStringList{"http://example.com/page|_blank"});
+}
+
+TEST(Avm1Player, RunawayLoopIsStoppedAndThePlayerStaysResponsive) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder loop;
+    loop.push("start").trace().label("top").push(true).ifTrue("top");
+    w.doAction(loop.finish());
+    w.showFrame();
+    w.doAction(traceCode("frame 2 still runs"));
+    w.showFrame();
+    PlayedMovie run(w.finish(), 300);
+    EXPECT_EQ(run.host.lines, QStringList{"start"});
+    ASSERT_EQ(run.host.status.size(), 1);
+    run.ticks(1);
+    EXPECT_EQ(run.host.lines, (QStringList{"start", "frame 2 still runs"}));
+}
+
+TEST(Avm1Player, OnEnterFrameAndIntervalsKeepRunning) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    // n = 0; _root.onEnterFrame = function () { n++; if (n == 3) trace("third") }
+    a.set("n", 0);
+    ActionBuilder body;
+    body.get("n").increment().push("n").stackSwap().setVariable();
+    body.get("n").push(3).equals2().logicalNot().ifTrue("skip").push("third").trace().label("skip");
+    a.push("_root").getVariable().push("onEnterFrame");
+    a.defineFunction("", {}, body);
+    a.setMember();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    run.ticks(5);
+    EXPECT_EQ(run.host.lines, QStringList{"third"});
+}
