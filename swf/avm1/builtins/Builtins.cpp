@@ -17,6 +17,15 @@ void installAll(Vm& vm) {
     installSystem(vm);
     installMovieClip(vm);
     installAsBroadcaster(vm);
+    installPoint(vm);
+    installRectangle(vm);
+    installMatrix(vm);
+    installColorTransform(vm);
+    installXml(vm);
+    installLoadVars(vm);
+    installSharedObject(vm);
+    installFilters(vm);
+    installBitmapData(vm);
 }
 
 } // namespace swf::avm1::builtins
