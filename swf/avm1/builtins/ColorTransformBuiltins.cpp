@@ -25,6 +25,12 @@ uint32_t channel(double offset) {
            0xff;
 }
 
+void enumerableAccessor(Vm& vm, Object* on, const char* name, NativeFunction::Fn get,
+                        NativeFunction::Fn set) {
+    on->defineAccessor(QLatin1String(name), vm.newNative(std::move(get)),
+                       vm.newNative(std::move(set)));
+}
+
 } // namespace
 
 void installColorTransform(Vm& vm) {
@@ -44,8 +50,10 @@ void installColorTransform(Vm& vm) {
     ctor->setAllocator(
         [](Vm& vm, Object* p) -> Object* { return vm.heap().make<ColorTransformObject>(p); });
 
-    for (int i = 0; i < 8; ++i) {
-        defineAccessor(
+    // Flash lists these in a for..in (newest first), so they are made in its order and left
+    // enumerable.
+    for (int i : {3, 0, 1, 2, 7, 4, 5, 6}) {
+        enumerableAccessor(
             vm, proto, kNames[i],
             [i](Vm&, CallArgs& c) -> Value {
                 ColorTransformObject* ct = self(c);
@@ -57,7 +65,7 @@ void installColorTransform(Vm& vm) {
                 return Value();
             });
     }
-    defineAccessor(
+    enumerableAccessor(
         vm, proto, "rgb",
         [](Vm&, CallArgs& c) -> Value {
             ColorTransformObject* ct = self(c);
@@ -81,23 +89,29 @@ void installColorTransform(Vm& vm) {
             ct->v[F::BlueAdd] = rgb & 0xff;
             return Value();
         });
-    vm.defineMethod(proto, QStringLiteral("concat"), [](Vm&, CallArgs& c) -> Value {
-        ColorTransformObject* ct = self(c);
-        auto* other = dynamic_cast<ColorTransformObject*>(c.arg(0).object());
-        if (ct && other)
-            ct->concat(*other);
-        return Value();
-    });
-    vm.defineMethod(proto, QStringLiteral("toString"), [](Vm& vm, CallArgs& c) -> Value {
-        QString s = QStringLiteral("(");
-        for (int i = 0; i < 8; ++i) {
-            if (i)
-                s += QStringLiteral(", ");
-            s += QLatin1String(kNames[i]) + QLatin1Char('=') +
-                 vm.toString(field(vm, c.thisv, kNames[i]));
-        }
-        return Value(s + QLatin1Char(')'));
-    });
+    vm.defineMethod(
+        proto, QStringLiteral("concat"),
+        [](Vm&, CallArgs& c) -> Value {
+            ColorTransformObject* ct = self(c);
+            auto* other = dynamic_cast<ColorTransformObject*>(c.arg(0).object());
+            if (ct && other)
+                ct->concat(*other);
+            return Value();
+        },
+        0);
+    vm.defineMethod(
+        proto, QStringLiteral("toString"),
+        [](Vm& vm, CallArgs& c) -> Value {
+            QString s = QStringLiteral("(");
+            for (int i = 0; i < 8; ++i) {
+                if (i)
+                    s += QStringLiteral(", ");
+                s += QLatin1String(kNames[i]) + QLatin1Char('=') +
+                     vm.toString(field(vm, c.thisv, kNames[i]));
+            }
+            return Value(s + QLatin1Char(')'));
+        },
+        0);
 }
 
 } // namespace swf::avm1::builtins

@@ -38,6 +38,8 @@ struct FieldSpec {
 struct FilterSpec {
     const char* name;
     std::vector<FieldSpec> fields;
+    // The order a for..in lists the properties in, as Flash lists them.
+    std::vector<const char*> listed;
 };
 
 double clampTo(double v, double lo, double hi) {
@@ -166,7 +168,8 @@ Value copyOut(Vm& vm, const Value& v) {
 const std::vector<FilterSpec>& specs() {
     static const std::vector<FilterSpec> all = {
         {"BlurFilter",
-         {{"blurX", Kind::Blur, 4}, {"blurY", Kind::Blur, 4}, {"quality", Kind::Quality, 1}}},
+         {{"blurX", Kind::Blur, 4}, {"blurY", Kind::Blur, 4}, {"quality", Kind::Quality, 1}},
+         {"blurX", "blurY", "quality"}},
         {"DropShadowFilter",
          {{"distance", Kind::Number, 4},
           {"angle", Kind::Angle, 45},
@@ -178,7 +181,9 @@ const std::vector<FilterSpec>& specs() {
           {"quality", Kind::Quality, 1},
           {"inner", Kind::Bool, 0},
           {"knockout", Kind::Bool, 0},
-          {"hideObject", Kind::Bool, 0}}},
+          {"hideObject", Kind::Bool, 0}},
+         {"distance", "angle", "color", "alpha", "quality", "inner", "knockout", "blurX", "blurY",
+          "strength", "hideObject"}},
         {"GlowFilter",
          {{"color", Kind::Color, 0xFF0000},
           {"alpha", Kind::Alpha, 1},
@@ -187,7 +192,8 @@ const std::vector<FilterSpec>& specs() {
           {"strength", Kind::Strength, 2},
           {"quality", Kind::Quality, 1},
           {"inner", Kind::Bool, 0},
-          {"knockout", Kind::Bool, 0}}},
+          {"knockout", Kind::Bool, 0}},
+         {"color", "alpha", "quality", "inner", "knockout", "blurX", "blurY", "strength"}},
         {"BevelFilter",
          {{"distance", Kind::Number, 4},
           {"angle", Kind::Angle, 45},
@@ -200,7 +206,9 @@ const std::vector<FilterSpec>& specs() {
           {"strength", Kind::Strength, 1},
           {"quality", Kind::Quality, 1},
           {"type", Kind::BevelType, 0, "inner"},
-          {"knockout", Kind::Bool, 0}}},
+          {"knockout", Kind::Bool, 0}},
+         {"distance", "angle", "highlightColor", "highlightAlpha", "shadowColor", "shadowAlpha",
+          "quality", "strength", "knockout", "blurX", "blurY", "type"}},
         {"GradientGlowFilter",
          {{"distance", Kind::Number, 4},
           {"angle", Kind::Angle, 45},
@@ -212,7 +220,9 @@ const std::vector<FilterSpec>& specs() {
           {"strength", Kind::Strength, 1},
           {"quality", Kind::Quality, 1},
           {"type", Kind::BevelType, 0, "inner"},
-          {"knockout", Kind::Bool, 0}}},
+          {"knockout", Kind::Bool, 0}},
+         {"distance", "angle", "colors", "alphas", "ratios", "blurX", "blurY", "quality",
+          "strength", "knockout", "type"}},
         {"GradientBevelFilter",
          {{"distance", Kind::Number, 4},
           {"angle", Kind::Angle, 45},
@@ -224,7 +234,9 @@ const std::vector<FilterSpec>& specs() {
           {"strength", Kind::Strength, 1},
           {"quality", Kind::Quality, 1},
           {"type", Kind::BevelType, 0, "inner"},
-          {"knockout", Kind::Bool, 0}}},
+          {"knockout", Kind::Bool, 0}},
+         {"distance", "angle", "colors", "alphas", "ratios", "blurX", "blurY", "quality",
+          "strength", "knockout", "type"}},
         {"ConvolutionFilter",
          {{"matrixX", Kind::Number, 0},
           {"matrixY", Kind::Number, 0},
@@ -234,8 +246,10 @@ const std::vector<FilterSpec>& specs() {
           {"preserveAlpha", Kind::Bool, 1},
           {"clamp", Kind::Bool, 1},
           {"color", Kind::Color, 0},
-          {"alpha", Kind::Alpha, 0}}},
-        {"ColorMatrixFilter", {{"matrix", Kind::Matrix20}}},
+          {"alpha", Kind::Alpha, 0}},
+         {"matrixX", "matrixY", "matrix", "divisor", "bias", "preserveAlpha", "clamp", "color",
+          "alpha"}},
+        {"ColorMatrixFilter", {{"matrix", Kind::Matrix20}}, {"matrix"}},
         {"DisplacementMapFilter",
          {{"mapBitmap", Kind::Object},
           {"mapPoint", Kind::Object, 0, "Point"},
@@ -245,7 +259,9 @@ const std::vector<FilterSpec>& specs() {
           {"scaleY", Kind::Number, 0},
           {"mode", Kind::Mode, 0, "wrap"},
           {"color", Kind::Color, 0},
-          {"alpha", Kind::Alpha, 0}}},
+          {"alpha", Kind::Alpha, 0}},
+         {"mapBitmap", "mapPoint", "componentX", "componentY", "scaleX", "scaleY", "mode", "color",
+          "alpha"}},
     };
     return all;
 }
@@ -292,8 +308,22 @@ void installFilters(Vm& vm) {
                 return Value();
             },
             proto);
-        for (const FieldSpec& field : spec.fields) {
-            const FieldSpec* f = &field;
+        vm.defineMethod(
+            proto, QStringLiteral("clone"),
+            [sp, ctor](Vm& vm, CallArgs& c) -> Value {
+                std::vector<Value> args;
+                for (const FieldSpec& f : sp->fields)
+                    args.push_back(vm.getMember(c.thisv, QLatin1String(f.name)));
+                return vm.construct(Value(static_cast<Object*>(ctor)), args);
+            },
+            0);
+        // for..in lists the newest property first, so they are made in reverse.
+        for (auto it = spec.listed.rbegin(); it != spec.listed.rend(); ++it) {
+            const FieldSpec* f = nullptr;
+            for (const FieldSpec& field : spec.fields)
+                if (QLatin1String(field.name) == QLatin1String(*it))
+                    f = &field;
+            Q_ASSERT(f);
             NativeFunction* get = vm.newNative([f](Vm& vm, CallArgs& c) -> Value {
                 return copyOut(vm, vm.getMember(c.thisv, slot(f->name)));
             });
@@ -309,15 +339,6 @@ void installFilters(Vm& vm) {
             });
             proto->defineAccessor(QLatin1String(f->name), get, set);
         }
-        vm.defineMethod(
-            proto, QStringLiteral("clone"),
-            [sp, ctor](Vm& vm, CallArgs& c) -> Value {
-                std::vector<Value> args;
-                for (const FieldSpec& f : sp->fields)
-                    args.push_back(vm.getMember(c.thisv, QLatin1String(f.name)));
-                return vm.construct(Value(static_cast<Object*>(ctor)), args);
-            },
-            0);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "swf/avm1/builtins/UrlVariables.h"
 
 #include <QUrl>
+#include <algorithm>
 
 namespace swf::avm1::builtins {
 
@@ -15,7 +16,10 @@ QString variablesOf(Vm& vm, const Value& self) {
     if (!o)
         return QString();
     QStringList parts;
-    for (const QString& name : vm.enumerate(o))
+    // Newest first, as a for..in lists them.
+    std::vector<QString> names = vm.enumerate(o);
+    std::reverse(names.begin(), names.end());
+    for (const QString& name : names)
         parts << urlEscape(name) + QLatin1Char('=') +
                      urlEscape(vm.toString(vm.getMember(self, name)));
     return vm.clipString(parts.join(QLatin1Char('&')));

@@ -52,10 +52,10 @@ Value containsXY(const Box& r, double x, double y) {
 }
 
 bool intersect(const Box& a, const Box& b, Box& out) {
-    const double l = std::max(a.x, b.x);
-    const double t = std::max(a.y, b.y);
-    const double r = std::min(a.right(), b.right());
-    const double btm = std::min(a.bottom(), b.bottom());
+    const double l = maxOf(a.x, b.x);
+    const double t = maxOf(a.y, b.y);
+    const double r = minOf(a.right(), b.right());
+    const double btm = minOf(a.bottom(), b.bottom());
     if (!(r > l) || !(btm > t))
         return false;
     out = {l, t, r - l, btm - t};

@@ -169,17 +169,20 @@ void installXml(Vm& vm) {
 
     vm.defineMethod(nodeProto, QStringLiteral("appendChild"), [](Vm& vm, CallArgs& c) -> Value {
         XmlNodeObject* n = node(c.thisv);
-        if (n)
-            n->insert(vm, node(c.arg(0)), n->children.size());
+        XmlNodeObject* child = node(c.arg(0));
+        // Already one of this node's children: Flash leaves it where it is.
+        if (n && child && child->parent != n)
+            n->insert(vm, child, n->children.size());
         return Value();
     });
     vm.defineMethod(nodeProto, QStringLiteral("insertBefore"), [](Vm& vm, CallArgs& c) -> Value {
         XmlNodeObject* n = node(c.thisv);
         XmlNodeObject* before = node(c.arg(1));
-        if (!n || !before || before->parent != n)
+        XmlNodeObject* child = node(c.arg(0));
+        if (!n || !before || before->parent != n || !child || child->parent == n)
             return Value();
         const auto it = std::find(n->children.begin(), n->children.end(), before);
-        n->insert(vm, node(c.arg(0)), static_cast<std::size_t>(it - n->children.begin()));
+        n->insert(vm, child, static_cast<std::size_t>(it - n->children.begin()));
         return Value();
     });
     vm.defineMethod(nodeProto, QStringLiteral("removeNode"), [](Vm& vm, CallArgs& c) -> Value {

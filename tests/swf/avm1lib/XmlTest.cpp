@@ -145,6 +145,15 @@ TEST_F(XmlTest, CloneCopiesAttributesAndOptionallyChildren) {
     EXPECT_NE(get(deep, "firstChild").object(), get(a, "firstChild").object());
 }
 
+TEST_F(XmlTest, ANamedDocumentPrintsAsAnElement) {
+    const Value doc = parse("<a/>text");
+    set(doc, "nodeName", Value("wrap"));
+    EXPECT_EQ(str(get(doc, "nodeName")), "wrap");
+    EXPECT_EQ(str(doc), "<wrap><a />text</wrap>");
+    set(get(doc, "firstChild"), "nodeName", Value("b"));
+    EXPECT_EQ(str(doc), "<wrap><b />text</wrap>");
+}
+
 TEST_F(XmlTest, XmlNodeConstructorAndNodeNameParts) {
     const Value n = make("XMLNode", {Value(1), Value("ns:item")});
     EXPECT_EQ(str(get(n, "prefix")), "ns");
@@ -188,11 +197,16 @@ TEST_F(XmlTest, FailedLoadReportsFalseAndAnOverriddenOnDataSeesRawText) {
 
     QStringList raw;
     const Value other = make("XML");
-    set(other, "onData", recorder(raw));
+    set(other, "onData",
+        Value(static_cast<Object*>(vm.newNative([&raw](Vm& vm, swf::avm1::CallArgs& c) {
+            raw << vm.toString(c.arg(0))
+                << vm.toString(vm.callMethod(c.thisv, "getBytesLoaded", {}));
+            return Value();
+        }))));
     call(other, "load", {Value("a.xml")});
     host.pending[1](true, "<x/>");
     vm.runTimers();
-    EXPECT_EQ(raw, QStringList{"<x/>"});
+    EXPECT_EQ(raw, (QStringList{"<x/>", "4"}));
     EXPECT_EQ(str(other), "") << "onData replaced means no parse";
 }
 
