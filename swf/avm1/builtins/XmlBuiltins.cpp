@@ -60,6 +60,10 @@ void parseInto(Vm& vm, XmlNodeObject* doc, const QString& text, Object* proto, O
         },
         [&](XmlNodeObject* n, const QString& name, const QString& value) {
             n->attributes(vm)->define(name, Value(value));
+            // Elements with an id are also found by it, across every parse of the document.
+            if (name == QLatin1String("id"))
+                if (Object* ids = vm.getMember(Value(doc), QStringLiteral("idMap")).object())
+                    ids->define(value, Value(static_cast<Object*>(n)));
         },
         [&](XmlNodeObject* parent, XmlNodeObject* child) {
             parent->insert(vm, child, parent->children.size());
@@ -235,6 +239,7 @@ void installXml(Vm& vm) {
             if (!doc)
                 return Value();
             doc->nodeType = XmlNodeObject::Element;
+            doc->define(QStringLiteral("idMap"), Value(vm.newObject()), propflag::DontEnum);
             if (!c.arg(0).isNullish())
                 parseInto(vm, doc, vm.toString(c.arg(0)), classes->nodeProto, classes->nodeCtor);
             return Value();

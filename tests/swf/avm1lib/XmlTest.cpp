@@ -145,6 +145,16 @@ TEST_F(XmlTest, CloneCopiesAttributesAndOptionallyChildren) {
     EXPECT_NE(get(deep, "firstChild").object(), get(a, "firstChild").object());
 }
 
+TEST_F(XmlTest, IdMapCollectsElementsByIdAcrossParses) {
+    const Value doc = parse("<a id=\"one\"><b id=\"two\"/></a>");
+    const Value ids = get(doc, "idMap");
+    EXPECT_EQ(get(ids, "one").object(), get(doc, "firstChild").object());
+    EXPECT_EQ(str(get(get(ids, "two"), "nodeName")), "b");
+    call(doc, "parseXML", {Value("<c id=\"three\"/>")});
+    EXPECT_TRUE(get(ids, "one").isObject()) << "earlier entries stay";
+    EXPECT_TRUE(get(ids, "three").isObject());
+}
+
 TEST_F(XmlTest, ANamedDocumentPrintsAsAnElement) {
     const Value doc = parse("<a/>text");
     set(doc, "nodeName", Value("wrap"));
