@@ -26,6 +26,7 @@ void installAll(Vm& vm) {
     installSharedObject(vm);
     installFilters(vm);
     installBitmapData(vm);
+    installTextFormat(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -33,5 +33,6 @@ void installLoadVars(Vm& vm);
 void installSharedObject(Vm& vm);
 void installFilters(Vm& vm);
 void installBitmapData(Vm& vm);
+void installTextFormat(Vm& vm);
 
 } // namespace swf::avm1::builtins
