@@ -27,6 +27,7 @@ void installAll(Vm& vm) {
     installFilters(vm);
     installBitmapData(vm);
     installTextFormat(vm);
+    installSound(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -34,5 +34,6 @@ void installSharedObject(Vm& vm);
 void installFilters(Vm& vm);
 void installBitmapData(Vm& vm);
 void installTextFormat(Vm& vm);
+void installSound(Vm& vm);
 
 } // namespace swf::avm1::builtins
