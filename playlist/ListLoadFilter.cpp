@@ -78,8 +78,8 @@ private:
 // test, which matters when every position of a long text is tested.
 class WordFilter {
 public:
-    explicit WordFilter(std::size_t keys) {
-        while ((std::size_t(1) << bits_) < keys * 16 && bits_ < 34)
+    WordFilter(std::size_t keys, std::size_t bitsPerKey) {
+        while ((std::size_t(1) << bits_) < keys * bitsPerKey && bits_ < 34)
             ++bits_;
         words_.assign((std::size_t(1) << bits_) / 64, 0);
     }
@@ -177,8 +177,10 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
     }
     std::vector<WordFilter> prefixFilters;
     for (std::size_t m = 0; m <= kGram; ++m)
-        prefixFilters.emplace_back(atLeast[m]);
-    WordFilter trackedFilter(trackedCount);
+        prefixFilters.emplace_back(atLeast[m], 16);
+    // Tested at every position of the text: kept small enough to stay in the cache, at the
+    // price of a few more false hits, which only cost a table lookup.
+    WordFilter trackedFilter(trackedCount, 6);
 
     for (int j = 0; j < n; ++j) {
         const std::string& b = bytes[std::size_t(j)];
