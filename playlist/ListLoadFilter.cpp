@@ -78,8 +78,8 @@ private:
 // test, which matters when every position of a long text is tested.
 class WordFilter {
 public:
-    explicit WordFilter(std::size_t keys) {
-        while ((std::size_t(1) << bits_) < keys * 16 && bits_ < 34)
+    WordFilter(std::size_t keys, std::size_t bitsPerKey) {
+        while ((std::size_t(1) << bits_) < keys * bitsPerKey && bits_ < 34)
             ++bits_;
         words_.assign((std::size_t(1) << bits_) / 64, 0);
     }
@@ -165,11 +165,22 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
     KeyTable trackedSlot(trackedCount);
     int slotCount = 0;
     // Cheap pre-checks that let nearly every position pass with one memory access.
-    std::vector<WordFilter> shortFilters;
+    // The filter of length m holds the first m bytes of every short value at least m bytes
+    // long, so a position whose first m bytes it lacks starts no short value of length m or
+    // more, and the longer ones need not be looked at.
+    std::size_t longestShort = 0;
+    std::size_t atLeast[kGram + 2] = {};
+    for (std::size_t m = kGram; m >= 1; --m) {
+        atLeast[m] = atLeast[m + 1] + shortCount[m];
+        if (shortCount[m] > 0 && longestShort == 0)
+            longestShort = m;
+    }
+    std::vector<WordFilter> prefixFilters;
     for (std::size_t m = 0; m <= kGram; ++m)
-        shortFilters.emplace_back(shortCount[m]);
-    WordFilter trackedFilter(trackedCount);
-    std::vector<std::size_t> shortLengths;
+        prefixFilters.emplace_back(atLeast[m], 16);
+    // Tested at every position of the text: kept small enough to stay in the cache, at the
+    // price of a few more false hits, which only cost a table lookup.
+    WordFilter trackedFilter(trackedCount, 6);
 
     for (int j = 0; j < n; ++j) {
         const std::string& b = bytes[std::size_t(j)];
@@ -188,9 +199,8 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
         const std::size_t m = b.size();
         const std::uint64_t key = gramAt(at) >> (64 - 8 * m);
         firstLine[m].insert(key, INT_MAX);
-        shortFilters[m].add(key);
-        if (std::find(shortLengths.begin(), shortLengths.end(), m) == shortLengths.end())
-            shortLengths.push_back(m);
+        for (std::size_t k = 1; k <= m; ++k)
+            prefixFilters[k].add(key >> (8 * (m - k)));
     }
 
     // One pass over the text settles the short values and finds the places of the tracked
@@ -204,9 +214,11 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
         while (p >= starts[std::size_t(line) + 1])
             ++line;
         const std::uint64_t g = gramAt(text.data() + p);
-        for (const std::size_t m : shortLengths) {
+        for (std::size_t m = 1; m <= longestShort; ++m) {
             const std::uint64_t key = g >> (64 - 8 * m);
-            if (shortFilters[m].mayHold(key)) {
+            if (!prefixFilters[m].mayHold(key))
+                break;
+            if (shortCount[m] > 0) {
                 if (int* first = firstLine[m].find(key))
                     *first = std::min(*first, line);
             }
