@@ -38,8 +38,13 @@ struct Player::State {
     }
 };
 
-Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts)
+Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts, PlayerHost* host,
+               const QString& movieUrl)
     : d_(std::make_unique<State>(std::move(movie))) {
+    if (d_->stage) {
+        d_->stage->setHost(host);
+        d_->stage->setMovieUrl(movieUrl);
+    }
     if (d_->stage && scripts) {
         d_->script = scripts(*d_->stage);
         d_->stage->setScriptHost(d_->script.get());

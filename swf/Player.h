@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QPainter>
 #include <QRectF>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,7 +32,10 @@ public:
     // ignore every script.
     using ScriptHostFactory = std::function<std::unique_ptr<ScriptHost>(Stage&)>;
 
-    explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {});
+    // The first frame is shown (and its scripts run) here, as soon as it has arrived: give
+    // the host and the movie's location now for what it traces, asks for or loads.
+    explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {},
+                    PlayerHost* host = nullptr, const QString& movieUrl = {});
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;

@@ -7,6 +7,11 @@
 #include "swf/avm1/Value.h"
 
 #include <QByteArray>
+#include <QColor>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+#include <optional>
 #include <vector>
 
 namespace swf::avm1 {
@@ -15,10 +20,29 @@ class Vm;
 
 // Property numbers of GetProperty/SetProperty, also the order of the names below.
 enum ClipProperty {
-    PropX, PropY, PropXScale, PropYScale, PropCurrentFrame, PropTotalFrames, PropAlpha,
-    PropVisible, PropWidth, PropHeight, PropRotation, PropTarget, PropFramesLoaded, PropName,
-    PropDropTarget, PropUrl, PropHighQuality, PropFocusRect, PropSoundBufTime, PropQuality,
-    PropXMouse, PropYMouse, PropCount
+    PropX,
+    PropY,
+    PropXScale,
+    PropYScale,
+    PropCurrentFrame,
+    PropTotalFrames,
+    PropAlpha,
+    PropVisible,
+    PropWidth,
+    PropHeight,
+    PropRotation,
+    PropTarget,
+    PropFramesLoaded,
+    PropName,
+    PropDropTarget,
+    PropUrl,
+    PropHighQuality,
+    PropFocusRect,
+    PropSoundBufTime,
+    PropQuality,
+    PropXMouse,
+    PropYMouse,
+    PropCount
 };
 // The property a name such as "_x" stands for, or -1. Names compare without case.
 int clipPropertyIndex(const QString& name);
@@ -81,6 +105,93 @@ public:
         (void)rect;
     }
     virtual void stopDrag() {}
+    // Depths as script numbers them; script-made clips. Null when the tree refuses.
+    virtual int depth() const { return 0; }
+    virtual bool swapDepths(int depth) {
+        (void)depth;
+        return false;
+    }
+    virtual bool swapDepthsWith(ClipBridge* other) {
+        (void)other;
+        return false;
+    }
+    virtual int nextHighestDepth() const { return 0; }
+    virtual ClipBridge* attachMovie(const QString& exportName, const QString& name, int depth) {
+        (void)exportName;
+        (void)name;
+        (void)depth;
+        return nullptr;
+    }
+    virtual ClipBridge* createEmptyMovieClip(const QString& name, int depth) {
+        (void)name;
+        (void)depth;
+        return nullptr;
+    }
+    virtual ClipBridge* createTextField(const QString& name, int depth, QRectF pixels) {
+        (void)name;
+        (void)depth;
+        (void)pixels;
+        return nullptr;
+    }
+    // Geometry in twips: bounds in the space of another clip (null: the stage), points
+    // between this clip's space and the stage's, hit tests against stage points.
+    virtual std::optional<QRectF> bounds(ClipBridge* space) {
+        (void)space;
+        return std::nullopt;
+    }
+    virtual QPointF localToGlobal(QPointF p) { return p; }
+    virtual QPointF globalToLocal(QPointF p) { return p; }
+    virtual bool hitTestPoint(QPointF stageTwips, bool shape) {
+        (void)stageTwips;
+        (void)shape;
+        return false;
+    }
+    virtual bool hitTestObject(ClipBridge* other) {
+        (void)other;
+        return false;
+    }
+    virtual void setMask(ClipBridge* mask) { (void)mask; }
+    virtual double bytesLoaded() const { return 0; }
+    virtual double bytesTotal() const { return 0; }
+
+    // The drawing API, in twips of the clip's space.
+    struct LineStyle {
+        double width = 0;
+        QColor color;
+        bool pixelHinting = false;
+        QString scaleMode;
+        QString caps;
+        QString joints;
+        double miterLimit = 3;
+    };
+    struct GradientFill {
+        bool radial = false;
+        std::vector<std::pair<int, QColor>> stops; // ratio 0..255, colour
+        QTransform matrix;
+        int spread = 0;
+        int interpolation = 0;
+        double focalPoint = 0;
+    };
+    virtual void lineStyle(std::optional<LineStyle> style) { (void)style; }
+    virtual void beginFill(QColor color) { (void)color; }
+    virtual void beginGradientFill(const GradientFill& fill) { (void)fill; }
+    virtual void moveTo(double x, double y) {
+        (void)x;
+        (void)y;
+    }
+    virtual void lineTo(double x, double y) {
+        (void)x;
+        (void)y;
+    }
+    virtual void curveTo(double cx, double cy, double x, double y) {
+        (void)cx;
+        (void)cy;
+        (void)x;
+        (void)y;
+    }
+    virtual void endFill() {}
+    virtual void clearDrawing() {}
+
     virtual void toggleQuality() {}
     virtual void stopSounds() {}
     // getURL and loadMovie/loadVariables; target is "_level3", a window name or a clip path.
@@ -99,6 +210,21 @@ class DisplayBridge {
 public:
     virtual ~DisplayBridge() = default;
     virtual ClipBridge* level(int n) = 0;
+
+    // What Key, Mouse and Stage report; the defaults describe a movie nobody touches.
+    virtual bool isKeyDown(int keyCode) const {
+        (void)keyCode;
+        return false;
+    }
+    virtual int lastKeyCode() const { return 0; }
+    virtual int lastAscii() const { return 0; }
+    virtual void setMouseHidden(bool hidden) { (void)hidden; }
+    // The stage's size in pixels.
+    virtual QRectF stageRect() const { return QRectF(0, 0, 550, 400); }
+    virtual void fsCommand(const QString& command, const QString& args) {
+        (void)command;
+        (void)args;
+    }
 };
 
 } // namespace swf::avm1

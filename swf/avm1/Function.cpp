@@ -4,7 +4,9 @@
 
 namespace swf::avm1 {
 
-Object* FunctionObject::allocate(Vm& vm, Object* proto) { return vm.heap().make<Object>(proto); }
+Object* FunctionObject::allocate(Vm& vm, Object* proto) {
+    return vm.heap().make<Object>(proto);
+}
 
 Object* NativeFunction::allocate(Vm& vm, Object* proto) {
     if (allocator_)

@@ -61,29 +61,105 @@ private:
 };
 
 enum Action : uint8_t {
-    ANextFrame = 0x04, APrevFrame = 0x05, APlay = 0x06, AStop = 0x07, AToggleQuality = 0x08,
-    AStopSounds = 0x09, AAdd = 0x0A, ASubtract = 0x0B, AMultiply = 0x0C, ADivide = 0x0D,
-    AEquals = 0x0E, ALess = 0x0F, AAnd = 0x10, AOr = 0x11, ANot = 0x12, AStringEquals = 0x13,
-    AStringLength = 0x14, AStringExtract = 0x15, APop = 0x17, AToInteger = 0x18,
-    AGetVariable = 0x1C, ASetVariable = 0x1D, ASetTarget2 = 0x20, AStringAdd = 0x21,
-    AGetProperty = 0x22, ASetProperty = 0x23, ACloneSprite = 0x24, ARemoveSprite = 0x25,
-    ATrace = 0x26, AStartDrag = 0x27, AEndDrag = 0x28, AStringLess = 0x29, AThrow = 0x2A,
-    ACastOp = 0x2B, AImplementsOp = 0x2C, ARandomNumber = 0x30, AMBStringLength = 0x31,
-    ACharToAscii = 0x32, AAsciiToChar = 0x33, AGetTime = 0x34, AMBStringExtract = 0x35,
-    AMBCharToAscii = 0x36, AMBAsciiToChar = 0x37, ADelete = 0x3A, ADelete2 = 0x3B,
-    ADefineLocal = 0x3C, ACallFunction = 0x3D, AReturn = 0x3E, AModulo = 0x3F,
-    ANewObject = 0x40, ADefineLocal2 = 0x41, AInitArray = 0x42, AInitObject = 0x43,
-    ATypeOf = 0x44, ATargetPath = 0x45, AEnumerate = 0x46, AAdd2 = 0x47, ALess2 = 0x48,
-    AEquals2 = 0x49, AToNumber = 0x4A, AToString = 0x4B, APushDuplicate = 0x4C,
-    AStackSwap = 0x4D, AGetMember = 0x4E, ASetMember = 0x4F, AIncrement = 0x50,
-    ADecrement = 0x51, ACallMethod = 0x52, ANewMethod = 0x53, AInstanceOf = 0x54,
-    AEnumerate2 = 0x55, ABitAnd = 0x60, ABitOr = 0x61, ABitXor = 0x62, ABitLShift = 0x63,
-    ABitRShift = 0x64, ABitURShift = 0x65, AStrictEquals = 0x66, AGreater = 0x67,
-    AStringGreater = 0x68, AExtends = 0x69, AGotoFrame = 0x81, AGetURL = 0x83,
-    AStoreRegister = 0x87, AConstantPool = 0x88, AWaitForFrame = 0x8A, ASetTarget = 0x8B,
-    AGotoLabel = 0x8C, AWaitForFrame2 = 0x8D, ADefineFunction2 = 0x8E, ATry = 0x8F,
-    AWith = 0x94, APush = 0x96, AJump = 0x99, AGetURL2 = 0x9A, ADefineFunction = 0x9B,
-    AIf = 0x9D, ACall = 0x9E, AGotoFrame2 = 0x9F,
+    ANextFrame = 0x04,
+    APrevFrame = 0x05,
+    APlay = 0x06,
+    AStop = 0x07,
+    AToggleQuality = 0x08,
+    AStopSounds = 0x09,
+    AAdd = 0x0A,
+    ASubtract = 0x0B,
+    AMultiply = 0x0C,
+    ADivide = 0x0D,
+    AEquals = 0x0E,
+    ALess = 0x0F,
+    AAnd = 0x10,
+    AOr = 0x11,
+    ANot = 0x12,
+    AStringEquals = 0x13,
+    AStringLength = 0x14,
+    AStringExtract = 0x15,
+    APop = 0x17,
+    AToInteger = 0x18,
+    AGetVariable = 0x1C,
+    ASetVariable = 0x1D,
+    ASetTarget2 = 0x20,
+    AStringAdd = 0x21,
+    AGetProperty = 0x22,
+    ASetProperty = 0x23,
+    ACloneSprite = 0x24,
+    ARemoveSprite = 0x25,
+    ATrace = 0x26,
+    AStartDrag = 0x27,
+    AEndDrag = 0x28,
+    AStringLess = 0x29,
+    AThrow = 0x2A,
+    ACastOp = 0x2B,
+    AImplementsOp = 0x2C,
+    ARandomNumber = 0x30,
+    AMBStringLength = 0x31,
+    ACharToAscii = 0x32,
+    AAsciiToChar = 0x33,
+    AGetTime = 0x34,
+    AMBStringExtract = 0x35,
+    AMBCharToAscii = 0x36,
+    AMBAsciiToChar = 0x37,
+    ADelete = 0x3A,
+    ADelete2 = 0x3B,
+    ADefineLocal = 0x3C,
+    ACallFunction = 0x3D,
+    AReturn = 0x3E,
+    AModulo = 0x3F,
+    ANewObject = 0x40,
+    ADefineLocal2 = 0x41,
+    AInitArray = 0x42,
+    AInitObject = 0x43,
+    ATypeOf = 0x44,
+    ATargetPath = 0x45,
+    AEnumerate = 0x46,
+    AAdd2 = 0x47,
+    ALess2 = 0x48,
+    AEquals2 = 0x49,
+    AToNumber = 0x4A,
+    AToString = 0x4B,
+    APushDuplicate = 0x4C,
+    AStackSwap = 0x4D,
+    AGetMember = 0x4E,
+    ASetMember = 0x4F,
+    AIncrement = 0x50,
+    ADecrement = 0x51,
+    ACallMethod = 0x52,
+    ANewMethod = 0x53,
+    AInstanceOf = 0x54,
+    AEnumerate2 = 0x55,
+    ABitAnd = 0x60,
+    ABitOr = 0x61,
+    ABitXor = 0x62,
+    ABitLShift = 0x63,
+    ABitRShift = 0x64,
+    ABitURShift = 0x65,
+    AStrictEquals = 0x66,
+    AGreater = 0x67,
+    AStringGreater = 0x68,
+    AExtends = 0x69,
+    AGotoFrame = 0x81,
+    AGetURL = 0x83,
+    AStoreRegister = 0x87,
+    AConstantPool = 0x88,
+    AWaitForFrame = 0x8A,
+    ASetTarget = 0x8B,
+    AGotoLabel = 0x8C,
+    AWaitForFrame2 = 0x8D,
+    ADefineFunction2 = 0x8E,
+    ATry = 0x8F,
+    AWith = 0x94,
+    APush = 0x96,
+    AJump = 0x99,
+    AGetURL2 = 0x9A,
+    ADefineFunction = 0x9B,
+    AIf = 0x9D,
+    ACall = 0x9E,
+    AGotoFrame2 = 0x9F,
 };
 
 // A bounded reader over one action's payload.
@@ -172,10 +248,16 @@ private:
     void gotoFrameValue(const Value& frame, bool play, int bias);
     void doTry(Payload& p, int afterHeader, int& next);
     int skipActions(int pc, int count);
-    Value boolValue(bool b) const {
-        return f_.version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0);
-    }
+    Value boolValue(bool b) const { return f_.version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0); }
     Value propertyOf(const Value& target, int index);
+    // getURL("FSCommand:name", args) is how movies call fscommand.
+    bool fsCommand(const QString& url, const QString& args) {
+        if (!url.startsWith(QLatin1String("fscommand:"), Qt::CaseInsensitive))
+            return false;
+        if (vm_.display())
+            vm_.display()->fsCommand(url.mid(10), args);
+        return true;
+    }
 
     Frame& f_;
     Vm& vm_;
@@ -317,11 +399,11 @@ Value Runner::targetFromValue(const Value& v) {
 
 Value Runner::propertyOf(const Value& target, int index) {
     static const char* const names[] = {
-        "_x",       "_y",           "_xscale",     "_yscale",     "_currentframe",
-        "_totalframes", "_alpha",   "_visible",    "_width",      "_height",
-        "_rotation", "_target",     "_framesloaded", "_name",     "_droptarget",
-        "_url",     "_highquality", "_focusrect",  "_soundbuftime", "_quality",
-        "_xmouse",  "_ymouse"};
+        "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+        "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+        "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+        "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+        "_xmouse",      "_ymouse"};
     if (index < 0 || index >= PropCount)
         return Value();
     if (!target.isObject())
@@ -644,10 +726,11 @@ int Runner::run(int pc, int lo, int hi) {
             const int index = static_cast<int>(vm_.toNumber(f_.pop()));
             const Value target = targetFromValue(f_.pop());
             static const char* const names[] = {
-                "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha",
-                "_visible", "_width", "_height", "_rotation", "_target", "_framesloaded",
-                "_name", "_droptarget", "_url", "_highquality", "_focusrect", "_soundbuftime",
-                "_quality", "_xmouse", "_ymouse"};
+                "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",
+                "_totalframes", "_alpha",       "_visible",      "_width",        "_height",
+                "_rotation",    "_target",      "_framesloaded", "_name",         "_droptarget",
+                "_url",         "_highquality", "_focusrect",    "_soundbuftime", "_quality",
+                "_xmouse",      "_ymouse"};
             if (index >= 0 && index < PropCount && target.isObject())
                 vm_.setMember(target, QLatin1String(names[index]), v);
             break;
@@ -657,7 +740,7 @@ int Runner::run(int pc, int lo, int hi) {
             const QString name = vm_.toString(f_.pop());
             ClipBridge* source = targetClip(targetFromValue(f_.pop()));
             if (source && std::isfinite(depth))
-                source->duplicate(name, static_cast<int>(depth) + 16384);
+                source->duplicate(name, static_cast<int>(depth));
             break;
         }
         case ARemoveSprite:
@@ -864,7 +947,7 @@ int Runner::run(int pc, int lo, int hi) {
             Value obj = f_.pop();
             if (code == AEnumerate)
                 obj = getVariable(vm_.toString(obj));
-            f_.push(Value::null());
+            f_.push(Value()); // the end marker for..in loops stop at
             if (Object* o = obj.object())
                 for (const QString& n : vm_.enumerate(o))
                     f_.push(Value(n));
@@ -1033,8 +1116,9 @@ int Runner::run(int pc, int lo, int hi) {
         case AGetURL: {
             const QString url = f_.str(p.cstring());
             const QString target = f_.str(p.cstring());
-            if (ClipBridge* c = currentClip())
-                c->getUrl(url, target, 0, false, false);
+            if (!fsCommand(url, target))
+                if (ClipBridge* c = currentClip())
+                    c->getUrl(url, target, 0, false, false);
             break;
         }
         case AStoreRegister: {
@@ -1193,8 +1277,9 @@ int Runner::run(int pc, int lo, int hi) {
             const uint8_t flags = p.u8();
             const QString target = vm_.toString(f_.pop());
             const QString url = vm_.toString(f_.pop());
-            if (ClipBridge* c = currentClip())
-                c->getUrl(url, target, flags & 3, flags & 0x40, flags & 0x80);
+            if (!fsCommand(url, target))
+                if (ClipBridge* c = currentClip())
+                    c->getUrl(url, target, flags & 3, flags & 0x40, flags & 0x80);
             break;
         }
         case ACall: {
@@ -1280,14 +1365,14 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
     };
     auto makeSuper = [&]() -> Value {
         Object* self = c.thisv.object();
-        Object* start = c.home ? c.home->proto() : (self && self->proto() ? self->proto()->proto() : nullptr);
+        Object* start =
+            c.home ? c.home->proto() : (self && self->proto() ? self->proto()->proto() : nullptr);
         Object* ctor = nullptr;
         if (c.home) {
             if (const Property* p = c.home->findOwn(QStringLiteral("__constructor__")))
                 ctor = p->value.object();
         }
-        return Value(static_cast<Object*>(
-            vm.heap().make<SuperObject>(c.thisv, start, ctor)));
+        return Value(static_cast<Object*>(vm.heap().make<SuperObject>(c.thisv, start, ctor)));
     };
 
     if (function2) {

@@ -105,7 +105,8 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
         negative = s[0] == '-';
         i = 1;
     }
-    if (allowOctalAndHex && s.size() - i > 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    if (allowOctalAndHex && s.size() - i > 2 && s[i] == '0' &&
+        (s[i + 1] == 'x' || s[i + 1] == 'X')) {
         double v = 0;
         for (int k = i + 2; k < s.size(); ++k) {
             const int d = QStringView(s).mid(k, 1).toInt(nullptr, 16);

@@ -24,8 +24,7 @@ void Object::define(const QString& name, const Value& v, uint32_t flags) {
     index_.insert(key(name), static_cast<int>(props_.size() - 1));
 }
 
-void Object::defineAccessor(const QString& name, Object* getter, Object* setter,
-                            uint32_t flags) {
+void Object::defineAccessor(const QString& name, Object* getter, Object* setter, uint32_t flags) {
     Property* p = findOwn(name);
     if (!p) {
         props_.push_back(Property{name, Value(), nullptr, nullptr, flags, false});
@@ -40,8 +39,7 @@ void Object::defineAccessor(const QString& name, Object* getter, Object* setter,
 
 bool Object::removeOwn(const QString& name) {
     for (auto it = props_.begin(); it != props_.end(); ++it) {
-        if (caseSensitive_ ? it->name == name
-                           : it->name.compare(name, Qt::CaseInsensitive) == 0) {
+        if (caseSensitive_ ? it->name == name : it->name.compare(name, Qt::CaseInsensitive) == 0) {
             props_.erase(it);
             reindex();
             return true;
@@ -56,9 +54,15 @@ void Object::reindex() {
         index_.insert(key(props_[i].name), i);
 }
 
-bool Object::getSpecial(Vm&, const QString&, Value&) { return false; }
-bool Object::setSpecial(Vm&, const QString&, const Value&) { return false; }
-bool Object::deleteSpecial(Vm&, const QString&) { return false; }
+bool Object::getSpecial(Vm&, const QString&, Value&) {
+    return false;
+}
+bool Object::setSpecial(Vm&, const QString&, const Value&) {
+    return false;
+}
+bool Object::deleteSpecial(Vm&, const QString&) {
+    return false;
+}
 void Object::specialNames(Vm&, std::vector<QString>&) {}
 
 void Object::markChildren(std::vector<Object*>& pending) {

@@ -50,10 +50,10 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
             if (p == protos_.date)
                 hint = Hint::String;
     }
-    const QString first = hint == Hint::String ? QStringLiteral("toString")
-                                               : QStringLiteral("valueOf");
-    const QString second = hint == Hint::String ? QStringLiteral("valueOf")
-                                                : QStringLiteral("toString");
+    const QString first =
+        hint == Hint::String ? QStringLiteral("toString") : QStringLiteral("valueOf");
+    const QString second =
+        hint == Hint::String ? QStringLiteral("valueOf") : QStringLiteral("toString");
     for (const QString& name : {first, second}) {
         Value fn;
         if (lookup(o, name, fn) && fn.object() && fn.object()->isFunction()) {
@@ -328,8 +328,7 @@ bool Vm::propertyVisible(const Property& p) const {
     return true;
 }
 
-bool Vm::lookup(Object* o, const QString& name, Value& out, Object** holder,
-                const Value* thisv) {
+bool Vm::lookup(Object* o, const QString& name, Value& out, Object** holder, const Value* thisv) {
     if (!o)
         return false;
     if (name.size() == 9 && sameName(name, QStringLiteral("__proto__"))) {
@@ -552,7 +551,9 @@ Value Vm::construct(const Value& fn, std::span<const Value> args) {
 
 // ---- making things ----
 
-Object* Vm::newObject() { return heap_.make<Object>(protos_.object); }
+Object* Vm::newObject() {
+    return heap_.make<Object>(protos_.object);
+}
 
 ArrayObject* Vm::newArray(std::vector<Value> elements) {
     auto* a = heap_.make<ArrayObject>(protos_.array);
@@ -591,7 +592,9 @@ Object* Vm::newError(const QString& message) {
     return construct(ctor, std::span<const Value>(&arg, 1)).object();
 }
 
-void Vm::throwError(const QString& message) { throw ScriptException{Value(newError(message))}; }
+void Vm::throwError(const QString& message) {
+    throw ScriptException{Value(newError(message))};
+}
 
 // ---- display objects ----
 
@@ -615,7 +618,9 @@ void Vm::clipRemoved(ClipBridge* clip) {
     clipObjects_.erase(it);
 }
 
-ClipBridge* Vm::root() { return display_ ? display_->level(0) : nullptr; }
+ClipBridge* Vm::root() {
+    return display_ ? display_->level(0) : nullptr;
+}
 
 std::vector<QString> Vm::splitPath(const QString& path) const {
     std::vector<QString> parts;
@@ -805,6 +810,18 @@ void Vm::runTopLevel(const std::function<void()>& fn) {
         running_ = false;
 }
 
+void Vm::registerClass(const QString& exportName, Object* ctor) {
+    if (ctor)
+        classes_[exportName.toLower()] = ctor;
+    else
+        classes_.erase(exportName.toLower());
+}
+
+Object* Vm::registeredClass(const QString& exportName) const {
+    const auto it = classes_.find(exportName.toLower());
+    return it == classes_.end() ? nullptr : it->second;
+}
+
 void Vm::unpin(Object* o) {
     const auto it = std::find(pinned_.begin(), pinned_.end(), o);
     if (it != pinned_.end())
@@ -818,15 +835,17 @@ void Vm::collectGarbage() {
     orphans_.clear();
     heap_.collect([this](std::vector<Object*>& roots) {
         roots.push_back(global_);
-        for (Object* p : {protos_.object, protos_.function, protos_.array, protos_.string,
-                          protos_.number, protos_.boolean, protos_.date, protos_.error,
-                          protos_.movieClip})
+        for (Object* p :
+             {protos_.object, protos_.function, protos_.array, protos_.string, protos_.number,
+              protos_.boolean, protos_.date, protos_.error, protos_.movieClip})
             if (p)
                 roots.push_back(p);
         for (auto& [clip, object] : clipObjects_)
             roots.push_back(object);
         for (Object* o : pinned_)
             roots.push_back(o);
+        for (auto& [name, ctor] : classes_)
+            roots.push_back(ctor);
         for (const Timer& t : timers_) {
             if (Object* o = t.target.object())
                 roots.push_back(o);

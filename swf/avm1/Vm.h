@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -155,6 +156,11 @@ public:
     // reported to the host.
     void runTopLevel(const std::function<void()>& fn);
 
+    // Object.registerClass: the class a library symbol's instances are made as.
+    void registerClass(const QString& exportName, Object* ctor);
+    Object* registeredClass(const QString& exportName) const;
+    const std::map<QString, Object*>& registeredClasses() const { return classes_; }
+
     // Objects reachable from the outside (the display side's clip objects and anything a host
     // pins), kept alive through collection.
     void pin(Object* o) { pinned_.push_back(o); }
@@ -181,6 +187,7 @@ private:
     std::unordered_map<ClipBridge*, MovieClipObject*> clipObjects_;
     std::vector<MovieClipObject*> orphans_;
     std::vector<Object*> pinned_;
+    std::map<QString, Object*> classes_;
     std::function<double()> clock_;
     QElapsedTimer ownClock_;
 

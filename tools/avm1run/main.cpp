@@ -47,7 +47,8 @@ bool readMovie(const QByteArray& file, MovieScripts& out, QString& error) {
         body = file.mid(8);
     } else if (sig == 'C') {
         auto z = swf::Decompressor::zlib(limit);
-        auto r = z->feed(reinterpret_cast<const uint8_t*>(file.constData()) + 8, file.size() - 8, body);
+        auto r =
+            z->feed(reinterpret_cast<const uint8_t*>(file.constData()) + 8, file.size() - 8, body);
         if (!r.ok()) {
             error = r.error().message;
             return false;
@@ -153,7 +154,9 @@ public:
         return -1;
     }
     int currentFrame() const override { return current_; }
-    int totalFrames() const override { return std::max<int>(1, static_cast<int>(movie_.frames.size())); }
+    int totalFrames() const override {
+        return std::max<int>(1, static_cast<int>(movie_.frames.size()));
+    }
     std::vector<QByteArray> frameActions(int frame) const override {
         if (frame < 1 || frame > static_cast<int>(movie_.frames.size()))
             return {};

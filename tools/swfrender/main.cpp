@@ -33,6 +33,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
@@ -150,6 +151,7 @@ int main(int argc, char** argv) {
     HeadlessHost host(moviePath, stdout, stderr);
     swf::Player player(movie);
     player.setHost(&host);
+    player.setMovieUrl(QFileInfo(moviePath).absoluteFilePath());
     player.setLoop(true);
     const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing;
     int shown = 1; // the first frame is on show once the player exists

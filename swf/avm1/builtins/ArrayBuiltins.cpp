@@ -18,7 +18,9 @@ enum : uint32_t {
 };
 }
 
-ArrayObject* self(CallArgs& c) { return dynamic_cast<ArrayObject*>(c.thisObject()); }
+ArrayObject* self(CallArgs& c) {
+    return dynamic_cast<ArrayObject*>(c.thisObject());
+}
 
 double clampIndex(double i, double length) {
     if (i < 0)
@@ -41,7 +43,8 @@ QString join(Vm& vm, ArrayObject* a, const QString& sep) {
 
 // A merge sort: the comparison may be a movie's function that is not consistent, which an
 // introsort is allowed to run off the end over; merging never is.
-void mergeSort(std::vector<std::size_t>& idx, const std::function<int(std::size_t, std::size_t)>& cmp) {
+void mergeSort(std::vector<std::size_t>& idx,
+               const std::function<int(std::size_t, std::size_t)>& cmp) {
     std::vector<std::size_t> tmp(idx.size());
     for (std::size_t width = 1; width < idx.size(); width *= 2) {
         for (std::size_t lo = 0; lo < idx.size(); lo += 2 * width) {
@@ -71,9 +74,8 @@ int compareValues(Vm& vm, const Value& a, const Value& b, uint32_t flags) {
         }
     }
     const QString x = vm.toString(a), y = vm.toString(b);
-    const int r = QString::compare(x, y,
-                                   (flags & sortflag::CaseInsensitive) ? Qt::CaseInsensitive
-                                                                       : Qt::CaseSensitive);
+    const int r = QString::compare(
+        x, y, (flags & sortflag::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 

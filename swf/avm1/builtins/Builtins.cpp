@@ -28,6 +28,7 @@ void installAll(Vm& vm) {
     installBitmapData(vm);
     installTextFormat(vm);
     installSound(vm);
+    installInput(vm);
 }
 
 } // namespace swf::avm1::builtins

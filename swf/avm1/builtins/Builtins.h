@@ -35,5 +35,6 @@ void installFilters(Vm& vm);
 void installBitmapData(Vm& vm);
 void installTextFormat(Vm& vm);
 void installSound(Vm& vm);
+void installInput(Vm& vm);
 
 } // namespace swf::avm1::builtins

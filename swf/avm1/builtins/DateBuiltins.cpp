@@ -12,7 +12,9 @@ namespace {
 constexpr double kMsPerDay = 86400000.0;
 const double kNaN = std::nan("");
 
-double day(double t) { return std::floor(t / kMsPerDay); }
+double day(double t) {
+    return std::floor(t / kMsPerDay);
+}
 double timeWithinDay(double t) {
     const double r = std::fmod(t, kMsPerDay);
     return r < 0 ? r + kMsPerDay : r;
@@ -31,9 +33,8 @@ void civilFromDays(double z, double& y, double& m, double& d) {
     z += 719468;
     const double era = std::floor(z / 146097);
     const double doe = z - era * 146097;
-    const double yoe = std::floor((doe - std::floor(doe / 1460) + std::floor(doe / 36524) -
-                                   std::floor(doe / 146096)) /
-                                  365);
+    const double yoe = std::floor(
+        (doe - std::floor(doe / 1460) + std::floor(doe / 36524) - std::floor(doe / 146096)) / 365);
     y = yoe + era * 400;
     const double doy = doe - (365 * yoe + std::floor(yoe / 4) - std::floor(yoe / 100));
     const double mp = std::floor((5 * doy + 2) / 153);
@@ -178,14 +179,16 @@ void defineSetter(Vm& vm, Object* proto, const char* name, Field f, bool utc) {
             if (c.count() > 2)
                 p.date = vm.toNumber(c.arg(2));
         } else {
-            const int maxArgs = first == 0 ? 3 : (first == 3 ? 4 : (first == 4 ? 3 : (first == 5 ? 2 : (first == 1 ? 2 : 1))));
+            const int maxArgs =
+                first == 0
+                    ? 3
+                    : (first == 3 ? 4 : (first == 4 ? 3 : (first == 5 ? 2 : (first == 1 ? 2 : 1))));
             for (int i = 0; i < maxArgs && i < static_cast<int>(c.count()) && first + i < 7; ++i)
                 *fields[first + i] = vm.toNumber(c.arg(i));
             if (c.count() == 0)
                 *fields[first] = kNaN;
         }
-        double local =
-            makeTime(p.year, p.month, p.date, p.hours, p.minutes, p.seconds, p.ms);
+        double local = makeTime(p.year, p.month, p.date, p.hours, p.minutes, p.seconds, p.ms);
         const double nt = clip(utc ? local : local - localOffset(local - offset));
         o->setPrimitive(Value(nt));
         return Value(nt);
@@ -224,29 +227,28 @@ void installDate(Vm& vm) {
             return c.thisv;
         },
         proto);
-    vm.defineMethod(ctor, QStringLiteral("UTC"), [](Vm& vm, CallArgs& c) -> Value {
-        return Value(timeFromArgs(vm, c, true));
-    });
+    vm.defineMethod(ctor, QStringLiteral("UTC"),
+                    [](Vm& vm, CallArgs& c) -> Value { return Value(timeFromArgs(vm, c, true)); });
     struct G {
         const char* local;
         const char* utc;
         Field f;
     };
-    for (const G& g : {G{"getFullYear", "getUTCFullYear", FullYear}, G{"getYear", "getUTCYear", Year},
-                       G{"getMonth", "getUTCMonth", Month}, G{"getDate", "getUTCDate", Date},
-                       G{"getDay", "getUTCDay", Weekday}, G{"getHours", "getUTCHours", Hours},
-                       G{"getMinutes", "getUTCMinutes", Minutes},
-                       G{"getSeconds", "getUTCSeconds", Seconds},
-                       G{"getMilliseconds", "getUTCMilliseconds", Ms}}) {
+    for (const G& g :
+         {G{"getFullYear", "getUTCFullYear", FullYear}, G{"getYear", "getUTCYear", Year},
+          G{"getMonth", "getUTCMonth", Month}, G{"getDate", "getUTCDate", Date},
+          G{"getDay", "getUTCDay", Weekday}, G{"getHours", "getUTCHours", Hours},
+          G{"getMinutes", "getUTCMinutes", Minutes}, G{"getSeconds", "getUTCSeconds", Seconds},
+          G{"getMilliseconds", "getUTCMilliseconds", Ms}}) {
         defineGetter(vm, proto, g.local, g.f, false);
         defineGetter(vm, proto, g.utc, g.f, true);
     }
-    for (const G& g : {G{"setFullYear", "setUTCFullYear", FullYear}, G{"setYear", "setUTCYear", Year},
-                       G{"setMonth", "setUTCMonth", Month}, G{"setDate", "setUTCDate", Date},
-                       G{"setHours", "setUTCHours", Hours},
-                       G{"setMinutes", "setUTCMinutes", Minutes},
-                       G{"setSeconds", "setUTCSeconds", Seconds},
-                       G{"setMilliseconds", "setUTCMilliseconds", Ms}}) {
+    for (const G& g :
+         {G{"setFullYear", "setUTCFullYear", FullYear}, G{"setYear", "setUTCYear", Year},
+          G{"setMonth", "setUTCMonth", Month}, G{"setDate", "setUTCDate", Date},
+          G{"setHours", "setUTCHours", Hours}, G{"setMinutes", "setUTCMinutes", Minutes},
+          G{"setSeconds", "setUTCSeconds", Seconds},
+          G{"setMilliseconds", "setUTCMilliseconds", Ms}}) {
         defineSetter(vm, proto, g.local, g.f, false);
         defineSetter(vm, proto, g.utc, g.f, true);
     }
@@ -266,9 +268,8 @@ void installDate(Vm& vm) {
             return Value(kNaN);
         return Value(-localOffset(t) / 60000);
     });
-    vm.defineMethod(proto, QStringLiteral("toString"), [](Vm&, CallArgs& c) -> Value {
-        return Value(dateString(timeOf(c)));
-    });
+    vm.defineMethod(proto, QStringLiteral("toString"),
+                    [](Vm&, CallArgs& c) -> Value { return Value(dateString(timeOf(c))); });
 }
 
 } // namespace swf::avm1::builtins

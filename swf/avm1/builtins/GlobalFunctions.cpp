@@ -185,9 +185,8 @@ void installGlobals(Vm& vm) {
     vm.defineMethod(g, QStringLiteral("isFinite"), [](Vm& vm, CallArgs& c) -> Value {
         return Value(std::isfinite(vm.toNumber(c.arg(0))));
     });
-    vm.defineMethod(g, QStringLiteral("getTimer"), [](Vm& vm, CallArgs&) -> Value {
-        return Value(std::floor(vm.timeMs()));
-    });
+    vm.defineMethod(g, QStringLiteral("getTimer"),
+                    [](Vm& vm, CallArgs&) -> Value { return Value(std::floor(vm.timeMs())); });
     vm.defineMethod(g, QStringLiteral("setInterval"),
                     [](Vm& vm, CallArgs& c) { return startTimer(vm, c, false); });
     vm.defineMethod(g, QStringLiteral("setTimeout"),
@@ -198,9 +197,8 @@ void installGlobals(Vm& vm) {
     };
     vm.defineMethod(g, QStringLiteral("clearInterval"), clear);
     vm.defineMethod(g, QStringLiteral("clearTimeout"), clear);
-    vm.defineMethod(g, QStringLiteral("getVersion"), [](Vm&, CallArgs&) -> Value {
-        return Value(QStringLiteral("LNX 10,0,0,0"));
-    });
+    vm.defineMethod(g, QStringLiteral("getVersion"),
+                    [](Vm&, CallArgs&) -> Value { return Value(QStringLiteral("LNX 10,0,0,0")); });
     vm.defineMethod(g, QStringLiteral("updateAfterEvent"),
                     [](Vm&, CallArgs&) -> Value { return Value(); });
     g->define(QStringLiteral("NaN"), Value(kNaN), propflag::DontEnum);

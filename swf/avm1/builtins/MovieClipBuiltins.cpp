@@ -33,6 +33,8 @@ void gotoArg(Vm& vm, ClipBridge* clip, const Value& frame, bool play) {
 
 } // namespace
 
+void installMovieClipDisplay(Vm& vm, Object* proto);
+
 void installMovieClip(Vm& vm) {
     Object* proto = vm.newObject();
     vm.protos().movieClip = proto;
@@ -98,8 +100,10 @@ void installMovieClip(Vm& vm) {
             if (!clip)
                 return Value();
             const QString method = vm.toString(c.arg(loadTarget ? 1 : 2)).toUpper();
-            const int m = method == QLatin1String("GET") ? 1 : (method == QLatin1String("POST") ? 2 : 0);
-            const QString target = loadTarget ? MovieClipObject::slashPath(clip) : vm.toString(c.arg(1));
+            const int m =
+                method == QLatin1String("GET") ? 1 : (method == QLatin1String("POST") ? 2 : 0);
+            const QString target =
+                loadTarget ? MovieClipObject::slashPath(clip) : vm.toString(c.arg(1));
             clip->getUrl(vm.toString(c.arg(0)), target, m, loadTarget, variables);
             return Value();
         };
@@ -112,10 +116,7 @@ void installMovieClip(Vm& vm) {
             clip->getUrl(QString(), MovieClipObject::slashPath(clip), 0, true, false);
         return Value();
     });
-    vm.defineMethod(proto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) -> Value {
-        ClipBridge* clip = clipOf(vm, c);
-        return clip ? clip->property(-1).isNumber() ? clip->property(-1) : Value(0) : Value();
-    });
+    installMovieClipDisplay(vm, proto);
 }
 
 } // namespace swf::avm1::builtins

@@ -48,9 +48,8 @@ void installNumber(Vm& vm) {
         const int radix = c.arg(0).isUndefined() ? 10 : static_cast<int>(vm.toInteger(c.arg(0)));
         return Value(numberToRadixString(n, radix));
     });
-    vm.defineMethod(proto, QStringLiteral("valueOf"), [](Vm& vm, CallArgs& c) -> Value {
-        return Value(vm.toNumber(unbox(c)));
-    });
+    vm.defineMethod(proto, QStringLiteral("valueOf"),
+                    [](Vm& vm, CallArgs& c) -> Value { return Value(vm.toNumber(unbox(c))); });
 }
 
 void installBoolean(Vm& vm) {
@@ -72,9 +71,8 @@ void installBoolean(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("toString"), [](Vm& vm, CallArgs& c) -> Value {
         return Value(vm.toBoolean(unbox(c)) ? QStringLiteral("true") : QStringLiteral("false"));
     });
-    vm.defineMethod(proto, QStringLiteral("valueOf"), [](Vm& vm, CallArgs& c) -> Value {
-        return Value(vm.toBoolean(unbox(c)));
-    });
+    vm.defineMethod(proto, QStringLiteral("valueOf"),
+                    [](Vm& vm, CallArgs& c) -> Value { return Value(vm.toBoolean(unbox(c))); });
 }
 
 } // namespace swf::avm1::builtins

@@ -113,15 +113,14 @@ void installObject(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("hasOwnProperty"), [](Vm& vm, CallArgs& c) -> Value {
         return Value(vm.hasOwn(c.thisObject(), vm.toString(c.arg(0))));
     });
-    vm.defineMethod(proto, QStringLiteral("isPropertyEnumerable"),
-                    [](Vm& vm, CallArgs& c) -> Value {
-                        Object* o = c.thisObject();
-                        if (!o)
-                            return Value(false);
-                        const Property* p = o->findOwn(vm.toString(c.arg(0)));
-                        return Value(p && vm.propertyVisible(*p) &&
-                                     !(p->flags & propflag::DontEnum));
-                    });
+    vm.defineMethod(
+        proto, QStringLiteral("isPropertyEnumerable"), [](Vm& vm, CallArgs& c) -> Value {
+            Object* o = c.thisObject();
+            if (!o)
+                return Value(false);
+            const Property* p = o->findOwn(vm.toString(c.arg(0)));
+            return Value(p && vm.propertyVisible(*p) && !(p->flags & propflag::DontEnum));
+        });
     vm.defineMethod(proto, QStringLiteral("isPrototypeOf"), [](Vm&, CallArgs& c) -> Value {
         Object* self = c.thisObject();
         Object* o = c.arg(0).object();
@@ -135,8 +134,15 @@ void installObject(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("watch"), watch);
     vm.defineMethod(proto, QStringLiteral("unwatch"), unwatch);
     vm.defineMethod(vm.global()->findOwn(QStringLiteral("Object"))->value.object(),
-                    QStringLiteral("registerClass"),
-                    [](Vm&, CallArgs&) -> Value { return Value(true); });
+                    QStringLiteral("registerClass"), [](Vm& vm, CallArgs& c) -> Value {
+                        if (c.count() < 2)
+                            return Value(false);
+                        Object* ctor = c.arg(1).object();
+                        if (ctor && !ctor->isFunction())
+                            return Value(false);
+                        vm.registerClass(vm.toString(c.arg(0)), ctor);
+                        return Value(true);
+                    });
     vm.defineMethod(vm.global(), QStringLiteral("ASSetPropFlags"), asSetPropFlags);
     for (const char* name : {"hasOwnProperty", "isPropertyEnumerable", "isPrototypeOf"})
         proto->findOwn(QLatin1String(name))->flags |= propflag::OnlySwf6Up;
@@ -154,20 +160,26 @@ void installFunction(Vm& vm) {
         proto);
     // call and apply came with Flash 6; SWF 5 movies do not see them.
     const uint32_t swf6 = propflag::DontEnum | propflag::OnlySwf6Up;
-    vm.defineMethod(proto, QStringLiteral("call"), [](Vm& vm, CallArgs& c) -> Value {
-        Value thisv = c.arg(0);
-        if (thisv.isNullish())
-            thisv = Value();
-        const std::span<const Value> rest =
-            c.args.size() > 1 ? c.args.subspan(1) : std::span<const Value>();
-        return vm.call(c.thisv, thisv, rest);
-    }, swf6);
-    vm.defineMethod(proto, QStringLiteral("apply"), [](Vm& vm, CallArgs& c) -> Value {
-        std::vector<Value> args;
-        if (auto* a = dynamic_cast<ArrayObject*>(c.arg(1).object()))
-            args = a->elements();
-        return vm.call(c.thisv, c.arg(0), args);
-    }, swf6);
+    vm.defineMethod(
+        proto, QStringLiteral("call"),
+        [](Vm& vm, CallArgs& c) -> Value {
+            Value thisv = c.arg(0);
+            if (thisv.isNullish())
+                thisv = Value();
+            const std::span<const Value> rest =
+                c.args.size() > 1 ? c.args.subspan(1) : std::span<const Value>();
+            return vm.call(c.thisv, thisv, rest);
+        },
+        swf6);
+    vm.defineMethod(
+        proto, QStringLiteral("apply"),
+        [](Vm& vm, CallArgs& c) -> Value {
+            std::vector<Value> args;
+            if (auto* a = dynamic_cast<ArrayObject*>(c.arg(1).object()))
+                args = a->elements();
+            return vm.call(c.thisv, c.arg(0), args);
+        },
+        swf6);
 }
 
 } // namespace swf::avm1::builtins

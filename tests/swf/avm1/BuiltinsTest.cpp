@@ -1,0 +1,264 @@
+// The built-in classes and global functions, driven from bytecode as movies use them.
+
+#include "Harness.h"
+
+#include <gtest/gtest.h>
+
+using namespace avm1test;
+
+namespace {
+
+// [a, b, c] from source order
+Asm array(const std::vector<Asm>& items) {
+    Asm a;
+    for (auto it = items.rbegin(); it != items.rend(); ++it)
+        a.code(*it);
+    a.i32(static_cast<int32_t>(items.size())).op(0x42);
+    return a;
+}
+
+Asm strs(std::initializer_list<const char*> items) {
+    std::vector<Asm> v;
+    for (const char* s : items)
+        v.push_back(Asm().str(s));
+    return array(v);
+}
+
+Asm nums(std::initializer_list<double> items) {
+    std::vector<Asm> v;
+    for (double d : items)
+        v.push_back(Asm().num(d));
+    return array(v);
+}
+
+QStringList run(const Asm& code, int version = 8) {
+    Machine m(version);
+    return m.run(code);
+}
+
+} // namespace
+
+TEST(Avm1Array, ChangingMethods) {
+    Asm code;
+    code.setVar("a", nums({1, 2, 3}));
+    code.callMethod(Asm().getVar("a"), "push", {Asm().i32(4), Asm().i32(5)}).trace();
+    code.callMethod(Asm().getVar("a"), "pop", {}).trace();
+    code.callMethod(Asm().getVar("a"), "shift", {}).trace();
+    code.callMethod(Asm().getVar("a"), "unshift", {Asm().i32(0)}).trace();
+    code.getVar("a").trace();
+    code.callMethod(Asm().getVar("a"), "splice", {Asm().i32(1), Asm().i32(2), Asm().str("x")})
+        .trace();
+    code.getVar("a").trace();
+    code.callMethod(Asm().getVar("a"), "reverse", {}).trace();
+    code.callMethod(Asm().getVar("a"), "join", {Asm().str("-")}).trace();
+    code.callMethod(Asm().getVar("a"), "slice", {Asm().i32(-2)}).trace();
+    code.callMethod(Asm().getVar("a"), "concat", {Asm().i32(9), nums({7, 8})}).trace();
+    code.getVar("a").str("length").i32(1).op(0x4F);
+    code.getVar("a").trace();
+    code.getVar("a").str("3").str("z").op(0x4F);
+    code.getVar("a").trace();
+    EXPECT_EQ(run(code),
+              (QStringList{"5", "5", "1", "4", "0,2,3,4", "2,3", "0,x,4", "4,x,0", "4-x-0", "x,0",
+                           "4,x,0,9,7,8", "4", "4,undefined,undefined,z"}));
+}
+
+TEST(Avm1Array, SortFlags) {
+    Asm code;
+    const Asm values = strs({"b", "C", "a", "B"});
+    code.callMethod(values, "sort", {}).trace();
+    code.callMethod(values, "sort", {Asm().i32(1)}).trace();                 // CASEINSENSITIVE
+    code.callMethod(values, "sort", {Asm().i32(2)}).trace();                 // DESCENDING
+    code.callMethod(nums({10, 9, 100, 1}), "sort", {}).trace();              // as strings
+    code.callMethod(nums({10, 9, 100, 1}), "sort", {Asm().i32(16)}).trace(); // NUMERIC
+    code.callMethod(nums({10, 9, 100, 1}), "sort", {Asm().i32(16 | 2)}).trace();
+    code.callMethod(nums({3, 1, 2}), "sort", {Asm().i32(8)}).trace(); // RETURNINDEXEDARRAY
+    code.callMethod(nums({3, 1, 3}), "sort", {Asm().i32(4)}).trace(); // UNIQUESORT, duplicate
+    code.callMethod(nums({3, 1, 2}), "sort", {Asm().i32(4)}).trace();
+    // A comparison function: descending numbers.
+    code.function("desc", {"x", "y"}, Asm().getVar("y").getVar("x").op(0x0B).op(0x3E));
+    code.callMethod(nums({1, 3, 2}), "sort", {Asm().getVar("desc")}).trace();
+    EXPECT_EQ(run(code), (QStringList{"B,C,a,b", "a,b,B,C", "b,a,C,B", "1,10,100,9", "1,9,10,100",
+                                      "100,10,9,1", "1,2,0", "0", "1,2,3", "3,2,1"}));
+}
+
+TEST(Avm1Array, SortOnFields) {
+    // [{n: "b", v: 2}, {n: "a", v: 10}, {n: "c", v: 1}]
+    auto rec = [](const char* n, int v) {
+        return Asm().str("n").str(n).str("v").i32(v).i32(2).op(0x43);
+    };
+    Asm code;
+    code.setVar("r", array({rec("b", 2), rec("a", 10), rec("c", 1)}));
+    Asm names;
+    names.getVar("r")
+        .getMember("0")
+        .getMember("n")
+        .getVar("r")
+        .getMember("1")
+        .getMember("n")
+        .op(0x47)
+        .getVar("r")
+        .getMember("2")
+        .getMember("n")
+        .op(0x47);
+    code.callMethod(Asm().getVar("r"), "sortOn", {Asm().str("n")}).op(0x17).code(names).trace();
+    code.callMethod(Asm().getVar("r"), "sortOn", {Asm().str("v")}).op(0x17).code(names).trace();
+    code.callMethod(Asm().getVar("r"), "sortOn", {Asm().str("v"), Asm().i32(16)})
+        .op(0x17)
+        .code(names)
+        .trace();
+    code.callMethod(Asm().getVar("r"), "sortOn", {Asm().str("v"), Asm().i32(16 | 2)})
+        .op(0x17)
+        .code(names)
+        .trace();
+    EXPECT_EQ(run(code), (QStringList{"abc", "cab", "cba", "abc"}));
+}
+
+TEST(Avm1String, Methods) {
+    Asm code;
+    const Asm s = Asm().str("Hello, World");
+    code.callMethod(s, "charAt", {Asm().i32(4)}).trace();
+    code.callMethod(s, "charCodeAt", {Asm().i32(0)}).trace();
+    code.callMethod(s, "indexOf", {Asm().str("o")}).trace();
+    code.callMethod(s, "indexOf", {Asm().str("o"), Asm().i32(5)}).trace();
+    code.callMethod(s, "lastIndexOf", {Asm().str("o")}).trace();
+    code.callMethod(s, "substr", {Asm().i32(-5), Asm().i32(3)}).trace();
+    code.callMethod(s, "substring", {Asm().i32(5), Asm().i32(0)}).trace();
+    code.callMethod(s, "slice", {Asm().i32(7), Asm().i32(-2)}).trace();
+    code.callMethod(s, "toUpperCase", {}).trace();
+    code.callMethod(s, "split", {Asm().str(", ")}).getMember("length").trace();
+    code.callMethod(Asm().str("a,b,c"), "split", {Asm().str(","), Asm().i32(2)}).trace();
+    code.callMethod(Asm().getVar("String"), "fromCharCode", {Asm().i32(72), Asm().i32(105)})
+        .trace();
+    code.code(s).getMember("length").trace();
+    code.callMethod(s, "concat", {Asm().str("!"), Asm().i32(1)}).trace();
+    code.newObject("String", {Asm().str("boxed")}).op(0x44).trace();
+    code.newObject("String", {Asm().str("boxed")}).getMember("length").trace();
+    EXPECT_EQ(run(code),
+              (QStringList{"o", "72", "4", "8", "8", "Wor", "Hello", "Wor", "HELLO, WORLD", "2",
+                           "a,b", "Hi", "12", "Hello, World!1", "object", "5"}));
+}
+
+TEST(Avm1String, SplitOnEmptyDependsOnVersion) {
+    Asm code;
+    code.callMethod(Asm().str("abc"), "split", {Asm().str("")}).getMember("length").trace();
+    EXPECT_EQ(run(code, 5), QStringList{"1"});
+    EXPECT_EQ(run(code, 6), QStringList{"3"});
+}
+
+TEST(Avm1Number, ConversionsAndMath) {
+    Asm code;
+    code.callMethod(Asm().i32(255), "toString", {Asm().i32(16)}).trace();
+    code.callFunction("parseInt", {Asm().str("  0x1A")}).trace();
+    code.callFunction("parseInt", {Asm().str("12px")}).trace();
+    code.callFunction("parseInt", {Asm().str("z"), Asm().i32(36)}).trace();
+    code.callFunction("parseInt", {Asm().str("abc")}).trace();
+    code.callFunction("parseFloat", {Asm().str("3.5e2xyz")}).trace();
+    code.callFunction("isNaN", {Asm().str("x")}).trace();
+    code.callFunction("isFinite", {Asm().num(1e308).num(10).op(0x0C)}).trace();
+    code.callMethod(Asm().getVar("Math"), "max", {Asm().i32(3), Asm().i32(8), Asm().i32(1)})
+        .trace();
+    code.callMethod(Asm().getVar("Math"), "min", {}).trace();
+    code.callMethod(Asm().getVar("Math"), "round", {Asm().num(-2.5)}).trace();
+    code.callMethod(Asm().getVar("Math"), "pow", {Asm().i32(2), Asm().i32(10)}).trace();
+    code.getVar("Math").getMember("PI").trace();
+    code.i32(7).i32(3).op(0x3F).trace();   // modulo
+    code.i32(-1).i32(28).op(0x65).trace(); // >>>
+    code.i32(5).i32(3).op(0x62).trace();   // xor
+    code.newObject("Number", {Asm().i32(3)}).i32(4).op(0x47).trace();
+    code.callFunction("Boolean", {Asm().str("x")}).trace();
+    EXPECT_EQ(run(code),
+              (QStringList{"ff", "26", "12", "35", "NaN", "350", "true", "false", "8", "Infinity",
+                           "-2", "1024", "3.14159265358979", "1", "15", "6", "7", "true"}));
+}
+
+TEST(Avm1Global, EscapeAndUnescape) {
+    Asm code;
+    code.callFunction("escape", {Asm().str("a b&c=ü")}).trace();
+    code.callFunction("unescape", {Asm().str("a%20b%26c%3D%C3%BC")}).trace();
+    EXPECT_EQ(run(code), (QStringList{"a%20b%26c%3D%C3%BC", "a b&c=ü"}));
+}
+
+TEST(Avm1Date, FieldsAndArithmetic) {
+    Asm code;
+    // Date.UTC(2004, 1, 29, 12, 30) is a leap day
+    code.setVar("t", Asm().callMethod(Asm().getVar("Date"), "UTC",
+                                      {Asm().i32(2004), Asm().i32(1), Asm().i32(29), Asm().i32(12),
+                                       Asm().i32(30)}));
+    code.traceVar("t");
+    code.setVar("d", Asm().newObject("Date", {Asm().getVar("t")}));
+    for (const char* f : {"getUTCFullYear", "getUTCMonth", "getUTCDate", "getUTCDay", "getUTCHours",
+                          "getUTCMinutes"})
+        code.callMethod(Asm().getVar("d"), f, {}).trace();
+    code.callMethod(Asm().getVar("d"), "setUTCDate", {Asm().i32(32)}).op(0x17);
+    code.callMethod(Asm().getVar("d"), "getUTCMonth", {}).trace(); // rolled into March
+    code.callMethod(Asm().getVar("d"), "getUTCDate", {}).trace();
+    // Local fields and the local constructor agree with each other.
+    code.setVar("l", Asm().newObject("Date", {Asm().i32(1999), Asm().i32(11), Asm().i32(31),
+                                              Asm().i32(23), Asm().i32(59)}));
+    code.callMethod(Asm().getVar("l"), "getFullYear", {}).trace();
+    code.callMethod(Asm().getVar("l"), "getHours", {}).trace();
+    code.newObject("Date", {Asm().num(std::nan(""))}).trace();
+    EXPECT_EQ(run(code), (QStringList{"1078057800000", "2004", "1", "29", "0", "12", "30", "2", "3",
+                                      "1999", "23", "Invalid Date"}));
+}
+
+TEST(Avm1Error, ThrowAndCatchAnError) {
+    Asm code;
+    const Asm handler = Asm().getVar("e").trace().getVar("e").getMember("name").trace();
+    code.tryBlock(Asm().newObject("Error", {Asm().str("bad thing")}).op(0x2A), "e", &handler,
+                  nullptr);
+    code.newObject("Error", {}).trace();
+    EXPECT_EQ(run(code), (QStringList{"bad thing", "Error", "Error"}));
+}
+
+TEST(Avm1Global, IntervalsAndTimeoutsFollowThePlayersClock) {
+    Machine m(8);
+    Asm code;
+    code.setVar("n", Asm().i32(0));
+    code.function(
+        "tick", {},
+        Asm().setVar("n", Asm().getVar("n").op(0x50)).str("tick").getVar("n").op(0x47).trace());
+    code.setVar("id", Asm().callFunction("setInterval", {Asm().getVar("tick"), Asm().i32(100)}));
+    code.callFunction("setTimeout",
+                      {Asm().function("", {}, Asm().traceStr("once")), Asm().i32(150)})
+        .op(0x17);
+    m.run(code);
+    m.host.lines.clear();
+    for (int t = 50; t <= 400; t += 50) {
+        m.clock = t;
+        m.vm.runTimers();
+    }
+    EXPECT_EQ(m.host.lines, (QStringList{"tick1", "once", "tick2", "tick3", "tick4"}));
+    m.run(Asm().callFunction("clearInterval", {Asm().getVar("id")}));
+    m.host.lines.clear();
+    m.clock = 1000;
+    m.vm.runTimers();
+    EXPECT_TRUE(m.host.lines.isEmpty());
+    EXPECT_EQ(m.run(Asm().callFunction("getTimer", {}).trace()), QStringList{"1000"});
+}
+
+TEST(Avm1Global, AsBroadcasterDeliversToListeners) {
+    Asm code;
+    code.setVar("b", Asm().newObject("Object", {}));
+    code.callMethod(Asm().getVar("AsBroadcaster"), "initialize", {Asm().getVar("b")}).op(0x17);
+    code.setVar("l", Asm().newObject("Object", {}));
+    code.getVar("l")
+        .str("onPing")
+        .function("", {"x"}, Asm().str("ping ").getVar("x").op(0x47).trace())
+        .op(0x4F);
+    code.callMethod(Asm().getVar("b"), "addListener", {Asm().getVar("l")}).op(0x17);
+    code.callMethod(Asm().getVar("b"), "addListener", {Asm().getVar("l")}).op(0x17);
+    code.callMethod(Asm().getVar("b"), "broadcastMessage", {Asm().str("onPing"), Asm().i32(1)})
+        .op(0x17);
+    code.callMethod(Asm().getVar("b"), "removeListener", {Asm().getVar("l")}).trace();
+    code.callMethod(Asm().getVar("b"), "broadcastMessage", {Asm().str("onPing"), Asm().i32(2)})
+        .trace();
+    EXPECT_EQ(run(code), (QStringList{"ping 1", "true", "false"}));
+}
+
+TEST(Avm1Global, SystemCapabilities) {
+    Asm code;
+    code.getVar("System").getMember("capabilities").getMember("os").trace();
+    code.getVar("System").getMember("capabilities").getMember("hasAudio").trace();
+    EXPECT_EQ(run(code), (QStringList{"Linux", "true"}));
+}

@@ -1,0 +1,227 @@
+// The interpreter's actions: control flow, functions and their scopes, exceptions, with,
+// enumeration, variables by path and the timeline actions.
+
+#include "Harness.h"
+
+#include <gtest/gtest.h>
+
+using namespace avm1test;
+
+TEST(Avm1Interpreter, LoopsBranchesAndRegisters) {
+    Machine m(7);
+    Asm code;
+    code.i32(0).storeReg(1).op(0x17);
+    // while (r1 < 5) { trace(r1); r1++ }
+    code.whileLoop(Asm().reg(1).i32(5).op(0x48),
+                   Asm().reg(1).trace().reg(1).op(0x50).storeReg(1).op(0x17));
+    code.boolean(true).ifThen(Asm().traceStr("yes"));
+    code.boolean(false).ifThen(Asm().traceStr("no"));
+    EXPECT_EQ(m.run(code), (QStringList{"0", "1", "2", "3", "4", "yes"}));
+}
+
+TEST(Avm1Interpreter, ConstantPoolAndPushTypes) {
+    Machine m(7);
+    Asm code;
+    code.constants({"alpha", "beta"}).cst(1).trace().cst(0).trace();
+    code.f32(1.5f).trace().num(-2.25).trace().i32(-7).trace().null().trace();
+    code.cst(9).trace(); // outside the pool
+    EXPECT_EQ(m.run(code),
+              (QStringList{"beta", "alpha", "1.5", "-2.25", "-7", "null", "undefined"}));
+}
+
+TEST(Avm1Interpreter, FunctionsTakeArgumentsAndReturn) {
+    Machine m(7);
+    Asm code;
+    code.function("add", {"a", "b"}, Asm().getVar("a").getVar("b").op(0x47).op(0x3E));
+    code.callFunction("add", {Asm().i32(2), Asm().i32(3)}).trace();
+    // Missing arguments are undefined; extra ones reach arguments.
+    code.function("count", {"a"},
+                  Asm().getVar("arguments").getMember("length").trace().getVar("a").trace());
+    code.callFunction("count", {}).op(0x17);
+    code.callFunction("count", {Asm().i32(1), Asm().i32(2)}).op(0x17);
+    EXPECT_EQ(m.run(code), (QStringList{"5", "0", "undefined", "2", "1"}));
+}
+
+TEST(Avm1Interpreter, Function2PreloadsRegisters) {
+    Machine m(7);
+    Asm body;
+    // registers: 1 this, 2 arguments, 3 _root, 4 _global; parameter x in register 5
+    body.reg(1).op(0x44).trace();
+    body.reg(2).getMember("length").trace();
+    body.reg(3).op(0x44).trace();
+    body.reg(4).getMember("Math").op(0x44).trace();
+    body.reg(5).trace();
+    Asm code;
+    // flags: PreloadThis 1, PreloadArguments 4, PreloadRoot 0x40, PreloadGlobal 0x100
+    code.function2("f", {{5, "x"}}, 6, 0x01 | 0x04 | 0x40 | 0x100, body);
+    code.callMethod(Asm().getVar("_root"), "f", {Asm().str("arg"), Asm().i32(2)}).op(0x17);
+    EXPECT_EQ(m.run(code), (QStringList{"movieclip", "2", "movieclip", "object", "arg"}));
+}
+
+TEST(Avm1Interpreter, ClosuresKeepTheirScope) {
+    Machine m(7);
+    Asm inner;
+    inner.getVar("n").op(0x50).storeReg(0).op(0x17);
+    inner.str("n").reg(0).op(0x1D).getVar("n").op(0x3E);
+    Asm maker;
+    maker.str("n").i32(10).op(0x3C); // var n = 10
+    maker.function("", {}, inner).op(0x3E);
+    Asm code;
+    code.function("makeCounter", {}, maker);
+    code.setVar("c", Asm().callFunction("makeCounter", {}));
+    code.callFunction("c", {}).trace().callFunction("c", {}).trace();
+    code.traceVar("n"); // the local never leaked onto the timeline
+    EXPECT_EQ(m.run(code), (QStringList{"11", "12", "undefined"}));
+}
+
+TEST(Avm1Interpreter, TryCatchFinallyAndThrow) {
+    Machine m(7);
+    Asm code;
+    const Asm handler = Asm().traceStr("caught").traceVar("e");
+    const Asm fin = Asm().traceStr("finally");
+    code.tryBlock(Asm().traceStr("try").str("boom").op(0x2A).traceStr("not here"), "e", &handler,
+                  &fin);
+    // Without a catch the exception still runs finally and then leaves the block.
+    Asm inner;
+    const Asm fin2 = Asm().traceStr("inner finally");
+    inner.tryBlock(Asm().str("x").op(0x2A), std::nullopt, nullptr, &fin2);
+    const Asm outerHandler = Asm().traceStr("outer caught");
+    code.tryBlock(inner, "e2", &outerHandler, nullptr);
+    // A throw from inside a called function reaches the caller's catch, into a register.
+    code.function("thrower", {}, Asm().i32(7).op(0x2A));
+    const Asm regHandler = Asm().reg(2).trace();
+    code.tryBlock(Asm().callFunction("thrower", {}).op(0x17), std::nullopt, &regHandler, nullptr,
+                  2);
+    code.traceStr("after");
+    EXPECT_EQ(m.run(code), (QStringList{"try", "caught", "boom", "finally", "inner finally",
+                                        "outer caught", "7", "after"}));
+}
+
+TEST(Avm1Interpreter, UncaughtThrowEndsOnlyItsBlock) {
+    Machine m(7);
+    EXPECT_EQ(m.run(Asm().traceStr("a").str("x").op(0x2A).traceStr("b")), QStringList{"a"});
+    EXPECT_EQ(m.run(Asm().traceStr("next")), QStringList{"next"});
+}
+
+TEST(Avm1Interpreter, ReturnInsideTryStillRunsFinally) {
+    Machine m(7);
+    const Asm fin = Asm().traceStr("cleanup");
+    Asm body;
+    body.tryBlock(Asm().i32(1).op(0x3E), std::nullopt, nullptr, &fin);
+    body.traceStr("unreached");
+    Asm code;
+    code.function("f", {}, body);
+    code.callFunction("f", {}).trace();
+    EXPECT_EQ(m.run(code), (QStringList{"cleanup", "1"}));
+}
+
+TEST(Avm1Interpreter, WithPutsAnObjectInScope) {
+    Machine m(7);
+    Asm code;
+    code.setVar("o", Asm().str("a").i32(1).i32(1).op(0x43)); // {a: 1}
+    code.getVar("o").with(Asm().traceVar("a").setVar("a", Asm().i32(2)).setVar("b", Asm().i32(3)));
+    code.getVar("o").getMember("a").trace();
+    code.traceVar("b"); // b was not on o, so it went to the timeline
+    EXPECT_EQ(m.run(code), (QStringList{"1", "2", "3"}));
+}
+
+TEST(Avm1Interpreter, EnumerateListsNewestFirstAndSkipsHidden) {
+    Machine m(7);
+    Asm code;
+    code.setVar("o", Asm().newObject("Object", {}));
+    for (const char* n : {"x", "y", "z"})
+        code.getVar("o").str(n).i32(1).op(0x4F);
+    code.getVar("o").op(0x55);
+    // for (k in o) trace(k): pop until null
+    Asm cond;
+    cond.storeReg(0).null().op(0x49).op(0x12);
+    code.whileLoop(cond, Asm().reg(0).trace());
+    code.op(0x17);
+    const QStringList out = m.run(code);
+    EXPECT_EQ(out, (QStringList{"z", "y", "x"}));
+}
+
+TEST(Avm1Interpreter, VariablesByPath) {
+    Machine m(7);
+    swf::avm1::Object* child = m.vm.clipObject(m.root.addChild("mc"));
+    (void)child;
+    Asm code;
+    code.setVar("/mc:v", Asm().i32(1));
+    code.setVar("_root.mc.w", Asm().i32(2));
+    code.traceVar("mc.v").traceVar("/mc:w").traceVar("_level0.mc.v");
+    code.getVar("mc").getMember("_target").trace();
+    code.getVar("mc").op(0x45).trace(); // targetPath
+    code.traceVar("_root.nothing.v");
+    EXPECT_EQ(m.run(code), (QStringList{"1", "2", "1", "/mc", "_level0.mc", "undefined"}));
+}
+
+TEST(Avm1Interpreter, SetTargetTalksToAnotherClip) {
+    Machine m(7);
+    TestClip* mc = m.root.addChild("mc");
+    Asm code;
+    code.action(0x8B, QByteArray("mc\0", 3)); // tellTarget("mc")
+    code.op(0x07);                            // stop
+    code.setVar("here", Asm().i32(1));
+    code.action(0x8B, QByteArray("\0", 1)); // back
+    code.traceVar("here").traceVar("mc.here");
+    EXPECT_EQ(m.run(code), (QStringList{"undefined", "1"}));
+    EXPECT_FALSE(mc->playing);
+    EXPECT_TRUE(m.root.playing);
+}
+
+TEST(Avm1Interpreter, TimelineActions) {
+    Machine m(7);
+    m.root.labels["end"] = 9;
+    m.run(Asm().op(0x07));
+    EXPECT_FALSE(m.root.playing);
+    m.run(Asm().action(0x81, QByteArray("\x04\x00", 2))); // gotoAndStop(5)
+    EXPECT_EQ(m.root.current, 5);
+    m.run(Asm().op(0x04)); // nextFrame
+    EXPECT_EQ(m.root.current, 6);
+    m.run(Asm().op(0x05).op(0x05)); // prevFrame twice
+    EXPECT_EQ(m.root.current, 4);
+    m.run(Asm().action(0x8C, QByteArray("END\0", 4))); // gotoLabel, any case
+    EXPECT_EQ(m.root.current, 9);
+    m.run(Asm().i32(3).action(0x9F, QByteArray("\x01", 1))); // gotoAndPlay(3)
+    EXPECT_EQ(m.root.current, 3);
+    EXPECT_TRUE(m.root.playing);
+    m.run(Asm().str("end").action(0x9F, QByteArray("\x00", 1)));
+    EXPECT_EQ(m.root.current, 9);
+    EXPECT_FALSE(m.root.playing);
+    EXPECT_EQ(m.run(Asm().getVar("_root").getMember("_currentframe").trace()), QStringList{"9"});
+}
+
+TEST(Avm1Interpreter, PropertiesByIndex) {
+    Machine m(7);
+    m.root.addChild("mc");
+    Asm code;
+    code.str("mc").i32(0).i32(25).op(0x23);  // setProperty("mc", _x, 25)
+    code.str("mc").i32(0).op(0x22).trace();  // getProperty("mc", _x)
+    code.str("mc").i32(13).op(0x22).trace(); // _name
+    code.str("").i32(11).op(0x22).trace();   // _target of this clip
+    EXPECT_EQ(m.run(code), (QStringList{"25", "mc", "/"}));
+}
+
+TEST(Avm1Interpreter, GetUrlGoesToTheClip) {
+    Machine m(7);
+    QByteArray payload("http://example.com/\0_blank\0", 27);
+    m.run(Asm().action(0x83, payload));
+    m.run(Asm().str("page.html").str("_self").action(0x9A, QByteArray("\x00", 1)));
+    EXPECT_EQ(m.root.gotUrls, (QStringList{"http://example.com/|_blank", "page.html|_self"}));
+}
+
+TEST(Avm1Interpreter, MalformedCodeStopsCleanly) {
+    Machine m(7);
+    // An action whose length runs past the block, a push of an unknown type, a jump far away,
+    // and a function whose body is longer than the block: none may read past the end.
+    EXPECT_TRUE(m.runBytes(QByteArray("\x96\xff\x00\x00", 4)).isEmpty());
+    EXPECT_EQ(m.runBytes(QByteArray("\x96\x02\x00\x0b\x01\x26\x00", 7)), QStringList{"undefined"});
+    EXPECT_TRUE(m.runBytes(QByteArray("\x99\x02\x00\xff\x7f", 5)).isEmpty());
+    EXPECT_TRUE(m.runBytes(QByteArray("\x9b\x07\x00"
+                                      "f\0\0\0\xff\xff\x00",
+                                      10))
+                    .isEmpty());
+    // Popping an empty stack gives undefined rather than failing.
+    EXPECT_EQ(m.run(Asm().op(0x17).op(0x17).trace()), QStringList{"undefined"});
+    EXPECT_EQ(m.run(Asm().traceStr("still fine")), QStringList{"still fine"});
+}
