@@ -213,7 +213,6 @@ private:
     std::vector<Object*> callers_;
     QElapsedTimer runClock_;
     bool running_ = false;
-    bool aborting_ = false;
     std::size_t lastHeapSize_ = 0;
 };
 
