@@ -3,7 +3,10 @@
 #include "skin/controls/TAlignLayout.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
+#include <algorithm>
 
 namespace app {
 
@@ -66,12 +69,50 @@ void DockPanel::undock(const QPoint& screenPos) {
     if (oldParent)
         if (auto* old = qobject_cast<skin::TAlignLayout*>(oldParent->layout()))
             old->realign();
+    floating_->setWindowTitle(caption_);
     floating_->resize(size);
-    floating_->move(screenPos);
+    placeFloating(screenPos);
     if (!wasHidden) {
         QFrame::setVisible(true);
         floating_->show();
+        // Only a shown window knows the frame its window manager gave it.
+        placeFloating(floating_->pos());
     }
+}
+
+void DockPanel::setCaption(const QString& caption) {
+    caption_ = caption;
+    if (floating_)
+        floating_->setWindowTitle(caption);
+}
+
+void DockPanel::placeFloating(const QPoint& topLeft) {
+    if (!floating_)
+        return;
+    QWidget* owner = floating_->parentWidget();
+    const QScreen* screen = owner ? owner->screen() : floating_->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame around the client area: title bar and borders.
+    const QRect frame = floating_->frameGeometry();
+    const QRect client = floating_->geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QSize room(area.width() - margins.left() - margins.right(),
+                     area.height() - margins.top() - margins.bottom());
+    if (room.width() > 0 && room.height() > 0 &&
+        (client.width() > room.width() || client.height() > room.height()))
+        floating_->resize(client.size().boundedTo(room));
+    const QSize outer = floating_->size().grownBy(margins);
+    const int x = std::clamp(topLeft.x(), area.left(),
+                             std::max(area.left(), area.right() + 1 - outer.width()));
+    const int y = std::clamp(topLeft.y(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - outer.height()));
+    // A window's position is that of its frame.
+    floating_->move(x, y);
 }
 
 void DockPanel::docked() {
@@ -113,7 +154,7 @@ void DockPanel::mouseMoveEvent(QMouseEvent* event) {
     if (!isFloating())
         undock(topLeft);
     else
-        floating_->move(topLeft);
+        placeFloating(topLeft);
     event->accept();
 }
 

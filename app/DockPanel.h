@@ -7,6 +7,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QString>
 
 namespace app {
 
@@ -20,8 +21,12 @@ public:
     bool isFloating() const;
     // The floating window (nullptr while docked).
     QWidget* floatingWindow() const;
-    // Moves the panel into a floating window whose top-left corner is at a screen position.
+    // Moves the panel into a floating window whose top-left corner is at a screen position,
+    // or as near to it as keeps the whole window on the screen that holds the main window.
     void undock(const QPoint& screenPos);
+    // The title of the floating window.
+    QString caption() const { return caption_; }
+    void setCaption(const QString& caption);
     // Called once the panel has a new parent window again, so the floating window goes.
     void docked();
 
@@ -36,6 +41,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Moves (and if need be shrinks) the floating window so that all of it, title bar
+    // included, lies on the main window's screen, as near to topLeft as that allows.
+    void placeFloating(const QPoint& topLeft);
+
+    QString caption_;
     QPointer<QWidget> floating_;
     QPoint pressGlobal_;
     QPoint pressOffset_; // where the panel was grabbed, from its top-left corner

@@ -1,45 +1,41 @@
 #include "app/DownloadWorker.h"
 
+#include "app/DownloadLink.h"
 #include "app/NetworkCommands.h"
+#include "net/TNetFileDownload.h"
 #include "net/TNetHTTP.h"
-#include "net/TNetStream.h"
-
-#include <memory>
 
 namespace app {
 
-MyThread::MyThread(net::TNetHTTP& client, QString url, QString path, NetworkCommands* commands)
-    : client_(client), url_(std::move(url)), path_(std::move(path)), commands_(commands) {
+MyThread::MyThread(net::TNetHTTP& client, QString url, QString path,
+                   std::shared_ptr<DownloadLink> link)
+    : client_(client), url_(std::move(url)), path_(std::move(path)), link_(std::move(link)) {
     connect(this, &QThread::finished, this, &QObject::deleteLater);
 }
 
 void MyThread::run() {
     bool complete = false;
     try {
-        net::TNetFileStream file(path_.toStdString(), net::TNetFileStream::Mode::Create);
-        try {
-            client_.DownloadTo(url_.toStdString(), file);
-            complete = true;
-        } catch (...) {
-            // A transfer that broke off must not look complete: keep only what arrived
-            // instead of a file padded to the announced length.
-            try {
-                file.SetSize(file.Position());
-            } catch (...) {
-            }
-        }
-        file.Close();
+        // The movie goes into NAME.part and takes its name only when the whole body is
+        // there, so a file under the chosen name is always a finished download; a broken one
+        // leaves what arrived in NAME.part. No message either way: the bar and the question
+        // (or its absence) tell the user.
+        net::TNetFileDownload download(path_.toStdString());
+        download.Run(client_, url_.toStdString());
+        complete = true;
     } catch (...) {
-        // The file could not be created or closed: nothing was downloaded.
         complete = false;
     }
-    NetworkCommands* commands = commands_.data();
-    if (!commands || commands->closing())
-        return; // the window is going; nobody is left to tell
-    const QString path = path_;
-    QMetaObject::invokeMethod(
-        commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
-        Qt::BlockingQueuedConnection);
+    // Posted, not waited for, under the lock the commands take before they go: either they
+    // are still there and the call is queued to them (Qt drops it if they go first), or they
+    // are gone and nobody is told.
+    const std::lock_guard lock(link_->mutex);
+    if (NetworkCommands* commands = link_->commands) {
+        const QString path = path_;
+        QMetaObject::invokeMethod(
+            commands, [commands, complete, path] { commands->DownloadFinished(complete, path); },
+            Qt::QueuedConnection);
+    }
 }
 
 } // namespace app

@@ -1,12 +1,13 @@
 #pragma once
 
 // The download worker: fetches one URL with the window's HTTP client into a file and ends.
-// The file is created (replacing any file of that name) before the transfer and closed before
-// the window is told, so a movie offered for playing is complete on disk.
+// The bytes arrive in NAME.part, which replaces any file of the chosen name only once the
+// whole body is there and is closed before the window is told, so a movie offered for
+// playing is complete on disk.
 
-#include <QPointer>
 #include <QString>
 #include <QThread>
+#include <memory>
 
 namespace net {
 class TNetHTTP;
@@ -14,12 +15,12 @@ class TNetHTTP;
 
 namespace app {
 
-class NetworkCommands;
+struct DownloadLink;
 
 class MyThread : public QThread {
     Q_OBJECT
 public:
-    MyThread(net::TNetHTTP& client, QString url, QString path, NetworkCommands* commands);
+    MyThread(net::TNetHTTP& client, QString url, QString path, std::shared_ptr<DownloadLink> link);
 
 protected:
     void run() override;
@@ -28,7 +29,7 @@ private:
     net::TNetHTTP& client_;
     QString url_;
     QString path_;
-    QPointer<NetworkCommands> commands_;
+    std::shared_ptr<DownloadLink> link_;
 };
 
 } // namespace app

@@ -21,7 +21,7 @@ void my1::run() {
         QMetaObject::invokeMethod(
             target,
             [&] {
-                if (!commands_)
+                if (!commands_ || commands_->closing())
                     return;
                 try {
                     action(*commands_);
@@ -40,7 +40,7 @@ void my1::run() {
                       step([](PlaybackCommands& c) { c.LoadStepEnableLoadTimer(); }) &&
                       step([](PlaybackCommands& c) { c.LoadStepAddDialogSelection(); }) &&
                       step([](PlaybackCommands& c) { c.LoadStepEnableProgressTimer(); });
-    if (!done && commands_)
+    if (!done)
         step([](PlaybackCommands& c) { c.LoadFailed(); });
 }
 

@@ -53,6 +53,11 @@ class PlaybackCommands : public QObject {
 public:
     PlaybackCommands(PlaybackParts parts, PlayerState& state, QObject* parent = nullptr);
 
+    // The window is closing: play workers still under way do none of their remaining steps,
+    // so nothing starts a timer again or calls the control on its way out.
+    void shutDown() { closing_ = true; }
+    bool closing() const { return closing_; }
+
     // Starts a play worker for the current movie path. Lowest priority when asked.
     void startPlayWorker(bool lowestPriority = false);
     // The play routine: loads the current movie path on this thread, showing statusText.
@@ -94,6 +99,7 @@ private:
     PlaybackParts p_;
     PlayerState& state_;
     std::minstd_rand random_;
+    bool closing_ = false;
 };
 
 } // namespace app

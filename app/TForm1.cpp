@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include "app/AppIcon.h"
+#include "app/ErrorReport.h"
 #include "app/NetworkCommands.h"
 #include "app/PlaybackCommands.h"
 #include "app/RightClickFilter.h"
@@ -43,7 +45,9 @@ namespace app {
 
 TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
     : QWidget(parent), arguments_(std::move(arguments)), settingsFile_(std::move(settingsFile)) {
+    errors_ = new ErrorReport([this](const QString& message) { showErrorBox(message); }, this);
     setWindowTitle(QStringLiteral("Quarvel系列_FLASH播放器"));
+    setWindowIcon(applicationIcon());
     setObjectName(QStringLiteral("Form1"));
     resize(595, 391);
     // The window opens centred on the desktop.
@@ -63,9 +67,7 @@ TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    Timer1.stop();
-    Timer2.stop();
-    Timer5.stop();
+    stopPeriodicWork();
     // The control goes before its panel so that no call reaches a half-destroyed window.
     flash_.reset();
     // A download still running at the end is broken off. The commands go before the client
@@ -95,10 +97,16 @@ void TForm1::wirePlayback() {
     parts.playHighlightedEntry = [this](QObject* sender) { DropFilelistbox11DblClick(sender); };
     playback_ = new PlaybackCommands(std::move(parts), state_, this);
 
-    SeSkinTrackBar4->OnMouseDown = [this](auto...) { SeSkinTrackBar4MouseDown(); };
-    SeSkinTrackBar4->OnMouseMove = [this](auto...) { SeSkinTrackBar4MouseMove(); };
-    SeSkinTrackBar4->OnMouseUp = [this](auto...) { SeSkinTrackBar4MouseUp(); };
-    SeSkinTrackBar4->OnChange = [this](QObject* s) { SeSkinTrackBar4Change(s); };
+    SeSkinTrackBar4->OnMouseDown = [this](auto...) {
+        runGuarded([this] { SeSkinTrackBar4MouseDown(); });
+    };
+    SeSkinTrackBar4->OnMouseMove = [this](auto...) {
+        runGuarded([this] { SeSkinTrackBar4MouseMove(); });
+    };
+    SeSkinTrackBar4->OnMouseUp = [this](auto...) {
+        runGuarded([this] { SeSkinTrackBar4MouseUp(); });
+    };
+    SeSkinTrackBar4->OnChange = guarded(&TForm1::SeSkinTrackBar4Change);
 }
 
 void TForm1::FormCreate() {
@@ -107,7 +115,8 @@ void TForm1::FormCreate() {
         OpenMovie(QFileInfo(arguments_.first()).absoluteFilePath());
     platform::RegisterFileType(QStringLiteral(".swf"), QCoreApplication::applicationFilePath(),
                                QStringLiteral("swf file"), QString(), 0, true);
-    platform::ExportDesktopAssociation(QCoreApplication::applicationFilePath());
+    platform::ExportDesktopAssociation(QCoreApplication::applicationFilePath(),
+                                       applicationIconFiles());
     RestoreSettings();
 }
 
@@ -119,7 +128,7 @@ void TForm1::RestoreSettings() {
             auto* w = qobject_cast<QWidget*>(target);
             return control && w && (w == control || control->isAncestorOf(w));
         },
-        [this](const QPoint& globalPos) { ShowMovieMenu(globalPos); });
+        guarded(&TForm1::ShowMovieMenu));
     qApp->installEventFilter(rightClickFilter_.get());
     state_.seekPressed = false;
     state_.seekDragged = false;
@@ -182,7 +191,26 @@ void TForm1::FormClose() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     FormClose();
+    // Closing the window ends the program: nothing periodic may run on while the control
+    // and the window go.
+    stopPeriodicWork();
     QWidget::closeEvent(event);
+}
+
+void TForm1::stopPeriodicWork() {
+    for (QTimer* timer : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5})
+        timer->stop();
+    if (playback_)
+        playback_->shutDown();
+}
+
+void TForm1::runGuarded(const std::function<void()>& handler) {
+    errors_->guard(handler);
+}
+
+void TForm1::showErrorBox(const QString& message) {
+    if (SeSkinMessage1)
+        SeSkinMessage1->MessageDlg(message, skin::TMsgDlgType::mtError, skin::mbOK, 0);
 }
 
 void TForm1::CustomItem3Click(QObject*) {
@@ -190,6 +218,7 @@ void TForm1::CustomItem3Click(QObject*) {
 }
 
 void TForm1::CustomItem24Click(QObject*) {
+    stopPeriodicWork();
     flash_->DestroyWindow();
     close();
 }

@@ -8,6 +8,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,7 @@ class TSeSkinTrackBar;
 namespace app {
 
 class DockPanel;
+class ErrorReport;
 class KeyboardPreview;
 class LayoutCommands;
 class NetworkCommands;
@@ -103,6 +105,13 @@ public:
     skin::TSeSkinSource& skinSource();
 
     PlayerState& state() { return state_; }
+    // The application's default error report: every handler of the window runs through it.
+    ErrorReport& errorReport() { return *errors_; }
+    // A handler of the window, run through the error report.
+    template <typename... Args> auto guarded(void (TForm1::*handler)(Args...)) {
+        return [this, handler](Args... args) { runGuarded([&] { (this->*handler)(args...); }); };
+    }
+    void runGuarded(const std::function<void()>& handler);
     PlaybackCommands& playback() { return *playback_; }
     playlist::PlaylistCommands& playlistCommands() { return *playlist_; }
     // Flash.ini beside the program, or in the user's configuration folder when the program's
@@ -269,8 +278,13 @@ private:
     void createKeyTable();
     // The window's default error box, for errors a command lets through.
     void showError(const std::exception& error);
+    void showErrorBox(const QString& message);
+    // Stops every timer and the play workers' remaining steps: the window is going, and
+    // nothing may call the control once it has been destroyed.
+    void stopPeriodicWork();
 
     QStringList arguments_;
+    ErrorReport* errors_ = nullptr;
     PlayerState state_;
     std::unique_ptr<flash::TShockwaveFlash> flash_;
     QMenuBar* menuBar_ = nullptr;

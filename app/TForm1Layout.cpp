@@ -127,7 +127,7 @@ void TForm1::createControls() {
     movieLayout->addControl(flash_->widget(), TAlign::alClient);
     connect(Panel1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (!SeSkinPopupMenu1->isOpen())
-            SeSkinPopupMenu1->Popup(Panel1->mapToGlobal(pos));
+            ShowMovieMenu(Panel1->mapToGlobal(pos));
     });
 
     SeSkinMessage1 = new skin::TSeSkinMessage(this);
@@ -138,11 +138,11 @@ void TForm1::createControls() {
     Timer3.setInterval(1000);
     Timer4.setInterval(10);
     Timer5.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(&Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    connect(&Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
-    connect(&Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
-    connect(&Timer5, &QTimer::timeout, this, &TForm1::Timer5Timer);
+    connect(&Timer1, &QTimer::timeout, this, guarded(&TForm1::Timer1Timer));
+    connect(&Timer2, &QTimer::timeout, this, guarded(&TForm1::Timer2Timer));
+    connect(&Timer3, &QTimer::timeout, this, guarded(&TForm1::Timer3Timer));
+    connect(&Timer4, &QTimer::timeout, this, guarded(&TForm1::Timer4Timer));
+    connect(&Timer5, &QTimer::timeout, this, guarded(&TForm1::Timer5Timer));
     Timer3.start();
     Timer5.start();
 
@@ -151,8 +151,8 @@ void TForm1::createControls() {
     // The view's start values; nothing here depends on the rest of the window's start, and
     // running it again later changes nothing.
     RestoreViewSettings();
-    new ResizeWatcher(Panel1, [this] { Panel1Resize(Panel1); });
-    new ResizeWatcher(Panel2, [this] { FormResize(Panel2); });
+    new ResizeWatcher(Panel1, [this] { runGuarded([this] { Panel1Resize(Panel1); }); });
+    new ResizeWatcher(Panel2, [this] { runGuarded([this] { FormResize(Panel2); }); });
 }
 
 void TForm1::createToolBar() {
@@ -181,7 +181,7 @@ void TForm1::createToolBar() {
         skin::TSeSkinSpeedButton* button =
             SeSkinToolBar1->addButton(QString::fromUtf8(b.caption), QSize(91, 25));
         button->setObjectName(QLatin1String(b.name));
-        button->OnClick = [this, h = b.handler](QObject* sender) { (this->*h)(sender); };
+        button->OnClick = guarded(b.handler);
         this->*(b.member) = button;
     }
 }
@@ -191,6 +191,8 @@ void TForm1::createControlPanel() {
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->resize(181, height());
     Panel2->setToolTip(QStringLiteral("可以拖放"));
+    // Undocked, it is a window of its own and is named like its menu entry.
+    Panel2->setCaption(QStringLiteral("主控区"));
     auto* inner = new skin::TAlignLayout(Panel2);
 
     // Stacked from the bottom edge upwards in this order; the playlist fills the rest.
@@ -287,14 +289,14 @@ void TForm1::createViewCommands() {
     parts.layoutGrid = [this] { tools_->layoutGrid(); };
     layout_ = new LayoutCommands(std::move(parts), this);
 
-    SeSkinTrackBar1->OnChange = [this](QObject* s) { SeSkinTrackBar1Change(s); };
-    SeSkinTrackBar2->OnChange = [this](QObject* s) { SeSkinTrackBar2Change(s); };
-    SeSkinTrackBar3->OnChange = [this](QObject* s) { SeSkinTrackBar3Change(s); };
+    SeSkinTrackBar1->OnChange = guarded(&TForm1::SeSkinTrackBar1Change);
+    SeSkinTrackBar2->OnChange = guarded(&TForm1::SeSkinTrackBar2Change);
+    SeSkinTrackBar3->OnChange = guarded(&TForm1::SeSkinTrackBar3Change);
     // Red and blue share a handler, green has its own; both compute the whole colour.
-    SeSkinTrackBar5->OnChange = [this](QObject* s) { SeSkinTrackBar5Change(s); };
-    SeSkinTrackBar6->OnChange = [this](QObject* s) { SeSkinTrackBar6Change(s); };
-    SeSkinTrackBar7->OnChange = [this](QObject* s) { SeSkinTrackBar5Change(s); };
-    SeSkinPanel5->OnBeforeRoll = [this](QObject* s) { SeSkinPanel5BeforeRoll(s); };
+    SeSkinTrackBar5->OnChange = guarded(&TForm1::SeSkinTrackBar5Change);
+    SeSkinTrackBar6->OnChange = guarded(&TForm1::SeSkinTrackBar6Change);
+    SeSkinTrackBar7->OnChange = guarded(&TForm1::SeSkinTrackBar5Change);
+    SeSkinPanel5->OnBeforeRoll = guarded(&TForm1::SeSkinPanel5BeforeRoll);
     // The control panel starts docked, so there is nothing to dock again.
     CustomItem54->setEnabled(false);
 }

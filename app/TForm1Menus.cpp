@@ -30,7 +30,7 @@ void build(TForm1& form, skin::TSeSkinItem& parent, std::initializer_list<Entry>
     for (const Entry& e : entries) {
         skin::TSeSkinItem::NotifyEvent onClick;
         if (e.handler)
-            onClick = [&form, h = e.handler](QObject* sender) { (form.*h)(sender); };
+            onClick = form.guarded(e.handler);
         skin::TSeSkinItem* item = parent.Add(QString::fromUtf8(e.caption), std::move(onClick));
         if (e.name)
             item->setObjectName(QLatin1String(e.name));
@@ -153,7 +153,7 @@ void TForm1::createKeyTable() {
         {vk::OemPlus, CustomItem28},  // 增大音量(+)
         {vk::OemMinus, CustomItem29}, // 减小音量(-)
     };
-    keyboardPreview_ = new KeyboardPreview(*this, [this](int key) { FormKeyDown(key); });
+    keyboardPreview_ = new KeyboardPreview(*this, guarded(&TForm1::FormKeyDown));
 }
 
 } // namespace app

@@ -54,6 +54,7 @@ void TForm1::createNetwork() {
     parts.playRoutine = [this](const QString& text) { PlayMovie(text); };
     parts.startPlayWorker = [this](const QString& path) { OpenMovie(path); };
     parts.formResize = [this] { FormResize(this); };
+    parts.guard = [this](const std::function<void()>& handler) { runGuarded(handler); };
     network_ = new NetworkCommands(std::move(parts), this);
 }
 

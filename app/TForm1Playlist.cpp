@@ -52,15 +52,15 @@ void TForm1::wirePlaylist() {
     playlistHost_ = std::make_unique<PlaylistWindow>(*this);
     playlist_ = new playlist::PlaylistCommands(*DropFilelistbox11, *openDialog_, *saveDialog_,
                                                *playlistHost_, this);
-    DropFilelistbox11->setOnDropFiles([this](QObject* sender, const QStringList& names) {
-        DropFilelistbox11DropFiles(sender, names);
-    });
+    DropFilelistbox11->setOnDropFiles(guarded(&TForm1::DropFilelistbox11DropFiles));
     connect(DropFilelistbox11, &playlist::TCheckListBox::Click, this,
-            [this] { DropFilelistbox11Click(DropFilelistbox11); });
+            [this] { runGuarded([this] { DropFilelistbox11Click(DropFilelistbox11); }); });
     connect(DropFilelistbox11, &playlist::TCheckListBox::DblClick, this,
-            [this] { DropFilelistbox11DblClick(DropFilelistbox11); });
+            [this] { runGuarded([this] { DropFilelistbox11DblClick(DropFilelistbox11); }); });
     connect(DropFilelistbox11, &playlist::TCheckListBox::KeyDown, this,
-            [this](int key, Qt::KeyboardModifiers) { DropFilelistbox11KeyDown(key); });
+            [this](int key, Qt::KeyboardModifiers) {
+                runGuarded([this, key] { DropFilelistbox11KeyDown(key); });
+            });
     SeSkinPopupMenu2 = new playlist::PlaylistMenu(*playlist_, this);
     SeSkinPopupMenu2->attachTo(*DropFilelistbox11);
 }

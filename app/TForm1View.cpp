@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/DockPanel.h"
+#include "app/ErrorReport.h"
 #include "app/KeyboardPreview.h"
 #include "app/LayoutCommands.h"
 #include "app/PictureSoundCommands.h"
@@ -23,8 +24,7 @@
 namespace app {
 
 void TForm1::showError(const std::exception& error) {
-    SeSkinMessage1->MessageDlg(QString::fromUtf8(error.what()), skin::TMsgDlgType::mtError,
-                               skin::mbOK, 0);
+    errors_->report(ErrorReport::messageOf(error));
 }
 
 void TForm1::FormKeyDown(int key) {

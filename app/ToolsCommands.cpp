@@ -6,6 +6,8 @@
 #include "skin/controls/TSeSkinItem.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
 #include <QTimer>
@@ -43,15 +45,43 @@ QImage ToolsCommands::grabPicture() {
     return image;
 }
 
+QByteArray ToolsCommands::formatFor(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QStringLiteral("png"))
+        return "PNG";
+    if (suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg"))
+        return "JPEG";
+    return "BMP";
+}
+
 void ToolsCommands::saveBitmap(const QImage& image, const QString& path) {
     // Written beside the target and moved over it at the end, so a failed write never leaves
     // a broken file where an older capture was.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EFCreateError(path);
-    if (!image.save(&file, "BMP") || !file.commit())
+    const QByteArray format = formatFor(path);
+    QImageWriter writer(&file, format);
+    if (format == "JPEG")
+        writer.setQuality(90);
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        throw std::runtime_error(
+            QStringLiteral("Cannot write %1: %2").arg(path, writer.errorString()).toStdString());
+    }
+    if (!file.commit())
         throw EFCreateError(path);
 }
+
+namespace {
+
+bool isPictureName(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QStringLiteral("bmp") || suffix == QStringLiteral("png") ||
+           suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg");
+}
+
+} // namespace
 
 void ToolsCommands::Capture() {
     // The picture is taken before the dialog opens: the movie goes on playing behind it.
@@ -59,6 +89,13 @@ void ToolsCommands::Capture() {
     playlist::FileDialog& dialog = p_.saveDialog;
     dialog.setFilter(QStringLiteral(".bmp|*.bmp"));
     dialog.setDefaultExt(QStringLiteral(".bmp"));
+    // The shared dialog may still propose the last download's movie: a capture keeps its
+    // folder but not a name that would store a picture under a movie's name.
+    const QString previous = dialog.fileName();
+    if (!previous.isEmpty() && !isPictureName(previous)) {
+        const QFileInfo before(previous);
+        dialog.setFileName(before.isAbsolute() ? before.absolutePath() + u'/' : QString());
+    }
     if (!dialog.execute())
         return;
     saveBitmap(image, dialog.fileName());

@@ -1,6 +1,6 @@
 #pragma once
 
-// Capture of the movie picture into a bitmap file, and the multi-picture view: three mirror
+// Capture of the movie picture into a picture file, and the multi-picture view: three mirror
 // boxes beside the Flash control, in a two-by-two grid, that copy the control's current
 // picture every 10 ms. The control paints its picture once per frame; the mirrors only copy
 // it, so the movie is never rendered more than once.
@@ -80,8 +80,10 @@ public:
     void Panel1Resize();
     const QList<QPointer<MirrorBox>>& mirrors() const { return mirrors_; }
 
-    // Saves an image as a Windows bitmap whatever the file's extension; throws EFCreateError.
+    // Saves an image in the format its name asks for: PNG for ".png", JPEG for ".jpg" and
+    // ".jpeg", a Windows bitmap for anything else. Throws EFCreateError.
     static void saveBitmap(const QImage& image, const QString& path);
+    static QByteArray formatFor(const QString& path);
 
 private:
     ToolsParts p_;

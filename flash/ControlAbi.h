@@ -55,6 +55,23 @@ enum DispId : int {
 
 enum class InvokeKind { Method, PropertyGet, PropertyPut };
 
+// What the control tells the window that holds it: pages the movie asks to open, the
+// fscommand events it passes on, and text for the holder's status line. Called on the
+// user-interface thread.
+class IFlashControlSite {
+public:
+    // getURL of an http, https or mailto address; target is the window name the movie gave
+    // ("_blank", "_self", a named window or empty).
+    virtual void OpenUrl(const QString& url, const QString& target) = 0;
+    // fscommand quit, fullscreen, allowscale, showmenu or trapallkeys (lower case).
+    virtual void FSCommand(const QString& command, const QString& args) = 0;
+    // Something the person watching should know, such as a script stopped for running too long.
+    virtual void StatusText(const QString& text) = 0;
+
+protected:
+    ~IFlashControlSite() = default;
+};
+
 // One control instance. It lives on the user-interface thread; its window is a child of the
 // parent given at creation. Release() destroys the instance and its window.
 class IFlashControl {
@@ -66,6 +83,9 @@ public:
                            QString* errorText) = 0;
     // Draws the picture currently shown, at origin, without rendering the movie again.
     virtual void PaintTo(QPainter& painter, const QPoint& origin) = 0;
+    // Where the control's events go; null stops them. Not owned; must outlive the control or
+    // be reset before it goes.
+    virtual void SetSite(IFlashControlSite* site) = 0;
     virtual void Release() = 0;
 
 protected:

@@ -20,9 +20,6 @@ void TNetFileDownload::Run(TNetHTTP& http, const std::string& url) {
     TNetFileStream file(part_, TNetFileStream::Mode::Create);
     try {
         http.DownloadTo(url, file);
-        // On disk before it takes the name, so a crash just after cannot leave an empty or
-        // half-written file under the name of a finished download.
-        file.Sync();
         file.Close();
     } catch (...) {
         try {

@@ -27,12 +27,13 @@ using TNetRequestSource =
 
 // The HTTP/1.0 and 1.1 client. One request at a time, on the calling thread, which also runs
 // every event. A request that returns normally has received its whole body and a 2xx status;
-// everything else (a broken transfer, a timeout, a non-2xx status, a TLS failure) raises.
+// everything else (a broken transfer, a timeout, a bound broken, a non-2xx status, a TLS
+// failure, a URL it will not fetch) raises. A gzip or deflate body arrives decoded.
 //
-// From a worker thread:
-//     TNetFileStream file(path, TNetFileStream::Mode::Create);
-//     try { http.DownloadTo(url, file); /* complete: offer to play */ }
-//     catch (const std::exception&) { /* failed: file holds exactly what arrived */ }
+// From a worker thread (TNetFileDownload keeps an unfinished file under NAME.part):
+//     TNetFileDownload download(path);
+//     try { download.Run(http, url); /* complete: offer to play */ }
+//     catch (const std::exception&) { /* failed: NAME.part holds exactly what arrived */ }
 // OnWorkBegin / OnWork / OnWorkEnd run on that worker and come once per counted body, once
 // per chunk of a chunked body and once for a body read until close; OnWorkEnd also comes
 // when a read fails. So OnWorkEnd never says "done": only DownloadTo returning does.

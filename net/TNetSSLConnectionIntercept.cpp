@@ -7,7 +7,11 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <fcntl.h>
+#include <poll.h>
+
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <ctime>
@@ -69,6 +73,12 @@ private:
     bool wasPending_ = false;
 };
 
+std::string durationText(int ms) {
+    if (ms % 1000 == 0)
+        return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
+    return std::to_string(ms) + " milliseconds";
+}
+
 // A failed call on a blocking socket with send and receive timeouts: "want" means the
 // timeout ran out, a system error is a socket error, the rest is TLS itself.
 [[noreturn]] void raiseIoError(int sslError, int savedErrno, const char* what) {
@@ -115,7 +125,8 @@ void TNetSSLConnectionIntercept::AddTrustedCertificateFile(const std::string& pa
                            "\": " + openSslErrors());
 }
 
-void TNetSSLConnectionIntercept::Connect(TNetSocketHandle& socket, const std::string& host, int) {
+void TNetSSLConnectionIntercept::Connect(TNetSocketHandle& socket, const std::string& host,
+                                         int timeoutMs) {
     Disconnect();
     if (OnConnect)
         OnConnect();
@@ -139,12 +150,58 @@ void TNetSSLConnectionIntercept::Connect(TNetSocketHandle& socket, const std::st
         SSL_set_tlsext_host_name(ssl_, name.c_str());
 
     SigPipeGuard guard;
-    errno = 0;
-    const int rc = SSL_connect(ssl_);
-    if (rc == 1)
-        return;
-    const int savedErrno = errno;
-    const int error = SSL_get_error(ssl_, rc);
+    // The handshake runs on a non-blocking socket so that both its silences and its whole
+    // length can be bounded; the socket is blocking again afterwards, as the reads expect.
+    const int fd = socket.Handle();
+    const int flags = ::fcntl(fd, F_GETFL);
+    struct RestoreFlags {
+        int fd;
+        int flags;
+        ~RestoreFlags() {
+            if (flags >= 0)
+                ::fcntl(fd, F_SETFL, flags);
+        }
+    } restore{fd, flags};
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    using Clock = std::chrono::steady_clock;
+    const bool limited = HandshakeTimeout > 0;
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(std::max(0, HandshakeTimeout));
+    int rc;
+    int error;
+    int savedErrno;
+    for (;;) {
+        ERR_clear_error();
+        errno = 0;
+        rc = SSL_connect(ssl_);
+        if (rc == 1)
+            return;
+        savedErrno = errno;
+        error = SSL_get_error(ssl_, rc);
+        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
+            break;
+        int wait = timeoutMs > 0 ? timeoutMs : -1;
+        bool cutShort = false;
+        if (limited) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                throw ENetLimitExceeded("TLS handshake not complete within " +
+                                        durationText(HandshakeTimeout) + ".");
+            if (wait < 0 || left < wait) {
+                wait = static_cast<int>(std::min<int64_t>(left, INT_MAX));
+                cutShort = true;
+            }
+        }
+        pollfd entry{fd, static_cast<short>(error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT), 0};
+        int ready;
+        do {
+            ready = ::poll(&entry, 1, wait);
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0 && !cutShort)
+            TNetStack::RaiseError(TNetStack::WSAETIMEDOUT);
+    }
     const long verify = SSL_get_verify_result(ssl_);
     if (verify != X509_V_OK) {
         ERR_clear_error();

@@ -25,6 +25,11 @@ public:
 
     // Runs on the plain connection before the handshake (a proxy tunnel is opened here).
     std::function<void()> OnConnect;
+    // Milliseconds the whole handshake may take (0 or less: no limit); the connection's idle
+    // time still bounds each silence within it. A server that sends its handshake a byte at
+    // a time would otherwise hold the connection for ever. Breaking it raises
+    // ENetLimitExceeded.
+    int HandshakeTimeout = 60000;
 
     void Connect(TNetSocketHandle& socket, const std::string& host, int timeoutMs) override;
     void Disconnect() override;

@@ -73,11 +73,6 @@ void TNetFileStream::Close() {
     fd_ = -1;
 }
 
-void TNetFileStream::Sync() {
-    if (fd_ >= 0 && ::fdatasync(fd_) != 0)
-        fail("Cannot write", path_);
-}
-
 void TNetFileStream::SetPosition(int64_t position) {
     position_ = std::max<int64_t>(0, position);
 }

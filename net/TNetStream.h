@@ -60,8 +60,6 @@ public:
     void SetSize(int64_t size) override;
     void Write(const char* data, std::size_t count) override;
     std::size_t Read(char* data, std::size_t count) override;
-    // Puts what was written on the disk; raises when the disk refuses it.
-    void Sync();
     void Close();
 
 private:

@@ -10,6 +10,21 @@
 namespace platform {
 namespace {
 
+// A theme path that stays inside the theme: relative, without "." or ".." steps.
+bool isPlainThemePath(const QString& path) {
+    if (path.isEmpty() || path.startsWith(u'/'))
+        return false;
+    for (const QString& step : path.split(u'/'))
+        if (step.isEmpty() || step == QStringLiteral(".") || step == QStringLiteral(".."))
+            return false;
+    return true;
+}
+
+bool sameContent(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.size() == bytes.size() && f.open(QIODevice::ReadOnly) && f.readAll() == bytes;
+}
+
 bool writeWhole(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile f(path);
@@ -95,24 +110,38 @@ bool RegisterFileType(QString extension, const QString& programPath, QString des
     return report;
 }
 
-bool ExportDesktopAssociation(const QString& programPath) {
+bool ExportDesktopAssociation(const QString& programPath, const QList<IconFile>& icons) {
     const QString dataHome = xdgDataHome();
+    bool ok = true;
+    for (const IconFile& icon : icons) {
+        if (!isPlainThemePath(icon.themePath)) {
+            ok = false;
+            continue;
+        }
+        const QString path = dataHome + QStringLiteral("/icons/hicolor/") + icon.themePath;
+        // Written only when it changed: every start comes through here.
+        if (!sameContent(path, icon.bytes))
+            ok = writeWhole(path, icon.bytes) && ok;
+    }
     const QByteArray desktop = QStringLiteral("[Desktop Entry]\n"
                                               "Type=Application\n"
                                               "Name=Quarvel Flash Player\n"
                                               "Name[zh_CN]=Quarvel系列_FLASH播放器\n"
                                               "Comment=Play Flash movies\n"
                                               "Exec=%1 %f\n"
+                                              "Icon=%3\n"
                                               "MimeType=%2;\n"
                                               "Terminal=false\n"
                                               "Categories=AudioVideo;Player;\n")
-                                   .arg(quoteExecArgument(programPath), QLatin1String(kSwfMimeType))
+                                   .arg(quoteExecArgument(programPath), QLatin1String(kSwfMimeType),
+                                        QLatin1String(kIconName))
                                    .toUtf8();
     const QByteArray mime =
         QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                    "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
                    "  <mime-type type=\"application/x-shockwave-flash\">\n"
                    "    <comment>swf file</comment>\n"
+                   "    <icon name=\"quarvel-flash\"/>\n"
                    "    <glob pattern=\"*.swf\"/>\n"
                    "    <magic priority=\"50\">\n"
                    "      <match type=\"string\" value=\"FWS\" offset=\"0\"/>\n"
@@ -121,8 +150,9 @@ bool ExportDesktopAssociation(const QString& programPath) {
                    "    </magic>\n"
                    "  </mime-type>\n"
                    "</mime-info>\n");
-    bool ok = writeWhole(
-        dataHome + QStringLiteral("/applications/") + QLatin1String(kDesktopFileName), desktop);
+    ok = writeWhole(dataHome + QStringLiteral("/applications/") + QLatin1String(kDesktopFileName),
+                    desktop) &&
+         ok;
     ok = writeWhole(dataHome + QStringLiteral("/mime/packages/quarvel-swf.xml"), mime) && ok;
     const QString listPath = xdgConfigHome() + QStringLiteral("/mimeapps.list");
     QByteArray list;

@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "playlist/FileCopy.h"
 #include "playlist/FileDialog.h"
+#include "playlist/ListLoadFilter.h"
 #include "playlist/PlaylistEntry.h"
 #include "playlist/PlaylistFile.h"
 #include "playlist/PlaylistHost.h"
@@ -234,9 +235,16 @@ bool PlaylistCommands::LoadPlayList(const QString& path) {
     // One repaint for the whole list instead of one per line.
     const bool updates = box_.updatesEnabled();
     box_.setUpdatesEnabled(false);
-    for (const QString& value : read.lines) {
-        if (!presence_.contains(value))
-            box_.addLine(value);
+    if (const auto keep = ListLoadFilter::keep(read.lines)) {
+        for (qsizetype i = 0; i < read.lines.size(); ++i) {
+            if ((*keep)[std::size_t(i)])
+                box_.addLine(read.lines[i]);
+        }
+    } else {
+        for (const QString& value : read.lines) {
+            if (!presence_.contains(value))
+                box_.addLine(value);
+        }
     }
     box_.setUpdatesEnabled(updates);
 

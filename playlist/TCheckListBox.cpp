@@ -12,6 +12,8 @@ namespace {
 
 class FixedHeightDelegate : public QStyledItemDelegate {
 public:
+    static constexpr qsizetype kMaxPainted = 8192;
+
     FixedHeightDelegate(const int& height, QObject* parent)
         : QStyledItemDelegate(parent), height_(height) {}
 
@@ -20,6 +22,17 @@ public:
         if (height_ > 0)
             size.setHeight(height_);
         return size;
+    }
+
+    // The base class scans the whole text for line breaks on every paint; no row shows more
+    // than a few hundred characters, so it only ever sees a bounded prefix.
+    QString displayText(const QVariant& value, const QLocale& locale) const override {
+        if (value.typeId() == QMetaType::QString) {
+            const QString text = value.toString();
+            if (text.size() > kMaxPainted)
+                return QStyledItemDelegate::displayText(text.left(kMaxPainted), locale);
+        }
+        return QStyledItemDelegate::displayText(value, locale);
     }
 
 protected:
@@ -31,8 +44,8 @@ protected:
         // narrower than a pixel) and elides that.
         const qsizetype keep = qMax<qsizetype>(option->rect.width(), 256) + 16;
         if (option->text.size() > keep) {
-            option->text.truncate(keep);
-            option->text += QChar(0x2026);
+            // left() copies only the prefix; truncating would first copy the shared line.
+            option->text = option->text.left(keep) + QChar(0x2026);
         }
     }
 
@@ -184,8 +197,7 @@ bool TCheckListBox::viewportEvent(QEvent* event) {
         constexpr qsizetype kMaxShown = 2048;
         QString tip = toolTip();
         if (tip.size() > kMaxShown) {
-            tip.truncate(kMaxShown);
-            tip += QChar(0x2026);
+            tip = tip.left(kMaxShown) + QChar(0x2026);
         }
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
         return true;

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ccache clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-svg-dev qt6-translations-l10n
     zlib1g-dev liblzma-dev libcurl4-openssl-dev libssl-dev libmpg123-dev
     libgtest-dev libgmock-dev
     fonts-wqy-microhei xvfb xauth

@@ -1,5 +1,6 @@
 #include "swf/Player.h"
 
+#include "swf/avm1/Avm1Host.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/ScriptHost.h"
 #include "swf/display/Stage.h"
@@ -38,13 +39,27 @@ struct Player::State {
     }
 };
 
-Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts)
+Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts, PlayerHost* host,
+               const QString& movieUrl)
     : d_(std::make_unique<State>(std::move(movie))) {
-    if (d_->stage && scripts) {
-        d_->script = scripts(*d_->stage);
+    if (d_->stage) {
+        d_->stage->setHost(host);
+        d_->stage->setMovieUrl(movieUrl);
+    }
+    if (d_->stage) {
+        if (scripts)
+            d_->script = scripts(*d_->stage);
+        // ActionScript 3 movies carry their code in DoABC, which this engine does not run;
+        // the AVM1 blocks such a file may still hold are ignored by Flash too.
+        else if (!d_->movie->actionScript3())
+            d_->script = std::make_unique<avm1::Avm1Host>(*d_->stage);
         d_->stage->setScriptHost(d_->script.get());
     }
     d_->start();
+}
+
+Player::ScriptHostFactory Player::withoutScripts() {
+    return [](Stage&) { return std::unique_ptr<ScriptHost>(); };
 }
 
 Player::~Player() {

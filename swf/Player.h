@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QPainter>
 #include <QRectF>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,11 +28,16 @@ struct RenderOptions {
 
 class Player {
 public:
-    // Makes the script machine for a stage; without one, movies play their timelines and
-    // ignore every script.
+    // Makes the script machine for a stage. Left empty, the Player runs ActionScript 1 and 2
+    // (a movie is played as its author meant); withoutScripts() makes a Player that plays
+    // the timelines and ignores every script.
     using ScriptHostFactory = std::function<std::unique_ptr<ScriptHost>(Stage&)>;
+    static ScriptHostFactory withoutScripts();
 
-    explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {});
+    // The first frame is shown (and its scripts run) here, as soon as it has arrived: give
+    // the host and the movie's location now for what it traces, asks for or loads.
+    explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {},
+                    PlayerHost* host = nullptr, const QString& movieUrl = {});
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;

@@ -2,6 +2,8 @@
 
 #include "platform/ClassRegistry.h"
 
+#include <QDesktopServices>
+#include <QUrl>
 #include <QWidget>
 #include <utility>
 
@@ -44,6 +46,7 @@ TShockwaveFlash::TShockwaveFlash(QWidget* parent) {
     if (!Succeeded(hr) || !control_)
         throw EOleSysError(QStringLiteral("Cannot create the control (%1)").arg(hex(hr)), hr);
     window_ = control_->Widget();
+    control_->SetSite(this);
 }
 
 TShockwaveFlash::~TShockwaveFlash() {
@@ -139,10 +142,31 @@ void TShockwaveFlash::PaintTo(QPainter& painter, int x, int y) {
         control_->PaintTo(painter, QPoint(x, y));
 }
 
+void TShockwaveFlash::OpenUrl(const QString& url, const QString& target) {
+    if (OnGetURL) {
+        OnGetURL(url, target);
+        return;
+    }
+    // The engine passes only http, https and mailto addresses.
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void TShockwaveFlash::FSCommand(const QString& command, const QString& args) {
+    if (OnFSCommand)
+        OnFSCommand(command, args);
+}
+
+void TShockwaveFlash::StatusText(const QString& text) {
+    if (OnStatusText)
+        OnStatusText(text);
+}
+
 void TShockwaveFlash::DestroyWindow() {
     IFlashControl* c = std::exchange(control_, nullptr);
-    if (c && window_)
+    if (c && window_) {
+        c->SetSite(nullptr);
         c->Release();
+    }
     window_ = nullptr;
 }
 

@@ -39,7 +39,7 @@ private:
     HRESULT code_;
 };
 
-class TShockwaveFlash {
+class TShockwaveFlash : private IFlashControlSite {
 public:
     // Creates the control as a child of parent. Throws EOleSysError when the class id has no
     // usable registration.
@@ -82,7 +82,17 @@ public:
     // what the player asks of the control.
     std::function<void(int dispId, const QVariantList& args)> OnInvoke;
 
+    // The control's own events. A page the movie asks for opens in the desktop's browser
+    // unless OnGetURL is set; fscommand and status text reach no one unless set.
+    std::function<void(const QString& url, const QString& target)> OnGetURL;
+    std::function<void(const QString& command, const QString& args)> OnFSCommand;
+    std::function<void(const QString& text)> OnStatusText;
+
 private:
+    void OpenUrl(const QString& url, const QString& target) override;
+    void FSCommand(const QString& command, const QString& args) override;
+    void StatusText(const QString& text) override;
+
     QVariant invoke(int dispId, InvokeKind kind, const QVariantList& args = {});
 
     // The window may also go with its parent; the guard notices that.

@@ -1,12 +1,17 @@
 #include "flash/plugin/FlashControl.h"
 
+#include "flash/plugin/ControlHost.h"
 #include "swf/Player.h"
+#include "swf/display/Stage.h"
 #include "swf/format/MovieLoader.h"
 #ifdef QUARVEL_HAVE_URL_FETCHER
 #include "flash/UrlFetcher.h"
 #endif
 
 #include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
 #include <atomic>
@@ -30,6 +35,104 @@ bool isRemoteUrl(const QString& movie) {
            movie.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
 }
 
+// Flash's key codes (Key.getCode) are the Windows virtual-key codes.
+int flashKeyCode(const QKeyEvent& e) {
+    const int key = e.key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key; // the same numbers
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F15)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+        return 187;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return 188;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return 189;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return 191;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return 192;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 219;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 220;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 221;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return 222;
+    default:
+        return 0;
+    }
+}
+
+int asciiOf(const QKeyEvent& e) {
+    const QString text = e.text();
+    if (text.size() != 1)
+        return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter ? 13 : 0;
+    const ushort c = text.at(0).unicode();
+    return c < 0x7f || c >= 0xa0 ? c : 0;
+}
+
 HRESULT fail(QString* errorText, const QString& message, HRESULT code = E_FAIL) {
     if (errorText)
         *errorText = message;
@@ -42,6 +145,7 @@ FlashControl::FlashControl(QWidget* parent) : QWidget(parent) {
     ++g_liveInstances;
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &FlashControl::onFrameTimer);
 }
@@ -225,7 +329,8 @@ HRESULT FlashControl::loadLocalFile(const QString& path, QString* errorText) {
         return fail(errorText, QStringLiteral("%1 holds no frame to show").arg(path));
 
     loader_ = std::move(loader);
-    player_ = std::make_unique<swf::Player>(loader_->movie());
+    movieUrl_ = QFileInfo(path).absoluteFilePath();
+    makePlayer();
     startWhenFirstFrameArrives();
     return S_OK;
 }
@@ -233,6 +338,7 @@ HRESULT FlashControl::loadLocalFile(const QString& path, QString* errorText) {
 void FlashControl::loadUrl(const QString& url) {
 #ifdef QUARVEL_HAVE_URL_FETCHER
     loader_ = std::make_unique<swf::MovieLoader>();
+    movieUrl_ = url;
     fetcher_ = std::make_unique<UrlFetcher>(url);
     connect(fetcher_.get(), &UrlFetcher::dataReceived, this, &FlashControl::onUrlData);
     connect(fetcher_.get(), &UrlFetcher::finished, this, &FlashControl::onUrlFinished);
@@ -251,7 +357,7 @@ void FlashControl::onUrlData(const QByteArray& data) {
         return;
     }
     if (!player_ && loader_->movie() && loader_->framesLoaded() > 0)
-        player_ = std::make_unique<swf::Player>(loader_->movie());
+        makePlayer();
     startWhenFirstFrameArrives();
     pictureChanged();
 }
@@ -264,7 +370,7 @@ void FlashControl::onUrlFinished() {
         return;
     }
     if (!player_)
-        player_ = std::make_unique<swf::Player>(loader_->movie());
+        makePlayer();
     startWhenFirstFrameArrives();
 #ifdef QUARVEL_HAVE_URL_FETCHER
     dropFetcher();
@@ -294,10 +400,26 @@ void FlashControl::clearMovie() {
     dropFetcher();
 #endif
     player_.reset();
+    host_.reset();
     loader_.reset();
+    movieUrl_.clear();
     started_ = false;
+    unsetCursor();
     shownFrame_ = -1;
     pictureChanged();
+}
+
+void FlashControl::makePlayer() {
+    host_ = std::make_unique<ControlHost>();
+    host_->setSite(site_);
+    player_ = std::make_unique<swf::Player>(loader_->movie(), swf::Player::ScriptHostFactory{},
+                                            host_.get(), movieUrl_);
+}
+
+void FlashControl::SetSite(IFlashControlSite* site) {
+    site_ = site;
+    if (host_)
+        host_->setSite(site);
 }
 
 void FlashControl::startWhenFirstFrameArrives() {
@@ -320,6 +442,7 @@ void FlashControl::onFrameTimer() {
     player_->tick();
     // Sprites may animate while the main timeline stands still, so every tick is a new picture.
     pictureChanged();
+    updateCursor();
 }
 
 bool FlashControl::antialiased() const {
@@ -342,11 +465,7 @@ void FlashControl::renderPicture() {
     if (!player_) {
         p.fillRect(picture_.rect(), fill);
     } else {
-        swf::RenderOptions options;
-        options.antialias = antialiased();
-        options.zoom = zoom_;
-        options.backgroundOverride = background_;
-        player_->render(p, QRectF(picture_.rect()), options);
+        player_->render(p, QRectF(picture_.rect()), renderOptions());
     }
     pictureValid_ = true;
 }
@@ -366,6 +485,107 @@ void FlashControl::paintEvent(QPaintEvent*) {
 
 void FlashControl::resizeEvent(QResizeEvent*) {
     pictureChanged();
+}
+
+swf::RenderOptions FlashControl::renderOptions() const {
+    swf::RenderOptions options;
+    options.antialias = antialiased();
+    options.zoom = zoom_;
+    options.backgroundOverride = background_;
+    return options;
+}
+
+QPointF FlashControl::toStage(QPointF widgetPoint) const {
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    bool invertible = false;
+    const QTransform toWidget =
+        player_->viewTransform(QRectF(QPointF(0, 0), QSizeF(size)), renderOptions());
+    const QTransform toMovie = toWidget.inverted(&invertible);
+    return invertible ? toMovie.map(widgetPoint) : QPointF();
+}
+
+void FlashControl::updateCursor() {
+    swf::Stage* stage = player_ ? player_->stage() : nullptr;
+    if (!stage || !started_) {
+        unsetCursor();
+        return;
+    }
+    if (stage->mouseHidden())
+        setCursor(Qt::BlankCursor);
+    else if (stage->cursor() == swf::Stage::Cursor::Hand)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+}
+
+void FlashControl::mouseMoveEvent(QMouseEvent* event) {
+    if (!player_ || !started_ || !player_->stage())
+        return QWidget::mouseMoveEvent(event);
+    player_->stage()->mouseMove(toStage(event->position()));
+    pictureChanged();
+    updateCursor();
+}
+
+void FlashControl::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !player_ || !started_ || !player_->stage())
+        return QWidget::mousePressEvent(event);
+    setFocus(Qt::MouseFocusReason);
+    player_->stage()->mouseDown(toStage(event->position()));
+    pictureChanged();
+    updateCursor();
+}
+
+void FlashControl::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !player_ || !started_ || !player_->stage())
+        return QWidget::mouseReleaseEvent(event);
+    player_->stage()->mouseUp(toStage(event->position()));
+    pictureChanged();
+    updateCursor();
+}
+
+void FlashControl::leaveEvent(QEvent* event) {
+    if (player_ && started_ && player_->stage()) {
+        player_->stage()->mouseLeave();
+        pictureChanged();
+        updateCursor();
+    }
+    QWidget::leaveEvent(event);
+}
+
+bool FlashControl::event(QEvent* event) {
+    // Tab moves the focus inside the movie, not out of the control.
+    if (event->type() == QEvent::KeyPress && player_ && started_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void FlashControl::keyPressEvent(QKeyEvent* event) {
+    swf::Stage* stage = player_ && started_ ? player_->stage() : nullptr;
+    const int code = flashKeyCode(*event);
+    if (!stage || (code == 0 && asciiOf(*event) == 0))
+        return QWidget::keyPressEvent(event);
+    stage->keyDown(code, asciiOf(*event));
+    pictureChanged();
+    updateCursor();
+    // The player's own keys (its menus' shortcuts) still reach the window.
+    event->ignore();
+}
+
+void FlashControl::keyReleaseEvent(QKeyEvent* event) {
+    swf::Stage* stage = player_ && started_ ? player_->stage() : nullptr;
+    const int code = flashKeyCode(*event);
+    if (!stage || (code == 0 && asciiOf(*event) == 0))
+        return QWidget::keyReleaseEvent(event);
+    if (event->isAutoRepeat())
+        return;
+    stage->keyUp(code, asciiOf(*event));
+    pictureChanged();
+    event->ignore();
 }
 
 } // namespace flash

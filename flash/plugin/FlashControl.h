@@ -5,6 +5,8 @@
 
 #include "flash/ControlAbi.h"
 
+#include "swf/Player.h"
+
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -18,6 +20,7 @@ class Player;
 
 namespace flash {
 
+class ControlHost;
 class UrlFetcher;
 
 class FlashControl final : public QWidget, public IFlashControl {
@@ -30,13 +33,23 @@ public:
     HRESULT Invoke(int dispId, InvokeKind kind, const QVariantList& args, QVariant* result,
                    QString* errorText) override;
     void PaintTo(QPainter& painter, const QPoint& origin) override;
+    void SetSite(IFlashControlSite* site) override;
     void Release() override;
 
     static int liveInstances();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The movie hears the left button, moves and keys in its own coordinates; the right
+    // button stays the player's.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     HRESULT setMovie(const QString& movie, QString* errorText);
@@ -46,6 +59,10 @@ private:
     void onUrlFinished();
     void onUrlFailed(const QString& message);
     void clearMovie();
+    void makePlayer();
+    QPointF toStage(QPointF widgetPoint) const;
+    swf::RenderOptions renderOptions() const;
+    void updateCursor();
 #ifdef QUARVEL_HAVE_URL_FETCHER
     void dropFetcher();
 #endif
@@ -60,6 +77,9 @@ private:
     bool isPlaying() const;
     int percentLoaded() const;
 
+    IFlashControlSite* site_ = nullptr;
+    QString movieUrl_;
+    std::unique_ptr<ControlHost> host_;
     std::unique_ptr<swf::MovieLoader> loader_;
     std::unique_ptr<swf::Player> player_;
 #ifdef QUARVEL_HAVE_URL_FETCHER

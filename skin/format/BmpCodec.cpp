@@ -64,7 +64,7 @@ int channel(std::uint32_t value, std::uint32_t mask) {
 
 } // namespace
 
-std::unique_ptr<TSeBitmap> decode(std::string_view file, std::string name) {
+std::unique_ptr<TSeBitmap> decode(std::string_view file, std::string name, std::size_t maxPixels) {
     ByteReader r(file.data(), file.size(), "Stream read error: a packed skin bitmap is cut short");
     if (r.bytes(2) != "BM")
         throw SkinError("Packed skin bitmap " + name + " is not a BMP image");
@@ -101,6 +101,10 @@ std::unique_ptr<TSeBitmap> decode(std::string_view file, std::string name) {
     const std::int64_t absHeight = topDown ? -std::int64_t(height) : height;
     if (width < 0 || width > TSeBitmap::kMaxSide || absHeight > TSeBitmap::kMaxSide)
         throw SkinError("Packed skin bitmap " + name + " has an unreasonable size");
+    if (std::size_t(width) * std::size_t(absHeight) > maxPixels)
+        throw SkinError("Packed skin bitmap " + name + " of " + std::to_string(width) + " x " +
+                        std::to_string(absHeight) +
+                        " pixels is more than the skin's bitmaps may hold");
     if (compression != 0 && compression != 3)
         throw SkinError("Packed skin bitmap " + name + " uses an unsupported BMP compression");
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,7 +14,8 @@ namespace skin::bmp {
 std::string encode16(const TSeBitmap& bitmap);
 
 // Decodes an uncompressed BMP file (1, 4, 8, 16, 24 or 32 bits per pixel, with or without
-// bit-field masks) into opaque pixels. Throws SkinError for anything else or cut short.
-std::unique_ptr<TSeBitmap> decode(std::string_view file, std::string name);
+// bit-field masks) into opaque pixels. Throws SkinError for anything else or cut short, and
+// for an image of more than `maxPixels` pixels, before anything is allocated for it.
+std::unique_ptr<TSeBitmap> decode(std::string_view file, std::string name, std::size_t maxPixels);
 
 } // namespace skin::bmp

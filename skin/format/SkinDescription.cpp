@@ -58,7 +58,13 @@ void readPixels(const std::uint8_t* __restrict src, std::uint32_t* __restrict ds
         dst[i] = keyed(loadPixel(src + 4 * i));
 }
 
-std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
+std::string overBudget(const std::string& name, std::int64_t w, std::int64_t h) {
+    return "Skin bitmap " + name + " of " + std::to_string(w) + " x " + std::to_string(h) +
+           " pixels is more than the skin's bitmaps may hold (" + std::to_string(kMaxSkinPixels) +
+           " pixels in all)";
+}
+
+std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r, std::size_t& budget) {
     std::string name = r.string32();
     const std::int32_t w = r.i32();
     const std::int32_t h = r.i32();
@@ -66,6 +72,9 @@ std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
         throw SkinError("Skin bitmap " + name + " has an invalid size " + std::to_string(w) +
                         " x " + std::to_string(h));
     const std::size_t count = std::size_t(w) * std::size_t(h);
+    if (count > budget)
+        throw SkinError(overBudget(name, w, h));
+    budget -= count;
     // The pixels must be there before anything is allocated for them.
     const std::string_view raw = r.bytes(count * 4);
     std::vector<std::uint32_t> px(count);
@@ -76,11 +85,26 @@ std::unique_ptr<TSeBitmap> readBitmap(ByteReader& r) {
 
 } // namespace
 
+void checkBitmapSizes(const TSeSkinSource& source) {
+    std::size_t budget = kMaxSkinPixels;
+    for (const auto& b : source.bitmaps()) {
+        if (b->width() > TSeBitmap::kMaxSide || b->height() > TSeBitmap::kMaxSide)
+            throw SkinError("Skin bitmap " + b->name() + " of " + std::to_string(b->width()) +
+                            " x " + std::to_string(b->height()) + " pixels has a side over " +
+                            std::to_string(TSeBitmap::kMaxSide));
+        const std::size_t count = std::size_t(b->width()) * std::size_t(b->height());
+        if (count > budget)
+            throw SkinError(overBudget(b->name(), b->width(), b->height()));
+        budget -= count;
+    }
+}
+
 void read(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& registry) {
     readHeader(source, r);
     const std::size_t bitmaps = r.length("bitmap count");
+    std::size_t budget = kMaxSkinPixels;
     for (std::size_t i = 0; i < bitmaps; ++i)
-        source.addBitmap(readBitmap(r));
+        source.addBitmap(readBitmap(r, budget));
     const ObjectStreamer streamer(registry);
     const std::size_t objects = r.length("object count");
     for (std::size_t i = 0; i < objects; ++i) {
@@ -91,6 +115,7 @@ void read(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& registr
 }
 
 void write(const TSeSkinSource& source, ByteWriter& w, const SkinClassRegistry& registry) {
+    checkBitmapSizes(source);
     writeHeader(source, w);
     w.i32(std::int32_t(source.bitmaps().size()));
     for (const auto& b : source.bitmaps()) {
@@ -111,10 +136,12 @@ void write(const TSeSkinSource& source, ByteWriter& w, const SkinClassRegistry& 
 void readPacked(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& registry) {
     readHeader(source, r);
     const std::size_t bitmaps = r.length("bitmap count");
+    std::size_t budget = kMaxSkinPixels;
     for (std::size_t i = 0; i < bitmaps; ++i) {
         std::string name = r.string32();
         const std::size_t size = r.length("bitmap size");
-        auto bitmap = bmp::decode(r.bytes(size), std::move(name));
+        auto bitmap = bmp::decode(r.bytes(size), std::move(name), budget);
+        budget -= std::size_t(bitmap->width()) * std::size_t(bitmap->height());
         bitmap->keyOutNear(0x7F, 0, 0x7F);
         source.addBitmap(std::move(bitmap));
     }
@@ -129,6 +156,7 @@ void readPacked(TSeSkinSource& source, ByteReader& r, const SkinClassRegistry& r
 }
 
 void writePacked(const TSeSkinSource& source, ByteWriter& w, const SkinClassRegistry& registry) {
+    checkBitmapSizes(source);
     writeHeader(source, w);
     w.i32(std::int32_t(source.bitmaps().size()));
     for (const auto& b : source.bitmaps()) {

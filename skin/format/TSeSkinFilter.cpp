@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <new>
 
 #include "skin/format/SkinDescription.h"
 #include "skin/format/Zlib.h"
@@ -25,7 +26,11 @@ void TSeSkinFilter::readDescription(std::string_view bytes, std::string endMessa
     ByteReader reader(bytes.data(), bytes.size(), std::move(endMessage));
     bodySize_ = bytes.size();
     bodyConsumed_ = 0;
-    ReadBody(reader);
+    try {
+        ReadBody(reader);
+    } catch (const std::bad_alloc&) {
+        throw SkinError("Out of memory while reading the skin");
+    }
     bodyConsumed_ = reader.position();
 }
 

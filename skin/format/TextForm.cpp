@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "skin/format/SkinError.h"
 
@@ -185,11 +186,16 @@ private:
         int digits = 0;
         if (peek() == '$') {
             ++pos_;
+            // Sixteen hex digits can exceed the signed range; add up unsigned and check.
+            std::uint64_t u = 0;
             while (hexValue(peek()) >= 0) {
-                v = v * 16 + hexDigit(s_[pos_++]);
                 if (++digits > 16)
                     fail("number too large");
+                u = u * 16 + std::uint64_t(hexDigit(s_[pos_++]));
             }
+            if (u > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+                fail("number too large");
+            v = std::int64_t(u);
         } else {
             while (isDigit(peek())) {
                 v = v * 10 + (s_[pos_++] - '0');

@@ -92,6 +92,7 @@ void Button::setState(State s) {
         return;
     state_ = s;
     dropShown();
+    stateObjects();
 }
 
 bool Button::hitTestLocal(QPointF p) const {

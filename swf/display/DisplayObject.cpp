@@ -14,6 +14,8 @@ namespace swf {
 namespace {
 
 constexpr double kDegrees = 180.0 / std::numbers::pi;
+// Far beyond any picture, yet every matrix entry stays a finite number.
+constexpr double kMaxScalePercent = 1e9;
 
 // Flash keeps positions in whole twips.
 double toTwips(double px) {
@@ -177,14 +179,14 @@ void DisplayObject::setY(double px) {
 void DisplayObject::setXScale(double percent) {
     if (!std::isfinite(percent))
         return;
-    xScale_ = percent;
+    xScale_ = std::clamp(percent, -kMaxScalePercent, kMaxScalePercent);
     rebuildMatrix();
 }
 
 void DisplayObject::setYScale(double percent) {
     if (!std::isfinite(percent))
         return;
-    yScale_ = percent;
+    yScale_ = std::clamp(percent, -kMaxScalePercent, kMaxScalePercent);
     rebuildMatrix();
 }
 
@@ -238,6 +240,14 @@ void DisplayObject::setColorTransform(const ColorTransform& cx, bool byScript) {
     if (!byScript && scriptColor_)
         return;
     colorTransform_ = cx;
+    // Script may pass any number; drawing needs ones that convert to colours safely.
+    for (int i = 0; i < 4; ++i) {
+        const auto safe = [](float v) {
+            return std::isfinite(v) ? std::clamp(v, -1e6f, 1e6f) : 0.0f;
+        };
+        colorTransform_.mul[i] = safe(colorTransform_.mul[i]);
+        colorTransform_.add[i] = safe(colorTransform_.add[i]);
+    }
     if (byScript)
         scriptColor_ = true;
 }
@@ -245,7 +255,7 @@ void DisplayObject::setColorTransform(const ColorTransform& cx, bool byScript) {
 void DisplayObject::setAlpha(double percent) {
     if (!std::isfinite(percent))
         return;
-    colorTransform_.mul[3] = static_cast<float>(percent / 100.0);
+    colorTransform_.mul[3] = static_cast<float>(std::clamp(percent, -1e6, 1e6) / 100.0);
     scriptColor_ = true;
 }
 

@@ -71,6 +71,8 @@ public:
     // ---- place in the tree ----
     const QString& name() const { return name_; }
     void setName(const QString& name) { name_ = name; }
+    // Null for a level's root, and for the objects a button shows in its states (they are
+    // drawn and hit through the button, not found by path).
     MovieClip* parent() const { return parent_; }
     // The depth as script sees it (timeline depths are negative, see kTimelineDepthOffset).
     int depth() const { return depth_; }

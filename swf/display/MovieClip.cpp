@@ -89,6 +89,12 @@ int MovieClip::frameOfLabel(const QString& label) const {
     return 0;
 }
 
+std::vector<ActionCode> MovieClip::frameActions(int frame) const {
+    if (!timeline_ || frame < 1 || frame > framesLoaded())
+        return {};
+    return timeline_->frames[static_cast<std::size_t>(frame - 1)].actions;
+}
+
 QString MovieClip::currentLabel() const {
     if (!timeline_)
         return {};
@@ -221,7 +227,7 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         return; // the timeline does not touch what script put at a timeline depth
     std::shared_ptr<DisplayObject> object;
     bool created = false;
-    if (!cmd.move || (cmd.characterId && (!it->second->character() ||
+    if (!cmd.move || (cmd.characterId && (!exists || !it->second->character() ||
                                           it->second->character()->id() != *cmd.characterId))) {
         // A new object, or a move that replaces the character (keeping the other properties).
         if (!movie_)
@@ -276,6 +282,8 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         stage().objectJoined(*object);
         if (MovieClip* clip = object->asMovieClip())
             clip->showFirstFrame();
+        else if (Button* button = object->asButton())
+            button->stateObjects(); // built here, so drawing never changes the tree
     }
 }
 
@@ -434,6 +442,16 @@ void MovieClip::moveChild(int fromDepth, int toDepth) {
 }
 
 bool MovieClip::checkNewDepth(int depth, QString* error) const {
+    // Clips inside clips inside clips: every walk of the tree recurses this deep.
+    int nesting = 0;
+    for (const MovieClip* p = this; p; p = p->parent())
+        ++nesting;
+    if (nesting >= kMaxScriptNesting) {
+        if (error)
+            *error =
+                QStringLiteral("Clips cannot be nested more than %1 deep").arg(kMaxScriptNesting);
+        return false;
+    }
     // Flash accepts the whole timeline range too (script may put clips at negative depths).
     if (depth < kTimelineDepthOffset || depth > kMaxScriptDepth) {
         if (error)
@@ -468,6 +486,8 @@ Result<DisplayObject*> MovieClip::attachCharacter(uint16_t characterId, const QS
     stage().objectJoined(*object);
     if (MovieClip* clip = object->asMovieClip())
         clip->showFirstFrame();
+    else if (Button* button = object->asButton())
+        button->stateObjects();
     return object.get();
 }
 
@@ -513,7 +533,8 @@ Result<TextField*> MovieClip::createTextField(const QString& newName, int depth,
     auto field = std::make_shared<TextField>(stage(), nullptr, rect);
     field->counted_ = true;
     field->setName(newName);
-    field->setMatrix(QTransform::fromTranslate(pixels.x() * 20, pixels.y() * 20), true);
+    field->setX(pixels.x());
+    field->setY(pixels.y());
     insertChild(depth, field);
     return field.get();
 }

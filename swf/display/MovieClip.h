@@ -35,13 +35,17 @@ public:
     int levelNumber() const { return levelNumber_; } // valid for a level's root
 
     // ---- frames, 1-based as script counts them ----
-    int currentFrame() const { return current_ + 1; } // 0 before the first frame was shown
-    int totalFrames() const;                          // at least 1, as Flash reports
+    // 0 before the first frame was shown; a clip without frames (createEmptyMovieClip, an
+    // unloaded clip) is on its one empty frame, as Flash reports it.
+    int currentFrame() const { return framesLoaded() == 0 && !levelRoot_ ? 1 : current_ + 1; }
+    int totalFrames() const; // at least 1, as Flash reports
     int framesLoaded() const;
     // The frame a label names (compared without regard to case), or 0.
     int frameOfLabel(const QString& label) const;
     // The label of the current frame or the last labelled frame before it; empty if none.
     QString currentLabel() const;
+    // The DoAction blocks of a frame (1-based), for call(frame); empty when there is none.
+    std::vector<ActionCode> frameActions(int frame) const;
     bool isPlaying() const { return playing_; }
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
@@ -132,6 +136,8 @@ public:
                                                       const std::shared_ptr<const Character>& c,
                                                       int nesting);
     static constexpr int kMaxNesting = 32;
+    // How deep script may nest the clips and fields it makes.
+    static constexpr int kMaxScriptNesting = 256;
     void setLevelRoot(int level);
     void setBornTick(uint64_t tick) { bornTick_ = tick; }
     void showFirstFrame();

@@ -26,7 +26,11 @@ public:
     virtual void queueFrameActions(MovieClip& clip, const std::vector<ActionCode>& actions) = 0;
     // A clip event (one clipevent bit) for object: its onClipEvent handlers from the
     // placement and the matching method (onLoad, onEnterFrame, onMouseDown ...). Queued like
-    // frame actions, except Construct and Initialize, which run at once.
+    // frame actions, except Construct and Initialize, which run at once. A new clip hears
+    // Construct, Initialize and Load in that order as it joins the tree, before its first
+    // frame's actions are queued; every frame, clips hear EnterFrame newest first, each just
+    // before it steps its timeline; Unload comes when a clip leaves, parents before children.
+    // Objects shown in a button's states have no parent.
     virtual void clipEvent(DisplayObject& object, uint32_t event, int keyCode = 0) = 0;
     // A button (or a clip acting as one) changed state: condition is a buttoncond bit, or
     // zero with keyCode set for a key press. Runs the matching actions and handlers.

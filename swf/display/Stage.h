@@ -119,6 +119,8 @@ public:
     // object has one. True if the focus moved.
     bool tabToNext(bool backwards);
     std::vector<DisplayObject*> tabOrder() const;
+    // The yellow rectangle Flash draws around what the keyboard moved the focus to.
+    bool focusRectVisible() const { return focusRect_ && focus() && !focus()->asTextField(); }
 
     // ---- dragging ----
     void startDrag(MovieClip& clip, bool lockCenter, std::optional<QRectF> bounds);
@@ -201,6 +203,7 @@ private:
     std::weak_ptr<DisplayObject> hovered_;
     std::weak_ptr<DisplayObject> pressed_;
     std::weak_ptr<DisplayObject> focus_;
+    bool focusRect_ = false;
     std::weak_ptr<MovieClip> dragged_;
     QPointF dragOffset_;
     std::optional<QRectF> dragBounds_;

@@ -207,7 +207,7 @@ void Stage::mouseUp(QPointF p) {
         if (over && isMenu(over.get()) && live(hovered_) == over)
             transition(*over, buttoncond::OverDownToOverUp, int(Button::State::Over));
     }
-    hovered_.reset();
+    // What the button went to is already shown; only a change under the mouse is news.
     updateHover(false);
     if (auto clip = dragged_.lock()) {
         DisplayObject* under = topmostAt(mouse_, clip.get());
@@ -313,6 +313,7 @@ bool Stage::setFocus(DisplayObject* object) {
     if (old.get() == object)
         return true;
     focus_ = object ? object->weak_from_this() : std::weak_ptr<DisplayObject>();
+    focusRect_ = false;
     if (script_)
         script_->focusChanged(old.get(), object);
     return true;
@@ -366,7 +367,9 @@ bool Stage::tabToNext(bool backwards) {
         index = backwards ? n - 1 : 0;
     else
         index = ((current - order.begin()) + (backwards ? n - 1 : 1)) % n;
-    return setFocus(order[static_cast<std::size_t>(index)]);
+    const bool moved = setFocus(order[static_cast<std::size_t>(index)]);
+    focusRect_ = moved;
+    return moved;
 }
 
 // ---- dragging ----

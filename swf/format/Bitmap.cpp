@@ -138,6 +138,8 @@ public:
     }
     // Bytes the stream has produced.
     uint64_t produced() const { return s_.total_out; }
+    // Nothing more will come: the stream ended, was cut short or proved corrupt.
+    bool ended() const { return !open_; }
     bool usable() const { return ok_; }
 
 private:
@@ -197,19 +199,22 @@ Result<std::shared_ptr<BitmapCharacter>> parseLossless(uint16_t id, Reader& r, b
     QImage img(width, height, QImage::Format_ARGB32_Premultiplied);
     if (img.isNull())
         return refused();
+    // Rows a short stream never reaches stay clear, as Flash shows them.
+    img.fill(Qt::transparent);
     std::vector<uint8_t> rowBytes(stride);
     for (int y = 0; y < height; ++y) {
+        if (inflater.ended())
+            break;
         const uint64_t before = inflater.produced();
         if (!inflater.read(rowBytes.data(), stride))
             return refused(); // garbage gives nothing, as Flash shows nothing for it
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         if (inflater.produced() == before) {
-            // A stream cut short still gives the rows it has; the rest stay clear.
+            // A stream cut short still gives the rows it has.
             if (before == 0)
                 return refused();
-            std::fill(line, line + width, qRgba(0, 0, 0, 0));
-            continue;
+            break;
         }
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         const uint8_t* row = rowBytes.data();
         for (int x = 0; x < width; ++x) {
             if (format == 3) {
@@ -227,6 +232,8 @@ Result<std::shared_ptr<BitmapCharacter>> parseLossless(uint16_t id, Reader& r, b
             }
         }
     }
+    if (inflater.produced() == 0)
+        return refused();
     return std::make_shared<BitmapCharacter>(id, std::move(img));
 }
 

@@ -215,6 +215,7 @@ Result<void> MovieLoader::append(const char* data, std::size_t size) {
         if (d_->movie && d_->movie->budget().exceeded()) {
             // Nothing of a refused movie is kept: what it did build goes now, not at close.
             const QString message = d_->movie->budget().error();
+            d_->parser.reset();
             d_->movie = std::make_shared<Movie>(*d_->header, d_->limits);
             d_->movie->setComplete();
             d_->pending.clear();

@@ -154,6 +154,13 @@ void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& t
     painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
     for (const auto& [number, level] : stage.levels())
         drawObject(ctx, painter, *level, level->matrix() * full, ColorTransform{}, 0);
+    if (stage.focusRectVisible()) {
+        const QRectF box = full.mapRect(stage.focus()->bounds(nullptr));
+        painter.setWorldTransform(QTransform());
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(QColor(255, 255, 0), 2));
+        painter.drawRect(box.adjusted(-1, -1, 1, 1));
+    }
     painter.restore();
 }
 

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 
 using namespace apptest;
 
@@ -293,4 +294,41 @@ TEST_F(Layout, FullScreenItemTogglesBackToo) {
     form->CustomItem38Click(form->CustomItem38);
     EXPECT_FALSE(form->layoutCommands().isFullScreen());
     EXPECT_FALSE(form->Panel2->isHidden());
+}
+
+TEST_F(Layout, AFloatingPanelLiesWhollyOnTheMainWindowsScreenUnderItsCaption) {
+    const QRect screen = form->screen()->availableGeometry();
+    app::DockPanel* panel = form->Panel2;
+    panel->undock(screen.topLeft() - QPoint(300, 500));
+    ASSERT_TRUE(panel->isFloating());
+    QWidget* floating = panel->window();
+    EXPECT_EQ(floating->windowTitle(), QStringLiteral("主控区"));
+    EXPECT_TRUE(screen.contains(floating->frameGeometry()))
+        << floating->frameGeometry().x() << "," << floating->frameGeometry().y();
+    EXPECT_EQ(floating->frameGeometry().topLeft(), screen.topLeft());
+
+    // Dragged on past the bottom right corner it stops at the screen's edge.
+    const QPoint grip(2, 2);
+    QTest::mousePress(panel, Qt::LeftButton, Qt::NoModifier, grip);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF at(grip.x() + 500 * step, grip.y() + 400 * step);
+        QMouseEvent move(QEvent::MouseMove, at, panel->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel, &move);
+    }
+    QTest::mouseRelease(panel, Qt::LeftButton, Qt::NoModifier, grip);
+    EXPECT_TRUE(screen.contains(floating->frameGeometry()));
+    EXPECT_EQ(floating->frameGeometry().bottomRight(), screen.bottomRight());
+}
+
+TEST_F(Layout, APanelTallerThanTheScreenFloatsShrunkToIt) {
+    const QRect screen = form->screen()->availableGeometry();
+    form->resize(595, screen.height() + 400);
+    ASSERT_GT(form->Panel2->height(), screen.height());
+    dragOutControlPanel();
+    ASSERT_TRUE(form->Panel2->isFloating());
+    const QRect frame = form->Panel2->window()->frameGeometry();
+    EXPECT_TRUE(screen.contains(frame));
+    EXPECT_EQ(frame.height(), screen.height());
+    EXPECT_EQ(form->Panel2->window()->windowTitle(), QStringLiteral("主控区"));
 }

@@ -6,14 +6,19 @@
 #include "playlist/FileDialog.h"
 #include "playlist/PlaylistCommands.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinProgressBar.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 using namespace apptest;
 
@@ -59,16 +64,71 @@ public:
     explicit SaveAs(QString path) : path_(std::move(path)) {}
     std::optional<QStringList> run(const playlist::FileDialogRequest& request) override {
         lastFilter = request.filter;
+        lastDefaultExt = request.defaultExt;
+        lastFileName = request.fileName;
         ++runs;
         if (path_.isEmpty())
             return std::nullopt;
         return QStringList{path_};
     }
     QString lastFilter;
+    QString lastDefaultExt;
+    QString lastFileName;
     int runs = 0;
 
 private:
     QString path_;
+};
+
+// Sends a counted body in small pieces on a timer, so the transfer takes a while; it can
+// stop sending part-way and leave the connection open.
+class TricklingHttpServer {
+public:
+    TricklingHttpServer(int pieces, int pieceSize, int intervalMs, int stallAfter = -1)
+        : pieces_(pieces), pieceSize_(pieceSize), stallAfter_(stallAfter) {
+        server_.listen(QHostAddress::LocalHost, 0);
+        timer_.setInterval(intervalMs);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            QTcpSocket* s = server_.nextPendingConnection();
+            socket_ = s;
+            QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                request_ += s->readAll();
+                if (!request_.contains("\r\n\r\n") || timer_.isActive())
+                    return;
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: " +
+                         QByteArray::number(qint64(pieces_) * pieceSize_) + "\r\n\r\n");
+                timer_.start();
+            });
+        });
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (!socket_ || sent_ == stallAfter_) {
+                timer_.stop();
+                return;
+            }
+            socket_->write(QByteArray(pieceSize_, 'z'));
+            if (++sent_ == pieces_) {
+                timer_.stop();
+                socket_->disconnectFromHost();
+            }
+        });
+    }
+    QString url(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
+    }
+    int sent() const { return sent_; }
+    bool peerClosed() const {
+        return !socket_ || socket_->state() == QAbstractSocket::UnconnectedState;
+    }
+
+private:
+    QTcpServer server_;
+    QPointer<QTcpSocket> socket_;
+    QTimer timer_;
+    QByteArray request_;
+    int pieces_;
+    int pieceSize_;
+    int stallAfter_;
+    int sent_ = 0;
 };
 
 QByteArray okReply(const QByteArray& body) {
@@ -78,6 +138,19 @@ QByteArray okReply(const QByteArray& body) {
 
 class Network : public AppTest {
 protected:
+    // Starts a download of url into target and returns at once.
+    // The driver answers the URL box, then whatever `later` queues for the boxes that follow.
+    void startDownload(const QString& url, const QString& target, testsupport::ModalDriver& driver,
+                       const std::function<void()>& later = {}) {
+        SaveAs saveAs(target);
+        form->SaveDialog1().setProvider(&saveAs);
+        driver.typeAndPress(url, Qt::Key_Return);
+        if (later)
+            later();
+        form->SeSkinSpeedButton8Click(nullptr);
+        form->SaveDialog1().setProvider(nullptr);
+        ASSERT_TRUE(form->network().downloading());
+    }
     // Runs a download of url into target, answering the URL box, then whatever `later`
     // queues for the boxes that follow.
     bool download(const QString& url, const QString& target, testsupport::ModalDriver& driver,
@@ -91,6 +164,7 @@ protected:
         form->SeSkinSpeedButton8Click(nullptr);
         form->SaveDialog1().setProvider(nullptr);
         EXPECT_EQ(saveAs.lastFilter, QStringLiteral(".swf|*.swf"));
+        EXPECT_EQ(saveAs.lastDefaultExt, QStringLiteral(".swf"));
         if (!waitFor([&] { return ended.count() == 1; }, 10000))
             return false;
         return ended.at(0).at(0).toBool();
@@ -147,6 +221,7 @@ TEST_F(Network, CompletedDownloadAsksOnceAndPlaysOnYes) {
         });
     }));
     EXPECT_EQ(testsupport::readFile(target), movie);
+    EXPECT_FALSE(QFile::exists(target + QStringLiteral(".part")));
     EXPECT_TRUE(server.request().startsWith("GET /m.swf HTTP/1.1\r\n"));
     EXPECT_TRUE(
         server.request().contains("\r\nUser-Agent: Mozilla/3.0 (compatible; Quarvel Library)\r\n"));
@@ -178,7 +253,9 @@ TEST_F(Network, ABrokenTransferIsCutToWhatArrivedAndAsksNothing) {
     testsupport::ModalDriver driver;
     EXPECT_FALSE(download(server.url("/y"), env.file("y.swf"), driver));
     EXPECT_EQ(driver.seen().size(), 1u); // only the URL box
-    EXPECT_EQ(testsupport::readFile(env.file("y.swf")), QByteArray(40000, 'y'));
+    // What arrived waits beside the chosen name, which never holds a broken movie.
+    EXPECT_EQ(testsupport::readFile(env.file("y.swf.part")), QByteArray(40000, 'y'));
+    EXPECT_FALSE(QFile::exists(env.file("y.swf")));
     EXPECT_FALSE(form->SeSkinProgressBar1->isVisible());
 }
 
@@ -215,4 +292,117 @@ TEST_F(Network, BothDownloadMenuEntriesClickTheToolBarButton) {
     ASSERT_EQ(driver.seen().size(), 2u);
     EXPECT_EQ(driver.seen()[0].title, QStringLiteral("下载网络中Flash文件"));
     EXPECT_EQ(driver.seen()[1].title, QStringLiteral("下载网络中Flash文件"));
+}
+
+TEST_F(Network, ADownloadProposesTheUrlsFileNameAsAMovieEvenAfterACapture) {
+    // A capture leaves its ".bmp" name and extension in the shared dialog.
+    SaveAs shot(env.file("pictures/last.bmp"));
+    QDir().mkpath(env.file("pictures"));
+    form->SaveDialog1().setProvider(&shot);
+    form->CustomItem66->Click();
+    ASSERT_EQ(form->SaveDialog1().fileName(), env.file("pictures/last.bmp"));
+
+    OneShotHttpServer server;
+    server.setReply(okReply("FWS-ish"));
+    SaveAs saveAs(env.file("pictures/dl_sounds"));
+    form->SaveDialog1().setProvider(&saveAs);
+    testsupport::ModalDriver driver;
+    driver.typeAndPress(server.url("/movies/dl_sounds.swf?from=list#top"), Qt::Key_Return);
+    driver.pressKey(Qt::Key_Escape); // do not play it
+    QSignalSpy ended(&form->network(), &app::NetworkCommands::downloadEnded);
+    form->SeSkinSpeedButton8Click(nullptr);
+    form->SaveDialog1().setProvider(nullptr);
+    EXPECT_EQ(saveAs.lastDefaultExt, QStringLiteral(".swf"));
+    EXPECT_EQ(saveAs.lastFilter, QStringLiteral(".swf|*.swf"));
+    EXPECT_EQ(saveAs.lastFileName, env.file("pictures/dl_sounds.swf"));
+    ASSERT_TRUE(waitFor([&] { return ended.count() == 1; }, 10000));
+    // A name typed without extension is stored as a movie, not as a picture.
+    EXPECT_EQ(testsupport::readFile(env.file("pictures/dl_sounds.swf")), QByteArray("FWS-ish"));
+    EXPECT_FALSE(QFileInfo::exists(env.file("pictures/dl_sounds.bmp")));
+}
+
+TEST(NetworkNames, TheProposedNameIsTheUrlsLastPathStep) {
+    using app::NetworkCommands;
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral("http://h/a/dl_sounds.swf?x=1#y")),
+              QStringLiteral("dl_sounds.swf"));
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral("http://h:8080/%E7%94%B5.swf")),
+              QStringLiteral("电.swf"));
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral(" http://h/movie ")),
+              QStringLiteral("movie"));
+    // Nothing that is not a file name, and never a path.
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral("http://h/")), QString());
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral("http://h")), QString());
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral("http://h/x/%2E%2E")), QString());
+    EXPECT_EQ(
+        NetworkCommands::proposedFileName(QStringLiteral("http://h/x/..%2F..%2Fetc%2Fpasswd")),
+        QStringLiteral("passwd"));
+    EXPECT_EQ(NetworkCommands::proposedFileName(QStringLiteral("http://h/a%5Cb.swf")),
+              QStringLiteral("b.swf"));
+    const QString longName = NetworkCommands::proposedFileName(
+        QStringLiteral("http://h/") + QString(400, u'a') + QStringLiteral(".swf"));
+    EXPECT_LE(longName.toUtf8().size(), 200);
+    EXPECT_TRUE(longName.endsWith(QStringLiteral("a.swf")));
+}
+
+TEST_F(Network, ProgressReachesTheWindowAtMostAboutThirtyTimesASecond) {
+    // 600 pieces, a couple of milliseconds apart: the client reports each one.
+    TricklingHttpServer server(600, 2048, 2);
+    const int before = form->network().progressUpdates();
+    QSignalSpy ended(&form->network(), &app::NetworkCommands::downloadEnded);
+    testsupport::ModalDriver driver;
+    QElapsedTimer clock;
+    clock.start();
+    startDownload(server.url("/big.swf"), env.file("big.swf"), driver,
+                  [&] { driver.pressKey(Qt::Key_Escape); }); // the question at the end: No
+    int maxSeen = 0;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            if (form->SeSkinProgressBar1->isVisible())
+                maxSeen = form->SeSkinProgressBar1->Max();
+            return ended.count() == 1;
+        },
+        20000));
+    const qint64 elapsed = clock.elapsed();
+    const int updates = form->network().progressUpdates() - before;
+    EXPECT_TRUE(ended.at(0).at(0).toBool());
+    EXPECT_EQ(maxSeen, 600 * 2048);
+    EXPECT_GE(updates, 5);
+    // About 30 a second: the timer's own jitter and the last figures shown at the end aside.
+    EXPECT_LE(updates, elapsed / 30 + 2) << updates << " updates in " << elapsed << " ms";
+    EXPECT_EQ(testsupport::readFile(env.file("big.swf")).size(), 600 * 2048);
+}
+
+TEST_F(Network, ClosingTheWindowDuringADownloadBreaksItOffSafely) {
+    // The server sends part of the body and then nothing: the worker is inside the client.
+    TricklingHttpServer server(100, 1000, 5, 20);
+    testsupport::ModalDriver driver;
+    startDownload(server.url("/stalls.swf"), env.file("stalls.swf"), driver);
+    ASSERT_TRUE(waitFor([&] { return server.sent() == 20; }));
+    ASSERT_TRUE(waitFor([&] { return form->SeSkinProgressBar1->isVisible(); }));
+    QElapsedTimer clock;
+    clock.start();
+    form.reset();
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_TRUE(waitFor([&] { return server.peerClosed(); }));
+    // What arrived stays; nothing pretends to be the whole movie.
+    EXPECT_LE(testsupport::readFile(env.file("stalls.swf")).size(), 20 * 1000);
+}
+
+TEST_F(Network, ClosingTheWindowAsADownloadEndsNeverReachesTheGoneWindow) {
+    // The worker finishes at about the moment the window goes, again and again.
+    for (int round = 0; round < 15; ++round) {
+        OneShotHttpServer server;
+        server.setReply(okReply(QByteArray(2000 + round, 'q')));
+        if (!form)
+            createForm();
+        testsupport::ModalDriver driver; // the URL, then "No" should the question come first
+        startDownload(server.url("/q.swf"), env.file(QStringLiteral("q%1.swf").arg(round)), driver,
+                      [&] { driver.pressKey(Qt::Key_Escape); });
+        QTest::qWait(round % 4);
+        form.reset();
+    }
+    // Anything still queued for the gone windows is dropped, not delivered.
+    QTest::qWait(100);
+    createForm();
+    EXPECT_FALSE(form->network().downloading());
 }

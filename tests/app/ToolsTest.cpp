@@ -71,14 +71,43 @@ TEST_F(Tools, CaptureSavesTheMoviePanelAsABitmap) {
     EXPECT_EQ(QColor(shot.pixel(409, 318)), QColor(Qt::white));
 }
 
-TEST_F(Tools, AnyNameIsWrittenAsABitmapAndNamesWithoutExtensionGetOne) {
+TEST_F(Tools, PngAndJpegNamesGetTheirFormatOtherNamesABitmap) {
     dialog.answer = env.file("shot.png");
     QTest::keyClick(form.get(), Qt::Key_F12, Qt::ShiftModifier);
+    EXPECT_EQ(head(dialog.answer, 8), QByteArray("\x89PNG\r\n\x1a\n"));
+    const QImage png(dialog.answer);
+    EXPECT_EQ(png.size(), QSize(410, 319));
+    EXPECT_EQ(QColor(png.pixel(409, 318)), QColor(Qt::white));
+
+    for (const char* name : {"shot.jpg", "SHOT.JPEG"}) {
+        dialog.answer = env.file(QString::fromLatin1(name));
+        form->CustomItem66->Click();
+        EXPECT_EQ(head(dialog.answer, 3), QByteArray("\xff\xd8\xff")) << name;
+        QImageReader reader(dialog.answer);
+        EXPECT_EQ(reader.format(), QByteArray("jpeg")) << name;
+        EXPECT_EQ(reader.size(), QSize(410, 319)) << name;
+    }
+    // Anything else is a bitmap whatever it is called, and a bare name gets ".bmp".
+    dialog.answer = env.file("shot.gif");
+    form->CustomItem66->Click();
     EXPECT_EQ(head(dialog.answer), QByteArray("BM"));
     dialog.answer = env.file("noext");
     QTest::mouseClick(form->SeSkinSpeedButton7, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_EQ(head(env.file("noext.bmp")), QByteArray("BM"));
     EXPECT_FALSE(QFileInfo::exists(env.file("noext")));
+}
+
+TEST_F(Tools, CaptureDoesNotProposeAMovieName) {
+    form->SaveDialog1().setFileName(env.file("downloads/movie.swf"));
+    form->CustomItem66->Click();
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_EQ(dialog.requests[0].fileName, env.file("downloads") + u'/');
+    // A picture's name is offered again for the next capture.
+    dialog.answer = env.file("shot1.png");
+    form->CustomItem66->Click();
+    form->CustomItem66->Click();
+    ASSERT_EQ(dialog.requests.size(), 3u);
+    EXPECT_EQ(dialog.requests[2].fileName, env.file("shot1.png"));
 }
 
 TEST_F(Tools, CancellingTheDialogWritesNothing) {

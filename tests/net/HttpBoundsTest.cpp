@@ -14,17 +14,6 @@ using namespace nettest;
 
 namespace {
 
-template <class E, class F> std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("unexpected: ") + e.what();
-    }
-    return "no exception";
-}
-
 class HttpBounds : public ::testing::Test {
 protected:
     void SetUp() override {

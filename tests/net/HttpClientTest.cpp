@@ -16,17 +16,6 @@ using namespace nettest;
 
 namespace {
 
-template <class E, class F> std::string messageOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("unexpected: ") + e.what();
-    }
-    return "no exception";
-}
-
 // Serves every request on a connection with the same reply until the client closes.
 TestServer::Script serveEach(std::string reply) {
     return [reply](ServerConnection& c) {

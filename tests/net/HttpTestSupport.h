@@ -61,6 +61,19 @@ struct WorkRecorder {
     }
 };
 
+// The message of the exception of type E that f raises, or a text saying what happened
+// instead, so a wrong outcome shows in the comparison.
+template <class E, class F> std::string messageOf(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    } catch (const std::exception& e) {
+        return std::string("unexpected: ") + e.what();
+    }
+    return "no exception";
+}
+
 inline std::string expectedGet(const std::string& target, const std::string& host) {
     return "GET " + target + " HTTP/1.1\r\nHost: " + host +
            "\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Quarvel "

@@ -208,3 +208,25 @@ TEST_F(Https, ProxyRefusingTheTunnelIsAReplyError) {
     }
     EXPECT_FALSE(http.IsConnected());
 }
+
+TEST_F(Https, AHandshakeSentAByteAtATimeEndsAtTheHandshakeBound) {
+    // A record header that promises a long server hello, then its bytes one by one: never
+    // silent long enough for the idle limit.
+    TestServer trickling([](ServerConnection& c) {
+        c.send(std::string("\x16\x03\x03\x10\x00", 5));
+        c.repeat("\x02", 30);
+    });
+    http.IdleTimeout = 5000;
+    ssl->HandshakeTimeout = 400;
+    EXPECT_EQ(messageOf<ENetLimitExceeded>(
+                  [&] { download("https://localhost:" + std::to_string(trickling.port()) + "/"); }),
+              "TLS handshake not complete within 400 milliseconds.");
+    EXPECT_FALSE(http.IsConnected());
+
+    // Within the bound a real handshake still goes through.
+    ssl->AddTrustedCertificateFile(testPki().caCert);
+    ssl->HandshakeTimeout = 10000;
+    TestServer server(serveEach(response("200 OK", "secure")),
+                      tlsWith(testPki().serverCert, testPki().serverKey));
+    EXPECT_EQ(download("https://localhost:" + std::to_string(server.port()) + "/"), "secure");
+}

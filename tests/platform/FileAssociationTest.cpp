@@ -2,6 +2,7 @@
 #include "platform/ClassRegistry.h"
 #include "tests/support/TempDir.h"
 
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -53,4 +54,41 @@ TEST(FileAssociation, DesktopExportKeepsOtherDefaults) {
     // A second start changes nothing.
     ASSERT_TRUE(ExportDesktopAssociation(QStringLiteral("/opt/my player/quarvel-flash")));
     EXPECT_EQ(testsupport::readFile(env.file("config/mimeapps.list")), list);
+}
+
+TEST(FileAssociation, DesktopExportInstallsTheIconIntoTheUsersHicolorTheme) {
+    testsupport::IsolatedEnvironment env;
+    const QList<IconFile> icons = {{QStringLiteral("16x16/apps/quarvel-flash.png"), "png16"},
+                                   {QStringLiteral("256x256/apps/quarvel-flash.png"), "png256"},
+                                   {QStringLiteral("scalable/apps/quarvel-flash.svg"), "<svg/>"}};
+    ASSERT_TRUE(ExportDesktopAssociation(QStringLiteral("/opt/q/quarvel-flash"), icons));
+    const QString theme = env.file("data/icons/hicolor/");
+    EXPECT_EQ(testsupport::readFile(theme + "16x16/apps/quarvel-flash.png"), "png16");
+    EXPECT_EQ(testsupport::readFile(theme + "256x256/apps/quarvel-flash.png"), "png256");
+    EXPECT_EQ(testsupport::readFile(theme + "scalable/apps/quarvel-flash.svg"), "<svg/>");
+    EXPECT_TRUE(testsupport::readFile(env.file("data/applications/quarvel-flash.desktop"))
+                    .contains("\nIcon=quarvel-flash\n"));
+    EXPECT_TRUE(testsupport::readFile(env.file("data/mime/packages/quarvel-swf.xml"))
+                    .contains("<icon name=\"quarvel-flash\"/>"));
+
+    // A changed picture replaces the old one at the next start.
+    ASSERT_TRUE(
+        ExportDesktopAssociation(QStringLiteral("/opt/q/quarvel-flash"),
+                                 {{QStringLiteral("16x16/apps/quarvel-flash.png"), "new"}}));
+    EXPECT_EQ(testsupport::readFile(theme + "16x16/apps/quarvel-flash.png"), "new");
+}
+
+TEST(FileAssociation, IconPathsNeverLeaveTheTheme) {
+    testsupport::IsolatedEnvironment env;
+    const QList<IconFile> icons = {{QStringLiteral("../../escaped.png"), "x"},
+                                   {QStringLiteral("/tmp/absolute.png"), "x"},
+                                   {QStringLiteral("16x16//apps/x.png"), "x"},
+                                   {QString(), "x"},
+                                   {QStringLiteral("16x16/apps/ok.png"), "ok"}};
+    EXPECT_FALSE(ExportDesktopAssociation(QStringLiteral("/opt/q/quarvel-flash"), icons));
+    EXPECT_FALSE(QFileInfo::exists(env.file("data/escaped.png")));
+    EXPECT_FALSE(QFileInfo::exists(env.file("data/icons/escaped.png")));
+    // The good one and the rest of the association are written all the same.
+    EXPECT_EQ(testsupport::readFile(env.file("data/icons/hicolor/16x16/apps/ok.png")), "ok");
+    EXPECT_TRUE(QFileInfo::exists(env.file("data/applications/quarvel-flash.desktop")));
 }

@@ -272,3 +272,23 @@ TEST_F(IniFileSave, ReadOnlyFolderLeavesTheOldFileWhole) {
     EXPECT_EQ(readFile(path), oldBytes);
     EXPECT_TRUE(leftovers().isEmpty());
 }
+
+TEST_F(IniFileSave, AFileThatCannotBeOpenedIsReportedUnreadable) {
+    writeFile(path, "[s]\r\n0=a\r\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(env.path(),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    // Permissions do not bind root, so the reading runs in a child that has given up root.
+    const int outcome = runUnprivileged([&] {
+        IniReadResult result;
+        const IniFile ini = IniFile::load(path, &result);
+        return result.status == IniReadStatus::Unreadable && !result.complete() &&
+                       ini.sectionNames().isEmpty()
+                   ? 0
+                   : 1;
+    });
+    QFile::setPermissions(env.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (outcome == kCannotDropPrivileges)
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_EQ(outcome, 0);
+}

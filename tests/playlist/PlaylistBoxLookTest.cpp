@@ -6,6 +6,7 @@
 #include "playlist/PlaylistEntry.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 
 using namespace playlisttest;
@@ -16,6 +17,10 @@ class BoxLookTest : public ::testing::Test {
 protected:
     BoxLookTest() {
         box.resize(167, 120);
+        // A desktop set to large fonts: the rows stay 13 pixels, so the font must give way.
+        QFont large = box.font();
+        large.setPixelSize(20);
+        box.setFont(large);
         setUpDropFilelistbox11(box);
         box.show();
     }
@@ -57,25 +62,41 @@ TEST_F(BoxLookTest, FontFitsTheRows) {
     }
 }
 
-TEST_F(BoxLookTest, UnderscoresAndDescendersAreDrawnInsideTheirRow) {
-    box.addLine("__________");
-    box.addLine("gjpqy gjpqy");
-    box.addLine("ABCDEFGH");
+// How many pixel rows `text` inks in the box's font when nothing clips it.
+int unclippedInkRows(const QFont& font, const QString& text) {
+    QImage image(200, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(4, 30), text);
+    painter.end();
+    int rows = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 110) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+TEST_F(BoxLookTest, UnderscoresAndDescendersAreDrawnWhole) {
+    const QStringList texts = {"__________", "gjpqy gjpqy", "ABCDEFGH",
+                               QStringLiteral("路径：播放")};
+    for (const QString& text : texts)
+        box.addLine(text);
     const QImage image = paint();
     ASSERT_EQ(box.visualItemRect(box.item(0)).height(), 13);
-
-    // The underscores show at all: a clipped row would have no ink.
-    const QList<int> underscore = inkedRows(image, 0);
-    ASSERT_FALSE(underscore.isEmpty());
-    EXPECT_LE(underscore.last(), 12);
-
-    // Descenders reach below the baseline of capitals, within the row.
-    const QList<int> capitals = inkedRows(image, 2);
-    const QList<int> descenders = inkedRows(image, 1);
-    ASSERT_FALSE(capitals.isEmpty());
-    ASSERT_FALSE(descenders.isEmpty());
-    EXPECT_GT(descenders.last(), capitals.last());
-    EXPECT_LE(descenders.last(), 12);
+    // Each row shows every pixel row of ink its text has: nothing above or below is cut.
+    for (int row = 0; row < texts.size(); ++row) {
+        const QList<int> inked = inkedRows(image, row);
+        ASSERT_FALSE(inked.isEmpty()) << row;
+        EXPECT_EQ(inked.size(), unclippedInkRows(box.font(), texts[row]))
+            << texts[row].toStdString();
+    }
 }
 
 TEST_F(BoxLookTest, NoHorizontalScrollBar) {

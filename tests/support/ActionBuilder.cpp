@@ -278,6 +278,32 @@ ActionBuilder& ActionBuilder::tryBlock(const ActionBuilder& tryBody, std::option
     return *this;
 }
 
+namespace {
+
+// Arguments go on the stack last first, then their count.
+std::vector<PushValue> argumentsAndCount(const std::vector<PushValue>& args) {
+    std::vector<PushValue> out(args.rbegin(), args.rend());
+    out.push_back(PushValue(static_cast<int>(args.size())));
+    return out;
+}
+
+} // namespace
+
+ActionBuilder& ActionBuilder::callFunction(const QByteArray& name,
+                                           const std::vector<PushValue>& args) {
+    std::vector<PushValue> values = argumentsAndCount(args);
+    values.push_back(PushValue(name));
+    return push(values).callFunction();
+}
+
+ActionBuilder& ActionBuilder::callMethod(const QByteArray& object, const QByteArray& method,
+                                         const std::vector<PushValue>& args) {
+    std::vector<PushValue> values = argumentsAndCount(args);
+    values.push_back(PushValue(object));
+    push(values).getVariable();
+    return push(method).callMethod();
+}
+
 ActionBuilder& ActionBuilder::label(const QByteArray& name) {
     if (!labels_.emplace(name, code_.size()).second)
         throw std::logic_error("label defined twice: " + name.toStdString());

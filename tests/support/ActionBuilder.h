@@ -228,6 +228,11 @@ public:
     }
     // Pushes name's value.
     ActionBuilder& get(const QByteArray& name) { return push(name).getVariable(); }
+    // name(args...), leaving the result on the stack.
+    ActionBuilder& callFunction(const QByteArray& name, const std::vector<PushValue>& args);
+    // object.method(args...) where object is a variable (or path) name, leaving the result.
+    ActionBuilder& callMethod(const QByteArray& object, const QByteArray& method,
+                              const std::vector<PushValue>& args);
 
     // The code with labels resolved, without the closing end action (for bodies).
     QByteArray bytes() const;

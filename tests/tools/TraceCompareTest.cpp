@@ -90,3 +90,29 @@ TEST(CorpusCheckTrace, RunsEveryTraceTestAndCountsPassesAndBrokenMovies) {
     EXPECT_FALSE(out.contains("s/avm1/quiet/test.swf  ")) << out.toStdString();
     EXPECT_TRUE(out.contains("1 of     2 fail  s/avm1\n")) << out.toStdString();
 }
+
+TEST(CorpusCheckTrace, AMovieThatRunsPastTheTimeLimitIsStoppedAndCountedAsHung) {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    testsupport::SwfWriter w(50, 50, 12, 8);
+    w.showFrame();
+    w.showFrame();
+    writeFile(root + "/s/t/slow.swf", w.finish());
+    writeFile(root + "/s/t/slow.swf.trace", "");
+    writeFile(root + "/s/t/quick.swf", w.finish());
+    writeFile(root + "/s/t/quick.swf.trace", "");
+    // A billion frames take far longer than the one second allowed.
+    writeFile(root + "/corpus.tsv",
+              "kind\tsource\tmovie\texpected\tframes\ttolerance\tmax_outliers\tlicence\tknown\n"
+              "trace\tt\ts/t/slow.swf\ts/t/slow.swf.trace\t1000000000\t\t\tx\tno\n"
+              "trace\tt\ts/t/quick.swf\ts/t/quick.swf.trace\t2\t\t\tx\tno\n");
+    QProcess p;
+    p.start(CORPUSCHECK_PATH, {root, "--trace", "--list-failures", "--time-limit", "1", "--jobs",
+                               "2", "--swfrender", SWFRENDER_PATH});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 1) << out.toStdString();
+    EXPECT_TRUE(out.contains("TIMEOUT s/t/slow.swf")) << out.toStdString();
+    EXPECT_TRUE(out.contains("trace: 1 of 2 pass")) << out.toStdString();
+    EXPECT_TRUE(out.contains("crashed or hung: 1")) << out.toStdString();
+}

@@ -2,7 +2,7 @@
 //
 //   corpuscheck CORPUS_DIR [--kind visual|smoke|trace] [--filter TEXT] [--save DIR]
 //   corpuscheck CORPUS_DIR --trace [--filter TEXT] [--list-failures] [--time-limit SECONDS]
-//                          [--swfrender PATH]
+//                          [--jobs N] [--swfrender PATH]
 //
 // Visual tests are rendered after the movie has run the listed number of frames and compared
 // with the expected picture: a pixel matches when every channel is within the allowed
@@ -15,12 +15,14 @@
 // --trace runs the trace tests instead: each movie through `swfrender --trace` for its listed
 // number of frames, in a child with a time limit, its output compared line by line with the
 // expected text. It prints the pass rate and the folders and topics with the most failures;
-// --list-failures also names every failing test with its first differing line.
+// --list-failures also names every failing test with its first differing line (as tests end,
+// which with --jobs above 1 is not the corpus's order).
 
 #include "swf/Player.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
 #include "tools/corpuscheck/TraceCompare.h"
+#include "tools/swfrender/HeadlessHost.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +36,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -53,8 +56,26 @@ struct Row {
 // N frames" means. 0 is the convention swfrender uses.
 int gFrameOffset = 0;
 
-QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, int frames, QSize size) {
-    swf::Player player(movie);
+// Scripts run as in the player; what they trace is not this program's output, and loads read
+// beside the movie.
+struct QuietRun {
+    explicit QuietRun(const QString& moviePath)
+        : nowhere(std::fopen("/dev/null", "w")),
+          host(moviePath, nowhere ? nowhere : stderr, stderr) {}
+    ~QuietRun() {
+        if (nowhere)
+            std::fclose(nowhere);
+    }
+    QuietRun(const QuietRun&) = delete;
+    QuietRun& operator=(const QuietRun&) = delete;
+    std::FILE* nowhere;
+    HeadlessHost host;
+};
+
+QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, const QString& path, int frames,
+                   QSize size) {
+    QuietRun quiet(path);
+    swf::Player player(movie, actionScriptMachine(), &quiet.host, path);
     player.setLoop(true);
     for (int i = 1; i < frames + gFrameOffset; ++i)
         player.tick();
@@ -66,7 +87,8 @@ QImage renderAfter(const std::shared_ptr<swf::Movie>& movie, int frames, QSize s
 
 // Child side: one movie, one result line on stdout.
 int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
-    QFile f(QDir(corpus).filePath(row.movie));
+    const QString moviePath = QFileInfo(QDir(corpus).filePath(row.movie)).absoluteFilePath();
+    QFile f(moviePath);
     if (!f.open(QIODevice::ReadOnly)) {
         std::printf("NOFILE\n");
         return 0;
@@ -84,8 +106,8 @@ int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
             return 0;
         }
         expected = expected.convertToFormat(QImage::Format_ARGB32);
-        const QImage actual =
-            renderAfter(movie, row.frames, expected.size()).convertToFormat(QImage::Format_ARGB32);
+        const QImage actual = renderAfter(movie, moviePath, row.frames, expected.size())
+                                  .convertToFormat(QImage::Format_ARGB32);
         const int threshold = std::max(8, row.tolerance);
         qint64 outliers = 0;
         for (int y = 0; y < expected.height(); ++y) {
@@ -122,7 +144,8 @@ int runOne(const QString& corpus, const Row& row, const QString& saveDir) {
         return 0;
     }
     // Smoke and trace movies: play every frame (up to a bound) and draw now and then.
-    swf::Player player(movie);
+    QuietRun quiet(moviePath);
+    swf::Player player(movie, actionScriptMachine(), &quiet.host, moviePath);
     const int frames = std::min(kMaxPlayedFrames, std::max(1, player.totalFrames()));
     const QRectF stage = movie->header().stage;
     const QSize size(std::clamp(qRound(stage.width()), 1, 400),
@@ -160,6 +183,7 @@ struct TraceOptions {
     QString swfrender = QStringLiteral(SWFRENDER_PATH);
     QString filter;
     int timeLimitMs = kTimeLimitMs;
+    int jobs = 1;
     bool listFailures = false;
 };
 
@@ -184,6 +208,28 @@ QString shown(const QByteArray& line, bool ended) {
     return '"' + s + '"';
 }
 
+// The verdict on one finished (or killed) child, with the detail worth printing.
+QString traceVerdict(QProcess& child, bool timedOut, const QByteArray& expected, QString& detail) {
+    if (timedOut)
+        return QStringLiteral("TIMEOUT");
+    if (child.error() == QProcess::FailedToStart)
+        return QStringLiteral("NOSTART");
+    if (child.exitStatus() != QProcess::NormalExit)
+        return QStringLiteral("CRASH");
+    if (child.exitCode() != 0) {
+        detail = QString::fromUtf8(child.readAllStandardError()).trimmed().section('\n', 0, 0);
+        return QStringLiteral("LOADERR");
+    }
+    const TraceDiff diff = compareTrace(expected, child.readAllStandardOutput());
+    if (diff.same)
+        return QStringLiteral("PASS");
+    detail =
+        QStringLiteral("line %1: expected %2, got %3")
+            .arg(diff.line)
+            .arg(shown(diff.expected, diff.expectedEnded), shown(diff.actual, diff.actualEnded));
+    return QStringLiteral("FAIL");
+}
+
 int runTraceTests(const QString& corpus, const TraceOptions& options) {
     if (!QFileInfo(options.swfrender).isExecutable()) {
         std::fprintf(stderr, "corpuscheck: swfrender not found at %s\n",
@@ -193,45 +239,8 @@ int runTraceTests(const QString& corpus, const TraceOptions& options) {
     std::map<QString, int> counts;
     std::map<QString, std::pair<int, int>> byFolder, byTopic;
     int total = 0, passed = 0, broken = 0, knownPassed = 0, known = 0;
-    for (const Row& row : readRows(corpus)) {
-        if (row.kind != "trace" ||
-            (!options.filter.isEmpty() && !row.movie.contains(options.filter)))
-            continue;
-        ++total;
-        QFile expectedFile(QDir(corpus).filePath(row.expected));
-        QByteArray expected;
-        if (expectedFile.open(QIODevice::ReadOnly))
-            expected = expectedFile.readAll();
-        QProcess child;
-        child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(options.swfrender, {QDir(corpus).filePath(row.movie), "--frame",
-                                        QString::number(std::max(1, row.frames)), "--trace"});
-        QString status;
-        QString detail;
-        if (!child.waitForStarted()) {
-            status = QStringLiteral("NOSTART");
-        } else if (!child.waitForFinished(options.timeLimitMs)) {
-            child.kill();
-            child.waitForFinished();
-            status = QStringLiteral("TIMEOUT");
-        } else if (child.exitStatus() != QProcess::NormalExit) {
-            status = QStringLiteral("CRASH");
-        } else if (child.exitCode() != 0) {
-            status = QStringLiteral("LOADERR");
-            detail = QString::fromUtf8(child.readAllStandardError()).trimmed().section('\n', 0, 0);
-        }
-        if (status.isEmpty()) {
-            const TraceDiff diff = compareTrace(expected, child.readAllStandardOutput());
-            if (diff.same) {
-                status = QStringLiteral("PASS");
-            } else {
-                status = QStringLiteral("FAIL");
-                detail = QStringLiteral("line %1: expected %2, got %3")
-                             .arg(diff.line)
-                             .arg(shown(diff.expected, diff.expectedEnded),
-                                  shown(diff.actual, diff.actualEnded));
-            }
-        }
+
+    const auto record = [&](const Row& row, const QString& status, const QString& detail) {
         ++counts[status];
         const bool pass = status == "PASS";
         if (status == "TIMEOUT" || status == "CRASH")
@@ -253,6 +262,55 @@ int runTraceTests(const QString& corpus, const TraceOptions& options) {
                             qPrintable(detail.isEmpty() ? QString() : "  " + detail));
                 std::fflush(stdout);
             }
+        }
+    };
+
+    QList<Row> pending;
+    for (const Row& row : readRows(corpus))
+        if (row.kind == "trace" && (options.filter.isEmpty() || row.movie.contains(options.filter)))
+            pending.append(row);
+    total = static_cast<int>(pending.size());
+
+    struct Running {
+        Row row;
+        std::unique_ptr<QProcess> child;
+        QElapsedTimer clock;
+    };
+    std::vector<Running> running;
+    qsizetype next = 0;
+    while (next < pending.size() || !running.empty()) {
+        while (next < pending.size() && static_cast<int>(running.size()) < options.jobs) {
+            Running r{pending[next++], std::make_unique<QProcess>(), {}};
+            r.child->setProcessChannelMode(QProcess::SeparateChannels);
+            r.child->start(options.swfrender,
+                           {QDir(corpus).filePath(r.row.movie), "--frame",
+                            QString::number(std::max(1, r.row.frames)), "--trace"});
+            r.clock.start();
+            running.push_back(std::move(r));
+        }
+        // One child at a time gets a short wait; that also drains its pipes.
+        const int slice = std::max(1, 20 / static_cast<int>(running.size()));
+        for (auto it = running.begin(); it != running.end();) {
+            QProcess& child = *it->child;
+            bool done = child.state() == QProcess::NotRunning || child.waitForFinished(slice);
+            bool timedOut = false;
+            if (!done && it->clock.elapsed() > options.timeLimitMs) {
+                child.kill();
+                child.waitForFinished();
+                done = timedOut = true;
+            }
+            if (!done) {
+                ++it;
+                continue;
+            }
+            QByteArray expected;
+            QFile expectedFile(QDir(corpus).filePath(it->row.expected));
+            if (expectedFile.open(QIODevice::ReadOnly))
+                expected = expectedFile.readAll();
+            QString detail;
+            const QString status = traceVerdict(child, timedOut, expected, detail);
+            record(it->row, status, detail);
+            it = running.erase(it);
         }
     }
     std::printf("\ntrace: %d of %d pass (%.1f%%)\n", passed, total,
@@ -286,7 +344,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: corpuscheck CORPUS_DIR [--kind K] [--filter TEXT] "
                              "[--save DIR]\n"
                              "       corpuscheck CORPUS_DIR --trace [--filter TEXT] "
-                             "[--list-failures] [--time-limit SECONDS] [--swfrender PATH]\n");
+                             "[--list-failures] [--time-limit SECONDS] [--jobs N] "
+                             "[--swfrender PATH]\n");
         return 2;
     }
     const QString corpus = args.takeFirst();
@@ -308,6 +367,8 @@ int main(int argc, char** argv) {
             traceOptions.listFailures = true;
         else if (args[i] == "--time-limit" && i + 1 < args.size())
             traceOptions.timeLimitMs = std::max(1, args[++i].toInt()) * 1000;
+        else if (args[i] == "--jobs" && i + 1 < args.size())
+            traceOptions.jobs = std::clamp(args[++i].toInt(), 1, 64);
         else if (args[i] == "--swfrender" && i + 1 < args.size())
             traceOptions.swfrender = args[++i];
         else {

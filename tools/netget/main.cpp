@@ -31,7 +31,9 @@ int usage(const char* problem = nullptr) {
                  "  --min-rate BYTES         give up when the body brings fewer bytes a second "
                  "(100)\n"
                  "  --rate-window SECONDS    ...measured over this long (60)\n"
-                 "  A time of 0 waits without limit; a rate of 0 accepts any speed.\n");
+                 "  A time of 0 waits without limit; a rate of 0 accepts any speed. The\n"
+                 "  TLS handshake gets the header time too (60 unless given).\n"
+                 "The body goes into FILE.part, which becomes FILE once it is complete.\n");
     return 2;
 }
 
@@ -79,6 +81,7 @@ std::optional<int64_t> parseCount(const std::string& text) {
 int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::string ca;
+    std::optional<int> handshakeTimeout;
     net::TNetHTTP http;
     http.IdleTimeout = 60000;
     int at = 1;
@@ -98,6 +101,8 @@ int main(int argc, char** argv) {
             (option == "--timeout"          ? http.IdleTimeout
              : option == "--header-timeout" ? http.HeaderTimeout
                                             : http.RateWindow) = *ms;
+            if (option == "--header-timeout")
+                handshakeTimeout = *ms;
         } else if (option == "--min-rate") {
             const auto rate = parseCount(value);
             if (!rate)
@@ -116,6 +121,8 @@ int main(int argc, char** argv) {
         auto ssl = std::make_shared<net::TNetSSLConnectionIntercept>();
         if (!ca.empty())
             ssl->AddTrustedCertificateFile(ca);
+        if (handshakeTimeout)
+            ssl->HandshakeTimeout = *handshakeTimeout;
         http.Intercept = ssl;
         try {
             download.Run(http, url);
@@ -129,8 +136,10 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "netget: %s\n", e.what());
         if (download.KeptBytes() > 0)
-            std::fprintf(stderr, "netget: the %lld bytes that arrived are in %s\n",
-                         static_cast<long long>(download.KeptBytes()), download.PartPath().c_str());
+            std::fprintf(stderr, "netget: the %lld %s that arrived %s in %s\n",
+                         static_cast<long long>(download.KeptBytes()),
+                         download.KeptBytes() == 1 ? "byte" : "bytes",
+                         download.KeptBytes() == 1 ? "is" : "are", download.PartPath().c_str());
         return 1;
     }
 }

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
+#include <new>
 
 #include "skin/format/ObjectStreamer.h"
 #include "skin/format/SkinError.h"
@@ -120,9 +121,20 @@ int main(int argc, char** argv) {
         dump(source);
         std::fprintf(stderr, "skindump: %s\n", e.what());
         return 1;
+    } catch (const std::bad_alloc&) {
+        // Whatever was read is dropped first: printing it needs memory too.
+        source.clear();
+        std::fprintf(stderr, "skindump: out of memory while reading %s\n", argv[1]);
+        return 1;
     }
-    dump(source);
-    if (rendering)
-        render(source, QString::fromLocal8Bit(argv[3]));
+    try {
+        dump(source);
+        if (rendering)
+            render(source, QString::fromLocal8Bit(argv[3]));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "skindump: out of memory while %s %s\n",
+                     rendering ? "drawing" : "printing", argv[1]);
+        return 1;
+    }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "skin/format/ObjectStreamer.h"
+#include "skin/format/SkinDescription.h"
 #include "skin/format/SkinError.h"
 #include "skin/format/TextForm.h"
 
@@ -68,6 +69,12 @@ void loadSkinSourceDir(TSeSkinSource& source, const QString& dirPath,
             if (!image.load(file))
                 throw SkinError(where + ": cannot load image " + file.toStdString());
             source.addBitmap(TSeBitmap::fromImage(parts[1].toStdString(), image));
+            // Refused here, naming the line, rather than packed into a skin nobody can read.
+            try {
+                description::checkBitmapSizes(source);
+            } catch (const SkinError& e) {
+                throw SkinError(where + ": " + e.what());
+            }
         } else if (word == QLatin1String("object") && parts.size() == 2) {
             const QString file = dir.filePath(parts[1]);
             const QByteArray text = readAll(file);

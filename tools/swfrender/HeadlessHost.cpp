@@ -1,8 +1,14 @@
 #include "tools/swfrender/HeadlessHost.h"
 
+#include "swf/avm1/Avm1Host.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+swf::Player::ScriptHostFactory actionScriptMachine() {
+    return [](swf::Stage& stage) { return std::make_unique<swf::avm1::Avm1Host>(stage); };
+}
 
 HeadlessHost::HeadlessHost(const QString& moviePath, std::FILE* traceOut, std::FILE* diagnostics)
     : movieDir_(QFileInfo(moviePath).absoluteDir()), traceOut_(traceOut),

@@ -4,11 +4,15 @@
 // swfrender), everything the person watching would otherwise see goes to the diagnostics
 // stream, and loads read local files, relative ones beside the movie.
 
+#include "swf/Player.h"
 #include "swf/PlayerHost.h"
 
 #include <QDir>
 #include <QString>
 #include <cstdio>
+
+// The ActionScript machine that movies run with outside the control.
+swf::Player::ScriptHostFactory actionScriptMachine();
 
 class HeadlessHost : public swf::PlayerHost {
 public:

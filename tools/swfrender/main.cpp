@@ -33,6 +33,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
@@ -148,8 +149,9 @@ int main(int argc, char** argv) {
         std::fprintf(report, "parse %.3f ms\n", parseNs / 1e6);
 
     HeadlessHost host(moviePath, stdout, stderr);
-    swf::Player player(movie);
-    player.setHost(&host);
+    // The first frame runs its scripts as the player is made: the host has to be there.
+    swf::Player player(movie, actionScriptMachine(), &host,
+                       QFileInfo(moviePath).absoluteFilePath());
     player.setLoop(true);
     const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing;
     int shown = 1; // the first frame is on show once the player exists

@@ -18,6 +18,17 @@ void installAll(Vm& vm) {
     installMovieClip(vm);
     installAsBroadcaster(vm);
     installInput(vm);
+    installPoint(vm);
+    installRectangle(vm);
+    installMatrix(vm);
+    installColorTransform(vm);
+    installXml(vm);
+    installLoadVars(vm);
+    installSharedObject(vm);
+    installFilters(vm);
+    installBitmapData(vm);
+    installTextFormat(vm);
+    installSound(vm);
 }
 
 } // namespace swf::avm1::builtins

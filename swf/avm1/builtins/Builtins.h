@@ -25,5 +25,16 @@ void installSystem(Vm& vm);
 void installMovieClip(Vm& vm);
 void installAsBroadcaster(Vm& vm);
 void installInput(Vm& vm);
+void installPoint(Vm& vm);
+void installRectangle(Vm& vm);
+void installMatrix(Vm& vm);
+void installColorTransform(Vm& vm);
+void installXml(Vm& vm);
+void installLoadVars(Vm& vm);
+void installSharedObject(Vm& vm);
+void installFilters(Vm& vm);
+void installBitmapData(Vm& vm);
+void installTextFormat(Vm& vm);
+void installSound(Vm& vm);
 
 } // namespace swf::avm1::builtins

@@ -114,7 +114,9 @@ TEST(MalformedSkin, CountsAndSizesBeyondTheDataAreRefusedBeforeAllocating) {
     };
     EXPECT_NE(readPlain(s, bitmap(100000, 100000)).find("invalid size"), std::string::npos);
     EXPECT_NE(readPlain(s, bitmap(-1, 4)).find("invalid size"), std::string::npos);
-    EXPECT_NE(readPlain(s, bitmap(16384, 16384)).find("Stream read error"), std::string::npos);
+    EXPECT_NE(readPlain(s, bitmap(4096, 8192)).find("Stream read error"), std::string::npos);
+    // Beyond the skin's pixel budget it is refused for that, before the data is looked at.
+    EXPECT_NE(readPlain(s, bitmap(16384, 16384)).find("may hold"), std::string::npos);
     // A zero side carries no pixels and gives an empty bitmap.
     ByteWriter empty;
     empty.raw(bitmap(0, 7));
@@ -176,18 +178,19 @@ TEST(MalformedSkin, DeepNestingIsRefused) {
 TEST(MalformedSkin, BrokenPackedBitmapsAreErrors) {
     TSeBitmap b("b", 3, 2);
     const std::string good = bmp::encode16(b);
-    EXPECT_NO_THROW(bmp::decode(good, "b"));
+    EXPECT_NO_THROW(bmp::decode(good, "b", description::kMaxSkinPixels));
     for (std::size_t n : {std::size_t(0), std::size_t(10), std::size_t(30), good.size() - 1})
-        EXPECT_THROW(bmp::decode(good.substr(0, n), "b"), SkinError) << n;
+        EXPECT_THROW(bmp::decode(good.substr(0, n), "b", description::kMaxSkinPixels), SkinError)
+            << n;
     std::string huge = good;
     huge[18] = char(0xFF);
     huge[19] = char(0xFF);
     huge[20] = char(0xFF);
     huge[21] = char(0x7F); // width 2^31 - 1
-    EXPECT_THROW(bmp::decode(huge, "b"), SkinError);
+    EXPECT_THROW(bmp::decode(huge, "b", description::kMaxSkinPixels), SkinError);
     std::string compressed = good;
     compressed[30] = 1; // RLE8
-    EXPECT_THROW(bmp::decode(compressed, "b"), SkinError);
+    EXPECT_THROW(bmp::decode(compressed, "b", description::kMaxSkinPixels), SkinError);
 }
 
 TEST(BmpCodec, SixteenBitRoundTripKeepsFiveBitsPerChannel) {
@@ -198,7 +201,7 @@ TEST(BmpCodec, SixteenBitRoundTripKeepsFiveBitsPerChannel) {
                        0xFF000000u | std::uint32_t(x * 60) << 16 | std::uint32_t(y * 100) << 8 |
                            std::uint32_t(x * y * 20));
     b.setPixel(4, 2, kKeyPixel);
-    auto back = bmp::decode(bmp::encode16(b), "b");
+    auto back = bmp::decode(bmp::encode16(b), "b", description::kMaxSkinPixels);
     back->keyOutNear(0x7F, 0, 0x7F);
     ASSERT_EQ(back->width(), 5);
     ASSERT_EQ(back->height(), 3);
@@ -229,7 +232,7 @@ TEST(BmpCodec, ReadsTwentyFourBitBottomUpImages) {
         w.u32(0);
     // Bottom row first: blue, green, red per pixel, rows padded to 4 bytes.
     w.raw(std::string("\x01\x02\x03\x04\x05\x06\0\0\x07\x08\x09\x0A\x0B\x0C\0\0", 16));
-    auto img = bmp::decode(w.bytes(), "x");
+    auto img = bmp::decode(w.bytes(), "x", description::kMaxSkinPixels);
     EXPECT_EQ(img->pixel(0, 1), 0xFF030201u);
     EXPECT_EQ(img->pixel(1, 1), 0xFF060504u);
     EXPECT_EQ(img->pixel(0, 0), 0xFF090807u);

@@ -136,3 +136,19 @@ TEST(ActionBuilder, ActionsWithPayloadsHaveTheirLayouts) {
                              "9f0300030500"
                              "8d010003"));
 }
+
+TEST(ActionBuilder, CallsPushTheirArgumentsLastFirstThenTheCount) {
+    EXPECT_EQ(ActionBuilder().callFunction("f", {1, "b"}).bytes(), hex("961000"
+                                                                       "006200"
+                                                                       "0701000000"
+                                                                       "0702000000"
+                                                                       "006600"
+                                                                       "3d"));
+    EXPECT_EQ(ActionBuilder().callMethod("o", "m", {}).bytes(), hex("960800"
+                                                                    "0700000000"
+                                                                    "006f00"
+                                                                    "1c"
+                                                                    "960300"
+                                                                    "006d00"
+                                                                    "52"));
+}

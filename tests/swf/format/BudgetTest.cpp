@@ -149,10 +149,21 @@ TEST(MovieBudget, CorruptBitmapDataCostsNothing) {
         b.bytes(QByteArray(200, '\x55')); // not zlib
         w.tag(36, b.data());
     }
+    // A whole stream that holds nothing at all.
+    BitWriter empty;
+    empty.u16(6);
+    empty.u8(5);
+    empty.u16(10);
+    empty.u16(10);
+    empty.bytes(SwfWriter::zlibCompress(QByteArray()));
+    w.tag(36, empty.data());
     w.showFrame();
     auto r = swf::loadMovie(w.finish(), limits);
     ASSERT_TRUE(r.ok()) << r.error().message.toStdString();
     EXPECT_EQ(r.value()->budget().pixelsUsed(), 0u);
+    const auto* nothing = static_cast<const swf::BitmapCharacter*>(r.value()->character(6));
+    ASSERT_TRUE(nothing);
+    EXPECT_TRUE(nothing->image().isNull());
 }
 
 TEST(MovieBudget, ShapesWithMillionsOfEdgesAreRefusedPastTheEdgeLimit) {
@@ -219,10 +230,7 @@ TEST(MovieBudget, AButtonOfFiveMillionRecordsIsRefusedByDefault) {
     QByteArray one;
     one.append(char(swf::buttonstate::Up));
     one.append("\x01\x00\x01\x00\x00", 5); // shape 1, depth 1, empty matrix
-    QByteArray body = b.data();
-    body.reserve(body.size() + records * one.size() + 2);
-    for (int i = 0; i < records; ++i)
-        body += one;
+    QByteArray body = b.data() + one.repeated(records);
     body.append('\0');
     body.append('\0');
     SwfWriter w(100, 100, 12, 4);

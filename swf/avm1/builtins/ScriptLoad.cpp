@@ -1,0 +1,116 @@
+#include "swf/avm1/builtins/ScriptLoad.h"
+
+#include "swf/PlayerHost.h"
+#include "swf/avm1/MovieClipObject.h"
+#include "swf/avm1/Vm.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QUrl>
+#include <memory>
+
+namespace swf::avm1::builtins {
+
+namespace {
+
+struct Arrival {
+    bool done = false;
+    bool ok = false;
+    QByteArray bytes;
+};
+
+const QString kSeq = QStringLiteral("_loadSeq");
+
+} // namespace
+
+QString resolveAgainstMovie(Vm& vm, const QString& url) {
+    const QUrl asUrl(url);
+    if (!asUrl.scheme().isEmpty() && asUrl.scheme().size() > 1)
+        return url; // already absolute (a one-letter scheme would be a drive, not a URL)
+    QString base;
+    if (ClipBridge* root = vm.root())
+        base = vm.toString(vm.getMember(Value(vm.clipObject(root)), QStringLiteral("_url")));
+    if (base.isEmpty())
+        return url;
+    const QUrl baseUrl(base);
+    if (!baseUrl.scheme().isEmpty() && baseUrl.scheme().size() > 1 && !baseUrl.isLocalFile())
+        return baseUrl.resolved(asUrl).toString();
+    const QString basePath = baseUrl.isLocalFile() ? baseUrl.toLocalFile() : base;
+    if (QDir::isAbsolutePath(url))
+        return url;
+    return QDir::cleanPath(QFileInfo(basePath).dir().filePath(url));
+}
+
+QString decodeLoadedText(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        auto decoder =
+            QStringDecoder(QStringDecoder::Utf16, QStringDecoder::Flag::ConvertInitialBom);
+        QString s = decoder(bytes);
+        if (s.startsWith(QChar(0xFEFF)))
+            s.remove(0, 1);
+        return s;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+bool startScriptLoad(Vm& vm, const Value& target, const QString& url) {
+    Object* o = target.object();
+    if (!o || url.isEmpty())
+        return false;
+    const double seq = vm.toNumber(vm.getMember(target, kSeq));
+    const double mine = std::isnan(seq) ? 1 : seq + 1;
+    o->define(kSeq, Value(mine), propflag::DontEnum);
+    o->define(QStringLiteral("_bytesLoaded"), Value(0), propflag::DontEnum);
+    o->define(QStringLiteral("_bytesTotal"), Value(), propflag::DontEnum);
+
+    // The host's callback only fills this in; it may come after the machine is gone.
+    auto arrival = std::make_shared<Arrival>();
+    const QString resolved = resolveAgainstMovie(vm, url);
+    if (PlayerHost* host = vm.host()) {
+        host->load(resolved, kMaxScriptLoadBytes, [arrival](bool ok, QByteArray bytes) {
+            if (arrival->done)
+                return;
+            arrival->done = true;
+            arrival->ok = ok;
+            arrival->bytes = std::move(bytes);
+        });
+    } else {
+        arrival->done = true;
+    }
+
+    auto timerId = std::make_shared<int>(0);
+    auto self = std::make_shared<Object*>(nullptr);
+    NativeFunction* poll = vm.newNative([arrival, timerId, self, mine](Vm& vm, CallArgs&) {
+        if (!arrival->done)
+            return Value();
+        vm.clearTimer(*timerId);
+        // The target is kept as a property of this function so the collector sees it.
+        const Value target = vm.getMember(Value(*self), QStringLiteral("target"));
+        if (!target.object())
+            return Value();
+        // A later load on the same object replaced this one.
+        if (vm.toNumber(vm.getMember(target, kSeq)) != mine)
+            return Value();
+        Object* t = target.object();
+        if (!arrival->ok) {
+            vm.callMethod(target, QStringLiteral("onData"), {});
+            return Value();
+        }
+        const double size = static_cast<double>(arrival->bytes.size());
+        t->define(QStringLiteral("_bytesLoaded"), Value(size), propflag::DontEnum);
+        t->define(QStringLiteral("_bytesTotal"), Value(size), propflag::DontEnum);
+        const Value text(vm.clipString(decodeLoadedText(arrival->bytes)));
+        arrival->bytes.clear();
+        vm.callMethod(target, QStringLiteral("onData"), {&text, 1});
+        return Value();
+    });
+    *self = poll;
+    poll->define(QStringLiteral("target"), target, propflag::DontEnum);
+    *timerId = vm.addTimer(Value(static_cast<Object*>(poll)), QString(), {}, 0, false);
+    return *timerId != 0;
+}
+
+} // namespace swf::avm1::builtins
