@@ -39,7 +39,7 @@ struct Limits {
     int maxStringLength = 1 << 24;
     // Objects alive at once; collection only runs between scripts, so a script that makes
     // objects without end is stopped here rather than taking the machine's memory.
-    std::size_t maxObjects = 1'500'000;
+    std::size_t maxObjects = 500'000;
 };
 
 class Vm {
