@@ -52,6 +52,8 @@ public:
                     if (!buffer_[s].contains("\r\n\r\n"))
                         return;
                     const QByteArray path = buffer_[s].split(' ').value(1);
+                    // A later connection may get this socket's address once it is deleted.
+                    buffer_.erase(s);
                     requested << path;
                     const auto it = files.find(path);
                     const QByteArray body = it == files.end() ? QByteArray("no") : it->second;
