@@ -77,29 +77,7 @@ void installLoadVars(Vm& vm) {
                           c.arg(1).isNullish() ? QStringLiteral("_self") : vm.toString(c.arg(1)));
         return Value(true);
     });
-    vm.defineMethod(proto, QStringLiteral("onData"), [](Vm& vm, CallArgs& c) -> Value {
-        if (c.arg(0).isUndefined()) {
-            vm.setMember(c.thisv, QStringLiteral("loaded"), Value(false));
-            const Value no(false);
-            vm.callMethod(c.thisv, QStringLiteral("onLoad"), {&no, 1});
-            return Value();
-        }
-        const Value text = c.arg(0);
-        vm.callMethod(c.thisv, QStringLiteral("decode"), {&text, 1});
-        vm.setMember(c.thisv, QStringLiteral("loaded"), Value(true));
-        const Value yes(true);
-        vm.callMethod(c.thisv, QStringLiteral("onLoad"), {&yes, 1});
-        return Value();
-    });
-    vm.defineMethod(proto, QStringLiteral("onLoad"), [](Vm&, CallArgs&) { return Value(); });
-    vm.defineMethod(proto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) {
-        return vm.getMember(c.thisv, QStringLiteral("_bytesLoaded"));
-    });
-    vm.defineMethod(proto, QStringLiteral("getBytesTotal"), [](Vm& vm, CallArgs& c) {
-        return vm.getMember(c.thisv, QStringLiteral("_bytesTotal"));
-    });
-    vm.defineMethod(proto, QStringLiteral("addRequestHeader"),
-                    [](Vm&, CallArgs&) { return Value(); });
+    defineLoadMethods(vm, proto, QStringLiteral("decode"));
 }
 
 } // namespace swf::avm1::builtins

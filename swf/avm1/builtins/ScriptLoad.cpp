@@ -113,4 +113,30 @@ bool startScriptLoad(Vm& vm, const Value& target, const QString& url) {
     return *timerId != 0;
 }
 
+void defineLoadMethods(Vm& vm, Object* proto, const QString& parseMethod) {
+    vm.defineMethod(proto, QStringLiteral("onData"), [parseMethod](Vm& vm, CallArgs& c) -> Value {
+        if (c.arg(0).isUndefined()) {
+            vm.setMember(c.thisv, QStringLiteral("loaded"), Value(false));
+            const Value no(false);
+            vm.callMethod(c.thisv, QStringLiteral("onLoad"), {&no, 1});
+            return Value();
+        }
+        const Value text = c.arg(0);
+        vm.callMethod(c.thisv, parseMethod, {&text, 1});
+        vm.setMember(c.thisv, QStringLiteral("loaded"), Value(true));
+        const Value yes(true);
+        vm.callMethod(c.thisv, QStringLiteral("onLoad"), {&yes, 1});
+        return Value();
+    });
+    vm.defineMethod(proto, QStringLiteral("onLoad"), [](Vm&, CallArgs&) { return Value(); });
+    vm.defineMethod(proto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) {
+        return vm.getMember(c.thisv, QStringLiteral("_bytesLoaded"));
+    });
+    vm.defineMethod(proto, QStringLiteral("getBytesTotal"), [](Vm& vm, CallArgs& c) {
+        return vm.getMember(c.thisv, QStringLiteral("_bytesTotal"));
+    });
+    vm.defineMethod(proto, QStringLiteral("addRequestHeader"),
+                    [](Vm&, CallArgs&) { return Value(); });
+}
+
 } // namespace swf::avm1::builtins

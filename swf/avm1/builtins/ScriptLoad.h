@@ -9,8 +9,9 @@
 #include <QString>
 
 namespace swf::avm1 {
+class Object;
 class Vm;
-}
+} // namespace swf::avm1
 
 namespace swf::avm1::builtins {
 
@@ -24,6 +25,10 @@ QString resolveAgainstMovie(Vm& vm, const QString& url);
 // on the same target supersedes an older one still in flight. Keeps _bytesLoaded and
 // _bytesTotal on the target up to date. False when the URL is empty.
 bool startScriptLoad(Vm& vm, const Value& target, const QString& url);
+
+// The load side every loading class shares: onData hands the text to parseMethod ("decode",
+// "parseXML") and reports to onLoad; byte counts; request headers accepted and dropped.
+void defineLoadMethods(Vm& vm, Object* proto, const QString& parseMethod);
 
 // Bytes as script text: UTF-8 with or without a byte-order mark, or UTF-16 with one.
 QString decodeLoadedText(const QByteArray& bytes);

@@ -295,29 +295,7 @@ void installXml(Vm& vm) {
         vm.setMember(target, QStringLiteral("loaded"), Value(false));
         return Value(startScriptLoad(vm, target, vm.toString(c.arg(0))));
     });
-    vm.defineMethod(xmlProto, QStringLiteral("onData"), [](Vm& vm, CallArgs& c) -> Value {
-        if (c.arg(0).isUndefined()) {
-            vm.setMember(c.thisv, QStringLiteral("loaded"), Value(false));
-            const Value no(false);
-            vm.callMethod(c.thisv, QStringLiteral("onLoad"), {&no, 1});
-            return Value();
-        }
-        const Value text = c.arg(0);
-        vm.callMethod(c.thisv, QStringLiteral("parseXML"), {&text, 1});
-        vm.setMember(c.thisv, QStringLiteral("loaded"), Value(true));
-        const Value yes(true);
-        vm.callMethod(c.thisv, QStringLiteral("onLoad"), {&yes, 1});
-        return Value();
-    });
-    vm.defineMethod(xmlProto, QStringLiteral("onLoad"), [](Vm&, CallArgs&) { return Value(); });
-    vm.defineMethod(xmlProto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) {
-        return vm.getMember(c.thisv, QStringLiteral("_bytesLoaded"));
-    });
-    vm.defineMethod(xmlProto, QStringLiteral("getBytesTotal"), [](Vm& vm, CallArgs& c) {
-        return vm.getMember(c.thisv, QStringLiteral("_bytesTotal"));
-    });
-    vm.defineMethod(xmlProto, QStringLiteral("addRequestHeader"),
-                    [](Vm&, CallArgs&) { return Value(); });
+    defineLoadMethods(vm, xmlProto, QStringLiteral("parseXML"));
 }
 
 } // namespace swf::avm1::builtins
