@@ -7,6 +7,9 @@
 #include "playlist/TDropFilelistbox1.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinTrackBar.h"
+#include "tests/support/ActionBuilder.h"
+
+#include <QElapsedTimer>
 
 using namespace apptest;
 using flash::DISPID_GotoFrame;
@@ -186,4 +189,70 @@ TEST_F(Playback, MalformedMoviesShowTheErrorBoxAndThePlayerGoesOn) {
     }
     open(writeMovie("good.swf", testsupport::makeMovingSquareMovie(30, 10)));
     EXPECT_EQ(form->ShockwaveFlash1().get_TotalFrames(), 30);
+}
+
+namespace {
+
+// A movie whose last frame says stop(): it ends there, where the loop modes take over.
+QByteArray makeSelfStoppingMovie(int frames) {
+    testsupport::SwfWriter w(320, 240, 30);
+    w.defineRectShape(1, QRect(0, 0, 20, 20), Qt::blue);
+    w.placeObject2(1, 1);
+    for (int f = 1; f < frames; ++f)
+        w.showFrame();
+    w.doAction(testsupport::ActionBuilder().stop().finish());
+    w.showFrame();
+    return w.finish();
+}
+
+} // namespace
+
+TEST_F(Playback, LoopingMovieKeepsPlayingAndNeitherLoopModeReloadsIt) {
+    open(writeMovie("loops.swf", testsupport::makeMovingSquareMovie(6, 30)));
+    const auto toggle = [&](skin::TSeSkinItem* item) {
+        if (item == form->CustomItem64)
+            form->CustomItem64Click(item);
+        else
+            form->CustomItem65Click(item);
+    };
+    for (auto* item : {form->CustomItem64, form->CustomItem65}) {
+        form->playlistCommands().dropFiles({writeMovie("other.swf", makeSelfStoppingMovie(3))});
+        toggle(item);
+        calls.clear();
+        // Several loops of the movie and more than one tick of the loop timer.
+        int lowest = 99;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 2300) {
+            QTest::qWait(20);
+            EXPECT_TRUE(form->ShockwaveFlash1().IsPlaying());
+            lowest = std::min(lowest, form->ShockwaveFlash1().CurrentFrame());
+        }
+        EXPECT_EQ(lowest, 1); // it came round to its first frame by itself
+        EXPECT_TRUE(callsOf(flash::DISPID_Movie).empty());
+        toggle(item);
+    }
+}
+
+TEST_F(Playback, MovieThatStopsItselfIsReplayedBySingleFileLoop) {
+    const QString path = writeMovie("stops.swf", makeSelfStoppingMovie(4));
+    open(path);
+    ASSERT_TRUE(waitFor([&] { return !form->ShockwaveFlash1().IsPlaying(); }));
+    EXPECT_EQ(form->ShockwaveFlash1().CurrentFrame(), 4); // ended on its own last frame
+    // Without a loop mode it stays there.
+    calls.clear();
+    QTest::qWait(1300);
+    EXPECT_TRUE(callsOf(flash::DISPID_Movie).empty());
+    form->CustomItem64Click(form->CustomItem64);
+    ASSERT_TRUE(waitFor([&] { return !callsOf(flash::DISPID_Movie).empty(); }, 3000));
+    EXPECT_EQ(callsOf(flash::DISPID_Movie).front().value(0).toString(), path);
+}
+
+TEST_F(Playback, MovieThatStopsItselfHandsOverToRandomLoop) {
+    const QString next = writeMovie("next.swf", testsupport::makeMovingSquareMovie(5));
+    const QString spare = writeMovie("spare.swf", testsupport::makeMovingSquareMovie(5));
+    form->playlistCommands().dropFiles({next, spare});
+    open(writeMovie("stops.swf", makeSelfStoppingMovie(4)));
+    form->CustomItem65Click(form->CustomItem65);
+    ASSERT_TRUE(waitFor([&] { return form->state().currentMoviePath == next; }, 4000));
 }
