@@ -124,6 +124,12 @@ void TForm1::createControls() {
     // Creating the control may throw; nothing of the window outlives a failed creation.
     flash_ = std::make_unique<flash::TShockwaveFlash>(Panel1);
     flash_->widget()->setObjectName(QStringLiteral("ShockwaveFlash1"));
+    // What a movie has to tell the person watching (a script stopped for running too long)
+    // goes to the wide status panel, where the player's own notes appear.
+    flash_->OnStatusText = [this](const QString& text) {
+        if (SeSkinStatusBar1)
+            SeSkinStatusBar1->Panels()[1].setText(text);
+    };
     movieLayout->addControl(flash_->widget(), TAlign::alClient);
     connect(Panel1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (!SeSkinPopupMenu1->isOpen())

@@ -256,3 +256,17 @@ TEST_F(Playback, MovieThatStopsItselfHandsOverToRandomLoop) {
     form->CustomItem65Click(form->CustomItem65);
     ASSERT_TRUE(waitFor([&] { return form->state().currentMoviePath == next; }, 4000));
 }
+
+TEST_F(Playback, AScriptStoppedByTheEngineIsReportedInTheStatusBarAndTheMovieGoesOn) {
+    testsupport::SwfWriter w(320, 240, 30);
+    testsupport::ActionBuilder body;
+    body.callFunction("runaway", {});
+    testsupport::ActionBuilder script;
+    script.defineFunction("runaway", {}, body).callFunction("runaway", {});
+    w.doAction(script.finish());
+    w.showFrame();
+    w.showFrame();
+    open(writeMovie("runaway.swf", w.finish()));
+    ASSERT_TRUE(waitFor([&] { return panelText(1).contains(QStringLiteral("脚本")); }));
+    EXPECT_TRUE(form->ShockwaveFlash1().IsPlaying());
+}
