@@ -213,21 +213,25 @@ QRectF Drawing::bounds() const {
     return out;
 }
 
-bool Drawing::contains(QPointF twips) const {
-    for (const BuiltLayer& layer : built()) {
+bool layersContain(const std::vector<BuiltLayer>& layers, QPointF p) {
+    for (const BuiltLayer& layer : layers) {
         for (const auto& fill : layer.fillPaths)
-            if (fill.path.contains(twips))
+            if (fill.path.contains(p))
                 return true;
         for (const auto& stroke : layer.strokePaths) {
             if (stroke.style >= layer.lines.size())
                 continue;
             QPainterPathStroker stroker;
             stroker.setWidth(std::max(20.0, layer.lines[stroke.style].width));
-            if (stroker.createStroke(stroke.path).contains(twips))
+            if (stroker.createStroke(stroke.path).contains(p))
                 return true;
         }
     }
     return false;
+}
+
+bool Drawing::contains(QPointF twips) const {
+    return layersContain(built(), twips);
 }
 
 } // namespace swf

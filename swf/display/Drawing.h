@@ -15,6 +15,10 @@
 
 namespace swf {
 
+// The point (twips) lies on a fill or a stroke of the layers; hairlines count a pixel wide.
+// Shapes, morphs and script drawings are all hit-tested this way.
+bool layersContain(const std::vector<BuiltLayer>& layers, QPointF p);
+
 class Drawing {
 public:
     // Coordinates are twips in the clip's space. Widths are twips; 0 is a hairline.

@@ -1,34 +1,11 @@
 #include "swf/display/ShapeObjects.h"
 
+#include "swf/display/Drawing.h"
 #include "swf/format/Bitmap.h"
 #include "swf/format/MorphShape.h"
 #include "swf/format/Shape.h"
 
-#include <QPainterPathStroker>
-
 namespace swf {
-
-namespace {
-
-bool layersContain(const std::vector<BuiltLayer>& layers, QPointF p) {
-    for (const BuiltLayer& layer : layers) {
-        for (const auto& fill : layer.fillPaths)
-            if (fill.path.contains(p))
-                return true;
-        for (const auto& stroke : layer.strokePaths) {
-            if (stroke.style >= layer.lines.size())
-                continue;
-            // Hairlines still count a pixel wide.
-            QPainterPathStroker stroker;
-            stroker.setWidth(std::max(20.0, layer.lines[stroke.style].width));
-            if (stroker.createStroke(stroke.path).contains(p))
-                return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
 
 ShapeObject::ShapeObject(Stage& stage, std::shared_ptr<const ShapeCharacter> shape)
     : DisplayObject(Type::Shape, stage, std::move(shape)) {}
