@@ -69,15 +69,20 @@ bool convert(const char* to, const char* from, QByteArrayView input, QByteArrayV
 }
 
 // Qt passes unpaired UTF-16 surrogates through; no encoding can write them back.
-bool hasLoneSurrogate(const QString& text) {
+// A lone surrogate cannot be written back in any encoding the lists are saved in, so it
+// becomes U+FFFD here; otherwise what is read and what is saved later would differ.
+bool replaceLoneSurrogates(QString& text) {
+    bool replaced = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             ++i;
-        else if (c.isSurrogate())
-            return true;
+        } else if (c.isSurrogate()) {
+            text[i] = QChar(0xFFFD);
+            replaced = true;
+        }
     }
-    return false;
+    return replaced;
 }
 
 } // namespace
@@ -167,7 +172,8 @@ DecodedText decodeTextLines(QByteArrayView bytes) {
         // Stateless: a character cut off at the end is an error, not something to wait for.
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
         result.text = decoder(bytes.sliced(2));
-        result.lossy = decoder.hasError() || hasLoneSurrogate(result.text);
+        const bool replaced = replaceLoneSurrogates(result.text);
+        result.lossy = decoder.hasError() || replaced;
         return result;
     }
     if (isValidUtf8(bytes)) {

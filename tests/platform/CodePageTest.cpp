@@ -86,6 +86,8 @@ TEST(CodePageTest, BytesOfNeitherEncodingAreReportedLost) {
     decodeGb18030(kPlaylistGbk + "\x81", &replaced); // a character cut off at the end
     EXPECT_TRUE(replaced);
 
-    EXPECT_TRUE(decodeTextLines(QByteArray("\xFF\xFE\x00\xD8", 4)).lossy); // lone surrogate
+    const DecodedText lone = decodeTextLines(QByteArray("\xFF\xFEx\x00\x00\xD8y\x00", 8));
+    EXPECT_TRUE(lone.lossy);
+    EXPECT_EQ(lone.text, QStringLiteral(u"x\uFFFDy")); // so that saving it gives back the same
     EXPECT_FALSE(decodeTextLines(QStringLiteral("播放").toUtf8()).lossy);
 }
