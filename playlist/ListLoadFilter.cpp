@@ -180,7 +180,12 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
         prefixFilters.emplace_back(atLeast[m], 16);
     // Tested at every position of the text: kept small enough to stay in the cache, at the
     // price of a few more false hits, which only cost a table lookup.
-    WordFilter trackedFilter(trackedCount, 6);
+    WordFilter trackedFilter(trackedCount, 12);
+    // Short values of each length whose first line is not known yet. The text is read front
+    // to back, so the first place a value is found settles it; once every value of a length
+    // is settled, that length needs no more lookups (with a varied list this happens early
+    // for the shortest lengths, which would otherwise be looked up at every position).
+    std::size_t unresolved[kGram + 1] = {};
 
     for (int j = 0; j < n; ++j) {
         const std::string& b = bytes[std::size_t(j)];
@@ -198,7 +203,10 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
         }
         const std::size_t m = b.size();
         const std::uint64_t key = gramAt(at) >> (64 - 8 * m);
-        firstLine[m].insert(key, INT_MAX);
+        if (!firstLine[m].find(key)) {
+            firstLine[m].insert(key, INT_MAX);
+            ++unresolved[m];
+        }
         for (std::size_t k = 1; k <= m; ++k)
             prefixFilters[k].add(key >> (8 * (m - k)));
     }
@@ -218,9 +226,12 @@ std::optional<std::vector<bool>> ListLoadFilter::keep(const QStringList& values)
             const std::uint64_t key = g >> (64 - 8 * m);
             if (!prefixFilters[m].mayHold(key))
                 break;
-            if (shortCount[m] > 0) {
-                if (int* first = firstLine[m].find(key))
-                    *first = std::min(*first, line);
+            if (unresolved[m] > 0) {
+                int* first = firstLine[m].find(key);
+                if (first && *first == INT_MAX) {
+                    *first = line;
+                    --unresolved[m];
+                }
             }
         }
         if (slotCount == 0)
