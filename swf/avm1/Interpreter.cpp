@@ -694,7 +694,8 @@ int Runner::run(int pc, int lo, int hi) {
             f_.pop();
             break;
         case AToInteger:
-            f_.push(Value(vm_.toInteger(f_.pop())));
+            // The action wraps to 32 bits, unlike the built-ins' ToInteger.
+            f_.push(Value(double(vm_.toInt32(f_.pop()))));
             break;
         case AGetVariable:
             f_.push(getVariable(vm_.toString(f_.pop())));

@@ -107,6 +107,9 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
     }
     if (allowOctalAndHex && s.size() - i > 2 && s[i] == '0' &&
         (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        // Hexadecimal is only recognised at the very start of the text.
+        if (b > 0)
+            return nan;
         double v = 0;
         for (int k = i + 2; k < s.size(); ++k) {
             const int d = QStringView(s).mid(k, 1).toInt(nullptr, 16);
@@ -116,7 +119,7 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
         }
         return negative ? -v : v;
     }
-    if (allowOctalAndHex && s.size() - i > 1 && s[i] == '0') {
+    if (allowOctalAndHex && b == 0 && s.size() - i > 1 && s[i] == '0') {
         bool octal = true;
         for (int k = i; k < s.size(); ++k)
             if (s[k] < '0' || s[k] > '7')

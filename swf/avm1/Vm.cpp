@@ -59,18 +59,24 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
         hint == Hint::String ? QStringLiteral("toString") : QStringLiteral("valueOf");
     const QString second =
         hint == Hint::String ? QStringLiteral("valueOf") : QStringLiteral("toString");
+    bool converted = false;
     for (const QString& name : {first, second}) {
         Value fn;
         if (lookup(o, name, fn) && fn.object() && fn.object()->isFunction()) {
+            converted = true;
             Value r = call(fn, v, {});
-            if (!r.isObject())
+            // A clip that valueOf gives back counts as a value of its own, like a primitive.
+            if (!r.isObject() || r.object()->isClip())
                 return r;
+            // Text is asked of toString alone: an object it gives back is not passed on to
+            // valueOf.
+            if (hint == Hint::String)
+                break;
         }
     }
-    if (o->isClip()) {
-        ClipBridge* c = static_cast<MovieClipObject*>(o)->clip(*this);
-        return Value(c ? MovieClipObject::dotPath(c) : QString());
-    }
+    // An object cut off from its prototypes has no way to become a value.
+    if (!converted)
+        return Value();
     return Value(o->isFunction() ? QStringLiteral("[type Function]")
                                  : QStringLiteral("[type Object]"));
 }
@@ -124,6 +130,9 @@ QString Vm::toString(const Value& v) {
                 return MovieClipObject::dotPath(c);
             return QString();
         }
+        // A String object is its text, whatever toString it was given.
+        if (o->hasPrimitive() && o->primitive().isString())
+            return o->primitive().string();
         const Value p = toPrimitive(v, Hint::String);
         if (p.isObject())
             return QStringLiteral("[type Object]");

@@ -29,6 +29,8 @@ void HeadlessHost::openUrl(const QString& url, const QString& target) {
 }
 
 void HeadlessHost::fsCommand(const QString& command, const QString& args) {
+    if (command.compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0)
+        quit_ = true;
     std::fprintf(diagnostics_, "swfrender: fscommand %s %s\n", qPrintable(command),
                  qPrintable(args));
 }

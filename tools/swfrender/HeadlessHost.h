@@ -30,10 +30,13 @@ public:
     QString localPath(const QString& url) const;
 
     int traceLines() const { return traceLines_; }
+    // The movie asked to quit (fscommand "quit"), as a projector would: no more frames run.
+    bool quitRequested() const { return quit_; }
 
 private:
     QDir movieDir_;
     std::FILE* traceOut_;
     std::FILE* diagnostics_;
     int traceLines_ = 0;
+    bool quit_ = false;
 };

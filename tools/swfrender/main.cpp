@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     }
     double totalMs = 0;
     for (int n = first; n <= last; ++n) {
-        while (shown < n) {
+        while (shown < n && !host.quitRequested()) {
             player.tick();
             ++shown;
         }

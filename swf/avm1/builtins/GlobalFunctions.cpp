@@ -70,16 +70,17 @@ Value parseIntFn(Vm& vm, CallArgs& c) {
     int i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
         ++i;
+    const bool leadingSpace = i > 0;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
         negative = s[i] == '-';
         ++i;
     }
-    if (radix == 0 || radix == 16) {
-        if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-            radix = 16;
-            i += 2;
-        }
+    // A "0x" that opens the text means hexadecimal whatever radix was asked for; after
+    // white space it does not.
+    if (!leadingSpace && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        radix = 16;
+        i += 2;
     }
     if (radix == 0) {
         // A leading zero means octal, when everything after it is an octal digit.

@@ -158,6 +158,7 @@ void installFunction(Vm& vm) {
             return Value(vm.newObject());
         },
         proto);
+    vm.global()->findOwn(QStringLiteral("Function"))->flags |= propflag::OnlySwf6Up;
     // call and apply came with Flash 6; SWF 5 movies do not see them.
     const uint32_t swf6 = propflag::DontEnum | propflag::OnlySwf6Up;
     vm.defineMethod(

@@ -125,6 +125,8 @@ void installString(Vm& vm) {
         return Value(static_cast<double>(s.lastIndexOf(vm.toString(c.arg(0)), from)));
     });
     vm.defineMethod(proto, QStringLiteral("slice"), [](Vm& vm, CallArgs& c) -> Value {
+        if (c.count() == 0)
+            return Value(); // no start given is no slice at all, not the whole string
         const QString s = thisString(vm, c);
         const int len = s.size();
         double a = c.arg(0).isUndefined() ? 0 : vm.toInteger(c.arg(0));
