@@ -201,7 +201,10 @@ void MovieClip::runInitActions(int frame) {
 }
 
 void MovieClip::applyFrame(int frame) {
+    // Objects placed by the frame see it as the current one when they are initialised.
+    current_ = frame;
     runInitActions(frame);
+    removedThisFrame_.clear();
     for (const FrameCommand& command :
          timeline_->frames[static_cast<std::size_t>(frame)].commands) {
         if (const auto* p = std::get_if<PlaceCommand>(&command)) {
@@ -210,11 +213,22 @@ void MovieClip::applyFrame(int frame) {
             const int depth = std::get<RemoveCommand>(command).depth + kTimelineDepthOffset;
             const auto it = children_.find(depth);
             // What script made or moved keeps its place whatever the timeline says.
-            if (it != children_.end() && !it->second->createdByScript())
+            if (it != children_.end() && !it->second->createdByScript()) {
                 removeChildAt(depth);
+                removedThisFrame_.push_back(depth);
+            }
         }
     }
     current_ = frame;
+}
+
+// A place without "move" at a depth that is taken leaves what is there, except in SWF 5 movies,
+// where a new clip takes the depth.
+bool MovieClip::replacesOnPlace(uint16_t characterId) const {
+    if (!movie_ || movie_->header().version > 5)
+        return false;
+    const auto character = movie_->characterShared(characterId);
+    return character && character->kind() == Character::Kind::Sprite;
 }
 
 void MovieClip::place(const PlaceCommand& cmd, int frame) {
@@ -225,10 +239,21 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         return; // nothing to modify
     if (exists && it->second->createdByScript())
         return; // the timeline does not touch what script put at a timeline depth
+    // A move where nothing stands places its character, except at a depth this very frame
+    // emptied: that object is gone, not waiting to be moved.
+    if (cmd.move && !exists &&
+        std::find(removedThisFrame_.begin(), removedThisFrame_.end(), depth) !=
+            removedThisFrame_.end())
+        return;
+    if (!cmd.move && exists && !replacesOnPlace(*cmd.characterId))
+        return;
+    // A clip keeps being itself when a move names another character.
+    const bool keepsCharacter = exists && it->second->asMovieClip();
     std::shared_ptr<DisplayObject> object;
     bool created = false;
-    if (!cmd.move || (cmd.characterId && (!exists || !it->second->character() ||
-                                          it->second->character()->id() != *cmd.characterId))) {
+    if (!cmd.move || (cmd.characterId && !keepsCharacter &&
+                      (!exists || !it->second->character() ||
+                       it->second->character()->id() != *cmd.characterId))) {
         // A new object, or a move that replaces the character (keeping the other properties).
         if (!movie_)
             return;

@@ -152,6 +152,7 @@ protected:
 private:
     void applyFrame(int frame);
     void place(const PlaceCommand& cmd, int frame);
+    bool replacesOnPlace(uint16_t characterId) const;
     void runFrameScripts(int frame);
     void runInitActions(int frame);
     void gotoFrameIndex(int frame);
@@ -165,6 +166,7 @@ private:
     bool playing_ = true;
     uint64_t bornTick_ = 0;
     std::vector<bool> initActionsDone_;
+    std::vector<int> removedThisFrame_; // timeline depths the frame being applied emptied
     std::map<int, std::shared_ptr<DisplayObject>> children_;
     Drawing drawing_;
     std::shared_ptr<const std::vector<ClipActionRecord>> clipActions_;

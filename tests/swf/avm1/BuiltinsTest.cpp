@@ -148,7 +148,10 @@ TEST(Avm1String, SplitOnEmptyDependsOnVersion) {
 TEST(Avm1Number, ConversionsAndMath) {
     Asm code;
     code.callMethod(Asm().i32(255), "toString", {Asm().i32(16)}).trace();
+    // "0x" counts only at the very start, and then whatever radix is given.
     code.callFunction("parseInt", {Asm().str("  0x1A")}).trace();
+    code.callFunction("parseInt", {Asm().str("0x1A"), Asm().i32(10)}).trace();
+    code.str(" 0x1A").i32(1).op(0x0C).trace(); // as a number: not hexadecimal at all
     code.callFunction("parseInt", {Asm().str("12px")}).trace();
     code.callFunction("parseInt", {Asm().str("z"), Asm().i32(36)}).trace();
     code.callFunction("parseInt", {Asm().str("abc")}).trace();
@@ -166,9 +169,10 @@ TEST(Avm1Number, ConversionsAndMath) {
     code.i32(5).i32(3).op(0x62).trace();   // xor
     code.newObject("Number", {Asm().i32(3)}).i32(4).op(0x47).trace();
     code.callFunction("Boolean", {Asm().str("x")}).trace();
-    EXPECT_EQ(run(code),
-              (QStringList{"ff", "26", "12", "35", "NaN", "350", "true", "false", "8", "Infinity",
-                           "-2", "1024", "3.14159265358979", "1", "15", "6", "7", "true"}));
+    EXPECT_EQ(run(code), (QStringList{"ff", "0",        "26",  "NaN",  "12",
+                                      "35", "NaN",      "350", "true", "false",
+                                      "8",  "Infinity", "-2",  "1024", "3.14159265358979",
+                                      "1",  "15",       "6",   "7",    "true"}));
 }
 
 TEST(Avm1Global, EscapeAndUnescape) {
