@@ -210,3 +210,38 @@ TEST(FrameOrder, AMoveOntoAnEmptyDepthPlacesTheCharacter) {
     p.gotoFrame(1);
     EXPECT_NE(p.stage()->root().childByName("sq", true), nullptr);
 }
+
+TEST(FrameOrder, APlaceAtATakenDepthKeepsWhatIsThereAndAClipKeepsItsCharacterOnAMove) {
+    for (const int version : {5, 8}) {
+        auto movie = movieWithFrames(3, version);
+        defineSprite(*movie, 10, 1);
+        defineSprite(*movie, 11, 1);
+        rootFrame(*movie, 0).commands.emplace_back(placement(1, 10, "first"));
+        rootFrame(*movie, 1).commands.emplace_back(placement(1, 11, "second"));
+        swf::PlaceCommand move = placement(1, 11, nullptr, 30, 0);
+        move.move = true;
+        rootFrame(*movie, 2).commands.emplace_back(move);
+        swf::Player p(movie);
+        p.tick();
+        // Only SWF 5 movies put the new clip in the old one's place.
+        const char* standing = version == 5 ? "second" : "first";
+        ASSERT_NE(p.stage()->root().childByName(standing, true), nullptr) << version;
+        p.tick();
+        const swf::DisplayObject* clip = p.stage()->root().childByName(standing, true);
+        ASSERT_NE(clip, nullptr) << version;
+        EXPECT_DOUBLE_EQ(clip->x(), 30); // moved, still the same clip
+    }
+}
+
+TEST(FrameOrder, AMoveOntoADepthTheSameFrameEmptiedPlacesNothing) {
+    auto movie = movieWithFrames(2);
+    defineSprite(*movie, 10, 1);
+    rootFrame(*movie, 0).commands.emplace_back(placement(1, 10, "clip"));
+    rootFrame(*movie, 1).commands.emplace_back(swf::RemoveCommand{1});
+    swf::PlaceCommand move = placement(1, 10, "again");
+    move.move = true;
+    rootFrame(*movie, 1).commands.emplace_back(move);
+    swf::Player p(movie);
+    p.tick();
+    EXPECT_EQ(p.stage()->root().childAtDepth(1 + swf::kTimelineDepthOffset), nullptr);
+}
