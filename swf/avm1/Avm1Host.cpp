@@ -226,6 +226,8 @@ void Avm1Host::runQueuedActions() {
     // Code that runs may queue more; a nested call just lets the outer loop carry on.
     if (running_)
         return;
+    // What was typed since the last frame reaches the variables before scripts read them.
+    textVariables_.sync();
     running_ = true;
     auto drain = [this] {
         while (!queue_.empty()) {
@@ -244,7 +246,12 @@ void Avm1Host::runQueuedActions() {
     });
     queue_.clear();
     running_ = false;
+    textVariables_.sync();
     vm_->maybeCollectGarbage();
+}
+
+void Avm1Host::textFieldJoined(TextField& field) {
+    textVariables_.bind(field);
 }
 
 void Avm1Host::objectRemoved(DisplayObject& object) {

@@ -6,6 +6,7 @@
 
 #include "swf/PlayerHost.h"
 #include "swf/avm1/ClipBridge.h"
+#include "swf/avm1/TextVariables.h"
 #include "swf/avm1/Vm.h"
 #include "swf/display/ScriptHost.h"
 
@@ -34,6 +35,7 @@ public:
     void objectRemoved(DisplayObject& object) override;
     bool actsAsButton(DisplayObject& object) override;
     void stageEvent(StageEvent event, int keyCode = 0) override;
+    void textFieldJoined(TextField& field) override;
 
     ClipBridge* level(int n) override;
     bool isKeyDown(int keyCode) const override;
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<Vm> vm_;
     std::deque<Pending> queue_;
     bool running_ = false;
+    TextVariables textVariables_{*this};
 };
 
 } // namespace swf::avm1

@@ -58,6 +58,21 @@ public:
     virtual int level() const { return -1; }
     // Movie clips answer typeof with "movieclip"; buttons and text fields are objects.
     virtual bool isMovieClip() const { return true; }
+    // Text fields have properties of their own ("text", "variable", "border"...), read and
+    // written by name; false when the name is not one of them.
+    virtual bool isTextField() const { return false; }
+    virtual bool textProperty(Vm& vm, const QString& name, Value& out) {
+        (void)vm;
+        (void)name;
+        (void)out;
+        return false;
+    }
+    virtual bool setTextProperty(Vm& vm, const QString& name, const Value& v) {
+        (void)vm;
+        (void)name;
+        (void)v;
+        return false;
+    }
     // The SWF version of the movie the clip comes from.
     virtual int swfVersion() const = 0;
 

@@ -1,6 +1,7 @@
 #include "swf/avm1/DisplayClip.h"
 
 #include "swf/avm1/Avm1Host.h"
+#include "swf/avm1/TextFieldProperties.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
@@ -49,6 +50,21 @@ int DisplayClip::level() const {
 
 bool DisplayClip::isMovieClip() const {
     return clip() != nullptr;
+}
+
+bool DisplayClip::isTextField() const {
+    return object_.asTextField() != nullptr;
+}
+
+// Text fields became objects with properties in Flash 6; SWF 5 movies do not see them.
+bool DisplayClip::textProperty(Vm& vm, const QString& name, Value& out) {
+    TextField* field = object_.asTextField();
+    return field && vm.version() >= 6 && readTextProperty(vm, *field, name, out);
+}
+
+bool DisplayClip::setTextProperty(Vm& vm, const QString& name, const Value& v) {
+    TextField* field = object_.asTextField();
+    return field && vm.version() >= 6 && writeTextProperty(host_, *field, name, v);
 }
 
 int DisplayClip::swfVersion() const {

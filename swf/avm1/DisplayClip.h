@@ -24,6 +24,9 @@ public:
     ClipBridge* childByName(const QString& name, bool caseSensitive) override;
     int level() const override;
     bool isMovieClip() const override;
+    bool isTextField() const override;
+    bool textProperty(Vm& vm, const QString& name, Value& out) override;
+    bool setTextProperty(Vm& vm, const QString& name, const Value& v) override;
     int swfVersion() const override;
 
     void play() override;

@@ -241,7 +241,7 @@ private:
     ClipBridge* targetClip(const Value& v);
     ClipBridge* currentClip() { return targetClip(Value(f_.target)); }
     Value targetFromValue(const Value& v);
-    std::vector<Value> popArgs();
+    std::vector<Value> popArgs(std::size_t missingAllowed = 0);
     void doCall(const Value& fn, const Value& thisv, Object* home);
     void defineFunction(Payload& p, bool v2, int bodyStart, int& bodySize);
     void gotoFrameValue(const Value& frame, bool play, int bias);
@@ -262,10 +262,12 @@ private:
     Vm& vm_;
 };
 
-std::vector<Value> Runner::popArgs() {
+// The count on top of the stack, then that many values; up to missingAllowed of them beyond
+// what the stack holds come out undefined, as popping an empty stack does.
+std::vector<Value> Runner::popArgs(std::size_t missingAllowed) {
     const double n = vm_.toNumber(f_.pop());
-    std::size_t count = (std::isnan(n) || n < 0) ? 0 : static_cast<std::size_t>(n);
-    count = std::min(count, f_.stack.size());
+    std::size_t count = (std::isnan(n) || n < 0) ? 0 : static_cast<std::size_t>(std::min(n, 1e18));
+    count = std::min(count, f_.stack.size() + missingAllowed);
     std::vector<Value> args;
     args.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -911,7 +913,8 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case AInitArray: {
-            std::vector<Value> elems = popArgs();
+            // An array literal is as long as it says, even when the stack runs short.
+            std::vector<Value> elems = popArgs(1u << 16);
             ArrayObject* a = vm_.newArray(std::move(elems));
             // Literals take whatever Array.prototype is now, as Flash looks it up each time.
             const Value ctor = vm_.getMember(Value(vm_.global()), QStringLiteral("Array"));

@@ -66,6 +66,8 @@ bool MovieClipObject::getSpecial(Vm& vm, const QString& name, Value& out) {
     ClipBridge* c = clip(vm);
     if (!c)
         return false;
+    if (!movieClip_ && c->textProperty(vm, name, out))
+        return true;
     if (name.startsWith('_')) {
         const int index = clipPropertyIndex(name);
         if (index >= 0) {
@@ -117,8 +119,10 @@ bool MovieClipObject::getSpecial(Vm& vm, const QString& name, Value& out) {
 }
 
 bool MovieClipObject::setSpecial(Vm& vm, const QString& name, const Value& v) {
-    if (!name.startsWith('_'))
-        return false;
+    if (!name.startsWith('_')) {
+        ClipBridge* c = movieClip_ ? nullptr : clip(vm);
+        return c && c->setTextProperty(vm, name, v);
+    }
     const int index = clipPropertyIndex(name);
     if (index < 0)
         return false;

@@ -624,7 +624,9 @@ MovieClipObject* Vm::clipObject(ClipBridge* clip) {
     const auto it = clipObjects_.find(clip);
     if (it != clipObjects_.end())
         return it->second;
-    auto* o = heap_.make<MovieClipObject>(protos_.movieClip, clip);
+    Object* proto =
+        clip->isTextField() && protos_.textField ? protos_.textField : protos_.movieClip;
+    auto* o = heap_.make<MovieClipObject>(proto, clip);
     clipObjects_.emplace(clip, o);
     return o;
 }

@@ -66,6 +66,7 @@ public:
         Object* date = nullptr;
         Object* error = nullptr;
         Object* movieClip = nullptr;
+        Object* textField = nullptr;
     };
     Prototypes& protos() { return protos_; }
 

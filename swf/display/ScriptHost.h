@@ -11,6 +11,8 @@
 
 namespace swf {
 
+class TextField;
+
 class DisplayObject;
 class MovieClip;
 
@@ -53,6 +55,8 @@ public:
         (void)event;
         (void)keyCode;
     }
+    // A text field joined the tree; one that shows a variable is kept in step with it.
+    virtual void textFieldJoined(TextField& field) { (void)field; }
     // Selection.onSetFocus listeners; either may be null.
     virtual void focusChanged(DisplayObject* oldFocus, DisplayObject* newFocus) {
         (void)oldFocus;

@@ -136,6 +136,8 @@ void Stage::clipCreated(MovieClip& clip) {
 }
 
 void Stage::objectJoined(DisplayObject& object) {
+    if (TextField* field = object.asTextField(); field && script_)
+        script_->textFieldJoined(*field);
     MovieClip* clip = object.asMovieClip();
     if (!clip)
         return;

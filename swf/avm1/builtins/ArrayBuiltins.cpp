@@ -136,10 +136,13 @@ Value sortOn(Vm& vm, CallArgs& c) {
     ArrayObject* a = self(c);
     if (!a)
         return Value();
+    if (c.count() == 0)
+        return Value();
     std::vector<QString> fields;
     std::vector<uint32_t> fieldFlags;
-    if (auto* list = dynamic_cast<ArrayObject*>(c.arg(0).object())) {
-        for (const Value& v : list->elements())
+    const auto* fieldList = dynamic_cast<ArrayObject*>(c.arg(0).object());
+    if (fieldList) {
+        for (const Value& v : fieldList->elements())
             fields.push_back(vm.toString(v));
     } else {
         fields.push_back(vm.toString(c.arg(0)));
@@ -148,12 +151,14 @@ Value sortOn(Vm& vm, CallArgs& c) {
     if (auto* list = dynamic_cast<ArrayObject*>(c.arg(1).object())) {
         for (const Value& v : list->elements())
             fieldFlags.push_back(vm.toUint32(v));
-        // Per-field flags apply only when there is one for every field.
-        if (fieldFlags.size() != fields.size())
-            fieldFlags.clear();
+        // The first entry says how to sort as a whole; per-field flags apply only when there
+        // is one for every field.
         if (!fieldFlags.empty())
             flags = fieldFlags[0] & (sortflag::UniqueSort | sortflag::ReturnIndexedArray);
-    } else {
+        if (fieldFlags.size() != fields.size())
+            fieldFlags.clear();
+    } else if (!fieldList) {
+        // A list of fields takes its options as a list too; a single number is ignored.
         flags = vm.toUint32(c.arg(1));
     }
     return sortWith(vm, a, flags & ~sortflag::Descending, [&](const Value& x, const Value& y) {

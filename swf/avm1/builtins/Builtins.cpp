@@ -29,6 +29,7 @@ void installAll(Vm& vm) {
     installBitmapData(vm);
     installTextFormat(vm);
     installSound(vm);
+    installTextField(vm);
 }
 
 } // namespace swf::avm1::builtins

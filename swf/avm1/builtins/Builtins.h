@@ -36,5 +36,6 @@ void installFilters(Vm& vm);
 void installBitmapData(Vm& vm);
 void installTextFormat(Vm& vm);
 void installSound(Vm& vm);
+void installTextField(Vm& vm);
 
 } // namespace swf::avm1::builtins

@@ -7,7 +7,9 @@
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
 #include "swf/avm1/Avm1Host.h"
+#include "swf/display/MovieClip.h"
 #include "swf/display/Stage.h"
+#include "swf/display/TextField.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
 
@@ -198,4 +200,39 @@ TEST(Avm1Player, OnEnterFrameAndIntervalsKeepRunning) {
     PlayedMovie run(w.finish());
     run.ticks(5);
     EXPECT_EQ(run.host.lines, QStringList{"third"});
+}
+
+TEST(Avm1Player, ATextFieldShowsItsVariableAndWhatIsTypedGoesBack) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder f1;
+    // _root.createTextField("tf", 1, 0, 0, 100, 20); tf.variable = "score"; score = 5;
+    f1.push({20, 100, 0, 0, 1, "tf", 6, "_root"}).getVariable().push("createTextField");
+    f1.callMethod().pop();
+    f1.get("tf").push({"variable", "score"}).setMember();
+    f1.push({"score", 5}).setVariable();
+    w.doAction(f1.finish());
+    w.showFrame();
+    ActionBuilder f2;
+    f2.push({"score", "score"}).getVariable().push(1).add2().setVariable();
+    f2.get("tf").push({"variable", "hud.total"}).setMember();
+    w.doAction(f2.finish());
+    w.showFrame();
+    ActionBuilder f3;
+    f3.push("score").getVariable().trace().stop();
+    w.doAction(f3.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    auto* field = m.player->stage()->root().childByName("tf", true);
+    ASSERT_NE(field, nullptr);
+    ASSERT_NE(field->asTextField(), nullptr);
+    EXPECT_EQ(field->asTextField()->text(), "5"); // shown once the frame's scripts ran
+    // A path to a clip that does not exist binds to nothing and leaves the text alone.
+    m.ticks(1);
+    EXPECT_EQ(field->asTextField()->text(), "5");
+    field->asTextField()->setVariable("score");
+    field->asTextField()->setText("42"); // as typing does
+    m.ticks(1);
+    EXPECT_EQ(m.host.lines.value(0), "42");
+    EXPECT_EQ(field->asTextField()->text(), "42");
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+// The properties a text field shows to script by name ("text", "variable", "border"...),
+// read and written on the display tree's field.
+
+#include <QString>
+
+namespace swf {
+class TextField;
+}
+
+namespace swf::avm1 {
+
+class Avm1Host;
+class Vm;
+struct Value;
+
+// False when name is not a text field property (it is then an ordinary property).
+bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out);
+bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, const Value& v);
+
+} // namespace swf::avm1
