@@ -11,6 +11,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QTransform>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -166,6 +167,15 @@ public:
         return false;
     }
     virtual void setMask(ClipBridge* mask) { (void)mask; }
+    // The colour transform: red, green, blue and alpha multipliers, then their offsets in
+    // 0..255 units.
+    using ColorValues = std::array<double, 8>;
+    virtual ColorValues colorTransform() const { return {1, 1, 1, 1, 0, 0, 0, 0}; }
+    virtual void setColorTransform(const ColorValues& cx) { (void)cx; }
+    // The matrix in the parent's pixels, and the one to the stage's pixels.
+    virtual QTransform matrix() const { return {}; }
+    virtual void setMatrix(const QTransform& m) { (void)m; }
+    virtual QTransform concatenatedMatrix() const { return {}; }
     virtual double bytesLoaded() const { return 0; }
     virtual double bytesTotal() const { return 0; }
 

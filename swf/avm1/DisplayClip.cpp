@@ -357,6 +357,40 @@ void DisplayClip::setMask(ClipBridge* mask) {
     object_.setMask(m ? &m->object_ : nullptr);
 }
 
+ClipBridge::ColorValues DisplayClip::colorTransform() const {
+    const ColorTransform& cx = object_.colorTransform();
+    return {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]};
+}
+
+void DisplayClip::setColorTransform(const ColorValues& v) {
+    ColorTransform cx;
+    for (int i = 0; i < 4; ++i) {
+        cx.mul[std::size_t(i)] = float(v[std::size_t(i)]);
+        cx.add[std::size_t(i)] = float(v[std::size_t(i) + 4]);
+    }
+    object_.setColorTransform(cx);
+}
+
+namespace {
+// The tree keeps translations in twips; script speaks pixels.
+QTransform toPixels(const QTransform& t) {
+    return QTransform(t.m11(), t.m12(), t.m21(), t.m22(), t.dx() / 20.0, t.dy() / 20.0);
+}
+} // namespace
+
+QTransform DisplayClip::matrix() const {
+    return toPixels(object_.matrix());
+}
+
+void DisplayClip::setMatrix(const QTransform& m) {
+    object_.setMatrixKeepingProperties(
+        QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx() * 20.0, m.dy() * 20.0));
+}
+
+QTransform DisplayClip::concatenatedMatrix() const {
+    return toPixels(object_.concatenatedMatrix());
+}
+
 double DisplayClip::bytesTotal() const {
     const Movie* m = object_.movie();
     return m ? m->header().fileLength : 0;

@@ -62,6 +62,11 @@ public:
     bool hitTestPoint(QPointF stageTwips, bool shape) override;
     bool hitTestObject(ClipBridge* other) override;
     void setMask(ClipBridge* mask) override;
+    ColorValues colorTransform() const override;
+    void setColorTransform(const ColorValues& cx) override;
+    QTransform matrix() const override;
+    void setMatrix(const QTransform& m) override;
+    QTransform concatenatedMatrix() const override;
     double bytesLoaded() const override;
     double bytesTotal() const override;
 

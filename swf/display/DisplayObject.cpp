@@ -139,6 +139,11 @@ void DisplayObject::setMatrix(const QTransform& m, bool byScript) {
     updateDecomposition();
 }
 
+void DisplayObject::setMatrixKeepingProperties(const QTransform& m) {
+    matrix_ = m;
+    scriptTransform_ = true;
+}
+
 void DisplayObject::updateDecomposition() {
     const double a = matrix_.m11(), b = matrix_.m12(), c = matrix_.m21(), d = matrix_.m22();
     xScale_ = std::sqrt(a * a + b * b) * 100.0;

@@ -111,6 +111,9 @@ public:
     const QTransform& matrix() const { return matrix_; }
     // byScript marks the transform as the script's (see transformOwnedByScript).
     void setMatrix(const QTransform& m, bool byScript = true);
+    // Script's Transform.matrix: the matrix changes, _xscale, _yscale and _rotation keep
+    // reading what they last were, as Flash does.
+    void setMatrixKeepingProperties(const QTransform& m);
     // The properties as script reads and writes them: pixels, percent, degrees. Scale and
     // rotation keep what was last written (a negative _xscale reads back negative) until the
     // matrix is replaced.

@@ -30,6 +30,8 @@ void installAll(Vm& vm) {
     installTextFormat(vm);
     installSound(vm);
     installTextField(vm);
+    installColor(vm);
+    installTransform(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -37,5 +37,7 @@ void installBitmapData(Vm& vm);
 void installTextFormat(Vm& vm);
 void installSound(Vm& vm);
 void installTextField(Vm& vm);
+void installColor(Vm& vm);
+void installTransform(Vm& vm);
 
 } // namespace swf::avm1::builtins

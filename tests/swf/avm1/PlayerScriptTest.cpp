@@ -236,3 +236,63 @@ TEST(Avm1Player, ATextFieldShowsItsVariableAndWhatIsTypedGoesBack) {
     EXPECT_EQ(m.host.lines.value(0), "42");
     EXPECT_EQ(field->asTextField()->text(), "42");
 }
+
+TEST(Avm1Player, AColorObjectChangesItsClipsColourTransform) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    a.push({"c", 1, "made", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod();
+    a.setVariable();
+    // col = new Color(c); col.setRGB(0x336699); trace(col.getRGB());
+    a.push("col").get("c").push({1, "Color"}).newObject().setVariable();
+    a.push({0x336699, 1}).get("col").push("setRGB").callMethod().pop();
+    a.push(0).get("col").push("getRGB").callMethod().trace();
+    // A path works too; multipliers are kept as 1/256ths, as Flash keeps them.
+    a.push({"byPath", "made", 1, "Color"}).newObject().setVariable();
+    a.push({"ra", 10, "ab", -20, 2}).initObject().push(1).get("byPath");
+    a.push("setTransform").callMethod().pop();
+    a.push(0).get("byPath").push("getTransform").callMethod().push("ra").getMember().trace();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    EXPECT_EQ(m.host.lines, (QStringList{QString::number(0x336699), "9.765625"}));
+    const swf::DisplayObject* clip = m.player->stage()->root().childByName("made", true);
+    ASSERT_NE(clip, nullptr);
+    const swf::ColorTransform& cx = clip->colorTransform();
+    EXPECT_FLOAT_EQ(cx.mul[0], 25.0f / 256.0f);
+    EXPECT_FLOAT_EQ(cx.mul[1], 0.0f); // setRGB cleared it, setTransform left it
+    EXPECT_FLOAT_EQ(cx.add[1], 0x66);
+    EXPECT_FLOAT_EQ(cx.add[3], -20);
+}
+
+TEST(Avm1Player, ATransformReadsAndWritesItsClipsMatrixAndColour) {
+    SwfWriter w(100, 100, 12, 8);
+    ActionBuilder a;
+    a.push({"c", 1, "made", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod();
+    a.setVariable();
+    // t = c.transform; t.matrix = {a:2, b:0, c:0, d:2, tx:10, ty:20}; a partial one is ignored
+    a.push("t").get("c").push("transform").getMember().setVariable();
+    a.get("t").push({"matrix", "a", 2, "b", 0, "c", 0, "d", 2, "tx", 10, "ty", 20, 6});
+    a.initObject().setMember();
+    a.get("t").push({"matrix", "tx", 99, 1}).initObject().setMember();
+    a.get("c").push("_x").getMember().trace();
+    a.get("t").push("matrix").getMember().push("d").getMember().trace();
+    // t.colorTransform = new flash.geom.ColorTransform(0.5, 1, 1, 1, 10, 0, 0, 0)
+    a.get("t").push("colorTransform");
+    a.push({0, 0, 0, 10, 1, 1, 1, 0.5, 8}).get("flash").push("geom").getMember();
+    a.push("ColorTransform").newMethod().setMember();
+    a.get("c").push("transform").getMember().push("colorTransform").getMember();
+    a.push("redOffset").getMember().trace();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    EXPECT_EQ(m.host.lines, (QStringList{"10", "2", "10"}));
+    const swf::DisplayObject* clip = m.player->stage()->root().childByName("made", true);
+    ASSERT_NE(clip, nullptr);
+    EXPECT_DOUBLE_EQ(clip->matrix().m22(), 2);
+    EXPECT_DOUBLE_EQ(clip->matrix().dy(), 400); // twips
+    EXPECT_FLOAT_EQ(clip->colorTransform().mul[0], 0.5f);
+}
