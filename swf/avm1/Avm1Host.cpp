@@ -312,6 +312,13 @@ ClipBridge* Avm1Host::level(int n) {
     return mc ? DisplayClip::of(*mc, *this) : nullptr;
 }
 
+void Avm1Host::loadLevel(int n, const QString& url, ClipBridge::LoadDone done) {
+    stage_.loadMovieNum(n, url, [done = std::move(done)](bool ok, qint64 bytes) {
+        if (done)
+            done(ok, double(bytes));
+    });
+}
+
 bool Avm1Host::isKeyDown(int keyCode) const {
     return stage_.isKeyDown(keyCode);
 }

@@ -38,6 +38,7 @@ public:
     void textFieldJoined(TextField& field) override;
 
     ClipBridge* level(int n) override;
+    void loadLevel(int n, const QString& url, ClipBridge::LoadDone done) override;
     bool isKeyDown(int keyCode) const override;
     int lastKeyCode() const override;
     int lastAscii() const override;

@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QTransform>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -220,6 +221,13 @@ public:
     virtual void toggleQuality() {}
     virtual void stopSounds() {}
     // getURL and loadMovie/loadVariables; target is "_level3", a window name or a clip path.
+    // Loads a movie into this clip (an empty url unloads it); done hears how it ended once
+    // the movie is in place, on a later frame.
+    using LoadDone = std::function<void(bool ok, double bytes)>;
+    virtual void loadClip(const QString& url, LoadDone done) {
+        (void)url;
+        (void)done;
+    }
     virtual void getUrl(const QString& url, const QString& target, int method, bool loadTarget,
                         bool loadVariables) {
         (void)url;
@@ -235,6 +243,12 @@ class DisplayBridge {
 public:
     virtual ~DisplayBridge() = default;
     virtual ClipBridge* level(int n) = 0;
+    // Loads a movie into _levelN, made if needed.
+    virtual void loadLevel(int n, const QString& url, ClipBridge::LoadDone done) {
+        (void)n;
+        (void)url;
+        (void)done;
+    }
 
     // What Key, Mouse and Stage report; the defaults describe a movie nobody touches.
     virtual bool isKeyDown(int keyCode) const {

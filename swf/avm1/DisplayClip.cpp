@@ -357,6 +357,21 @@ void DisplayClip::setMask(ClipBridge* mask) {
     object_.setMask(m ? &m->object_ : nullptr);
 }
 
+void DisplayClip::loadClip(const QString& url, LoadDone done) {
+    MovieClip* mc = clip();
+    if (!mc)
+        return;
+    Stage& stage = object_.stage();
+    if (url.trimmed().isEmpty()) {
+        mc->unloadContent();
+        return;
+    }
+    stage.loadMovie(*mc, url, [done = std::move(done)](bool ok, qint64 bytes) {
+        if (done)
+            done(ok, double(bytes));
+    });
+}
+
 ClipBridge::ColorValues DisplayClip::colorTransform() const {
     const ColorTransform& cx = object_.colorTransform();
     return {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]};

@@ -62,6 +62,7 @@ public:
     bool hitTestPoint(QPointF stageTwips, bool shape) override;
     bool hitTestObject(ClipBridge* other) override;
     void setMask(ClipBridge* mask) override;
+    void loadClip(const QString& url, LoadDone done) override;
     ColorValues colorTransform() const override;
     void setColorTransform(const ColorValues& cx) override;
     QTransform matrix() const override;

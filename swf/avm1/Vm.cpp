@@ -773,10 +773,9 @@ void Vm::runTimers() {
         if (t.once) {
             timers_.erase(it);
         } else {
-            // Never more than once per turn, however short the interval.
-            it->due = std::max(now, t.due) + std::max(t.interval, 1.0);
-            if (it->due <= now)
-                it->due = now + 1;
+            // Never more than once per turn, however short the interval (the list of due
+            // timers is taken before any runs); a zero interval means every turn.
+            it->due = std::max(now, t.due) + t.interval;
         }
         runTopLevel([&] {
             if (t.method.isEmpty())

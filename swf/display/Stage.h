@@ -138,8 +138,11 @@ public:
     void statusMessage(const QString& text);
     // loadMovie/loadMovieNum/unloadMovie: read through the host (with the movie size limit)
     // and applied when the bytes arrive; a failed load leaves the target as it was.
-    void loadMovie(MovieClip& target, const QString& url);
-    void loadMovieNum(int level, const QString& url);
+    // finished, when given, hears how it ended once the movie is in place (or failed): the
+    // bytes read, or false when nothing could be read or played.
+    using LoadFinished = std::function<void(bool ok, qint64 bytes)>;
+    void loadMovie(MovieClip& target, const QString& url, LoadFinished finished = {});
+    void loadMovieNum(int level, const QString& url, LoadFinished finished = {});
     void unloadMovieNum(int level);
     // loadVariables and friends: done gets the bytes (or ok false), on a later frame.
     using Loaded = std::function<void(bool ok, const QByteArray& bytes)>;

@@ -15,6 +15,7 @@ struct Stage::PendingLoad {
     std::weak_ptr<MovieClip> target; // loadMovie into a clip
     int level = -1;                  // loadMovieNum
     Loaded dataDone;                 // loadVariables and friends
+    LoadFinished onPlaced;           // told once a movie is placed or could not be
     bool finished = false;
     bool ok = false;
     QByteArray bytes;
@@ -70,12 +71,13 @@ void Stage::fsCommand(const QString& command, const QString& args) {
         host_->fsCommand(name, args);
 }
 
-void Stage::loadMovie(MovieClip& target, const QString& url) {
+void Stage::loadMovie(MovieClip& target, const QString& url, LoadFinished finished) {
     if (url.trimmed().isEmpty()) {
         target.unloadContent();
         return;
     }
     auto pending = std::make_shared<PendingLoad>();
+    pending->onPlaced = std::move(finished);
     pending->target = std::static_pointer_cast<MovieClip>(target.shared_from_this());
     loads_.push_back(pending);
     std::weak_ptr<PendingLoad> weak = pending;
@@ -89,7 +91,7 @@ void Stage::loadMovie(MovieClip& target, const QString& url) {
     });
 }
 
-void Stage::loadMovieNum(int level, const QString& url) {
+void Stage::loadMovieNum(int level, const QString& url, LoadFinished finished) {
     if (level < 0)
         return;
     if (url.trimmed().isEmpty()) {
@@ -97,6 +99,7 @@ void Stage::loadMovieNum(int level, const QString& url) {
         return;
     }
     auto pending = std::make_shared<PendingLoad>();
+    pending->onPlaced = std::move(finished);
     pending->level = level;
     loads_.push_back(pending);
     std::weak_ptr<PendingLoad> weak = pending;
@@ -153,16 +156,24 @@ void Stage::applyFinishedLoads() {
             p->dataDone(p->ok, p->bytes);
             continue;
         }
-        if (!p->ok)
-            continue; // a load that failed leaves its target as it was, as in Flash
+        const auto tell = [&p](bool ok) {
+            if (p->onPlaced)
+                p->onPlaced(ok, ok ? qint64(p->bytes.size()) : 0);
+        };
+        if (!p->ok) {
+            tell(false); // a load that failed leaves its target as it was, as in Flash
+            continue;
+        }
         auto parsed = swf::loadMovie(p->bytes);
         if (!parsed.ok() || !parsed.value() || parsed.value()->framesLoaded() == 0) {
             statusMessage(QStringLiteral("A movie this movie loads could not be read: %1")
                               .arg(parsed.ok() ? QStringLiteral("it has no frames")
                                                : parsed.error().message));
+            tell(false);
             continue;
         }
         placeLoadedMovie(p->target.lock(), p->level, parsed.value());
+        tell(true);
     }
 }
 

@@ -32,6 +32,7 @@ void installAll(Vm& vm) {
     installTextField(vm);
     installColor(vm);
     installTransform(vm);
+    installMovieClipLoader(vm);
 }
 
 } // namespace swf::avm1::builtins

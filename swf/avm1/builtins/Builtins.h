@@ -39,5 +39,6 @@ void installSound(Vm& vm);
 void installTextField(Vm& vm);
 void installColor(Vm& vm);
 void installTransform(Vm& vm);
+void installMovieClipLoader(Vm& vm);
 
 } // namespace swf::avm1::builtins

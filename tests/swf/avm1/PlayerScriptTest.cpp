@@ -13,7 +13,9 @@
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
 
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using testsupport::ActionBuilder;
@@ -295,4 +297,58 @@ TEST(Avm1Player, ATransformReadsAndWritesItsClipsMatrixAndColour) {
     EXPECT_DOUBLE_EQ(clip->matrix().m22(), 2);
     EXPECT_DOUBLE_EQ(clip->matrix().dy(), 400); // twips
     EXPECT_FLOAT_EQ(clip->colorTransform().mul[0], 0.5f);
+}
+
+namespace {
+
+// mcl[event] = function(target, x) { trace(event + " " + target + " " + x); }
+void traceListener(ActionBuilder& a, const char* event) {
+    ActionBuilder body;
+    body.push(event).push(" ").add2().get("target").add2().push(" ").add2().get("x").add2();
+    body.trace();
+    a.get("mcl").push(event).defineFunction("", {"target", "x"}, body).setMember();
+}
+
+} // namespace
+
+TEST(Avm1Player, AMovieClipLoaderTellsItsListenersHowALoadGoes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SwfWriter child(100, 100, 12, 8);
+    child.doAction(traceCode("child frame 1"));
+    child.showFrame();
+    QFile file(dir.filePath("child.swf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(child.finish());
+    file.close();
+
+    SwfWriter w(100, 100, 12, 8);
+    ActionBuilder a;
+    a.push({"holder", 1, "holder", 2, "_root"}).getVariable();
+    a.push("createEmptyMovieClip").callMethod().setVariable();
+    a.push({"mcl", 0, "MovieClipLoader"}).newObject().setVariable();
+    for (const char* event : {"onLoadStart", "onLoadComplete", "onLoadInit", "onLoadError"})
+        traceListener(a, event);
+    a.push("holder").getVariable().push({"child.swf", 2}).get("mcl").push("loadClip");
+    a.callMethod().trace();
+    a.push({"_root.holder", "missing.swf", 2}).get("mcl").push("loadClip").callMethod().pop();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    auto movie = swf::loadMovie(w.finish());
+    ASSERT_TRUE(movie.ok());
+    RecordingHost host;
+    swf::Player player(movie.value(), {}, &host, dir.filePath("main.swf"));
+    for (int i = 0; i < 4; ++i)
+        player.tick();
+    const QStringList& lines = host.lines;
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), "true");
+    const auto at = [&](const char* line) { return lines.indexOf(QString(line)); };
+    EXPECT_GE(at("onLoadError _level0.holder URLNotFound"), 0) << lines.join('\n').toStdString();
+    EXPECT_GE(at("onLoadStart _level0.holder undefined"), 0);
+    EXPECT_LT(at("onLoadStart _level0.holder undefined"), at("onLoadComplete _level0.holder 200"));
+    EXPECT_LT(at("child frame 1"), at("onLoadInit _level0.holder undefined"));
+    EXPECT_LT(at("onLoadComplete _level0.holder 200"), at("onLoadInit _level0.holder undefined"));
 }
