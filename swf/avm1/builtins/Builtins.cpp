@@ -33,6 +33,7 @@ void installAll(Vm& vm) {
     installColor(vm);
     installTransform(vm);
     installMovieClipLoader(vm);
+    installContextMenu(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -40,5 +40,6 @@ void installTextField(Vm& vm);
 void installColor(Vm& vm);
 void installTransform(Vm& vm);
 void installMovieClipLoader(Vm& vm);
+void installContextMenu(Vm& vm);
 
 } // namespace swf::avm1::builtins
