@@ -131,10 +131,8 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
             return negative ? -v : v;
         }
     }
+    // "Infinity" is not a number to Flash (it prints infinities that way all the same).
     const QString rest = s.mid(i);
-    if (rest == QLatin1String("Infinity"))
-        return negative ? -std::numeric_limits<double>::infinity()
-                        : std::numeric_limits<double>::infinity();
     // Only plain decimal notation counts; strtod would also take "inf", "nan" and hex.
     bool digits = false;
     int k = 0;

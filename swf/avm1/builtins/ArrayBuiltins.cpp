@@ -41,6 +41,23 @@ QString join(Vm& vm, ArrayObject* a, const QString& sep) {
     return out;
 }
 
+// join on something that is not an array (Array.prototype itself, an object made to look
+// like one): its length and numbered properties, as far as they go.
+QString joinLike(Vm& vm, const Value& o, const QString& sep) {
+    const double n = vm.toInteger(vm.getMember(o, QStringLiteral("length")));
+    const auto length =
+        static_cast<std::size_t>(std::clamp(n, 0.0, double(ArrayObject::kMaxLength)));
+    QString out;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (i)
+            out += sep;
+        out += vm.toString(vm.getMember(o, QString::number(i)));
+        if (out.size() > vm.limits().maxStringLength)
+            return vm.clipString(out);
+    }
+    return out;
+}
+
 // A merge sort: the comparison may be a movie's function that is not consistent, which an
 // introsort is allowed to run off the end over; merging never is.
 void mergeSort(std::vector<std::size_t>& idx,
@@ -177,7 +194,8 @@ Value sortOn(Vm& vm, CallArgs& c) {
 } // namespace
 
 void installArray(Vm& vm) {
-    Object* proto = vm.heap().make<ArrayObject>(vm.protos().object);
+    // The prototype is a plain object: it has no length of its own.
+    Object* proto = vm.newObject();
     vm.protos().array = proto;
     NativeFunction* ctor = vm.defineClass(
         vm.global(), QStringLiteral("Array"),
@@ -235,15 +253,16 @@ void installArray(Vm& vm) {
     });
     vm.defineMethod(proto, QStringLiteral("join"), [](Vm& vm, CallArgs& c) -> Value {
         ArrayObject* a = self(c);
-        if (!a)
-            return Value();
         const QString sep = c.arg(0).isUndefined() ? QStringLiteral(",") : vm.toString(c.arg(0));
+        if (!a)
+            return c.thisObject() ? Value(joinLike(vm, c.thisv, sep)) : Value();
         return Value(join(vm, a, sep));
     });
     vm.defineMethod(proto, QStringLiteral("toString"), [](Vm& vm, CallArgs& c) -> Value {
         ArrayObject* a = self(c);
         if (!a)
-            return Value(QStringLiteral("[object Object]"));
+            return c.thisObject() ? Value(joinLike(vm, c.thisv, QStringLiteral(",")))
+                                  : Value(QStringLiteral("[object Object]"));
         return Value(join(vm, a, QStringLiteral(",")));
     });
     vm.defineMethod(proto, QStringLiteral("reverse"), [](Vm&, CallArgs& c) -> Value {

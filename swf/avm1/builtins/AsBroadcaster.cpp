@@ -12,8 +12,10 @@ ArrayObject* listeners(Vm& vm, const Value& self) {
 } // namespace
 
 void installAsBroadcaster(Vm& vm) {
-    Object* broadcaster = vm.newObject();
-    vm.global()->define(QStringLiteral("AsBroadcaster"), Value(broadcaster), propflag::DontEnum);
+    // A function, as typeof shows, though nothing is made with new from it.
+    Object* broadcaster = vm.defineClass(
+        vm.global(), QStringLiteral("AsBroadcaster"),
+        [](Vm&, CallArgs&) -> Value { return Value(); }, vm.newObject());
     NativeFunction* add = vm.defineMethod(broadcaster, QStringLiteral("addListener"),
                                           [](Vm& vm, CallArgs& c) -> Value {
                                               ArrayObject* list = listeners(vm, c.thisv);

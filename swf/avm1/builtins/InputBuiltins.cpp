@@ -14,6 +14,10 @@ Object* broadcaster(Vm& vm, const QString& name) {
     const Value ab = vm.getMember(Value(vm.global()), QStringLiteral("AsBroadcaster"));
     const Value arg(o);
     vm.callMethod(ab, QStringLiteral("initialize"), std::span<const Value>(&arg, 1));
+    // Listeners came with Flash 6: SWF 5 movies see the objects without them.
+    for (const char* n : {"_listeners", "addListener", "removeListener", "broadcastMessage"})
+        if (Property* p = o->findOwn(QLatin1String(n)))
+            p->flags |= propflag::OnlySwf6Up;
     return o;
 }
 

@@ -65,7 +65,8 @@ void installBoolean(Vm& vm) {
                     o->setPrimitive(Value(b));
                 return c.thisv;
             }
-            return Value(b);
+            // Boolean() with nothing to convert gives nothing, unlike new Boolean().
+            return c.count() ? Value(b) : Value();
         },
         proto);
     vm.defineMethod(proto, QStringLiteral("toString"), [](Vm& vm, CallArgs& c) -> Value {
