@@ -312,6 +312,35 @@ ClipBridge* Avm1Host::level(int n) {
     return mc ? DisplayClip::of(*mc, *this) : nullptr;
 }
 
+ClipBridge* Avm1Host::focus() {
+    DisplayObject* f = stage_.focus();
+    return f ? DisplayClip::of(*f, *this) : nullptr;
+}
+
+bool Avm1Host::setFocus(ClipBridge* object) {
+    auto* d = dynamic_cast<DisplayClip*>(object);
+    if (object && !d)
+        return false;
+    return stage_.setFocus(d ? &d->object() : nullptr);
+}
+
+void Avm1Host::focusChanged(DisplayObject* oldFocus, DisplayObject* newFocus) {
+    const Value oldValue = oldFocus ? Value(objectOf(*oldFocus)) : Value::null();
+    const Value newValue = newFocus ? Value(objectOf(*newFocus)) : Value::null();
+    vm_->runTopLevel([&] {
+        // The objects hear it first, then Selection's listeners.
+        if (oldFocus)
+            vm_->callMethod(oldValue, QStringLiteral("onKillFocus"), {&newValue, 1});
+        if (newFocus)
+            vm_->callMethod(newValue, QStringLiteral("onSetFocus"), {&oldValue, 1});
+        const Value selection = vm_->getMember(Value(vm_->global()), QStringLiteral("Selection"));
+        if (selection.object()) {
+            const Value args[] = {Value(QStringLiteral("onSetFocus")), oldValue, newValue};
+            vm_->callMethod(selection, QStringLiteral("broadcastMessage"), args);
+        }
+    });
+}
+
 void Avm1Host::loadLevel(int n, const QString& url, ClipBridge::LoadDone done) {
     stage_.loadMovieNum(n, url, [done = std::move(done)](bool ok, qint64 bytes) {
         if (done)

@@ -39,6 +39,9 @@ public:
 
     ClipBridge* level(int n) override;
     void loadLevel(int n, const QString& url, ClipBridge::LoadDone done) override;
+    ClipBridge* focus() override;
+    bool setFocus(ClipBridge* object) override;
+    void focusChanged(DisplayObject* oldFocus, DisplayObject* newFocus) override;
     bool isKeyDown(int keyCode) const override;
     int lastKeyCode() const override;
     int lastAscii() const override;

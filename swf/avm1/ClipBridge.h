@@ -243,6 +243,12 @@ class DisplayBridge {
 public:
     virtual ~DisplayBridge() = default;
     virtual ClipBridge* level(int n) = 0;
+    // The object with the keyboard focus (Selection), or null; setting null clears it.
+    virtual ClipBridge* focus() { return nullptr; }
+    virtual bool setFocus(ClipBridge* object) {
+        (void)object;
+        return false;
+    }
     // Loads a movie into _levelN, made if needed.
     virtual void loadLevel(int n, const QString& url, ClipBridge::LoadDone done) {
         (void)n;

@@ -34,6 +34,7 @@ void installAll(Vm& vm) {
     installTransform(vm);
     installMovieClipLoader(vm);
     installContextMenu(vm);
+    installSelection(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -41,5 +41,6 @@ void installColor(Vm& vm);
 void installTransform(Vm& vm);
 void installMovieClipLoader(Vm& vm);
 void installContextMenu(Vm& vm);
+void installSelection(Vm& vm);
 
 } // namespace swf::avm1::builtins

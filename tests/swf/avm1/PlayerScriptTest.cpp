@@ -352,3 +352,25 @@ TEST(Avm1Player, AMovieClipLoaderTellsItsListenersHowALoadGoes) {
     EXPECT_LT(at("child frame 1"), at("onLoadInit _level0.holder undefined"));
     EXPECT_LT(at("onLoadComplete _level0.holder 200"), at("onLoadInit _level0.holder undefined"));
 }
+
+TEST(Avm1Player, SelectionMovesTheFocusAndTellsItsListeners) {
+    SwfWriter w(100, 100, 12, 8);
+    ActionBuilder a;
+    a.push({20, 100, 0, 0, 1, "tf", 6, "_root"}).getVariable().push("createTextField");
+    a.callMethod().pop();
+    a.get("tf").push({"type", "input"}).setMember();
+    // Selection.addListener({onSetFocus: function(o, n) { trace("focus " + n); }});
+    ActionBuilder body;
+    body.push("focus ").get("n").add2().trace();
+    a.push("onSetFocus").defineFunction("", {"o", "n"}, body).push(1).initObject();
+    a.push(1).get("Selection").push("addListener").callMethod().pop();
+    a.push({"tf", 1}).get("Selection").push("setFocus").callMethod().trace();
+    a.push(0).get("Selection").push("getFocus").callMethod().trace();
+    a.push({"nothing.here", 1}).get("Selection").push("setFocus").callMethod().trace();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    EXPECT_EQ(m.host.lines, (QStringList{"focus _level0.tf", "true", "_level0.tf", "false"}));
+}

@@ -1,0 +1,80 @@
+// Selection: which object has the keyboard focus, moved by script or by Tab and clicks, with
+// onSetFocus told to its listeners; and where the caret and selection are in a focused text
+// field.
+
+#include "swf/avm1/MovieClipObject.h"
+#include "swf/avm1/Vm.h"
+#include "swf/avm1/builtins/Builtins.h"
+
+namespace swf::avm1::builtins {
+
+namespace {
+
+ClipBridge* focused(Vm& vm) {
+    return vm.display() ? vm.display()->focus() : nullptr;
+}
+
+// A number a focused text field reports about its selection, -1 without one.
+Value fieldIndex(Vm& vm, const char* property) {
+    ClipBridge* f = focused(vm);
+    Value v;
+    if (!f || !f->isTextField() || !f->textProperty(vm, QLatin1String(property), v))
+        return Value(-1);
+    return v;
+}
+
+} // namespace
+
+void installSelection(Vm& vm) {
+    Object* selection = vm.newObject();
+    vm.global()->define(QStringLiteral("Selection"), Value(selection), propflag::DontEnum);
+    const Value ab = vm.getMember(Value(vm.global()), QStringLiteral("AsBroadcaster"));
+    const Value arg(selection);
+    vm.callMethod(ab, QStringLiteral("initialize"), {&arg, 1});
+
+    vm.defineMethod(selection, QStringLiteral("getFocus"), [](Vm& vm, CallArgs&) -> Value {
+        ClipBridge* f = focused(vm);
+        return f ? Value(MovieClipObject::dotPath(f)) : Value::null();
+    });
+    vm.defineMethod(selection, QStringLiteral("setFocus"), [](Vm& vm, CallArgs& c) -> Value {
+        DisplayBridge* display = vm.display();
+        if (!display)
+            return Value(false);
+        const Value target = c.arg(0);
+        if (target.isNull() || target.isUndefined())
+            return Value(display->setFocus(nullptr));
+        Value resolved = target;
+        if (target.isString()) {
+            ClipBridge* root = vm.root();
+            resolved = root ? vm.resolveTarget(Value(static_cast<Object*>(vm.clipObject(root))),
+                                               target.string())
+                            : Value();
+        }
+        auto* o = dynamic_cast<MovieClipObject*>(resolved.object());
+        ClipBridge* clip = o ? o->clip(vm) : nullptr;
+        return Value(clip && display->setFocus(clip));
+    });
+    // The indices come from the focused field itself (its selectionBeginIndex and friends).
+    vm.defineMethod(selection, QStringLiteral("getBeginIndex"), [](Vm& vm, CallArgs&) -> Value {
+        return fieldIndex(vm, "selectionBeginIndex");
+    });
+    vm.defineMethod(selection, QStringLiteral("getEndIndex"),
+                    [](Vm& vm, CallArgs&) -> Value { return fieldIndex(vm, "selectionEndIndex"); });
+    vm.defineMethod(selection, QStringLiteral("getCaretIndex"),
+                    [](Vm& vm, CallArgs&) -> Value { return fieldIndex(vm, "caretIndex"); });
+    vm.defineMethod(selection, QStringLiteral("setSelection"), [](Vm& vm, CallArgs& c) -> Value {
+        ClipBridge* f = focused(vm);
+        if (!f || !f->isTextField())
+            return Value();
+        Object* range = vm.newObject();
+        range->define(QStringLiteral("begin"), c.arg(0));
+        range->define(QStringLiteral("end"), c.arg(1));
+        f->setTextProperty(vm, QStringLiteral("selectionRange"), Value(range));
+        return Value();
+    });
+    for (const char* name :
+         {"getFocus", "setFocus", "getBeginIndex", "getEndIndex", "getCaretIndex", "setSelection"})
+        selection->findOwn(QLatin1String(name))->flags |= propflag::DontDelete | propflag::ReadOnly;
+}
+
+} // namespace swf::avm1::builtins
