@@ -3,6 +3,7 @@
 #include "swf/display/Button.h"
 #include "swf/display/ScriptHost.h"
 #include "swf/display/ShapeObjects.h"
+#include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
 #include "swf/format/Bitmap.h"
@@ -55,6 +56,8 @@ std::shared_ptr<DisplayObject> MovieClip::instantiate(Stage& stage,
         object = std::make_shared<Button>(stage, movie,
                                           std::static_pointer_cast<const ButtonCharacter>(c));
         break;
+    case Character::Kind::Sound:
+        break; // heard, never placed
     }
     if (!object) {
         stage.releaseInstance();
@@ -185,6 +188,17 @@ void MovieClip::runFrameScripts(int frame) {
         script->queueFrameActions(*this, f.actions);
 }
 
+void MovieClip::reportFrameSounds(int frame) {
+    SoundHost* sound = stage().soundHost();
+    if (!sound || !timeline_)
+        return;
+    // Only the frame shown starts its sounds: a jump over frames does not play theirs.
+    for (const StartSoundCommand& cmd : timeline_->frames[static_cast<std::size_t>(frame)].sounds)
+        sound->startSound(*this, cmd);
+    if (timeline_->streamHead)
+        sound->streamFrame(*this, frame);
+}
+
 void MovieClip::runInitActions(int frame) {
     ScriptHost* script = stage().scriptHost();
     if (!timeline_ || !levelRoot_)
@@ -294,6 +308,7 @@ void MovieClip::gotoFrameIndex(int frame) {
         for (int f = current_ + 1; f <= frame; ++f)
             applyFrame(f);
         runFrameScripts(frame);
+        reportFrameSounds(frame);
         return;
     }
     // Backwards: work out the list that playing from the start would give. What the timeline
@@ -382,6 +397,7 @@ void MovieClip::gotoFrameIndex(int frame) {
         runInitActions(f);
     current_ = frame;
     runFrameScripts(frame);
+    reportFrameSounds(frame);
 }
 
 // ---- children ----

@@ -26,6 +26,7 @@ class Movie;
 class MovieClip;
 class PlayerHost;
 class ScriptHost;
+class SoundHost;
 
 class Stage {
 public:
@@ -39,6 +40,9 @@ public:
     PlayerHost* host() const { return host_; }
     void setScriptHost(ScriptHost* script) { script_ = script; }
     ScriptHost* scriptHost() const { return script_; }
+    // Where frames report their sounds; null plays nothing. Not owned.
+    void setSoundHost(SoundHost* sound) { sound_ = sound; }
+    SoundHost* soundHost() const { return sound_; }
 
     // ---- levels ----
     MovieClip& root() const; // _level0
@@ -178,6 +182,7 @@ private:
     std::shared_ptr<const Movie> movie_;
     PlayerHost* host_ = nullptr;
     ScriptHost* script_ = nullptr;
+    SoundHost* sound_ = nullptr;
     std::map<int, std::shared_ptr<MovieClip>> levels_;
     QString movieUrl_;
     uint64_t tick_ = 1;
