@@ -43,7 +43,7 @@ struct Player::State {
 };
 
 Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts, PlayerHost* host,
-               const QString& movieUrl)
+               const QString& movieUrl, media::Mixer* mixer)
     : d_(std::make_unique<State>(std::move(movie))) {
     if (d_->stage) {
         d_->stage->setHost(host);
@@ -58,6 +58,7 @@ Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts, P
             d_->script = std::make_unique<avm1::Avm1Host>(*d_->stage);
         d_->stage->setScriptHost(d_->script.get());
     }
+    setMixer(mixer);
     d_->start();
 }
 

@@ -40,8 +40,10 @@ public:
 
     // The first frame is shown (and its scripts run) here, as soon as it has arrived: give
     // the host and the movie's location now for what it traces, asks for or loads.
+    // mixer is where the sounds play (see setMixer), given here so the first frame's are heard.
     explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {},
-                    PlayerHost* host = nullptr, const QString& movieUrl = {});
+                    PlayerHost* host = nullptr, const QString& movieUrl = {},
+                    media::Mixer* mixer = nullptr);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;

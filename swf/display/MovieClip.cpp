@@ -697,6 +697,9 @@ bool MovieClip::containsLocalPoint(QPointF p) const {
 void MovieClip::onRemoved() {
     if (stage().dragged() == this)
         stage().stopDrag();
+    // Its stream goes with it; event sounds it started play on, as in Flash.
+    if (timeline_ && timeline_->streamHead && stage().soundHost())
+        stage().soundHost()->clipRemoved(*this);
 }
 
 } // namespace swf

@@ -22,6 +22,8 @@ public:
     // clip, whose timeline has a stream head, is showing frame (0-based) while playing or
     // after a jump. A stream not reported during a tick has stopped.
     virtual void streamFrame(MovieClip& clip, int frame) = 0;
+    // clip left the tree: its stream stops now.
+    virtual void clipRemoved(const MovieClip& clip) = 0;
     // The stopAllSounds action and the like.
     virtual void stopAllSounds() = 0;
 

@@ -200,6 +200,14 @@ void SoundEngine::endTick() {
     forget();
 }
 
+void SoundEngine::clipRemoved(const MovieClip& clip) {
+    const auto it = streams_.find(&clip);
+    if (it == streams_.end())
+        return;
+    mixer_.stop(it->second.id);
+    streams_.erase(it);
+}
+
 void SoundEngine::stopStreams() {
     for (auto& [clip, s] : streams_)
         mixer_.stop(s.id);

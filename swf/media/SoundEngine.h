@@ -34,6 +34,7 @@ public:
     // ---- SoundHost ----
     void startSound(MovieClip& clip, const StartSoundCommand& command) override;
     void streamFrame(MovieClip& clip, int frame) override;
+    void clipRemoved(const MovieClip& clip) override;
     void stopAllSounds() override;
     uint64_t startScriptSound(const Movie& movie, uint16_t soundId, double offsetSeconds, int loops,
                               const void* owner) override;

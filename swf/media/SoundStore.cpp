@@ -23,7 +23,7 @@ bool SoundStore::makeRoom(uint64_t bytes) {
         const auto it = entries_.find(oldest);
         if (it == entries_.end())
             continue;
-        released_.push_back(Released{it->second.owner, it->second.bytes});
+        released_.push_back(Released{it->first, it->second.owner, it->second.bytes});
         entries_.erase(it);
     }
     return bytesHeld() + bytes <= maxBytes_;
@@ -39,8 +39,24 @@ void SoundStore::insert(const void* key, Entry entry) {
     touch(key);
 }
 
+std::shared_ptr<const void> SoundStore::revive(const void* key) {
+    for (auto it = released_.begin(); it != released_.end(); ++it) {
+        if (it->key != key)
+            continue;
+        auto owner = it->owner.lock();
+        const uint64_t bytes = it->bytes;
+        released_.erase(it);
+        if (owner)
+            insert(key, Entry{owner, bytes, 0});
+        return owner;
+    }
+    return nullptr;
+}
+
 Result<std::shared_ptr<const DecodedSound>> SoundStore::sound(const SoundCharacter& character) {
     const void* key = &character;
+    if (auto back = revive(key))
+        return std::static_pointer_cast<const DecodedSound>(back);
     if (const auto it = entries_.find(key); it != entries_.end()) {
         touch(key);
         return std::static_pointer_cast<const DecodedSound>(it->second.owner);
@@ -78,7 +94,7 @@ Result<std::shared_ptr<const DecodedStream>> SoundStore::stream(const Timeline& 
         return Error{f->second};
     // The older, shorter decoding goes: it would otherwise count twice.
     if (const auto it = entries_.find(key); it != entries_.end()) {
-        released_.push_back(Released{it->second.owner, it->second.bytes});
+        released_.push_back(Released{key, it->second.owner, it->second.bytes});
         entries_.erase(it);
         recent_.remove(key);
     }

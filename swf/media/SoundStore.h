@@ -42,6 +42,7 @@ private:
         std::size_t frames = 0; // for streams: the frames decoded
     };
     struct Released {
+        const void* key = nullptr;
         std::weak_ptr<const void> owner;
         uint64_t bytes = 0;
     };
@@ -49,6 +50,8 @@ private:
     bool makeRoom(uint64_t bytes);
     void touch(const void* key);
     void insert(const void* key, Entry entry);
+    // Brings back a dropped sound that a voice still holds, rather than decoding it twice.
+    std::shared_ptr<const void> revive(const void* key);
 
     uint64_t maxBytes_;
     std::unordered_map<const void*, Entry> entries_;
