@@ -140,7 +140,7 @@ void SoundEngine::startSound(MovieClip& clip, const StartSoundCommand& command) 
     const SoundCharacter* c = lookUp(*movie, command.soundId, command.className);
     if (!c)
         return;
-    play(*c, command.info, 0, &clip);
+    play(*c, command.info, 0, static_cast<const DisplayObject*>(&clip));
 }
 
 void SoundEngine::streamFrame(MovieClip& clip, int frame) {
@@ -182,7 +182,7 @@ void SoundEngine::streamFrame(MovieClip& clip, int frame) {
     VoiceParams p;
     p.sound = d.sound;
     p.startFrame = d.frameStart[static_cast<std::size_t>(frame)];
-    p.gains = gainsFor(&clip);
+    p.gains = gainsFor(static_cast<const DisplayObject*>(&clip));
     s.id = mixer_.start(std::move(p));
     s.startFrame = frame;
 }
@@ -314,7 +314,7 @@ void SoundEngine::refreshGains() {
     for (const Voice& v : voices_)
         mixer_.setGains(v.id, gainsFor(v.owner));
     for (const auto& [clip, s] : streams_)
-        mixer_.setGains(s.id, gainsFor(clip));
+        mixer_.setGains(s.id, gainsFor(static_cast<const DisplayObject*>(clip)));
 }
 
 } // namespace swf::media

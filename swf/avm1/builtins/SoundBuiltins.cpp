@@ -1,7 +1,14 @@
+#include "swf/avm1/Avm1Host.h"
+#include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/MovieClipObject.h"
 #include "swf/avm1/builtins/Builtins.h"
 #include "swf/avm1/builtins/ScriptAccess.h"
 #include "swf/avm1/builtins/ScriptLoad.h"
+
+#include "swf/display/MovieClip.h"
+#include "swf/display/SoundHost.h"
+#include "swf/display/Stage.h"
+#include "swf/format/Movie.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -27,6 +34,10 @@ public:
     Value target;
     bool targeted = false;
     QString linkage;
+    uint16_t soundId = 0;         // the attached sound, 0 for none
+    const Movie* movie = nullptr; // whose library it came from
+    uint64_t token = 0;           // the instance started last
+    int watcher = 0;              // the timer that listens for its end
     void markChildren(std::vector<Object*>& pending) override {
         Object::markChildren(pending);
         if (Object* o = target.object())
@@ -52,6 +63,44 @@ Mix* mixOf(Vm& vm, Mixes& mixes, SoundObject* s) {
     if (!live)
         return nullptr;
     return &mixes[live];
+}
+
+SoundHost* soundHost(Vm& vm) {
+    auto* host = dynamic_cast<Avm1Host*>(vm.display());
+    return host ? host->stage().soundHost() : nullptr;
+}
+
+// The display object a Sound is aimed at: its sounds are the ones it controls. Null for a
+// Sound of the whole movie (or of a clip that is gone).
+DisplayObject* targetObject(Vm& vm, SoundObject* s) {
+    if (!s || !s->targeted)
+        return nullptr;
+    auto* clip = dynamic_cast<MovieClipObject*>(s->target.object());
+    auto* live = clip ? dynamic_cast<DisplayClip*>(clip->clip(vm)) : nullptr;
+    return live ? &live->object() : nullptr;
+}
+
+const void* ownerOf(Vm& vm, SoundObject* s) {
+    return static_cast<const void*>(targetObject(vm, s));
+}
+
+// The library attachSound looks in: the target clip's movie, else the main movie's.
+const Movie* libraryOf(Vm& vm, SoundObject* s) {
+    if (DisplayObject* o = targetObject(vm, s))
+        return o->movie();
+    auto* host = dynamic_cast<Avm1Host*>(vm.display());
+    return host ? host->stage().root().movie() : nullptr;
+}
+
+// Tells the sound side what a mix now means for the sounds of its owner.
+void applyMix(Vm& vm, SoundObject* s, const Mix& m) {
+    SoundHost* host = soundHost(vm);
+    if (!host)
+        return;
+    const float v = static_cast<float>(m.volume / 100.0);
+    host->setOwnerGains(ownerOf(vm, s), static_cast<float>(m.ll / 100.0) * v,
+                        static_cast<float>(m.lr / 100.0) * v, static_cast<float>(m.rl / 100.0) * v,
+                        static_cast<float>(m.rr / 100.0) * v);
 }
 
 double panOf(const Mix& m) {
@@ -87,6 +136,7 @@ void installSound(Vm& vm) {
         if (Mix* m = mixOf(vm, *mixes, self(c))) {
             const double v = vm.toNumber(c.arg(0));
             m->volume = std::isfinite(v) ? std::trunc(v) : 0;
+            applyMix(vm, self(c), *m);
         }
         return Value();
     });
@@ -103,6 +153,7 @@ void installSound(Vm& vm) {
             m->ll = pan > 0 ? 100 - pan : 100;
             m->rr = pan < 0 ? 100 + pan : 100;
             m->lr = m->rl = 0;
+            applyMix(vm, self(c), *m);
         }
         return Value();
     });
@@ -134,17 +185,78 @@ void installSound(Vm& vm) {
         take("rl", m->rl);
         take("rr", m->rr);
         m->pan = panOf(*m);
+        applyMix(vm, self(c), *m);
         return Value();
     });
-    // The library's sounds and playback belong to the sound engine; the object records what
-    // it was asked to play so that engine can find it.
     vm.defineMethod(proto, QStringLiteral("attachSound"), [](Vm& vm, CallArgs& c) -> Value {
-        if (SoundObject* s = self(c))
-            s->linkage = vm.toString(c.arg(0));
+        SoundObject* s = self(c);
+        if (!s)
+            return Value();
+        s->linkage = vm.toString(c.arg(0));
+        s->movie = libraryOf(vm, s);
+        const auto id = s->movie ? s->movie->exportedId(s->linkage.toUtf8()) : std::nullopt;
+        const Character* ch = id ? s->movie->character(*id) : nullptr;
+        s->soundId = ch && ch->kind() == Character::Kind::Sound ? *id : 0;
         return Value();
     });
-    vm.defineMethod(proto, QStringLiteral("start"), [](Vm&, CallArgs&) { return Value(); });
-    vm.defineMethod(proto, QStringLiteral("stop"), [](Vm&, CallArgs&) { return Value(); });
+    vm.defineMethod(proto, QStringLiteral("start"), [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host || !s->soundId || !s->movie)
+            return Value();
+        const double offset = c.count() > 0 ? vm.toNumber(c.arg(0)) : 0;
+        const double loops = c.count() > 1 ? vm.toNumber(c.arg(1)) : 1;
+        s->token = host->startScriptSound(
+            *s->movie, s->soundId, std::isfinite(offset) ? offset : 0,
+            std::isfinite(loops) ? static_cast<int>(std::clamp(loops, 1.0, 65535.0)) : 1,
+            ownerOf(vm, s));
+        if (!s->token)
+            return Value();
+        // Listens each turn for the end of the instance started last, for onSoundComplete.
+        if (s->watcher)
+            vm.clearTimer(s->watcher);
+        Object* relay = vm.newObject();
+        relay->define(QStringLiteral("sound"), c.thisv, propflag::DontEnum);
+        relay->define(QStringLiteral("token"), Value(static_cast<double>(s->token)),
+                      propflag::DontEnum);
+        vm.defineMethod(relay, QStringLiteral("check"), [](Vm& vm, CallArgs& r) -> Value {
+            const Value sound = vm.getMember(r.thisv, QStringLiteral("sound"));
+            auto* so = dynamic_cast<SoundObject*>(sound.object());
+            const auto token =
+                static_cast<uint64_t>(vm.toNumber(vm.getMember(r.thisv, QStringLiteral("token"))));
+            SoundHost* host = soundHost(vm);
+            // A newer start has a watcher of its own.
+            if (!so || !host || so->token != token)
+                return Value();
+            if (host->soundPlaying(token))
+                return Value();
+            vm.clearTimer(so->watcher);
+            so->watcher = 0;
+            if (host->takeSoundCompleted(token))
+                vm.callMethod(sound, QStringLiteral("onSoundComplete"), {});
+            return Value();
+        });
+        s->watcher = vm.addTimer(Value(relay), QStringLiteral("check"), {}, 0, false);
+        return Value();
+    });
+    vm.defineMethod(proto, QStringLiteral("stop"), [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host)
+            return Value();
+        uint16_t id = 0;
+        if (c.count() > 0 && !c.arg(0).isUndefined()) {
+            // A linkage name stops that sound only; one the library lacks stops nothing.
+            const Movie* movie = libraryOf(vm, s);
+            const auto found =
+                movie ? movie->exportedId(vm.toString(c.arg(0)).toUtf8()) : std::nullopt;
+            if (!found)
+                return Value();
+            id = *found;
+        }
+        host->stopScriptSounds(ownerOf(vm, s), id);
+        return Value();
+    });
     vm.defineMethod(proto, QStringLiteral("loadSound"), [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
         if (!s)
@@ -176,11 +288,27 @@ void installSound(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("getBytesTotal"), [](Vm& vm, CallArgs& c) {
         return vm.getMember(c.thisv, QStringLiteral("_bytesTotal"));
     });
-    // Nothing is known of a sound's length or place until the sound engine plays it.
-    for (const char* n : {"getDuration", "getPosition"})
-        vm.defineMethod(proto, QLatin1String(n), [](Vm&, CallArgs&) { return Value(); });
-    for (const char* n : {"duration", "position"})
-        defineAccessor(vm, proto, n, [](Vm&, CallArgs&) { return Value(); });
+    // Milliseconds, as whole numbers; undefined while no sound is attached.
+    const auto duration = [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host || !s->soundId || !s->movie)
+            return Value();
+        const double ms = host->soundDurationMs(*s->movie, s->soundId);
+        return ms < 0 ? Value() : Value(ms);
+    };
+    const auto position = [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host || !s->soundId)
+            return Value();
+        const double ms = s->token ? host->soundPositionMs(s->token) : 0;
+        return Value(ms < 0 ? 0.0 : std::floor(ms));
+    };
+    vm.defineMethod(proto, QStringLiteral("getDuration"), duration);
+    vm.defineMethod(proto, QStringLiteral("getPosition"), position);
+    defineAccessor(vm, proto, "duration", duration);
+    defineAccessor(vm, proto, "position", position);
 }
 
 } // namespace swf::avm1::builtins

@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -29,7 +30,9 @@ constexpr int kRate = 44100;
 class MessageHost : public swf::PlayerHost {
 public:
     void statusMessage(const QString& text) override { messages << text; }
+    void trace(const QString& line) override { traces << line; }
     QStringList messages;
+    QStringList traces;
 };
 
 // Plays frames of movie and returns the left channel of what was heard, 1/fps seconds of
@@ -54,6 +57,8 @@ struct Listener {
             std::vector<int16_t> block(static_cast<std::size_t>(kRate / fps) * 2);
             mixer.mix(block.data(), static_cast<int>(block.size() / 2));
             out.insert(out.end(), block.begin(), block.end());
+            // Script timers (which hear sounds end) run on the wall clock, as frames do.
+            QThread::msleep(3);
             player->tick();
         }
         return channel(out, 2, 0);
@@ -160,6 +165,68 @@ TEST(MovieSound, ASoundThatCannotDecodeIsSilentAndSaysSoOnce) {
     const auto heard = l.frames(2);
     EXPECT_EQ(heard[kPerFrame + 10], 300);
     EXPECT_LE(l.host.messages.size(), 1);
+}
+
+TEST(MovieSound, ScriptSoundObjectsStartStopAndHearTheEnd) {
+    SwfWriter w(100, 100, 12, 8);
+    w.defineSound(1, 3, 3, true, false, 11025, constantPcm(1000, 11025));
+    w.exportAssets({{1, "beep"}});
+    ActionBuilder a;
+    a.push({"s", 0, "Sound"}).newObject().setVariable();
+    a.callMethod("s", "attachSound", {"beep"}).pop();
+    a.callMethod("s", "setVolume", {50}).pop();
+    a.get("s").push("onSoundComplete");
+    a.defineFunction("", {}, ActionBuilder().traceValue("done"));
+    a.setMember();
+    a.callMethod("s", "start", {0, 2}).pop();
+    a.get("s").push("duration").getMember().trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    w.doAction(ActionBuilder().get("s").push("position").getMember().trace().finish());
+    w.showFrame();
+    for (int i = 0; i < 8; ++i)
+        w.showFrame();
+    Listener l(w.finish());
+    const auto heard = l.frames(9);
+    EXPECT_EQ(heard[10], 500);
+    EXPECT_EQ(heard[22049], 500); // two passes of a quarter second
+    EXPECT_EQ(heard[22050], 0);
+    ASSERT_GE(l.host.traces.size(), 3) << l.host.traces.join('|').toStdString();
+    EXPECT_EQ(l.host.traces[0], "250");
+    EXPECT_EQ(l.host.traces[1], "83");
+    EXPECT_EQ(l.host.traces[2], "done");
+    EXPECT_EQ(l.host.traces.count("done"), 1);
+}
+
+TEST(MovieSound, SoundStopAndATargetedVolume) {
+    SwfWriter inner(100, 100, 12);
+    inner.startSound(2);
+    inner.showFrame();
+    SwfWriter w(100, 100, 12, 8);
+    w.defineSound(1, 3, 3, true, false, 44100, constantPcm(1000, 44100));
+    w.defineSound(2, 3, 3, true, false, 44100, constantPcm(100, 44100));
+    w.exportAssets({{1, "long"}});
+    w.defineSprite(3, inner);
+    PlaceSpec place;
+    place.characterId = 3;
+    place.name = "clip";
+    w.placeObject(place);
+    ActionBuilder a;
+    a.push({"s", 0, "Sound"}).newObject().setVariable();
+    a.callMethod("s", "attachSound", {"long"}).pop();
+    a.callMethod("s", "start", {}).pop();
+    // A Sound aimed at the clip quietens the clip's own sound only.
+    a.push("c").get("clip").push({1, "Sound"}).newObject().setVariable();
+    a.callMethod("c", "setVolume", {0}).pop();
+    w.doAction(a.finish());
+    w.showFrame();
+    w.doAction(ActionBuilder().callMethod("s", "stop", {"long"}).pop().finish());
+    w.showFrame();
+    w.showFrame();
+    Listener l(w.finish());
+    const auto heard = l.frames(3);
+    EXPECT_EQ(heard[10], 1000);
+    EXPECT_EQ(peak(heard, kPerFrame + 10, 3 * kPerFrame), 0);
 }
 
 TEST(MovieSound, SwfrenderWritesTheFramesSoundAsWave) {
