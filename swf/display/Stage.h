@@ -22,6 +22,7 @@
 
 namespace swf {
 
+class Button;
 class Movie;
 class MovieClip;
 class PlayerHost;
@@ -169,6 +170,8 @@ private:
     void updateHover(bool buttonChanged);
     // Moves object to a button state (0 up, 1 over, 2 down) and tells script of condition.
     void transition(DisplayObject& object, uint16_t condition, int state);
+    // The sound DefineButtonSound gives the transition, heard as the button's parent's.
+    void playButtonSound(Button& button, uint16_t condition);
     void afterInput();
     void moveDragged();
     bool focusable(DisplayObject& object) const;

@@ -344,10 +344,14 @@ Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
         return {};
     }
     case tag::DefineButtonSound: {
-        // Checked so that a damaged record is reported like any other broken tag.
         auto sounds = parseDefineButtonSound(r);
         if (!sounds)
             return sounds.error();
+        const Character* c = movie_.character(sounds.value().buttonId);
+        if (!c || c->kind() != Character::Kind::Button)
+            return {}; // sounds for no button play nowhere
+        movie_.redefine(
+            static_cast<const ButtonCharacter*>(c)->withSounds(std::move(sounds.value().sounds)));
         return {};
     }
     case tag::DefineButtonCxform:

@@ -4,6 +4,7 @@
 
 #include "swf/Player.h"
 #include "swf/PlayerHost.h"
+#include "swf/display/Stage.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/media/Mixer.h"
@@ -16,8 +17,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace mediatest;
@@ -227,6 +228,27 @@ TEST(MovieSound, SoundStopAndATargetedVolume) {
     const auto heard = l.frames(3);
     EXPECT_EQ(heard[10], 1000);
     EXPECT_EQ(peak(heard, kPerFrame + 10, 3 * kPerFrame), 0);
+}
+
+TEST(MovieSound, ButtonsPlayTheirSoundsOnRollOverAndPress) {
+    SwfWriter w(100, 100, 12);
+    w.defineRectShape(1, QRect(0, 0, 100, 100), Qt::red);
+    w.defineButton2(2, {{0xF, 1, 1}});
+    w.defineSound(3, 3, 3, true, false, 44100, constantPcm(700, 44100));
+    w.defineSound(4, 3, 3, true, false, 44100, constantPcm(40, 44100));
+    w.defineButtonSound(2, {0, 3, 4, 0});
+    w.placeObject2(1, 2);
+    w.showFrame();
+    w.showFrame();
+    Listener l(w.finish());
+    auto heard = l.frames(1);
+    EXPECT_EQ(peak(heard, 0, heard.size()), 0);
+    l.player->stage()->mouseMove(QPointF(50 * 20, 50 * 20));
+    heard = l.frames(1);
+    EXPECT_EQ(heard[10], 700);
+    l.player->stage()->mouseDown(QPointF(50 * 20, 50 * 20));
+    heard = l.frames(1);
+    EXPECT_EQ(heard[10], 740);
 }
 
 TEST(MovieSound, SwfrenderWritesTheFramesSoundAsWave) {
