@@ -7,6 +7,7 @@
 #include "swf/format/Sound.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace swf {
 
@@ -33,6 +34,11 @@ public:
     // started, else a token for the questions below.
     virtual uint64_t startScriptSound(const Movie& movie, uint16_t soundId, double offsetSeconds,
                                       int loops, const void* owner) = 0;
+    // A sound that came from outside the movie (Sound.loadSound): the host keeps it alive as
+    // long as it may play it.
+    virtual uint64_t startLoadedSound(const std::shared_ptr<const SoundCharacter>& sound,
+                                      double offsetSeconds, int loops, const void* owner) = 0;
+    virtual double loadedSoundDurationMs(const std::shared_ptr<const SoundCharacter>& sound) = 0;
     // Stops what owner started (every sound when owner is null); soundId 0 means any sound.
     virtual void stopScriptSounds(const void* owner, uint16_t soundId) = 0;
     virtual bool soundPlaying(uint64_t token) const = 0;

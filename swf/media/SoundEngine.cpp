@@ -259,6 +259,43 @@ uint64_t SoundEngine::startScriptSound(const Movie& movie, uint16_t soundId, dou
     return token;
 }
 
+void SoundEngine::keepLoaded(const std::shared_ptr<const SoundCharacter>& sound) {
+    if (std::find(loaded_.begin(), loaded_.end(), sound) != loaded_.end())
+        return;
+    loaded_.push_back(sound);
+    if (loaded_.size() > kLoadedKept) {
+        const SoundCharacter* old = loaded_.front().get();
+        for (const Voice& v : voices_)
+            if (v.sound == old)
+                mixer_.stop(v.id);
+        store_.forget(old);
+        reported_.erase(old);
+        loaded_.erase(loaded_.begin());
+    }
+}
+
+uint64_t SoundEngine::startLoadedSound(const std::shared_ptr<const SoundCharacter>& sound,
+                                       double offsetSeconds, int loops, const void* owner) {
+    if (!sound)
+        return 0;
+    keepLoaded(sound);
+    SoundInfo info;
+    info.loops = static_cast<uint16_t>(std::clamp(loops, 1, 65535));
+    const uint64_t token = play(*sound, info, offsetSeconds, owner);
+    for (Voice& v : voices_)
+        if (v.token == token)
+            v.script = true;
+    return token;
+}
+
+double SoundEngine::loadedSoundDurationMs(const std::shared_ptr<const SoundCharacter>& sound) {
+    if (!sound)
+        return -1;
+    keepLoaded(sound);
+    auto decodedSound = decoded(*sound);
+    return decodedSound ? std::floor(decodedSound.value()->seconds() * 1000.0) : -1;
+}
+
 void SoundEngine::stopScriptSounds(const void* owner, uint16_t soundId) {
     for (const Voice& v : voices_) {
         if (owner && v.owner != owner)

@@ -38,6 +38,9 @@ public:
     void stopAllSounds() override;
     uint64_t startScriptSound(const Movie& movie, uint16_t soundId, double offsetSeconds, int loops,
                               const void* owner) override;
+    uint64_t startLoadedSound(const std::shared_ptr<const SoundCharacter>& sound,
+                              double offsetSeconds, int loops, const void* owner) override;
+    double loadedSoundDurationMs(const std::shared_ptr<const SoundCharacter>& sound) override;
     void stopScriptSounds(const void* owner, uint16_t soundId) override;
     bool soundPlaying(uint64_t token) const override;
     bool takeSoundCompleted(uint64_t token) override;
@@ -85,6 +88,9 @@ private:
     void refreshGains();
     void forget();
     void report(const QString& message);
+    // Keeps a loaded sound (and so its key in the store) alive; the oldest beyond a few go.
+    void keepLoaded(const std::shared_ptr<const SoundCharacter>& sound);
+    static constexpr std::size_t kLoadedKept = 8;
 
     Mixer& mixer_;
     SoundStore store_;
@@ -94,6 +100,7 @@ private:
     uint64_t nextToken_ = 1;
     std::function<void(const QString&)> sink_;
     std::unordered_map<const void*, bool> reported_;
+    std::vector<std::shared_ptr<const SoundCharacter>> loaded_;
 };
 
 } // namespace swf::media

@@ -29,6 +29,20 @@ bool SoundStore::makeRoom(uint64_t bytes) {
     return bytesHeld() + bytes <= maxBytes_;
 }
 
+void SoundStore::forget(const void* key) {
+    if (const auto it = entries_.find(key); it != entries_.end()) {
+        // Still counted while a voice plays it, but no longer findable under a key that may
+        // be reused.
+        released_.push_back(Released{nullptr, it->second.owner, it->second.bytes});
+        entries_.erase(it);
+    }
+    recent_.remove(key);
+    failed_.erase(key);
+    for (Released& r : released_)
+        if (r.key == key)
+            r.key = nullptr;
+}
+
 void SoundStore::touch(const void* key) {
     recent_.remove(key);
     recent_.push_front(key);

@@ -31,6 +31,9 @@ public:
     // frames arrived since.
     Result<std::shared_ptr<const DecodedStream>> stream(const Timeline& timeline);
 
+    // Drops what the store keeps for key (a sound about to go away).
+    void forget(const void* key);
+
     // Samples held: in the store, and dropped from it but still playing.
     uint64_t bytesHeld();
     uint64_t maxBytes() const { return maxBytes_; }

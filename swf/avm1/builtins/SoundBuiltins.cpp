@@ -5,6 +5,7 @@
 #include "swf/avm1/builtins/ScriptAccess.h"
 #include "swf/avm1/builtins/ScriptLoad.h"
 
+#include "swf/PlayerHost.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
@@ -38,11 +39,23 @@ public:
     const Movie* movie = nullptr; // whose library it came from
     uint64_t token = 0;           // the instance started last
     int watcher = 0;              // the timer that listens for its end
+    // A sound loadSound brought in (MP3), played instead of a library sound.
+    std::shared_ptr<const SoundCharacter> loaded;
+    double loadSeq = 0;
     void markChildren(std::vector<Object*>& pending) override {
         Object::markChildren(pending);
         if (Object* o = target.object())
             pending.push_back(o);
     }
+};
+
+// An MP3 file beyond this is not a sound effect or a song but an attempt on memory.
+constexpr qint64 kMaxLoadedSoundBytes = 64ll << 20;
+
+struct LoadArrival {
+    bool done = false;
+    bool ok = false;
+    QByteArray bytes;
 };
 
 SoundObject* self(const CallArgs& c) {
@@ -197,19 +210,22 @@ void installSound(Vm& vm) {
         const auto id = s->movie ? s->movie->exportedId(s->linkage.toUtf8()) : std::nullopt;
         const Character* ch = id ? s->movie->character(*id) : nullptr;
         s->soundId = ch && ch->kind() == Character::Kind::Sound ? *id : 0;
+        s->loaded.reset();
         return Value();
     });
     vm.defineMethod(proto, QStringLiteral("start"), [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
         SoundHost* host = soundHost(vm);
-        if (!s || !host || !s->soundId || !s->movie)
+        if (!s || !host || ((!s->soundId || !s->movie) && !s->loaded))
             return Value();
-        const double offset = c.count() > 0 ? vm.toNumber(c.arg(0)) : 0;
-        const double loops = c.count() > 1 ? vm.toNumber(c.arg(1)) : 1;
-        s->token = host->startScriptSound(
-            *s->movie, s->soundId, std::isfinite(offset) ? offset : 0,
-            std::isfinite(loops) ? static_cast<int>(std::clamp(loops, 1.0, 65535.0)) : 1,
-            ownerOf(vm, s));
+        const double offsetArg = c.count() > 0 ? vm.toNumber(c.arg(0)) : 0;
+        const double loopsArg = c.count() > 1 ? vm.toNumber(c.arg(1)) : 1;
+        const double offset = std::isfinite(offsetArg) ? offsetArg : 0;
+        const int loops =
+            std::isfinite(loopsArg) ? static_cast<int>(std::clamp(loopsArg, 1.0, 65535.0)) : 1;
+        s->token = s->loaded ? host->startLoadedSound(s->loaded, offset, loops, ownerOf(vm, s))
+                             : host->startScriptSound(*s->movie, s->soundId, offset, loops,
+                                                      ownerOf(vm, s));
         if (!s->token)
             return Value();
         // Listens each turn for the end of the instance started last, for onSoundComplete.
@@ -259,27 +275,64 @@ void installSound(Vm& vm) {
     });
     vm.defineMethod(proto, QStringLiteral("loadSound"), [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
-        if (!s)
+        PlayerHost* host = vm.host();
+        const QString url = vm.toString(c.arg(0));
+        if (!s || url.isEmpty())
             return Value();
-        // The reply comes to a go-between that turns it into the sound's onLoad.
+        const bool streaming = vm.toBoolean(c.arg(1));
+        const double seq = ++s->loadSeq;
+        s->define(QStringLiteral("_bytesLoaded"), Value(0), propflag::DontEnum);
+        s->define(QStringLiteral("_bytesTotal"), Value(), propflag::DontEnum);
+        // The host only fills this in, whenever it has the bytes; script hears of them on the
+        // machine's timer turn, never inside this call.
+        auto arrival = std::make_shared<LoadArrival>();
+        if (host) {
+            host->load(resolveAgainstMovie(vm, url), kMaxLoadedSoundBytes,
+                       [arrival](bool ok, QByteArray bytes) {
+                           if (arrival->done)
+                               return;
+                           arrival->done = true;
+                           arrival->ok = ok;
+                           arrival->bytes = std::move(bytes);
+                       });
+        } else {
+            arrival->done = true;
+        }
         Object* relay = vm.newObject();
         relay->define(QStringLiteral("sound"), c.thisv, propflag::DontEnum);
-        vm.defineMethod(relay, QStringLiteral("onData"), [](Vm& vm, CallArgs& r) -> Value {
-            const Value sound = vm.getMember(r.thisv, QStringLiteral("sound"));
-            // A later loadSound on the same object replaced this one.
-            if (vm.getMember(sound, QStringLiteral("_loadRelay")).object() != r.thisObject())
+        auto timer = std::make_shared<int>(0);
+        vm.defineMethod(
+            relay, QStringLiteral("check"),
+            [arrival, timer, seq, streaming](Vm& vm, CallArgs& r) -> Value {
+                if (!arrival->done)
+                    return Value();
+                vm.clearTimer(*timer);
+                const Value sound = vm.getMember(r.thisv, QStringLiteral("sound"));
+                auto* so = dynamic_cast<SoundObject*>(sound.object());
+                // A later loadSound on the same object replaced this one.
+                if (!so || so->loadSeq != seq)
+                    return Value();
+                const bool ok = arrival->ok && !arrival->bytes.isEmpty();
+                if (ok) {
+                    const double size = static_cast<double>(arrival->bytes.size());
+                    so->define(QStringLiteral("_bytesLoaded"), Value(size), propflag::DontEnum);
+                    so->define(QStringLiteral("_bytesTotal"), Value(size), propflag::DontEnum);
+                    SoundFormatInfo format;
+                    format.format = soundformat::Mp3;
+                    // The two bytes DefineSound's MP3 data opens with.
+                    QByteArray data(2, '\0');
+                    data.append(arrival->bytes);
+                    so->loaded = std::make_shared<SoundCharacter>(0, format, 0, std::move(data));
+                    so->soundId = 0;
+                }
+                arrival->bytes.clear();
+                const Value result(ok);
+                vm.callMethod(sound, QStringLiteral("onLoad"), {&result, 1});
+                if (ok && streaming)
+                    vm.callMethod(sound, QStringLiteral("start"), {});
                 return Value();
-            const Value ok(!r.arg(0).isUndefined());
-            if (Object* so = sound.object()) {
-                for (const char* n : {"_bytesLoaded", "_bytesTotal"})
-                    so->define(QLatin1String(n), vm.getMember(r.thisv, QLatin1String(n)),
-                               propflag::DontEnum);
-            }
-            vm.callMethod(sound, QStringLiteral("onLoad"), {&ok, 1});
-            return Value();
-        });
-        s->define(QStringLiteral("_loadRelay"), Value(relay), propflag::DontEnum);
-        startScriptLoad(vm, Value(relay), vm.toString(c.arg(0)));
+            });
+        *timer = vm.addTimer(Value(relay), QStringLiteral("check"), {}, 0, false);
         return Value();
     });
     vm.defineMethod(proto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) {
@@ -292,15 +345,16 @@ void installSound(Vm& vm) {
     const auto duration = [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
         SoundHost* host = soundHost(vm);
-        if (!s || !host || !s->soundId || !s->movie)
+        if (!s || !host || ((!s->soundId || !s->movie) && !s->loaded))
             return Value();
-        const double ms = host->soundDurationMs(*s->movie, s->soundId);
+        const double ms = s->loaded ? host->loadedSoundDurationMs(s->loaded)
+                                    : host->soundDurationMs(*s->movie, s->soundId);
         return ms < 0 ? Value() : Value(ms);
     };
     const auto position = [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
         SoundHost* host = soundHost(vm);
-        if (!s || !host || !s->soundId)
+        if (!s || !host || (!s->soundId && !s->loaded))
             return Value();
         const double ms = s->token ? host->soundPositionMs(s->token) : 0;
         return Value(ms < 0 ? 0.0 : std::floor(ms));

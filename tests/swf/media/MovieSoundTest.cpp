@@ -251,6 +251,39 @@ TEST(MovieSound, ButtonsPlayTheirSoundsOnRollOverAndPress) {
     EXPECT_EQ(heard[10], 740);
 }
 
+TEST(MovieSound, LoadSoundPlaysAnMp3FileOnceItArrives) {
+    const auto tone = sine(1000, 44100, 44100);
+    const auto encoded = mp3(tone, 44100, 1);
+    if (!encoded)
+        GTEST_SKIP() << "this libavcodec has no MP3 encoder";
+    QTemporaryDir dir;
+    const QString path = writeFile(dir.filePath("tone.mp3"), *encoded);
+    SwfWriter w(100, 100, 12, 8);
+    ActionBuilder a;
+    a.push({"s", 0, "Sound"}).newObject().setVariable();
+    a.get("s").push("onLoad");
+    a.defineFunction("", {"ok"}, ActionBuilder().get("ok").trace());
+    a.setMember();
+    a.callMethod("s", "loadSound", {path.toUtf8(), true}).pop();
+    a.callMethod("s", "loadSound", {QByteArray("missing.mp3"), false}).pop();
+    a.push({"t", 0, "Sound"}).newObject().setVariable();
+    a.get("t").push("onLoad");
+    a.defineFunction("", {"ok"}, ActionBuilder().get("ok").trace());
+    a.setMember();
+    a.callMethod("t", "loadSound", {QByteArray("/nowhere/missing.mp3"), false}).pop();
+    a.callMethod("s", "loadSound", {path.toUtf8(), true}).pop();
+    w.doAction(a.finish());
+    for (int i = 0; i < 20; ++i)
+        w.showFrame();
+    Listener l(w.finish());
+    const auto heard = l.frames(12);
+    // Only the last load of s counts; t's file is missing.
+    ASSERT_EQ(l.host.traces.size(), 2) << l.host.traces.join('|').toStdString();
+    EXPECT_TRUE(l.host.traces.contains("true"));
+    EXPECT_TRUE(l.host.traces.contains("false"));
+    EXPECT_NEAR(frequency(heard, kRate, 3 * kPerFrame, 9 * kPerFrame), 1000, 5);
+}
+
 TEST(MovieSound, SwfrenderWritesTheFramesSoundAsWave) {
     SwfWriter w(100, 100, 12);
     const auto tone = sine(440, 44100, 44100 * 2);
