@@ -223,8 +223,10 @@ bool SoundDecoder::canDecode(uint8_t format) {
     return id != AV_CODEC_ID_NONE && avcodec_find_decoder(id);
 }
 
-Result<std::shared_ptr<const DecodedSound>>
-SoundDecoder::decode(const SoundFormatInfo& format, const QByteArray& bytes, uint64_t maxBytes) {
+Result<std::shared_ptr<const DecodedSound>> SoundDecoder::decode(const SoundFormatInfo& format,
+                                                                 const QByteArray& bytes,
+                                                                 uint64_t maxBytes,
+                                                                 uint32_t declaredFrames) {
     auto sound = std::make_shared<DecodedSound>();
     sound->rate = format.rate;
     sound->channels = format.channels();
@@ -244,10 +246,13 @@ SoundDecoder::decode(const SoundFormatInfo& format, const QByteArray& bytes, uin
         CodecStream codec;
         SWF_TRY(codec.open(format));
         codec.maxSamples = limit;
+        int seek = 0;
         if (format.format == soundformat::Mp3) {
-            // DefineSound's MP3 data opens with the samples to skip at the start.
+            // DefineSound's MP3 data opens with the samples to skip at the start: the
+            // encoder's delay, which the author does not want heard.
             if (size < 2)
                 return std::shared_ptr<const DecodedSound>(std::move(sound));
+            seek = static_cast<int16_t>(data[0] | (data[1] << 8));
             data += 2;
             size -= 2;
         }
@@ -258,6 +263,13 @@ SoundDecoder::decode(const SoundFormatInfo& format, const QByteArray& bytes, uin
             sound->channels = codec.channels;
         }
         sound->samples = std::move(codec.out);
+        const std::size_t ch = static_cast<std::size_t>(sound->channels);
+        const std::size_t skip =
+            std::min(static_cast<std::size_t>(std::max(seek, 0)) * ch, sound->samples.size());
+        sound->samples.erase(sound->samples.begin(),
+                             sound->samples.begin() + static_cast<std::ptrdiff_t>(skip));
+        if (declaredFrames > 0 && sound->samples.size() > declaredFrames * ch)
+            sound->samples.resize(declaredFrames * ch);
     }
     sound->samples.resize(sound->frames() * static_cast<std::size_t>(sound->channels));
     return std::shared_ptr<const DecodedSound>(std::move(sound));

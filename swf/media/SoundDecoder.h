@@ -28,8 +28,12 @@ struct DecodedStream {
 
 class SoundDecoder {
 public:
-    static Result<std::shared_ptr<const DecodedSound>>
-    decode(const SoundFormatInfo& format, const QByteArray& data, uint64_t maxBytes);
+    // declaredFrames is the tag's sample count (0 when unknown): compressed sounds are cut
+    // to it, so the encoder's padding at the end is not heard.
+    static Result<std::shared_ptr<const DecodedSound>> decode(const SoundFormatInfo& format,
+                                                              const QByteArray& data,
+                                                              uint64_t maxBytes,
+                                                              uint32_t declaredFrames = 0);
     // blocks[f] is the SoundStreamBlock of frame f (empty for none).
     static Result<std::shared_ptr<const DecodedStream>>
     decodeStream(const SoundStreamHead& head, const std::vector<QByteArray>& blocks,

@@ -293,7 +293,7 @@ double SoundEngine::loadedSoundDurationMs(const std::shared_ptr<const SoundChara
         return -1;
     keepLoaded(sound);
     auto decodedSound = decoded(*sound);
-    return decodedSound ? std::floor(decodedSound.value()->seconds() * 1000.0) : -1;
+    return decodedSound ? std::round(decodedSound.value()->seconds() * 1000.0) : -1;
 }
 
 void SoundEngine::stopScriptSounds(const void* owner, uint16_t soundId) {
@@ -339,7 +339,7 @@ double SoundEngine::soundDurationMs(const Movie& movie, uint16_t soundId) {
     auto sound = decoded(*c);
     if (!sound)
         return -1;
-    return std::floor(sound.value()->seconds() * 1000.0);
+    return std::round(sound.value()->seconds() * 1000.0);
 }
 
 void SoundEngine::setOwnerGains(const void* owner, float ll, float lr, float rl, float rr) {

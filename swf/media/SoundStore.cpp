@@ -79,11 +79,13 @@ Result<std::shared_ptr<const DecodedSound>> SoundStore::sound(const SoundCharact
         return Error{f->second};
     const uint64_t room = maxBytes_ > bytesHeld() ? maxBytes_ - bytesHeld() : 0;
     // First try within what is free; only a sound that does not fit makes others go.
-    auto decoded = SoundDecoder::decode(character.format(), character.data(), room);
+    auto decoded =
+        SoundDecoder::decode(character.format(), character.data(), room, character.sampleCount());
     if (!decoded) {
         makeRoom(maxBytes_);
         decoded = SoundDecoder::decode(character.format(), character.data(),
-                                       maxBytes_ - std::min(maxBytes_, bytesHeld()));
+                                       maxBytes_ - std::min(maxBytes_, bytesHeld()),
+                                       character.sampleCount());
     }
     if (!decoded) {
         failed_[key] = decoded.error().message;

@@ -166,9 +166,10 @@ int main(int argc, char** argv) {
     constexpr int kAudioRate = 44100;
     swf::media::Mixer mixer(kAudioRate);
     // The first frame runs its scripts (and starts its sounds) as the player is made: the
-    // host and the mixer have to be there.
+    // host and the mixer have to be there. The mixer runs whether or not it is written out,
+    // so scripts see their sounds move on and end as in the player.
     swf::Player player(movie, actionScriptMachine(), &host, QFileInfo(moviePath).absoluteFilePath(),
-                       audioOut.isEmpty() ? nullptr : &mixer);
+                       &mixer);
     player.setLoop(true);
     const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing;
     int shown = 1; // the first frame is on show once the player exists
@@ -189,18 +190,18 @@ int main(int argc, char** argv) {
     wav.channels = 2;
     double audioClock = 0; // samples owed so far, fractions carried to the next frame
     std::vector<int16_t> block;
-    for (int n = audioOut.isEmpty() ? first : 1; n <= last; ++n) {
+    for (int n = 1; n <= last; ++n) {
         while (shown < n) {
             player.tick();
             ++shown;
         }
-        if (!audioOut.isEmpty()) {
+        {
             const double until = n * kAudioRate / rate;
             const int frames = static_cast<int>(std::floor(until - audioClock));
             audioClock += frames;
             block.resize(static_cast<std::size_t>(frames) * 2);
             mixer.mix(block.data(), frames);
-            if (n >= first)
+            if (n >= first && !audioOut.isEmpty())
                 wav.samples.insert(wav.samples.end(), block.begin(), block.end());
         }
         if (!drawing || n < first)
