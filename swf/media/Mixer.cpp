@@ -19,13 +19,18 @@ Mixer::Slot* Mixer::slotOf(VoiceId id) {
 }
 
 Mixer::VoiceId Mixer::start(VoiceParams params) {
-    if (!params.sound || params.sound->frames() == 0)
+    // Rates no real sound has would only overflow the resampler's step.
+    if (!params.sound || params.sound->frames() == 0 || params.sound->rate <= 0 ||
+        params.sound->rate > 768000)
         return {};
     const uint64_t frames = params.sound->frames();
     params.outFrame = std::min(params.outFrame, frames);
     params.inFrame = std::min(params.inFrame, params.outFrame);
     params.startFrame = std::clamp(params.startFrame, params.inFrame, params.outFrame);
     params.loops = std::max(1, params.loops);
+    // An in point at or past the out point leaves nothing to hear.
+    if (params.inFrame >= params.outFrame)
+        return {};
     collect();
     for (int i = 0; i < kVoices; ++i) {
         Slot& s = slots_[static_cast<std::size_t>(i)];
@@ -176,6 +181,7 @@ void Mixer::render(Slot& s, float* acc, int frames) {
     const double to44 = 44100.0 / sound.rate;
     for (int i = 0; i < frames; ++i) {
         uint64_t frame = s.pos >> 32;
+        // A loop: inFrame < outFrame, so the pass that follows has something to play.
         if (frame >= p.outFrame) {
             s.playedBefore += p.outFrame - s.passFrom;
             if (--s.passesLeft <= 0) {

@@ -72,6 +72,27 @@ TEST(Mixer, LoopsPlayEachPassAndPointsCutThem) {
     EXPECT_EQ(m.consumed(id), 1500u);
 }
 
+TEST(Mixer, PointsThatLeaveNothingPlayNothing) {
+    Mixer m(44100);
+    VoiceParams p{constant(1000, 44100, 1000)};
+    p.inFrame = 800;
+    p.outFrame = 800;
+    EXPECT_FALSE(m.start(p).valid());
+    p.inFrame = 5000; // past the end
+    p.outFrame = UINT64_MAX;
+    EXPECT_FALSE(m.start(p).valid());
+    // An offset past the out point: the first pass is empty, the loops still play.
+    VoiceParams q{constant(1000, 44100, 1000)};
+    q.startFrame = 999999;
+    q.loops = 2;
+    const auto id = m.start(q);
+    const auto left = channel(run(m, 1500), 2, 0);
+    EXPECT_EQ(left[0], 1000);
+    EXPECT_EQ(left[999], 1000);
+    EXPECT_EQ(left[1000], 0);
+    EXPECT_TRUE(m.completed(id));
+}
+
 TEST(Mixer, AStartOffsetOnlyShortensTheFirstPass) {
     Mixer m(44100);
     VoiceParams p{constant(1000, 44100, 1000)};
