@@ -11,8 +11,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    auto movie = swf::loadMovie(QByteArray(reinterpret_cast<const char*>(data),
-                                           static_cast<qsizetype>(size)));
+    auto movie = swf::loadMovie(
+        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     if (!movie.ok())
         return 0;
     swf::media::Mixer mixer(48000);
