@@ -27,6 +27,7 @@ namespace {
 std::atomic<int> g_liveInstances{0};
 // Whether a control of this process already plays to the audio device.
 std::atomic<bool> g_audioClaimed{false};
+std::atomic<bool> g_toldNoAudio{false};
 
 // Local movies larger than the engine accepts are refused before being read into memory;
 // compressed files can only shrink the limit further.
@@ -179,7 +180,10 @@ void FlashControl::claimAudio() {
     // The player's volume bars act on what is heard, left and right apart.
     mixer_->setVolumeSource(&platform::waveOutVolume);
     audio_->start(*mixer_, [](const QString& message) {
-        std::fprintf(stderr, "swflash: %s; movies play without sound\n", qPrintable(message));
+        // Once for the process: a control made again (another window, a new start of the
+        // player's main window) has nothing new to say about the same machine.
+        if (!g_toldNoAudio.exchange(true))
+            std::fprintf(stderr, "swflash: %s; movies play without sound\n", qPrintable(message));
     });
 }
 
