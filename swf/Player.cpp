@@ -5,6 +5,7 @@
 #include "swf/display/ScriptHost.h"
 #include "swf/display/Stage.h"
 #include "swf/format/Movie.h"
+#include "swf/media/SoundEngine.h"
 #include "swf/render/Renderer.h"
 
 #include <algorithm>
@@ -16,6 +17,8 @@ struct Player::State {
     // Declared before the stage so that it outlives it: the nodes' script data may refer to
     // the machine while they go.
     std::unique_ptr<ScriptHost> script;
+    // Likewise: clips report their sounds to it until they go.
+    std::unique_ptr<media::SoundEngine> sound;
     std::unique_ptr<Stage> stage;
     Renderer renderer;
     bool started = false;
@@ -40,7 +43,7 @@ struct Player::State {
 };
 
 Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts, PlayerHost* host,
-               const QString& movieUrl)
+               const QString& movieUrl, media::Mixer* mixer)
     : d_(std::make_unique<State>(std::move(movie))) {
     if (d_->stage) {
         d_->stage->setHost(host);
@@ -55,6 +58,7 @@ Player::Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts, P
             d_->script = std::make_unique<avm1::Avm1Host>(*d_->stage);
         d_->stage->setScriptHost(d_->script.get());
     }
+    setMixer(mixer);
     d_->start();
 }
 
@@ -63,9 +67,28 @@ Player::ScriptHostFactory Player::withoutScripts() {
 }
 
 Player::~Player() {
-    if (d_->stage)
+    if (d_->stage) {
         d_->stage->setHost(nullptr);
+        d_->stage->setSoundHost(nullptr);
+    }
     d_->stage.reset();
+    d_->sound.reset();
+}
+
+void Player::setMixer(media::Mixer* mixer) {
+    if (d_->stage)
+        d_->stage->setSoundHost(nullptr);
+    d_->sound.reset();
+    if (!mixer || !d_->stage)
+        return;
+    d_->sound = std::make_unique<media::SoundEngine>(*mixer);
+    Stage* stage = d_->stage.get();
+    d_->sound->setMessageSink([stage](const QString& m) { stage->statusMessage(m); });
+    stage->setSoundHost(d_->sound.get());
+}
+
+media::SoundEngine* Player::soundEngine() const {
+    return d_->sound.get();
 }
 
 void Player::setHost(PlayerHost* host) {
@@ -136,6 +159,9 @@ void Player::play() {
 void Player::stop() {
     if (MovieClip* root = d_->root())
         root->stop();
+    // Paused means silent now, not after the next tick.
+    if (d_->sound)
+        d_->sound->stopStreams();
 }
 
 void Player::gotoFrame(int frame) {
@@ -144,18 +170,31 @@ void Player::gotoFrame(int frame) {
         return;
     if (!d_->start())
         return;
+    // The stream starts again at the sample of the frame shown, not where it was.
+    if (d_->sound)
+        d_->sound->stopStreams();
     root->gotoFrame(std::clamp(frame, 0, d_->loaded() - 1) + 1, root->isPlaying());
     d_->stage->runQueuedActions();
 }
 
-void Player::tick() {
+int Player::tick() {
     if (!d_->stage)
-        return;
+        return 0;
     if (!d_->started) {
         d_->start();
-        return;
+        return 0;
     }
-    d_->stage->advanceFrame();
+    int steps = 1;
+    if (d_->sound) {
+        if (const auto due = d_->sound->framesDue(*d_->root()))
+            steps = *due;
+    }
+    for (int i = 0; i < steps; ++i) {
+        d_->stage->advanceFrame();
+        if (d_->sound)
+            d_->sound->endTick();
+    }
+    return steps;
 }
 
 QColor Player::backgroundColor() const {

@@ -18,6 +18,10 @@ class Movie;
 class PlayerHost;
 class ScriptHost;
 class Stage;
+namespace media {
+class Mixer;
+class SoundEngine;
+} // namespace media
 
 struct RenderOptions {
     bool antialias = true;    // quality high/best on, low off
@@ -36,8 +40,10 @@ public:
 
     // The first frame is shown (and its scripts run) here, as soon as it has arrived: give
     // the host and the movie's location now for what it traces, asks for or loads.
+    // mixer is where the sounds play (see setMixer), given here so the first frame's are heard.
     explicit Player(std::shared_ptr<Movie> movie, const ScriptHostFactory& scripts = {},
-                    PlayerHost* host = nullptr, const QString& movieUrl = {});
+                    PlayerHost* host = nullptr, const QString& movieUrl = {},
+                    media::Mixer* mixer = nullptr);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -51,6 +57,13 @@ public:
     ScriptHost* scriptHost() const;
     // Where the movie came from (path or URL): loads and pages relative to it resolve there.
     void setMovieUrl(const QString& url);
+
+    // Where the movie's sounds play; not owned, must outlive the Player. Without one (the
+    // default) the movie is silent. A mixer pulled by a live device (Mixer::clockLive) lets
+    // a playing stream drive the frame rate.
+    void setMixer(media::Mixer* mixer);
+    // The movie's sounds; null without a mixer.
+    media::SoundEngine* soundEngine() const;
 
     // The display tree; null without a movie.
     Stage* stage() const;
@@ -70,8 +83,11 @@ public:
     // The frame's actions run.
     void gotoFrame(int frame);
     void rewind() { gotoFrame(0); }
-    // One frame: every clip's timeline and scripts in Flash's order.
-    void tick();
+    // One frame: every clip's timeline and scripts in Flash's order. While the main
+    // timeline's stream plays to a live device, its clock decides instead: the tick advances
+    // as many frames as the sound has moved on (none when the picture is ahead), so a slow
+    // picture skips frames rather than drifting from the sound. Returns the frames advanced.
+    int tick();
 
     QColor backgroundColor() const;
     // Draws the current frame into target (a widget's rectangle), keeping the stage's aspect

@@ -1,9 +1,12 @@
 #include "flash/plugin/FlashControl.h"
 
+#include "flash/audio/QtAudioOutput.h"
 #include "flash/plugin/ControlHost.h"
+#include "platform/WaveOut.h"
 #include "swf/Player.h"
 #include "swf/display/Stage.h"
 #include "swf/format/MovieLoader.h"
+#include "swf/media/Mixer.h"
 #ifdef QUARVEL_HAVE_URL_FETCHER
 #include "flash/UrlFetcher.h"
 #endif
@@ -16,11 +19,15 @@
 #include <QUrl>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 
 namespace flash {
 namespace {
 
 std::atomic<int> g_liveInstances{0};
+// Whether a control of this process already plays to the audio device.
+std::atomic<bool> g_audioClaimed{false};
+std::atomic<bool> g_toldNoAudio{false};
 
 // Local movies larger than the engine accepts are refused before being read into memory;
 // compressed files can only shrink the limit further.
@@ -152,7 +159,32 @@ FlashControl::FlashControl(QWidget* parent) : QWidget(parent) {
 
 FlashControl::~FlashControl() {
     clearMovie();
+    if (audio_)
+        audio_->stop();
+    if (audible_)
+        g_audioClaimed = false;
     --g_liveInstances;
+}
+
+void FlashControl::claimAudio() {
+    if (mixer_)
+        return;
+    bool expected = false;
+    audible_ = g_audioClaimed.compare_exchange_strong(expected, true);
+    if (!audible_) {
+        // Heard elsewhere already: this control's movie plays without sound.
+        return;
+    }
+    audio_ = std::make_unique<QtAudioOutput>();
+    mixer_ = std::make_unique<swf::media::Mixer>(audio_->rate());
+    // The player's volume bars act on what is heard, left and right apart.
+    mixer_->setVolumeSource(&platform::waveOutVolume);
+    audio_->start(*mixer_, [](const QString& message) {
+        // Once for the process: a control made again (another window, a new start of the
+        // player's main window) has nothing new to say about the same machine.
+        if (!g_toldNoAudio.exchange(true))
+            std::fprintf(stderr, "swflash: %s; movies play without sound\n", qPrintable(message));
+    });
 }
 
 int FlashControl::liveInstances() {
@@ -412,8 +444,9 @@ void FlashControl::clearMovie() {
 void FlashControl::makePlayer() {
     host_ = std::make_unique<ControlHost>();
     host_->setSite(site_);
+    claimAudio();
     player_ = std::make_unique<swf::Player>(loader_->movie(), swf::Player::ScriptHostFactory{},
-                                            host_.get(), movieUrl_);
+                                            host_.get(), movieUrl_, mixer_.get());
 }
 
 void FlashControl::SetSite(IFlashControlSite* site) {

@@ -16,10 +16,14 @@
 namespace swf {
 class MovieLoader;
 class Player;
+namespace media {
+class Mixer;
+}
 } // namespace swf
 
 namespace flash {
 
+class AudioOutput;
 class ControlHost;
 class UrlFetcher;
 
@@ -60,6 +64,9 @@ private:
     void onUrlFailed(const QString& message);
     void clearMovie();
     void makePlayer();
+    // The first control to play a movie is the one heard; the others (a second control in
+    // the same process) play silently, so no sound is ever heard twice.
+    void claimAudio();
     QPointF toStage(QPointF widgetPoint) const;
     swf::RenderOptions renderOptions() const;
     void updateCursor();
@@ -81,6 +88,10 @@ private:
     QString movieUrl_;
     std::unique_ptr<ControlHost> host_;
     std::unique_ptr<swf::MovieLoader> loader_;
+    // The mixer outlives the output that pulls it and the player that plays into it.
+    std::unique_ptr<swf::media::Mixer> mixer_;
+    std::unique_ptr<AudioOutput> audio_;
+    bool audible_ = false;
     std::unique_ptr<swf::Player> player_;
 #ifdef QUARVEL_HAVE_URL_FETCHER
     std::unique_ptr<UrlFetcher> fetcher_;

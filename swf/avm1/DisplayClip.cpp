@@ -3,6 +3,7 @@
 #include "swf/avm1/Avm1Host.h"
 #include "swf/avm1/TextFieldProperties.h"
 #include "swf/display/MovieClip.h"
+#include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
 #include "swf/format/Movie.h"
@@ -80,6 +81,11 @@ void DisplayClip::play() {
 void DisplayClip::stop() {
     if (MovieClip* mc = clip())
         mc->stop();
+}
+
+void DisplayClip::stopSounds() {
+    if (SoundHost* sound = object_.stage().soundHost())
+        sound->stopAllSounds();
 }
 
 void DisplayClip::gotoFrame(int frame, bool play) {

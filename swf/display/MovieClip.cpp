@@ -3,6 +3,7 @@
 #include "swf/display/Button.h"
 #include "swf/display/ScriptHost.h"
 #include "swf/display/ShapeObjects.h"
+#include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
 #include "swf/format/Bitmap.h"
@@ -55,6 +56,8 @@ std::shared_ptr<DisplayObject> MovieClip::instantiate(Stage& stage,
         object = std::make_shared<Button>(stage, movie,
                                           std::static_pointer_cast<const ButtonCharacter>(c));
         break;
+    case Character::Kind::Sound:
+        break; // heard, never placed
     }
     if (!object) {
         stage.releaseInstance();
@@ -183,6 +186,17 @@ void MovieClip::runFrameScripts(int frame) {
     const Frame& f = timeline_->frames[static_cast<std::size_t>(frame)];
     if (!f.actions.empty())
         script->queueFrameActions(*this, f.actions);
+}
+
+void MovieClip::reportFrameSounds(int frame) {
+    SoundHost* sound = stage().soundHost();
+    if (!sound || !timeline_)
+        return;
+    // Only the frame shown starts its sounds: a jump over frames does not play theirs.
+    for (const StartSoundCommand& cmd : timeline_->frames[static_cast<std::size_t>(frame)].sounds)
+        sound->startSound(*this, cmd);
+    if (timeline_->streamHead)
+        sound->streamFrame(*this, frame);
 }
 
 void MovieClip::runInitActions(int frame) {
@@ -319,6 +333,7 @@ void MovieClip::gotoFrameIndex(int frame) {
         for (int f = current_ + 1; f <= frame; ++f)
             applyFrame(f);
         runFrameScripts(frame);
+        reportFrameSounds(frame);
         return;
     }
     // Backwards: work out the list that playing from the start would give. What the timeline
@@ -407,6 +422,7 @@ void MovieClip::gotoFrameIndex(int frame) {
         runInitActions(f);
     current_ = frame;
     runFrameScripts(frame);
+    reportFrameSounds(frame);
 }
 
 // ---- children ----
@@ -706,6 +722,9 @@ bool MovieClip::containsLocalPoint(QPointF p) const {
 void MovieClip::onRemoved() {
     if (stage().dragged() == this)
         stage().stopDrag();
+    // Its stream goes with it; event sounds it started play on, as in Flash.
+    if (timeline_ && timeline_->streamHead && stage().soundHost())
+        stage().soundHost()->clipRemoved(*this);
 }
 
 } // namespace swf

@@ -154,6 +154,8 @@ private:
     void place(const PlaceCommand& cmd, int frame);
     bool replacesOnPlace(uint16_t characterId) const;
     void runFrameScripts(int frame);
+    // The sounds of the frame shown and, with a stream, where the stream stands.
+    void reportFrameSounds(int frame);
     void runInitActions(int frame);
     void gotoFrameIndex(int frame);
     bool checkNewDepth(int depth, QString* error) const;

@@ -22,10 +22,12 @@
 
 namespace swf {
 
+class Button;
 class Movie;
 class MovieClip;
 class PlayerHost;
 class ScriptHost;
+class SoundHost;
 
 class Stage {
 public:
@@ -39,6 +41,9 @@ public:
     PlayerHost* host() const { return host_; }
     void setScriptHost(ScriptHost* script) { script_ = script; }
     ScriptHost* scriptHost() const { return script_; }
+    // Where frames report their sounds; null plays nothing. Not owned.
+    void setSoundHost(SoundHost* sound) { sound_ = sound; }
+    SoundHost* soundHost() const { return sound_; }
 
     // ---- levels ----
     MovieClip& root() const; // _level0
@@ -168,6 +173,8 @@ private:
     void updateHover(bool buttonChanged);
     // Moves object to a button state (0 up, 1 over, 2 down) and tells script of condition.
     void transition(DisplayObject& object, uint16_t condition, int state);
+    // The sound DefineButtonSound gives the transition, heard as the button's parent's.
+    void playButtonSound(Button& button, uint16_t condition);
     void afterInput();
     void moveDragged();
     bool focusable(DisplayObject& object) const;
@@ -181,6 +188,7 @@ private:
     std::shared_ptr<const Movie> movie_;
     PlayerHost* host_ = nullptr;
     ScriptHost* script_ = nullptr;
+    SoundHost* sound_ = nullptr;
     std::map<int, std::shared_ptr<MovieClip>> levels_;
     QString movieUrl_;
     uint64_t tick_ = 1;

@@ -3,8 +3,10 @@
 #include "swf/display/Button.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/ScriptHost.h"
+#include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
+#include "swf/format/Button.h"
 
 #include <algorithm>
 
@@ -62,6 +64,7 @@ std::shared_ptr<DisplayObject> live(const std::weak_ptr<DisplayObject>& w) {
 void Stage::transition(DisplayObject& object, uint16_t condition, int state) {
     if (Button* button = object.asButton()) {
         button->setState(static_cast<Button::State>(state));
+        playButtonSound(*button, condition);
     } else if (MovieClip* clip = object.asMovieClip()) {
         // Clips acting as buttons show frames labelled like a button's states, if they have them.
         static const char* const labels[] = {"_up", "_over", "_down"};
@@ -71,6 +74,25 @@ void Stage::transition(DisplayObject& object, uint16_t condition, int state) {
     }
     if (script_ && condition)
         script_->buttonEvent(object, condition);
+}
+
+void Stage::playButtonSound(Button& button, uint16_t condition) {
+    MovieClip* parent = button.parent();
+    const auto* c = static_cast<const ButtonCharacter*>(button.character());
+    if (!sound_ || !parent || !c || c->kind() != Character::Kind::Button)
+        return;
+    // The tag's order: rolling out, rolling over, pressing, releasing.
+    int which = -1;
+    if (condition & (buttoncond::OverUpToIdle | buttoncond::OverDownToOutDown))
+        which = 0;
+    else if (condition & (buttoncond::IdleToOverUp | buttoncond::OutDownToOverDown))
+        which = 1;
+    else if (condition & (buttoncond::OverUpToOverDown | buttoncond::IdleToOverDown))
+        which = 2;
+    else if (condition & buttoncond::OverDownToOverUp)
+        which = 3;
+    if (which >= 0 && c->sounds()[static_cast<std::size_t>(which)])
+        sound_->startSound(*parent, *c->sounds()[static_cast<std::size_t>(which)]);
 }
 
 void Stage::updateHover(bool) {

@@ -76,6 +76,7 @@ ButtonCharacter::withColorTransform(const ColorTransform& cx) const {
     copy->records_ = records_;
     copy->actions_ = actions_;
     copy->trackAsMenu_ = trackAsMenu_;
+    copy->sounds_ = sounds_;
     for (ButtonRecord& record : copy->records_)
         record.place.colorTransform = cx;
     copy->buildUpState();

@@ -7,6 +7,7 @@
 #include "swf/format/Character.h"
 #include "swf/format/Reader.h"
 #include "swf/format/Result.h"
+#include "swf/format/Sound.h"
 #include "swf/format/Timeline.h"
 
 #include <memory>
@@ -64,12 +65,25 @@ public:
     void buildUpState();
     // A copy whose records all use cx, as DefineButtonCxform gives one for the whole button.
     std::shared_ptr<ButtonCharacter> withColorTransform(const ColorTransform& cx) const;
+    // DefineButtonSound: what plays on rolling out, rolling over, pressing and releasing.
+    using Sounds = std::array<std::optional<StartSoundCommand>, 4>;
+    const Sounds& sounds() const { return sounds_; }
+    std::shared_ptr<ButtonCharacter> withSounds(Sounds sounds) const {
+        auto copy = std::make_shared<ButtonCharacter>(id());
+        copy->records_ = records_;
+        copy->actions_ = actions_;
+        copy->trackAsMenu_ = trackAsMenu_;
+        copy->sounds_ = std::move(sounds);
+        copy->buildUpState();
+        return copy;
+    }
 
 private:
     Timeline upState_;
     std::vector<ButtonRecord> records_;
     std::vector<ButtonAction> actions_;
     bool trackAsMenu_ = false;
+    Sounds sounds_;
 };
 
 class MovieBudget;

@@ -5,6 +5,7 @@
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
+#include "swf/format/Sound.h"
 #include "swf/format/Sprite.h"
 
 namespace swf {
@@ -122,6 +123,12 @@ Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, in
         timeline.pending.initActions.push_back(std::move(init));
         return {};
     }
+    case tag::StartSound:
+    case tag::StartSound2:
+    case tag::SoundStreamHead:
+    case tag::SoundStreamHead2:
+    case tag::SoundStreamBlock:
+        return parseSoundControl(code, r, timeline);
     case tag::DefineSprite:
         // A sprite's timeline holds control tags only; a definition inside one is skipped.
         if (nesting > 0)
@@ -297,8 +304,56 @@ Result<void> TagParser::parseExports(Reader& r) {
     return {};
 }
 
+Result<void> TagParser::parseSoundControl(uint16_t code, Reader& r, Timeline& timeline) {
+    switch (code) {
+    case tag::StartSound:
+    case tag::StartSound2: {
+        auto cmd = parseStartSound(code, r);
+        if (!cmd)
+            return cmd.error();
+        if (!movie_.budget().takeRecords(1))
+            return failure(broken("StartSound"));
+        timeline.pending.sounds.push_back(std::move(cmd.value()));
+        return {};
+    }
+    case tag::SoundStreamHead:
+    case tag::SoundStreamHead2: {
+        auto head = parseSoundStreamHead(r);
+        if (!head)
+            return head.error();
+        // A second head would change the format under blocks already read; the first wins.
+        if (!timeline.streamHead)
+            timeline.streamHead = std::make_shared<SoundStreamHead>(head.value());
+        return {};
+    }
+    default: // SoundStreamBlock
+        // Blocks before any head cannot be decoded; Flash plays nothing for them.
+        if (timeline.streamHead && r.remaining() > 0)
+            timeline.pending.streamBlock = r.bytes(r.remaining());
+        return {};
+    }
+}
+
 Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
     switch (code) {
+    case tag::DefineSound: {
+        auto sound = parseDefineSound(r);
+        if (!sound)
+            return sound.error();
+        movie_.define(std::move(sound.value()));
+        return {};
+    }
+    case tag::DefineButtonSound: {
+        auto sounds = parseDefineButtonSound(r);
+        if (!sounds)
+            return sounds.error();
+        const Character* c = movie_.character(sounds.value().buttonId);
+        if (!c || c->kind() != Character::Kind::Button)
+            return {}; // sounds for no button play nowhere
+        movie_.redefine(
+            static_cast<const ButtonCharacter*>(c)->withSounds(std::move(sounds.value().sounds)));
+        return {};
+    }
     case tag::DefineButtonCxform:
         return parseButtonCxform(r);
     case tag::ExportAssets:

@@ -26,6 +26,11 @@ enum : uint16_t {
     JPEGTables = 8,
     SetBackgroundColor = 9,
     DoAction = 12,
+    StartSound = 15,
+    DefineSound = 14,
+    DefineButtonSound = 17,
+    SoundStreamHead = 18,
+    SoundStreamBlock = 19,
     DefineButtonCxform = 23,
     Protect = 24,
     DefineBitsLossless = 20,
@@ -46,6 +51,8 @@ enum : uint16_t {
     EnableDebugger2 = 64,
     FileAttributes = 69,
     PlaceObject3 = 70,
+    SoundStreamHead2 = 45,
+    StartSound2 = 89,
     DefineShape4 = 83,
     DefineMorphShape2 = 84,
     DefineBitsJPEG4 = 90,
@@ -77,6 +84,7 @@ private:
     Result<void> parseDefinition(uint16_t code, Reader& r);
     Result<void> parseButtonCxform(Reader& r);
     Result<void> parseExports(Reader& r);
+    Result<void> parseSoundControl(uint16_t code, Reader& r, Timeline& timeline);
     // The budget's message when it ran out, else the given one.
     Error failure(Error e) const;
 

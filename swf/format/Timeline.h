@@ -3,6 +3,7 @@
 // A timeline as the file describes it: for each frame the display-list changes that its
 // control tags make. The main movie and every sprite have one.
 
+#include "swf/format/Sound.h"
 #include "swf/format/Types.h"
 
 #include <QByteArray>
@@ -87,6 +88,8 @@ struct Frame {
     QByteArray label;
     std::vector<ActionCode> actions; // DoAction blocks, in file order
     std::vector<InitAction> initActions;
+    std::vector<StartSoundCommand> sounds; // StartSound/StartSound2, in file order
+    QByteArray streamBlock;                // this frame's SoundStreamBlock, if any
 };
 
 struct Timeline {
@@ -94,6 +97,8 @@ struct Timeline {
     std::vector<Frame> frames;
     // Commands read since the last ShowFrame.
     Frame pending;
+    // SoundStreamHead/2: the timeline has a stream whose blocks its frames carry.
+    std::shared_ptr<const SoundStreamHead> streamHead;
 };
 
 } // namespace swf

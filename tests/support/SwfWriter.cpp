@@ -1004,3 +1004,89 @@ QByteArray SwfWriter::encodePng(const QImage& image) {
 }
 
 } // namespace testsupport
+
+namespace testsupport {
+
+QByteArray SwfWriter::soundInfo(const SoundInfoSpec& info) {
+    BitWriter w;
+    uint8_t flags = 0;
+    flags |= info.stop ? 0x20 : 0;
+    flags |= info.noMultiple ? 0x10 : 0;
+    flags |= info.envelope.empty() ? 0 : 0x08;
+    flags |= info.loops ? 0x04 : 0;
+    flags |= info.outPoint ? 0x02 : 0;
+    flags |= info.inPoint ? 0x01 : 0;
+    w.u8(flags);
+    if (info.inPoint)
+        w.u32(*info.inPoint);
+    if (info.outPoint)
+        w.u32(*info.outPoint);
+    if (info.loops)
+        w.u16(*info.loops);
+    if (!info.envelope.empty()) {
+        w.u8(static_cast<uint8_t>(info.envelope.size()));
+        for (const auto& [pos, left, right] : info.envelope) {
+            w.u32(pos);
+            w.u16(left);
+            w.u16(right);
+        }
+    }
+    return w.data();
+}
+
+void SwfWriter::defineSound(uint16_t id, int format, int rateCode, bool sixteenBit, bool stereo,
+                            uint32_t sampleCount, const QByteArray& data) {
+    BitWriter w;
+    w.u16(id);
+    w.u8(static_cast<uint8_t>((format << 4) | (rateCode << 2) | (sixteenBit ? 2 : 0) |
+                              (stereo ? 1 : 0)));
+    w.u32(sampleCount);
+    w.bytes(data);
+    tag(14, w.data());
+}
+
+void SwfWriter::startSound(uint16_t soundId, const SoundInfoSpec& info) {
+    BitWriter w;
+    w.u16(soundId);
+    w.bytes(soundInfo(info));
+    tag(15, w.data());
+}
+
+void SwfWriter::startSound2(const QByteArray& className, const SoundInfoSpec& info) {
+    BitWriter w;
+    w.bytes(className);
+    w.u8(0);
+    w.bytes(soundInfo(info));
+    tag(89, w.data());
+}
+
+void SwfWriter::soundStreamHead(int format, int rateCode, bool sixteenBit, bool stereo,
+                                uint16_t samplesPerBlock, bool head1, int16_t latencySeek) {
+    BitWriter w;
+    const uint8_t low =
+        static_cast<uint8_t>((rateCode << 2) | (sixteenBit ? 2 : 0) | (stereo ? 1 : 0));
+    w.u8(low);
+    w.u8(static_cast<uint8_t>((format << 4) | low));
+    w.u16(samplesPerBlock);
+    if (format == 2)
+        w.u16(static_cast<uint16_t>(latencySeek));
+    tag(head1 ? 18 : 45, w.data());
+}
+
+void SwfWriter::soundStreamBlock(const QByteArray& data) {
+    tag(19, data);
+}
+
+void SwfWriter::defineButtonSound(uint16_t buttonId, const std::array<uint16_t, 4>& sounds,
+                                  const SoundInfoSpec& info) {
+    BitWriter w;
+    w.u16(buttonId);
+    for (uint16_t id : sounds) {
+        w.u16(id);
+        if (id)
+            w.bytes(soundInfo(info));
+    }
+    tag(17, w.data());
+}
+
+} // namespace testsupport

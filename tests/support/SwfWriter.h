@@ -107,6 +107,16 @@ struct ClipActionSpec {
     uint8_t keyCode = 0; // written when events has the key-press bit
 };
 
+// A sound info record of StartSound, StartSound2 and DefineButtonSound. Points and levels as
+// the file stores them: samples at 44,100 Hz, levels 0 to 32768.
+struct SoundInfoSpec {
+    bool stop = false;
+    bool noMultiple = false;
+    std::optional<uint32_t> inPoint, outPoint;
+    std::optional<uint16_t> loops;
+    std::vector<std::tuple<uint32_t, uint16_t, uint16_t>> envelope; // pos44, left, right
+};
+
 struct PlaceSpec {
     uint16_t depth = 1;
     std::optional<uint16_t> characterId;
@@ -196,6 +206,21 @@ public:
     void exportAssets(const std::vector<std::pair<uint16_t, QByteArray>>& names);
     // FileAttributes flags byte: 0x08 ActionScript 3, 0x01 use network, 0x10 metadata.
     void fileAttributes(uint8_t flags);
+
+    // Sound. format is the file's code (0 or 3 PCM, 1 ADPCM, 2 MP3 ...); rateCode 0 to 3 for
+    // 5.5, 11, 22 and 44 kHz. data is written as given (MP3 data opens with its 2-byte seek).
+    void defineSound(uint16_t id, int format, int rateCode, bool sixteenBit, bool stereo,
+                     uint32_t sampleCount, const QByteArray& data);
+    void startSound(uint16_t soundId, const SoundInfoSpec& info = {});
+    void startSound2(const QByteArray& className, const SoundInfoSpec& info = {});
+    // SoundStreamHead2 (or SoundStreamHead when head1); playback takes the stream's format.
+    void soundStreamHead(int format, int rateCode, bool sixteenBit, bool stereo,
+                         uint16_t samplesPerBlock, bool head1 = false, int16_t latencySeek = 0);
+    void soundStreamBlock(const QByteArray& data);
+    // sounds for the four transitions; id 0 for none.
+    void defineButtonSound(uint16_t buttonId, const std::array<uint16_t, 4>& sounds,
+                           const SoundInfoSpec& info = {});
+    static QByteArray soundInfo(const SoundInfoSpec& info);
 
     int version() const { return version_; }
     const QByteArray& tagBytes() const { return tags_; }

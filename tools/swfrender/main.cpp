@@ -4,6 +4,11 @@
 //   swfrender MOVIE --frame N [--size WxH] --out FILE.png
 //   swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] [--timing]
 //   swfrender MOVIE --frame N --trace [--out FILE.png]
+//   swfrender MOVIE --frames A-B --audio-out FILE.wav [--out-dir DIR]
+//
+// With --audio-out, the sound the movie makes while frames A to B are on show is written as
+// 16-bit stereo at 44,100 Hz and full player volume: each frame lasts 1/rate seconds of
+// sound, and the mixer runs from frame 1 so sounds started earlier are heard where they are.
 //
 // With --trace, standard output carries the movie's trace lines and nothing else; every
 // diagnostic goes to standard error. Relative paths the movie loads are read beside it.
@@ -27,6 +32,8 @@
 #include "swf/Player.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
+#include "swf/media/Mixer.h"
+#include "swf/media/WavFile.h"
 #include "tools/swfrender/HeadlessHost.h"
 
 #include <QCoreApplication>
@@ -36,8 +43,10 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -61,7 +70,8 @@ void usage() {
     std::fprintf(stderr, "usage: swfrender MOVIE --frame N [--size WxH] --out FILE.png\n"
                          "       swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] "
                          "[--timing]\n"
-                         "       swfrender MOVIE --frame N --trace [--out FILE.png]\n");
+                         "       swfrender MOVIE --frame N --trace [--out FILE.png]\n"
+                         "       swfrender MOVIE --frames A-B --audio-out FILE.wav\n");
 }
 
 } // namespace
@@ -69,7 +79,7 @@ void usage() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    QString moviePath, out, outDir;
+    QString moviePath, out, outDir, audioOut;
     int first = 0, last = 0;
     bool timing = false;
     bool trace = false;
@@ -101,6 +111,10 @@ int main(int argc, char** argv) {
                 return fail(QStringLiteral("--size needs WxH, each 1 to 16384"));
         } else if (a == "--out") {
             out = value();
+        } else if (a == "--audio-out") {
+            audioOut = value();
+            if (audioOut.isEmpty())
+                return fail(QStringLiteral("--audio-out needs a file"));
         } else if (a == "--out-dir") {
             outDir = value();
         } else if (a == "--timing") {
@@ -149,9 +163,13 @@ int main(int argc, char** argv) {
         std::fprintf(report, "parse %.3f ms\n", parseNs / 1e6);
 
     HeadlessHost host(moviePath, stdout, stderr);
-    // The first frame runs its scripts as the player is made: the host has to be there.
-    swf::Player player(movie, actionScriptMachine(), &host,
-                       QFileInfo(moviePath).absoluteFilePath());
+    constexpr int kAudioRate = 44100;
+    swf::media::Mixer mixer(kAudioRate);
+    // The first frame runs its scripts (and starts its sounds) as the player is made: the
+    // host and the mixer have to be there. The mixer runs whether or not it is written out,
+    // so scripts see their sounds move on and end as in the player.
+    swf::Player player(movie, actionScriptMachine(), &host, QFileInfo(moviePath).absoluteFilePath(),
+                       &mixer);
     player.setLoop(true);
     const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing;
     int shown = 1; // the first frame is on show once the player exists
@@ -164,12 +182,29 @@ int main(int argc, char** argv) {
                             .arg(target.height()));
     }
     double totalMs = 0;
-    for (int n = first; n <= last; ++n) {
+    double rate = movie->header().frameRate;
+    if (!(rate > 0) || !std::isfinite(rate))
+        rate = 12;
+    swf::media::WavData wav;
+    wav.rate = kAudioRate;
+    wav.channels = 2;
+    double audioClock = 0; // samples owed so far, fractions carried to the next frame
+    std::vector<int16_t> block;
+    for (int n = 1; n <= last; ++n) {
         while (shown < n && !host.quitRequested()) {
             player.tick();
             ++shown;
         }
-        if (!drawing)
+        {
+            const double until = n * kAudioRate / rate;
+            const int frames = static_cast<int>(std::floor(until - audioClock));
+            audioClock += frames;
+            block.resize(static_cast<std::size_t>(frames) * 2);
+            mixer.mix(block.data(), frames);
+            if (n >= first && !audioOut.isEmpty())
+                wav.samples.insert(wav.samples.end(), block.begin(), block.end());
+        }
+        if (!drawing || n < first)
             continue;
         QElapsedTimer t;
         t.start();
@@ -190,6 +225,12 @@ int main(int argc, char** argv) {
     if (timing)
         std::fprintf(report, "average %.3f ms per frame over %d frames\n",
                      totalMs / (last - first + 1), last - first + 1);
+    if (!audioOut.isEmpty()) {
+        QFile wavFile(audioOut);
+        if (!wavFile.open(QIODevice::WriteOnly) || wavFile.write(swf::media::encodeWav(wav)) < 0 ||
+            !wavFile.flush())
+            return fail(QStringLiteral("cannot write %1").arg(audioOut));
+    }
     player.setHost(nullptr);
     return 0;
 }

@@ -1,7 +1,15 @@
+#include "swf/avm1/Avm1Host.h"
+#include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/MovieClipObject.h"
 #include "swf/avm1/builtins/Builtins.h"
 #include "swf/avm1/builtins/ScriptAccess.h"
 #include "swf/avm1/builtins/ScriptLoad.h"
+
+#include "swf/PlayerHost.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/SoundHost.h"
+#include "swf/display/Stage.h"
+#include "swf/format/Movie.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -27,11 +35,27 @@ public:
     Value target;
     bool targeted = false;
     QString linkage;
+    uint16_t soundId = 0;         // the attached sound, 0 for none
+    const Movie* movie = nullptr; // whose library it came from
+    uint64_t token = 0;           // the instance started last
+    int watcher = 0;              // the timer that listens for its end
+    // A sound loadSound brought in (MP3), played instead of a library sound.
+    std::shared_ptr<const SoundCharacter> loaded;
+    double loadSeq = 0;
     void markChildren(std::vector<Object*>& pending) override {
         Object::markChildren(pending);
         if (Object* o = target.object())
             pending.push_back(o);
     }
+};
+
+// An MP3 file beyond this is not a sound effect or a song but an attempt on memory.
+constexpr qint64 kMaxLoadedSoundBytes = 64ll << 20;
+
+struct LoadArrival {
+    bool done = false;
+    bool ok = false;
+    QByteArray bytes;
 };
 
 SoundObject* self(const CallArgs& c) {
@@ -52,6 +76,44 @@ Mix* mixOf(Vm& vm, Mixes& mixes, SoundObject* s) {
     if (!live)
         return nullptr;
     return &mixes[live];
+}
+
+SoundHost* soundHost(Vm& vm) {
+    auto* host = dynamic_cast<Avm1Host*>(vm.display());
+    return host ? host->stage().soundHost() : nullptr;
+}
+
+// The display object a Sound is aimed at: its sounds are the ones it controls. Null for a
+// Sound of the whole movie (or of a clip that is gone).
+DisplayObject* targetObject(Vm& vm, SoundObject* s) {
+    if (!s || !s->targeted)
+        return nullptr;
+    auto* clip = dynamic_cast<MovieClipObject*>(s->target.object());
+    auto* live = clip ? dynamic_cast<DisplayClip*>(clip->clip(vm)) : nullptr;
+    return live ? &live->object() : nullptr;
+}
+
+const void* ownerOf(Vm& vm, SoundObject* s) {
+    return static_cast<const void*>(targetObject(vm, s));
+}
+
+// The library attachSound looks in: the target clip's movie, else the main movie's.
+const Movie* libraryOf(Vm& vm, SoundObject* s) {
+    if (DisplayObject* o = targetObject(vm, s))
+        return o->movie();
+    auto* host = dynamic_cast<Avm1Host*>(vm.display());
+    return host ? host->stage().root().movie() : nullptr;
+}
+
+// Tells the sound side what a mix now means for the sounds of its owner.
+void applyMix(Vm& vm, SoundObject* s, const Mix& m) {
+    SoundHost* host = soundHost(vm);
+    if (!host)
+        return;
+    const float v = static_cast<float>(m.volume / 100.0);
+    host->setOwnerGains(ownerOf(vm, s), static_cast<float>(m.ll / 100.0) * v,
+                        static_cast<float>(m.lr / 100.0) * v, static_cast<float>(m.rl / 100.0) * v,
+                        static_cast<float>(m.rr / 100.0) * v);
 }
 
 double panOf(const Mix& m) {
@@ -87,6 +149,7 @@ void installSound(Vm& vm) {
         if (Mix* m = mixOf(vm, *mixes, self(c))) {
             const double v = vm.toNumber(c.arg(0));
             m->volume = std::isfinite(v) ? std::trunc(v) : 0;
+            applyMix(vm, self(c), *m);
         }
         return Value();
     });
@@ -103,6 +166,7 @@ void installSound(Vm& vm) {
             m->ll = pan > 0 ? 100 - pan : 100;
             m->rr = pan < 0 ? 100 + pan : 100;
             m->lr = m->rl = 0;
+            applyMix(vm, self(c), *m);
         }
         return Value();
     });
@@ -134,40 +198,141 @@ void installSound(Vm& vm) {
         take("rl", m->rl);
         take("rr", m->rr);
         m->pan = panOf(*m);
+        applyMix(vm, self(c), *m);
         return Value();
     });
-    // The library's sounds and playback belong to the sound engine; the object records what
-    // it was asked to play so that engine can find it.
     vm.defineMethod(proto, QStringLiteral("attachSound"), [](Vm& vm, CallArgs& c) -> Value {
-        if (SoundObject* s = self(c))
-            s->linkage = vm.toString(c.arg(0));
-        return Value();
-    });
-    vm.defineMethod(proto, QStringLiteral("start"), [](Vm&, CallArgs&) { return Value(); });
-    vm.defineMethod(proto, QStringLiteral("stop"), [](Vm&, CallArgs&) { return Value(); });
-    vm.defineMethod(proto, QStringLiteral("loadSound"), [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
         if (!s)
             return Value();
-        // The reply comes to a go-between that turns it into the sound's onLoad.
+        s->linkage = vm.toString(c.arg(0));
+        s->movie = libraryOf(vm, s);
+        const auto id = s->movie ? s->movie->exportedId(s->linkage.toUtf8()) : std::nullopt;
+        const Character* ch = id ? s->movie->character(*id) : nullptr;
+        s->soundId = ch && ch->kind() == Character::Kind::Sound ? *id : 0;
+        s->loaded.reset();
+        return Value();
+    });
+    vm.defineMethod(proto, QStringLiteral("start"), [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host || ((!s->soundId || !s->movie) && !s->loaded))
+            return Value();
+        const double offsetArg = c.count() > 0 ? vm.toNumber(c.arg(0)) : 0;
+        const double loopsArg = c.count() > 1 ? vm.toNumber(c.arg(1)) : 1;
+        const double offset = std::isfinite(offsetArg) ? offsetArg : 0;
+        const int loops =
+            std::isfinite(loopsArg) ? static_cast<int>(std::clamp(loopsArg, 1.0, 65535.0)) : 1;
+        s->token = s->loaded ? host->startLoadedSound(s->loaded, offset, loops, ownerOf(vm, s))
+                             : host->startScriptSound(*s->movie, s->soundId, offset, loops,
+                                                      ownerOf(vm, s));
+        if (!s->token)
+            return Value();
+        // Listens each turn for the end of the instance started last, for onSoundComplete.
+        if (s->watcher)
+            vm.clearTimer(s->watcher);
         Object* relay = vm.newObject();
         relay->define(QStringLiteral("sound"), c.thisv, propflag::DontEnum);
-        vm.defineMethod(relay, QStringLiteral("onData"), [](Vm& vm, CallArgs& r) -> Value {
+        relay->define(QStringLiteral("token"), Value(static_cast<double>(s->token)),
+                      propflag::DontEnum);
+        vm.defineMethod(relay, QStringLiteral("check"), [](Vm& vm, CallArgs& r) -> Value {
             const Value sound = vm.getMember(r.thisv, QStringLiteral("sound"));
-            // A later loadSound on the same object replaced this one.
-            if (vm.getMember(sound, QStringLiteral("_loadRelay")).object() != r.thisObject())
+            auto* so = dynamic_cast<SoundObject*>(sound.object());
+            const auto token =
+                static_cast<uint64_t>(vm.toNumber(vm.getMember(r.thisv, QStringLiteral("token"))));
+            SoundHost* host = soundHost(vm);
+            // A newer start has a watcher of its own.
+            if (!so || !host || so->token != token)
                 return Value();
-            const Value ok(!r.arg(0).isUndefined());
-            if (Object* so = sound.object()) {
-                for (const char* n : {"_bytesLoaded", "_bytesTotal"})
-                    so->define(QLatin1String(n), vm.getMember(r.thisv, QLatin1String(n)),
-                               propflag::DontEnum);
-            }
-            vm.callMethod(sound, QStringLiteral("onLoad"), {&ok, 1});
+            if (host->soundPlaying(token))
+                return Value();
+            vm.clearTimer(so->watcher);
+            so->watcher = 0;
+            if (host->takeSoundCompleted(token))
+                vm.callMethod(sound, QStringLiteral("onSoundComplete"), {});
             return Value();
         });
-        s->define(QStringLiteral("_loadRelay"), Value(relay), propflag::DontEnum);
-        startScriptLoad(vm, Value(relay), vm.toString(c.arg(0)));
+        s->watcher = vm.addTimer(Value(relay), QStringLiteral("check"), {}, 0, false);
+        return Value();
+    });
+    vm.defineMethod(proto, QStringLiteral("stop"), [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host)
+            return Value();
+        uint16_t id = 0;
+        if (c.count() > 0 && !c.arg(0).isUndefined()) {
+            // A linkage name stops that sound only; one the library lacks stops nothing.
+            const Movie* movie = libraryOf(vm, s);
+            const auto found =
+                movie ? movie->exportedId(vm.toString(c.arg(0)).toUtf8()) : std::nullopt;
+            if (!found)
+                return Value();
+            id = *found;
+        }
+        host->stopScriptSounds(ownerOf(vm, s), id);
+        return Value();
+    });
+    vm.defineMethod(proto, QStringLiteral("loadSound"), [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        PlayerHost* host = vm.host();
+        const QString url = vm.toString(c.arg(0));
+        if (!s || url.isEmpty())
+            return Value();
+        const bool streaming = vm.toBoolean(c.arg(1));
+        const double seq = ++s->loadSeq;
+        s->define(QStringLiteral("_bytesLoaded"), Value(0), propflag::DontEnum);
+        s->define(QStringLiteral("_bytesTotal"), Value(), propflag::DontEnum);
+        // The host only fills this in, whenever it has the bytes; script hears of them on the
+        // machine's timer turn, never inside this call.
+        auto arrival = std::make_shared<LoadArrival>();
+        if (host) {
+            host->load(resolveAgainstMovie(vm, url), kMaxLoadedSoundBytes,
+                       [arrival](bool ok, QByteArray bytes) {
+                           if (arrival->done)
+                               return;
+                           arrival->done = true;
+                           arrival->ok = ok;
+                           arrival->bytes = std::move(bytes);
+                       });
+        } else {
+            arrival->done = true;
+        }
+        Object* relay = vm.newObject();
+        relay->define(QStringLiteral("sound"), c.thisv, propflag::DontEnum);
+        auto timer = std::make_shared<int>(0);
+        vm.defineMethod(
+            relay, QStringLiteral("check"),
+            [arrival, timer, seq, streaming](Vm& vm, CallArgs& r) -> Value {
+                if (!arrival->done)
+                    return Value();
+                vm.clearTimer(*timer);
+                const Value sound = vm.getMember(r.thisv, QStringLiteral("sound"));
+                auto* so = dynamic_cast<SoundObject*>(sound.object());
+                // A later loadSound on the same object replaced this one.
+                if (!so || so->loadSeq != seq)
+                    return Value();
+                const bool ok = arrival->ok && !arrival->bytes.isEmpty();
+                if (ok) {
+                    const double size = static_cast<double>(arrival->bytes.size());
+                    so->define(QStringLiteral("_bytesLoaded"), Value(size), propflag::DontEnum);
+                    so->define(QStringLiteral("_bytesTotal"), Value(size), propflag::DontEnum);
+                    SoundFormatInfo format;
+                    format.format = soundformat::Mp3;
+                    // The two bytes DefineSound's MP3 data opens with.
+                    QByteArray data(2, '\0');
+                    data.append(arrival->bytes);
+                    so->loaded = std::make_shared<SoundCharacter>(0, format, 0, std::move(data));
+                    so->soundId = 0;
+                }
+                arrival->bytes.clear();
+                const Value result(ok);
+                vm.callMethod(sound, QStringLiteral("onLoad"), {&result, 1});
+                if (ok && streaming)
+                    vm.callMethod(sound, QStringLiteral("start"), {});
+                return Value();
+            });
+        *timer = vm.addTimer(Value(relay), QStringLiteral("check"), {}, 0, false);
         return Value();
     });
     vm.defineMethod(proto, QStringLiteral("getBytesLoaded"), [](Vm& vm, CallArgs& c) {
@@ -176,11 +341,28 @@ void installSound(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("getBytesTotal"), [](Vm& vm, CallArgs& c) {
         return vm.getMember(c.thisv, QStringLiteral("_bytesTotal"));
     });
-    // Nothing is known of a sound's length or place until the sound engine plays it.
-    for (const char* n : {"getDuration", "getPosition"})
-        vm.defineMethod(proto, QLatin1String(n), [](Vm&, CallArgs&) { return Value(); });
-    for (const char* n : {"duration", "position"})
-        defineAccessor(vm, proto, n, [](Vm&, CallArgs&) { return Value(); });
+    // Milliseconds, as whole numbers; undefined while no sound is attached.
+    const auto duration = [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host || ((!s->soundId || !s->movie) && !s->loaded))
+            return Value();
+        const double ms = s->loaded ? host->loadedSoundDurationMs(s->loaded)
+                                    : host->soundDurationMs(*s->movie, s->soundId);
+        return ms < 0 ? Value() : Value(ms);
+    };
+    const auto position = [](Vm& vm, CallArgs& c) -> Value {
+        SoundObject* s = self(c);
+        SoundHost* host = soundHost(vm);
+        if (!s || !host || (!s->soundId && !s->loaded))
+            return Value();
+        const double ms = s->token ? host->soundPositionMs(s->token) : 0;
+        return Value(ms < 0 ? 0.0 : std::floor(ms));
+    };
+    vm.defineMethod(proto, QStringLiteral("getDuration"), duration);
+    vm.defineMethod(proto, QStringLiteral("getPosition"), position);
+    defineAccessor(vm, proto, "duration", duration);
+    defineAccessor(vm, proto, "position", position);
 }
 
 } // namespace swf::avm1::builtins
