@@ -10,7 +10,7 @@ namespace swf {
 
 class Character {
 public:
-    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button };
+    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button, Font, Text, EditText };
 
     Character(uint16_t id, Kind kind) : id_(id), kind_(kind) {}
     virtual ~Character() = default;

@@ -2,10 +2,13 @@
 
 #include "swf/format/Bitmap.h"
 #include "swf/format/Button.h"
+#include "swf/format/EditText.h"
+#include "swf/format/Font.h"
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
 #include "swf/format/Sprite.h"
+#include "swf/format/Text.h"
 
 namespace swf {
 
@@ -355,6 +358,18 @@ Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
         movie_.define(std::move(button.value()));
         return {};
     }
+    case tag::DefineFont:
+    case tag::DefineFont2:
+    case tag::DefineFont3:
+    case tag::DefineFontInfo:
+    case tag::DefineFontInfo2:
+    case tag::DefineFontName:
+    case tag::DefineFontAlignZones:
+    case tag::DefineText:
+    case tag::DefineText2:
+    case tag::DefineEditText:
+    case tag::CSMTextSettings:
+        return parseTextDefinition(code, r);
     default:
         return {}; // not ours (yet): skipped by its length
     }
