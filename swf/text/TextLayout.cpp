@@ -114,12 +114,13 @@ Layout layoutText(const FormattedText& text, const LayoutOptions& options, FaceR
             }
             it.face = face;
             if (glyph) {
+                // Flash places glyphs on whole twips.
                 it.glyph = *glyph;
                 it.drawn = true;
-                it.advance = face->advance(*glyph) * it.size / face->emSize();
+                it.advance = std::round(face->advance(*glyph) * it.size / face->emSize());
                 if (f.kerning && !items.empty() && items.back().face == face)
-                    items.back().advance +=
-                        face->kerning(items.back().code, it.code) * it.size / face->emSize();
+                    items.back().advance += std::round(face->kerning(items.back().code, it.code) *
+                                                       it.size / face->emSize());
             } else if (it.code == U' ' && face) {
                 it.advance = it.size / 4; // a face without a space glyph still spaces words
             } else if (it.code != U'\t' && face && face->embedded()) {
@@ -181,10 +182,10 @@ Layout layoutText(const FormattedText& text, const LayoutOptions& options, FaceR
             for (std::size_t j = i; j < lineEnd; ++j) {
                 const Item& it = items[j];
                 if (it.face) {
-                    line.ascent =
-                        std::max(line.ascent, it.face->ascent() * it.size / it.face->emSize());
-                    line.descent =
-                        std::max(line.descent, it.face->descent() * it.size / it.face->emSize());
+                    line.ascent = std::max(
+                        line.ascent, std::round(it.face->ascent() * it.size / it.face->emSize()));
+                    line.descent = std::max(
+                        line.descent, std::round(it.face->descent() * it.size / it.face->emSize()));
                 }
                 pen += it.advance;
                 if (!isSpace(it.code))
@@ -193,11 +194,11 @@ Layout layoutText(const FormattedText& text, const LayoutOptions& options, FaceR
             if (line.ascent == 0 && line.descent == 0) {
                 // An empty line is as tall as its format's font.
                 if (const TextFace* face = faceFor(para)) {
-                    line.ascent = face->ascent() * para.size * 20 / face->emSize();
-                    line.descent = face->descent() * para.size * 20 / face->emSize();
+                    line.ascent = std::round(face->ascent() * para.size * 20 / face->emSize());
+                    line.descent = std::round(face->descent() * para.size * 20 / face->emSize());
                 } else {
-                    line.ascent = para.size * 20 * 0.9;
-                    line.descent = para.size * 20 * 0.22;
+                    line.ascent = std::round(para.size * 20 * 0.9);
+                    line.descent = std::round(para.size * 20 * 0.22);
                 }
             }
             line.leading = para.leading * 20;

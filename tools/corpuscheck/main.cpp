@@ -24,7 +24,7 @@
 #include "tools/corpuscheck/TraceCompare.h"
 #include "tools/swfrender/HeadlessHost.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -329,7 +329,11 @@ int runTraceTests(const QString& corpus, const TraceOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Text in installed fonts needs Qt's font database, which comes with a GUI application;
+    // the offscreen platform gives one without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.size() >= 2 && args[0] == "--one") {
         // --one CORPUS KIND MOVIE EXPECTED FRAMES TOLERANCE OUTLIERS [SAVE]

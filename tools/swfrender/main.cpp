@@ -29,7 +29,7 @@
 #include "swf/format/MovieLoader.h"
 #include "tools/swfrender/HeadlessHost.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -67,7 +67,11 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Text in installed fonts needs Qt's font database, which comes with a GUI application;
+    // the offscreen platform gives one without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     QString moviePath, out, outDir;
     int first = 0, last = 0;
