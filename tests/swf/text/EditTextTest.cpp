@@ -28,8 +28,8 @@ struct FieldMovie {
         writer.defineEditText(2, spec);
         writer.placeObject2(1, 2);
         writer.showFrame();
-        player = std::make_unique<swf::Player>(load(writer.finish()),
-                                               swf::Player::withoutScripts());
+        player =
+            std::make_unique<swf::Player>(load(writer.finish()), swf::Player::withoutScripts());
         field = fieldAt(*player, 1);
     }
     SwfWriter writer;
@@ -252,11 +252,12 @@ TEST(DeviceFonts, FlashNamesAndChineseFacesMapToInstalledFonts) {
     EXPECT_FALSE(sans.isEmpty());
     EXPECT_TRUE(swf::text::DeviceFonts::candidates(QStringLiteral("_typewriter"))
                     .contains(QStringLiteral("DejaVu Sans Mono")));
-    for (const char* name : {"宋体", "黑体", "楷体_GB2312", "微软雅黑", "仿宋_GB2312", "SimSun",
-                             "Microsoft YaHei"}) {
+    for (const char* name :
+         {"宋体", "黑体", "楷体_GB2312", "微软雅黑", "仿宋_GB2312", "SimSun", "Microsoft YaHei"}) {
         auto face = fonts.face(QString::fromUtf8(name), false, false);
         ASSERT_TRUE(face) << name;
-        EXPECT_TRUE(face->glyphFor(U'中')) << name << " resolved to " << face->family().toStdString();
+        EXPECT_TRUE(face->glyphFor(U'中'))
+            << name << " resolved to " << face->family().toStdString();
     }
     // A face that is not installed falls back by the script of its name.
     auto missing = fonts.face(QStringLiteral("No Such Face 123"), false, false);
