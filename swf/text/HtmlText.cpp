@@ -235,8 +235,7 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         }
         const int close = static_cast<int>(html.indexOf(QLatin1Char('>'), i));
         if (close < 0) {
-            run += html.mid(i); // an unfinished tag is dropped, as Flash does
-            run.clear();
+            i = n; // an unfinished tag is dropped, as Flash does; the text before it stays
             break;
         }
         addText(run);
