@@ -29,11 +29,11 @@
 #include "swf/format/MovieLoader.h"
 #include "tools/swfrender/HeadlessHost.h"
 
-#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
@@ -71,6 +71,14 @@ int main(int argc, char** argv) {
     // the offscreen platform gives one without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Starting without a session's runtime folder is normal here; its warning would look like
+    // an error of ours.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+                previous(type, context, message);
+        });
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     QString moviePath, out, outDir;
