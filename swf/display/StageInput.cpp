@@ -273,6 +273,12 @@ void Stage::keyDown(int keyCode, int ascii) {
     afterInput();
 }
 
+void Stage::textInput(const QString& text) {
+    if (TextField* field = focus() ? focus()->asTextField() : nullptr)
+        field->textInput(text);
+    afterInput();
+}
+
 void Stage::keyUp(int keyCode, int ascii) {
     keysDown_.erase(keyCode);
     lastKey_ = keyCode;

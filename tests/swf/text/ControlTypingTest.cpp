@@ -8,6 +8,7 @@
 #include "tests/support/Wait.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -66,4 +67,15 @@ TEST(ControlTyping, KeysTypedOnTheControlGoIntoTheClickedInputField) {
     const int erased = blackPixels(control->grab().toImage());
     EXPECT_LT(erased, typed - 8 * 10);
     EXPECT_GT(erased, before + 2 * 8 * 12);
+
+    // An input method commits Chinese text in one event; the font has no glyphs for it, so
+    // it shows as nothing, but the box font's letters after it still type.
+    QInputMethodEvent chinese;
+    chinese.setCommitString(QStringLiteral("中文"));
+    QApplication::sendEvent(control, &chinese);
+    QInputMethodEvent latin;
+    latin.setCommitString(QStringLiteral("dd"));
+    QApplication::sendEvent(control, &latin);
+    const int committed = blackPixels(control->grab().toImage());
+    EXPECT_GT(committed - erased, 2 * 8 * 12);
 }
