@@ -298,3 +298,55 @@ TEST(DeviceFonts, DeviceTextIsDrawnAndMixedScriptsFallBack) {
     const QImage img = render(p, 400, 200);
     EXPECT_GT(countColour(img, QRect(0, 0, 200, 30), Qt::black), 30);
 }
+
+TEST(TextMeasurement, ExtentsAndLineMetricsComeFromTheLayout) {
+    EditTextSpec s = embedded("ab\rabc", 200);
+    s.multiline = true;
+    FieldMovie m(s);
+    swf::text::TextFormat f = m.field->defaultTextFormat();
+    const auto one = m.field->textExtent(QStringLiteral("abc"), f);
+    EXPECT_DOUBLE_EQ(one.width, 30);
+    EXPECT_DOUBLE_EQ(one.height, 20);
+    EXPECT_DOUBLE_EQ(one.ascent, 16);
+    EXPECT_DOUBLE_EQ(one.descent, 4);
+    EXPECT_DOUBLE_EQ(one.fieldWidth, 34) << "the two-pixel gutter on either side";
+    EXPECT_DOUBLE_EQ(one.fieldHeight, 24);
+    f.size = 40;
+    EXPECT_DOUBLE_EQ(m.field->textExtent(QStringLiteral("abc"), f).width, 60);
+    // Wrapped at a width: "abc abc" in 45px takes two lines.
+    f.size = 20;
+    const auto wrapped = m.field->textExtent(QStringLiteral("abc abc"), f, 45);
+    EXPECT_DOUBLE_EQ(wrapped.height, 40);
+    EXPECT_DOUBLE_EQ(wrapped.width, 30);
+
+    ASSERT_EQ(m.field->lineCount(), 2);
+    const auto l1 = m.field->lineMetrics(1);
+    ASSERT_TRUE(l1);
+    EXPECT_DOUBLE_EQ(l1->width, 30);
+    EXPECT_DOUBLE_EQ(l1->x, 2);
+    EXPECT_DOUBLE_EQ(l1->ascent, 16);
+    EXPECT_FALSE(m.field->lineMetrics(2));
+    EXPECT_FALSE(m.field->lineMetrics(-1));
+    EXPECT_DOUBLE_EQ(m.field->textWidth(), 30);
+    EXPECT_DOUBLE_EQ(m.field->textHeight(), 40);
+}
+
+TEST(TextMeasurement, ScriptEditsRelayTheFieldOut) {
+    FieldMovie m(embedded("ab"));
+    EXPECT_DOUBLE_EQ(m.field->textWidth(), 20);
+    m.field->setText(QStringLiteral("abcd"));
+    EXPECT_DOUBLE_EQ(m.field->textWidth(), 40);
+    m.field->replaceText(1, 3, QStringLiteral("x"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("axd"));
+    swf::text::PartialTextFormat big;
+    big.size = 40;
+    m.field->setTextFormat(0, 1, big);
+    EXPECT_DOUBLE_EQ(m.field->textWidth(), 20 + 10 + 10);
+    EXPECT_EQ(m.field->textFormat(0, 1).size, 40);
+    EXPECT_FALSE(m.field->textFormat(0, 3).size) << "the range has two sizes";
+    m.field->setHtmlText(QStringLiteral("<b>ab</b>"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("ab"));
+    EXPECT_TRUE(m.field->textFormat(0, 2).bold.value_or(false));
+    m.field->setHtml(true);
+    EXPECT_TRUE(m.field->htmlText().contains(QStringLiteral("<B>ab</B>")));
+}
