@@ -87,6 +87,11 @@ public:
     void setAutoSize(AutoSize a);
     bool condenseWhite() const { return condenseWhite_; }
     void setCondenseWhite(bool on) { condenseWhite_ = on; }
+    // The characters typing may enter (TextField.restrict): ranges "a-z", "^" excluding what
+    // follows, "\\" escaping; empty or null allows everything. Script edits are not held to it.
+    const QString& restrict() const { return restrict_; }
+    void setRestrict(const QString& r) { restrict_ = r; }
+    bool allowedByRestrict(char32_t c) const;
     // 0: no limit.
     int maxChars() const { return maxChars_; }
     void setMaxChars(int n) { maxChars_ = std::max(0, n); }
@@ -175,6 +180,7 @@ private:
     text::FormattedText content_;
     text::TextFormat defaultFormat_;
     QString variable_;
+    QString restrict_;
     bool html_ = false;
     bool wordWrap_ = false;
     bool multiline_ = false;

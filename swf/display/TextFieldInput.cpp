@@ -64,10 +64,44 @@ void TextField::userChanged() {
         changed_();
 }
 
+bool TextField::allowedByRestrict(char32_t c) const {
+    if (restrict_.isEmpty())
+        return true;
+    const std::u32string r = restrict_.toStdU32String();
+    // A restriction that starts by excluding allows everything else.
+    bool allowed = r.front() == U'^';
+    bool including = true;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        char32_t from = r[i];
+        if (from == U'^') {
+            including = !including;
+            continue;
+        }
+        if (from == U'\\' && i + 1 < r.size())
+            from = r[++i];
+        char32_t to = from;
+        if (i + 2 < r.size() && r[i + 1] == U'-') {
+            to = r[i + 2];
+            if (to == U'\\' && i + 3 < r.size())
+                to = r[++i + 2];
+            i += 2;
+        }
+        if (c >= from && c <= to)
+            allowed = including;
+    }
+    return allowed;
+}
+
 void TextField::textInput(const QString& s) {
     if (!editable_ || s.isEmpty())
         return;
-    replaceSel(s);
+    QString kept;
+    for (char32_t c : s.toStdU32String())
+        if (allowedByRestrict(c))
+            kept += QString::fromUcs4(&c, 1);
+    if (kept.isEmpty())
+        return;
+    replaceSel(kept);
     userChanged();
 }
 
@@ -176,6 +210,8 @@ bool TextField::keyInput(int keyCode, char32_t character, bool shift, bool contr
     }
     if (control || character < 0x20 || character == 0x7f)
         return false;
+    if (!allowedByRestrict(character))
+        return true; // swallowed: the field takes no such character
     replaceSel(QString::fromUcs4(&character, 1));
     userChanged();
     return true;

@@ -217,3 +217,27 @@ TEST(InputField, MouseSelectionAndReplaceSel) {
     EXPECT_EQ(m.field->selectionBegin(), 0);
     EXPECT_EQ(m.field->selectionEnd(), 5);
 }
+
+TEST(InputField, RestrictLimitsWhatTypingEnters) {
+    InputMovie m(input());
+    m.click(10, 10);
+    m.field->setRestrict(QStringLiteral("a-c"));
+    m.type(QStringLiteral("abcdxa"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("abca"));
+    m.field->setRestrict(QStringLiteral("^b"));
+    m.type(QStringLiteral("bd"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("abcad")) << "everything but b";
+    m.field->setRestrict(QStringLiteral("a-z^x-z"));
+    EXPECT_TRUE(m.field->allowedByRestrict(U'm'));
+    EXPECT_FALSE(m.field->allowedByRestrict(U'y'));
+    EXPECT_FALSE(m.field->allowedByRestrict(U'5'));
+    m.field->setRestrict(QStringLiteral("\\-\\^"));
+    EXPECT_TRUE(m.field->allowedByRestrict(U'-'));
+    EXPECT_TRUE(m.field->allowedByRestrict(U'^'));
+    EXPECT_FALSE(m.field->allowedByRestrict(U'a'));
+    m.field->setRestrict(QStringLiteral("0-9"));
+    m.stage->textInput(QStringLiteral("1中2"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("abcad12")) << "committed text is filtered too";
+    m.field->setText(QStringLiteral("xyz"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("xyz")) << "script is not held to it";
+}
