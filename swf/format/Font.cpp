@@ -202,10 +202,9 @@ Result<std::shared_ptr<FontCharacter>> parseFontTag(uint16_t code, Reader& r, in
     }
     Reader rest = table.from(codeTableOffset);
     const bool unicode = !font->ansi_ && !font->shiftJis_;
-    std::vector<uint16_t> rawCodes(count);
     for (std::size_t i = 0; i < count; ++i) {
-        rawCodes[i] = wideCodes ? rest.u16() : rest.u8();
-        font->glyphs_[i].code = decodeFontCode(rawCodes[i], swfVersion, font->shiftJis_, unicode);
+        const uint16_t c = wideCodes ? rest.u16() : rest.u8();
+        font->glyphs_[i].code = decodeFontCode(c, swfVersion, font->shiftJis_, unicode);
     }
     if (rest.failed())
         return broken("DefineFont2", id);

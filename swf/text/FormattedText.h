@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace swf::text {
@@ -41,6 +42,9 @@ private:
     QString text_;
     std::vector<uint16_t> index_;
     std::vector<TextFormat> table_;
+    std::unordered_multimap<std::size_t, uint16_t> byHash_;
+    uint64_t generation_ = 0; // counts compactions of the table
+    bool saturated_ = false;  // compacting freed too little to be worth trying again
 };
 
 } // namespace swf::text

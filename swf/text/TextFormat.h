@@ -34,6 +34,11 @@ struct TextFormat {
     std::vector<int> tabStops;
 
     bool operator==(const TextFormat&) const = default;
+
+    // The same format with its numbers brought into ranges text can be laid out in: a size of
+    // a million pixels or a margin of NaN from script becomes something drawable.
+    TextFormat sanitized() const;
+    std::size_t hash() const;
 };
 
 // A TextFormat with only some of its values set, as script passes to setTextFormat and gets

@@ -160,3 +160,31 @@ TEST(TextFormats, SetAndGetFormatsOfRangesAndParagraphs) {
     EXPECT_EQ(mixed.size, 12);
     EXPECT_EQ(mixed.align, Align::Center);
 }
+
+TEST(TextFormats, ThousandsOfFormatsAndWildNumbersStayWorkable) {
+    swf::text::FormattedText t;
+    TextFormat f = base();
+    for (int i = 0; i < 3000; ++i) {
+        f.color = 0xff000000u | static_cast<QRgb>(i);
+        t.append(QStringLiteral("x"), f);
+    }
+    swf::text::PartialTextFormat wild;
+    wild.size = 1e300;
+    wild.leftMargin = std::nan("");
+    wild.indent = -1e12;
+    t.applyFormat(0, 3000, wild);
+    EXPECT_EQ(t.formatAt(2999).size, 2000);
+    EXPECT_EQ(t.formatAt(0).leftMargin, 0);
+    EXPECT_EQ(t.formatAt(0).indent, -100000);
+    EXPECT_EQ(t.formatAt(10).color, 0xff00000au) << "what was not set stays";
+    // Past the table's room every further format shares the last one, without slowing down.
+    for (int i = 3000; i < 20000; ++i) {
+        f.color = 0xff000000u | static_cast<QRgb>(i);
+        t.append(QStringLiteral("y"), f);
+    }
+    EXPECT_EQ(t.length(), 20000);
+    EXPECT_EQ(t.formatAt(10).color, 0xff00000au) << "early formats survive the table filling";
+    t.replace(0, 19000, QString(), base());
+    t.append(QStringLiteral("z"), base());
+    EXPECT_EQ(t.formatAt(t.length() - 1), base().sanitized()) << "room again once text went";
+}
