@@ -1,5 +1,7 @@
 #include "swf/format/EditText.h"
 
+#include <algorithm>
+
 namespace swf {
 
 Result<std::shared_ptr<EditTextCharacter>> parseEditTextTag(Reader& r) {
@@ -38,7 +40,8 @@ Result<std::shared_ptr<EditTextCharacter>> parseEditTextTag(Reader& r) {
         d.align = r.u8();
         d.leftMargin = r.u16();
         d.rightMargin = r.u16();
-        d.indent = r.u16();
+        // Authoring tools write negative indents; Flash draws them as none.
+        d.indent = std::max<int16_t>(0, r.s16());
         d.leading = r.s16();
     }
     if (r.failed())

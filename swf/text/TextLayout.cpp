@@ -160,7 +160,10 @@ Layout layoutText(const FormattedText& text, const LayoutOptions& options, FaceR
                         next = (std::floor(px / kDefaultTabPx) + 1) * kDefaultTabPx * 20;
                     it.advance = next - x;
                 }
-                if (wrap && j > i && !isSpace(it.code) && x + it.advance > avail) {
+                // A word longer than the line is split; on a line with no room at all (an
+                // indent past the edge) it is not, and runs out of sight as in Flash.
+                if (wrap && j > i && !isSpace(it.code) && x + it.advance > avail &&
+                    (lastBreak > i || avail > 0)) {
                     lineEnd = lastBreak > i ? lastBreak : j;
                     break;
                 }
