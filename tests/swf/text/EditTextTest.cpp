@@ -350,3 +350,17 @@ TEST(TextMeasurement, ScriptEditsRelayTheFieldOut) {
     m.field->setHtml(true);
     EXPECT_TRUE(m.field->htmlText().contains(QStringLiteral("<B>ab</B>")));
 }
+
+TEST(EditTextLayout, NegativeIndentsOfTheTagCountAsNoneAndHugeOnesPushTheWordAway) {
+    EditTextSpec s = embedded("abcd", 100);
+    s.multiline = s.wordWrap = true;
+    s.align = 0;
+    s.indent = 0xff38; // -200 twips as the tag stores it
+    FieldMovie negative(s);
+    ASSERT_EQ(negative.field->layout().lines.size(), 1u);
+    EXPECT_DOUBLE_EQ(negative.field->layout().lines[0].left, 40);
+    s.indent = 0x7fff;
+    FieldMovie huge(s);
+    ASSERT_EQ(huge.field->layout().lines.size(), 1u) << "the word is not split letter by letter";
+    EXPECT_GT(huge.field->layout().lines[0].left, 100 * 20);
+}
