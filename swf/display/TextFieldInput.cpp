@@ -262,6 +262,8 @@ void TextField::pointerDrag(QPointF local) {
 }
 
 std::pair<QString, QString> TextField::linkAt(QPointF local) const {
+    if (static_)
+        return {};
     const QPointF at = local - rect_.topLeft() + scrollOffset();
     const text::Layout& l = layout();
     for (const text::LayoutLine& line : l.lines) {
