@@ -228,12 +228,21 @@ const text::Layout& TextField::layout() const {
     return *layout_;
 }
 
+namespace {
+
+// Flash measures text in whole twips and reports whole pixels, the twips cut down.
+double wholePixels(double px) {
+    return std::floor(std::round(px * 20) / 20);
+}
+
+} // namespace
+
 double TextField::textWidth() const {
-    return layout().textWidth;
+    return wholePixels(layout().textWidth);
 }
 
 double TextField::textHeight() const {
-    return layout().textHeight;
+    return wholePixels(layout().textHeight);
 }
 
 int TextField::lineCount() const {
@@ -259,8 +268,8 @@ TextField::Extent TextField::textExtent(const QString& s, const TextFormat& f,
     options.multiline = true;
     const text::Layout l = text::layoutText(t, options, faces());
     Extent e;
-    e.width = l.textWidth;
-    e.height = l.textHeight;
+    e.width = wholePixels(l.textWidth);
+    e.height = wholePixels(l.textHeight);
     if (!l.lines.empty()) {
         e.ascent = l.lines.front().ascent / 20;
         e.descent = l.lines.front().descent / 20;

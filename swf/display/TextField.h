@@ -108,6 +108,7 @@ public:
     void setVariable(const QString& v) { variable_ = v; }
 
     // ---- measurement, pixels ----
+    // textWidth and textHeight in whole pixels as script reads them; layout() has the twips.
     double textWidth() const;
     double textHeight() const;
     // getTextExtent: the size of s in format f, laid out on one line (or wrapped at

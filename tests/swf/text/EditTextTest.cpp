@@ -364,3 +364,13 @@ TEST(EditTextLayout, NegativeIndentsOfTheTagCountAsNoneAndHugeOnesPushTheWordAwa
     ASSERT_EQ(huge.field->layout().lines.size(), 1u) << "the word is not split letter by letter";
     EXPECT_GT(huge.field->layout().lines[0].left, 100 * 20);
 }
+
+TEST(TextMeasurement, TextWidthAndHeightAreWholePixelsCutDown) {
+    FieldMovie m(embedded("abc"));
+    swf::text::PartialTextFormat small;
+    small.size = 15; // 7.5px advances, lines of 15px less a rounding twip
+    m.field->setTextFormat(-1, -1, small);
+    EXPECT_DOUBLE_EQ(m.field->layout().textWidth, 22.5);
+    EXPECT_DOUBLE_EQ(m.field->textWidth(), 22);
+    EXPECT_DOUBLE_EQ(m.field->textHeight(), std::floor(m.field->layout().textHeight));
+}
