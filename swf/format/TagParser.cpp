@@ -2,13 +2,10 @@
 
 #include "swf/format/Bitmap.h"
 #include "swf/format/Button.h"
-#include "swf/format/EditText.h"
-#include "swf/format/Font.h"
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
 #include "swf/format/Sprite.h"
-#include "swf/format/Text.h"
 
 namespace swf {
 
