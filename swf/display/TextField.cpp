@@ -119,6 +119,11 @@ QString TextField::htmlText() const {
 }
 
 void TextField::setHtmlText(const QString& html) {
+    // A field that is not an HTML field takes the markup as plain text, as in Flash.
+    if (!html_) {
+        setText(html);
+        return;
+    }
     content_ = text::parseHtml(html, defaultFormat_, {condenseWhite_});
     caret_ = anchor_ = std::min(caret_, content_.length());
     invalidate();

@@ -51,7 +51,8 @@ public:
     // ---- content ----
     QString text() const { return content_.text(); }
     void setText(const QString& t);
-    // The text in Flash's HTML subset; setting it parses it (the field's html flag aside).
+    // The text in Flash's HTML subset when the field is an HTML field; otherwise both read
+    // and write the plain text, as in Flash.
     QString htmlText() const;
     void setHtmlText(const QString& html);
     const text::FormattedText& content() const { return content_; }

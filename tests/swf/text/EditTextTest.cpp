@@ -345,9 +345,11 @@ TEST(TextMeasurement, ScriptEditsRelayTheFieldOut) {
     EXPECT_EQ(m.field->textFormat(0, 1).size, 40);
     EXPECT_FALSE(m.field->textFormat(0, 3).size) << "the range has two sizes";
     m.field->setHtmlText(QStringLiteral("<b>ab</b>"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("<b>ab</b>")) << "not an HTML field";
+    m.field->setHtml(true);
+    m.field->setHtmlText(QStringLiteral("<b>ab</b>"));
     EXPECT_EQ(m.field->text(), QStringLiteral("ab"));
     EXPECT_TRUE(m.field->textFormat(0, 2).bold.value_or(false));
-    m.field->setHtml(true);
     EXPECT_TRUE(m.field->htmlText().contains(QStringLiteral("<B>ab</B>")));
 }
 
