@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -153,6 +154,7 @@ FlashControl::FlashControl(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    setAttribute(Qt::WA_InputMethodEnabled);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &FlashControl::onFrameTimer);
 }
@@ -619,6 +621,23 @@ void FlashControl::keyReleaseEvent(QKeyEvent* event) {
     stage->keyUp(code, asciiOf(*event));
     pictureChanged();
     event->ignore();
+}
+
+void FlashControl::inputMethodEvent(QInputMethodEvent* event) {
+    swf::Stage* stage = player_ && started_ ? player_->stage() : nullptr;
+    if (!stage || event->commitString().isEmpty())
+        return QWidget::inputMethodEvent(event);
+    stage->textInput(event->commitString());
+    pictureChanged();
+    event->accept();
+}
+
+QVariant FlashControl::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // The candidate window opens at the control; where the caret is inside the movie is the
+    // movie's own business.
+    if (query == Qt::ImEnabled)
+        return true;
+    return QWidget::inputMethodQuery(query);
 }
 
 } // namespace flash

@@ -7,10 +7,12 @@
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
 #include "swf/format/Bitmap.h"
+#include "swf/format/EditText.h"
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
 #include "swf/format/Sprite.h"
+#include "swf/format/Text.h"
 
 namespace swf {
 
@@ -58,6 +60,16 @@ std::shared_ptr<DisplayObject> MovieClip::instantiate(Stage& stage,
         break;
     case Character::Kind::Sound:
         break; // heard, never placed
+    case Character::Kind::Text:
+        object = TextField::fromStaticText(stage,
+                                           std::static_pointer_cast<const StaticTextCharacter>(c));
+        break;
+    case Character::Kind::EditText:
+        object = TextField::fromEditText(stage, movie.get(),
+                                         std::static_pointer_cast<const EditTextCharacter>(c));
+        break;
+    case Character::Kind::Font:
+        break; // fonts are not placed
     }
     if (!object) {
         stage.releaseInstance();

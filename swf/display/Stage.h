@@ -103,6 +103,8 @@ public:
     // keyCode is Flash's key code (Key.getCode), ascii the character (Key.getAscii, 0 if none).
     void keyDown(int keyCode, int ascii);
     void keyUp(int keyCode, int ascii);
+    // Text an input method committed (Chinese typing): it goes to the focused input field.
+    void textInput(const QString& text);
     QPointF mousePosition() const { return mouse_; }
     bool mouseButtonDown() const { return mouseDown_; }
     bool isKeyDown(int keyCode) const { return keysDown_.count(keyCode) > 0; }

@@ -173,6 +173,8 @@ void Stage::mouseMove(QPointF p) {
     mouse_ = p;
     mouseInside_ = true;
     moveDragged();
+    if (TextField* field = mouseDown_ && focus() ? focus()->asTextField() : nullptr)
+        field->pointerDrag(field->globalToLocal(p)); // selecting with the mouse
     updateHover(false);
     broadcastClipEvent(clipevent::MouseMove);
     if (script_)
@@ -198,10 +200,18 @@ void Stage::mouseDown(QPointF p) {
     // A click puts the keyboard into an input field, and takes it from one elsewhere.
     DisplayObject* hit = topmostLeafAt(p);
     TextField* field = hit ? hit->asTextField() : nullptr;
-    if (field && (field->editable() || field->selectable()))
+    if (field && (field->editable() || field->selectable())) {
         setFocus(field);
-    else if (focus() && focus()->asTextField())
+        field->pointerDown(field->globalToLocal(p), keysDown_.count(16) > 0);
+    } else if (focus() && focus()->asTextField()) {
         setFocus(nullptr);
+    }
+    // A link in a text field goes where getURL would take it.
+    if (field) {
+        const auto [url, target] = field->linkAt(field->globalToLocal(p));
+        if (!url.isEmpty())
+            getUrl(url, target);
+    }
     broadcastClipEvent(clipevent::MouseDown);
     if (script_)
         script_->stageEvent(ScriptHost::StageEvent::MouseDown);
@@ -246,8 +256,12 @@ void Stage::keyDown(int keyCode, int ascii) {
     lastKey_ = keyCode;
     lastAscii_ = ascii;
     const int buttonKey = buttonKeyFor(keyCode, ascii);
+    TextField* typingInto = focus() ? focus()->asTextField() : nullptr;
     if (keyCode == 9) {
         tabToNext(keysDown_.count(16) > 0);
+    } else if (typingInto) {
+        typingInto->keyInput(keyCode, static_cast<char32_t>(ascii), keysDown_.count(16) > 0,
+                             keysDown_.count(17) > 0);
     } else if ((keyCode == 13 || keyCode == 32) && focus() && !focus()->asTextField()) {
         // Enter or space on a focused button clicks it.
         DisplayObject* f = focus();
@@ -278,6 +292,12 @@ void Stage::keyDown(int keyCode, int ascii) {
         broadcastClipEvent(clipevent::KeyPress, buttonKey);
     if (script_)
         script_->stageEvent(ScriptHost::StageEvent::KeyDown, keyCode);
+    afterInput();
+}
+
+void Stage::textInput(const QString& text) {
+    if (TextField* field = focus() ? focus()->asTextField() : nullptr)
+        field->textInput(text);
     afterInput();
 }
 

@@ -10,7 +10,7 @@ namespace swf {
 
 class Character {
 public:
-    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button, Sound };
+    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button, Sound, Font, Text, EditText };
 
     Character(uint16_t id, Kind kind) : id_(id), kind_(kind) {}
     virtual ~Character() = default;

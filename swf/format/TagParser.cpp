@@ -410,6 +410,18 @@ Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
         movie_.define(std::move(button.value()));
         return {};
     }
+    case tag::DefineFont:
+    case tag::DefineFont2:
+    case tag::DefineFont3:
+    case tag::DefineFontInfo:
+    case tag::DefineFontInfo2:
+    case tag::DefineFontName:
+    case tag::DefineFontAlignZones:
+    case tag::DefineText:
+    case tag::DefineText2:
+    case tag::DefineEditText:
+    case tag::CSMTextSettings:
+        return parseTextDefinition(code, r);
     default:
         return {}; // not ours (yet): skipped by its length
     }

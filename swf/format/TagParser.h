@@ -56,6 +56,17 @@ enum : uint16_t {
     DefineShape4 = 83,
     DefineMorphShape2 = 84,
     DefineBitsJPEG4 = 90,
+    DefineFont = 10,
+    DefineText = 11,
+    DefineFontInfo = 13,
+    DefineText2 = 33,
+    DefineEditText = 37,
+    DefineFont2 = 48,
+    DefineFontInfo2 = 62,
+    DefineFontAlignZones = 73,
+    CSMTextSettings = 74,
+    DefineFont3 = 75,
+    DefineFontName = 88,
 };
 }
 
@@ -85,6 +96,7 @@ private:
     Result<void> parseButtonCxform(Reader& r);
     Result<void> parseExports(Reader& r);
     Result<void> parseSoundControl(uint16_t code, Reader& r, Timeline& timeline);
+    Result<void> parseTextDefinition(uint16_t code, Reader& r);
     // The budget's message when it ran out, else the given one.
     Error failure(Error e) const;
 

@@ -9,6 +9,7 @@
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
+#include "swf/render/TextPainter.h"
 
 #include <QPaintDevice>
 #include <cmath>
@@ -234,8 +235,11 @@ void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransf
         break;
     }
     case DisplayObject::Type::Bitmap:
-    case DisplayObject::Type::Text:
         addRect(obj.localBounds());
+        break;
+    case DisplayObject::Type::Text:
+        add(textFieldOutline(static_cast<const TextField&>(obj),
+                             obj.movie() ? obj.movie() : ctx.movie));
         break;
     case DisplayObject::Type::MovieClip: {
         const auto& clip = static_cast<const MovieClip&>(obj);
@@ -304,18 +308,9 @@ void Renderer::drawContent(Context& ctx, QPainter& p, const DisplayObject& obj, 
     case DisplayObject::Type::Button:
         drawChildren(ctx, p, static_cast<const Button&>(obj).stateObjects(), m, cx, nesting + 1);
         break;
-    case DisplayObject::Type::Text: {
-        const auto& field = static_cast<const TextField&>(obj);
-        if (!field.background() && !field.border())
-            break;
-        p.save();
-        p.setWorldTransform(m);
-        p.setPen(field.border() ? QPen(cx.apply(field.borderColor()), 0) : QPen(Qt::NoPen));
-        p.setBrush(field.background() ? QBrush(cx.apply(field.backgroundColor())) : QBrush());
-        p.drawRect(field.rect());
-        p.restore();
+    case DisplayObject::Type::Text:
+        paintTextField(p, static_cast<const TextField&>(obj), ctx.movie, m, cx);
         break;
-    }
     }
     ctx.movie = outerMovie;
 }

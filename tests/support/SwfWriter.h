@@ -3,6 +3,8 @@
 // A small writer of SWF movies for tests, fixtures, the bundled sample movie and benchmarks.
 // It writes what the tests need to exercise the engine, not every feature of the format.
 
+#include "tests/support/SwfTextSpecs.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -221,6 +223,21 @@ public:
     void defineButtonSound(uint16_t buttonId, const std::array<uint16_t, 4>& sounds,
                            const SoundInfoSpec& info = {});
     static QByteArray soundInfo(const SoundInfoSpec& info);
+    // Fonts and text (SwfTextWriter.cpp).
+    // DefineFont2 (version 2) or DefineFont3 (version 3).
+    void defineFont2(uint16_t id, const FontSpec& font, int version = 2);
+    // DefineFont: the glyph outlines only; the codes come with defineFontInfo.
+    void defineFont1(uint16_t id, const FontSpec& font);
+    // DefineFontInfo (version 1) or DefineFontInfo2 (version 2) with the font's codes.
+    void defineFontInfo(uint16_t id, const FontSpec& font, int version = 1);
+    void defineFontName(uint16_t id, const QByteArray& name, const QByteArray& copyright);
+    // DefineFontAlignZones with one zone per glyph at (x, width) and (y, height), EM units.
+    void defineFontAlignZones(uint16_t id, int glyphs);
+    void csmTextSettings(uint16_t textId, bool advanced, int gridFit);
+    // DefineText (version 1) or DefineText2 (version 2).
+    void defineText(uint16_t id, QRect boundsTwips, const QTransform& matrix,
+                    const std::vector<TextRecordSpec>& records, int version = 1);
+    void defineEditText(uint16_t id, const EditTextSpec& spec);
 
     int version() const { return version_; }
     const QByteArray& tagBytes() const { return tags_; }

@@ -36,11 +36,11 @@
 #include "swf/media/WavFile.h"
 #include "tools/swfrender/HeadlessHost.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -77,7 +77,19 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Text in installed fonts needs Qt's font database, which comes with a GUI application;
+    // the offscreen platform gives one without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Starting without a session's runtime folder is normal here; its warning would look like
+    // an error of ours.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+                previous(type, context, message);
+        });
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     QString moviePath, out, outDir, audioOut;
     int first = 0, last = 0;

@@ -1,0 +1,28 @@
+#pragma once
+
+// The HTML subset of Flash text fields: <p align>, <br>, <font face size color>, <b>, <i>,
+// <u>, <a href target>, <li>, <textformat> (leftmargin, rightmargin, indent, blockindent,
+// leading, tabstops), <span class> and the entities &lt; &gt; &amp; &quot; &apos; &nbsp; with
+// numeric ones. Like Flash, it never rejects input: unknown tags are dropped, their text kept.
+
+#include "swf/text/FormattedText.h"
+
+#include <QString>
+
+namespace swf::text {
+
+struct HtmlOptions {
+    // condenseWhite: runs of white space become one space, line ends in the source none.
+    bool condenseWhite = false;
+};
+
+// Parses html into text with formats, starting from base (the field's format).
+FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions options = {});
+
+// The htmlText Flash gives back for a formatted text.
+QString toHtml(const FormattedText& text);
+
+// Decodes the entities of a piece of text.
+QString decodeEntities(const QString& s);
+
+} // namespace swf::text

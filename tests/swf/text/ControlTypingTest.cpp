@@ -1,0 +1,81 @@
+// Typing into a movie's input field with real key events on the Flash control: a click on
+// the field, then key presses, and the typed glyphs appear in the control's picture.
+
+#include "flash/host/TShockwaveFlash.h"
+#include "platform/Process.h"
+#include "tests/support/SwfWriter.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Wait.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using flash::TShockwaveFlash;
+using testsupport::IsolatedEnvironment;
+using testsupport::waitFor;
+
+namespace {
+
+int blackPixels(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += qGray(img.pixel(x, y)) < 60;
+    return n;
+}
+
+} // namespace
+
+TEST(ControlTyping, KeysTypedOnTheControlGoIntoTheClickedInputField) {
+    IsolatedEnvironment env; // the plugin registers into this environment's registry
+    ASSERT_EQ(platform::RunCommandAndWait(
+                  QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}),
+              0);
+    QWidget holder;
+    holder.resize(200, 100);
+    auto flash = std::make_unique<TShockwaveFlash>(&holder);
+    flash->SetBounds(holder.rect());
+    holder.show();
+    // A 200x100 stage filling the control, an empty input field over all of it in the box font.
+    testsupport::SwfWriter w(200, 100, 30);
+    w.setBackgroundColor(Qt::white);
+    w.defineFont2(1, testsupport::FontSpec::boxes(QStringLiteral("abcdefgh")));
+    testsupport::EditTextSpec field;
+    field.bounds = QRect(0, 0, 200 * 20, 100 * 20);
+    field.fontId = 1;
+    field.fontHeight = 400;
+    field.useOutlines = true;
+    field.color = QColor(Qt::black);
+    w.defineEditText(2, field);
+    w.placeObject2(1, 2);
+    w.showFrame();
+    flash->set_Movie(testsupport::writeFile(env.file("input.swf"), w.finish()));
+    ASSERT_TRUE(waitFor([&] { return flash->IsPlaying(); }));
+    QWidget* control = flash->widget();
+
+    // Keys before the click go nowhere in the movie.
+    QTest::keyClicks(control, QStringLiteral("ab"));
+    const int before = blackPixels(control->grab().toImage());
+    QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, QPoint(50, 10));
+    QTest::keyClicks(control, QStringLiteral("abc"));
+    const int typed = blackPixels(control->grab().toImage());
+    // Three glyphs of about 8x14 pixels, and the caret.
+    EXPECT_GT(typed - before, 3 * 8 * 12);
+    QTest::keyClick(control, Qt::Key_Backspace);
+    const int erased = blackPixels(control->grab().toImage());
+    EXPECT_LT(erased, typed - 8 * 10);
+    EXPECT_GT(erased, before + 2 * 8 * 12);
+
+    // An input method commits Chinese text in one event; the font has no glyphs for it, so
+    // it shows as nothing, but the box font's letters after it still type.
+    QInputMethodEvent chinese;
+    chinese.setCommitString(QStringLiteral("中文"));
+    QApplication::sendEvent(control, &chinese);
+    QInputMethodEvent latin;
+    latin.setCommitString(QStringLiteral("dd"));
+    QApplication::sendEvent(control, &latin);
+    const int committed = blackPixels(control->grab().toImage());
+    EXPECT_GT(committed - erased, 2 * 8 * 12);
+}

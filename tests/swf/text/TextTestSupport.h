@@ -1,0 +1,58 @@
+#pragma once
+
+// Shared pieces of the text tests: loading movies the test writer made, rendering them and
+// finding the fields they place.
+
+#include "swf/Player.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/Stage.h"
+#include "swf/display/TextField.h"
+#include "swf/format/Movie.h"
+#include "swf/format/MovieLoader.h"
+#include "tests/support/SwfWriter.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace texttest {
+
+inline std::shared_ptr<swf::Movie> load(const QByteArray& file) {
+    auto r = swf::loadMovie(file);
+    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().message.toStdString());
+    return r.ok() ? r.value() : nullptr;
+}
+
+inline QImage render(const swf::Player& p, int w, int h) {
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::magenta);
+    QPainter painter(&img);
+    swf::RenderOptions o;
+    o.antialias = false;
+    p.render(painter, QRectF(0, 0, w, h), o);
+    return img;
+}
+
+// Pixels of the colour (within a tolerance) in a rectangle of the image.
+inline int countColour(const QImage& img, QRect area, QColor c, int tolerance = 40) {
+    int n = 0;
+    area &= img.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor p = img.pixelColor(x, y);
+            if (std::abs(p.red() - c.red()) <= tolerance &&
+                std::abs(p.green() - c.green()) <= tolerance &&
+                std::abs(p.blue() - c.blue()) <= tolerance)
+                ++n;
+        }
+    return n;
+}
+
+// The first text field found at a depth of the root (timeline depth as the file numbers it).
+inline swf::TextField* fieldAt(swf::Player& p, int fileDepth) {
+    const auto& children = p.stage()->root().children();
+    const auto it = children.find(fileDepth + swf::kTimelineDepthOffset);
+    return it == children.end() ? nullptr : it->second->asTextField();
+}
+
+} // namespace texttest
