@@ -11,6 +11,9 @@
 #include "swf/format/Shape.h"
 
 #include <QPaintDevice>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 #include <cmath>
 
 namespace swf {
@@ -146,6 +149,27 @@ Renderer::~Renderer() = default;
 
 void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
                       bool antialias) const {
+    // Qt's raster engine splits every fill of more than a few dozen spans into jobs for the
+    // threads of the global pool, unless the caller is one of them. A movie frame is thousands
+    // of small fills, and handing each to threads and waiting costs far more than drawing it,
+    // so the whole frame is drawn on one thread of that pool: one hand-off per frame.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool && !pool->contains(QThread::currentThread())) {
+        QSemaphore done;
+        const bool started = pool->tryStart([&] {
+            renderHere(painter, stage, twipsToDevice, antialias);
+            done.release();
+        });
+        if (started) {
+            done.acquire();
+            return;
+        }
+    }
+    renderHere(painter, stage, twipsToDevice, antialias);
+}
+
+void Renderer::renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                          bool antialias) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
     Context ctx{&stage.movie(), antialias, scaleOf(full), full};
     shapePictures_.beginFrame();

@@ -41,6 +41,8 @@ public:
 
 private:
     struct Context;
+    void renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                    bool antialias) const;
     void drawChildren(Context& ctx, QPainter& painter,
                       const std::map<int, std::shared_ptr<DisplayObject>>& children,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;

@@ -13,6 +13,10 @@ constexpr int kMaxSide = 1024;
 constexpr std::size_t kMaxSightings = 50000;
 // Whole pixels of the translation move a picture; eighths of a pixel select it.
 constexpr double kSteps = 8;
+// A picture unused for this many drawings may make room for a new one. Movies that loop come
+// back to the same placements a loop later; dropping fresh pictures to make new ones would
+// draw every shape twice and copy it once, and never reuse any.
+constexpr uint64_t kStaleDrawings = 600;
 
 } // namespace
 
@@ -20,7 +24,7 @@ bool ShapePictureCache::makeRoom(std::size_t bytes) {
     if (bytes_ + bytes <= kBudget)
         return true;
     for (auto it = pictures_.begin(); it != pictures_.end();) {
-        if (it->second.lastUsed + 1 < frame_) {
+        if (it->second.lastUsed + kStaleDrawings < frame_) {
             bytes_ -= static_cast<std::size_t>(it->second.image.sizeInBytes());
             it = pictures_.erase(it);
         } else {
@@ -38,7 +42,9 @@ bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
     // A picture is transparent around the shape; modes that act on what the source does not
     // cover would wrongly clear that margin.
     const auto mode = painter.compositionMode();
-    if (matrix.type() == QTransform::TxProject ||
+    // Turning shapes seldom come back at the very same angle soon enough to pay for the
+    // picture; drawing them straight is cheaper.
+    if (matrix.type() > QTransform::TxScale ||
         (mode != QPainter::CompositionMode_SourceOver &&
          mode != QPainter::CompositionMode_Multiply && mode != QPainter::CompositionMode_Screen &&
          mode != QPainter::CompositionMode_Plus))
