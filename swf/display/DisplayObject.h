@@ -10,6 +10,7 @@
 // no longer takes part in anything.
 
 #include "swf/format/Character.h"
+#include "swf/format/Filters.h"
 #include "swf/format/Types.h"
 
 #include <QPointF>
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace swf {
 
@@ -104,6 +106,9 @@ public:
     void setClipDepth(int d) { clipDepth_ = d; }
     BlendMode blendMode() const { return blendMode_; }
     void setBlendMode(BlendMode m) { blendMode_ = m; }
+    // Filters drawn over what it draws, in order; script sets them through `filters`.
+    const std::vector<Filter>& filters() const { return filters_; }
+    void setFilters(std::vector<Filter> filters) { filters_ = std::move(filters); }
     bool cacheAsBitmap() const { return cacheAsBitmap_; }
     void setCacheAsBitmap(bool on) { cacheAsBitmap_ = on; }
 
@@ -214,6 +219,7 @@ private:
     int clipDepth_ = 0;
     BlendMode blendMode_ = BlendMode::Normal;
     bool cacheAsBitmap_ = false;
+    std::vector<Filter> filters_;
     QTransform matrix_;
     double xScale_ = 100, yScale_ = 100, rotation_ = 0;
     ColorTransform colorTransform_;

@@ -248,6 +248,7 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
             object->setRatio(old.ratio());
             object->setClipDepth(old.clipDepth());
             object->setBlendMode(old.blendMode());
+            object->setFilters(old.filters());
             object->setName(old.name());
         } else if (character->kind() == Character::Kind::Sprite ||
                    character->kind() == Character::Kind::Button) {
@@ -275,6 +276,8 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         object->setName(QString::fromUtf8(*cmd.name));
     if (cmd.blendMode)
         object->setBlendMode(*cmd.blendMode);
+    if (cmd.filters)
+        object->setFilters(*cmd.filters);
     if (cmd.cacheAsBitmap)
         object->setCacheAsBitmap(true);
     if (created) {
@@ -348,6 +351,8 @@ void MovieClip::gotoFrameIndex(int frame) {
                 m.name = cmd.name;
             if (cmd.blendMode)
                 m.blendMode = cmd.blendMode;
+            if (cmd.filters)
+                m.filters = cmd.filters;
             if (cmd.clipActions)
                 m.clipActions = cmd.clipActions;
             m.move = false;
@@ -570,6 +575,7 @@ Result<MovieClip*> MovieClip::duplicate(const QString& newName, int depth) {
     copy->setColorTransform(colorTransform(), true);
     copy->setVisible(visible());
     copy->setBlendMode(blendMode());
+    copy->setFilters(filters());
     copy->clipActions_ = clipActions_;
     copy->drawing_ = drawing_;
     copy->setBornTick(stage().tick());

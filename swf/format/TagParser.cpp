@@ -167,8 +167,12 @@ Result<void> TagParser::parsePlace(uint16_t code, Reader& r, Timeline& timeline)
     if (flags & 0x40)
         cmd.clipDepth = r.u16();
     if (code == tag::PlaceObject3) {
-        if ((flags2 & 0x01) && !skipFilterList(r))
-            return broken("PlaceObject3");
+        if (flags2 & 0x01) {
+            auto filters = std::make_shared<std::vector<Filter>>();
+            if (!readFilterList(r, *filters))
+                return broken("PlaceObject3");
+            cmd.filters = std::move(filters);
+        }
         if (flags2 & 0x02) {
             const uint8_t mode = r.u8();
             cmd.blendMode =

@@ -3,6 +3,7 @@
 // A timeline as the file describes it: for each frame the display-list changes that its
 // control tags make. The main movie and every sprite have one.
 
+#include "swf/format/Filters.h"
 #include "swf/format/Types.h"
 
 #include <QByteArray>
@@ -69,6 +70,8 @@ struct PlaceCommand {
     std::optional<QByteArray> name;
     std::optional<uint16_t> clipDepth;
     std::optional<BlendMode> blendMode;
+    // Shared for the same reason as the clip actions.
+    std::shared_ptr<const std::vector<Filter>> filters;
     bool cacheAsBitmap = false;
     std::optional<bool> visible;            // PlaceObject3 of SWF 11 and later
     std::optional<QColor> opaqueBackground; // likewise

@@ -1,5 +1,8 @@
 #include "swf/render/Renderer.h"
 
+#include "swf/render/BlendComposite.h"
+#include "swf/render/FilterRenderer.h"
+
 #include "swf/display/Button.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/ShapeObjects.h"
@@ -384,48 +387,55 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
     const bool container =
         obj.type() == DisplayObject::Type::MovieClip || obj.type() == DisplayObject::Type::Button;
 
-    const bool invert = obj.blendMode() == BlendMode::Invert;
-    const bool subtract = obj.blendMode() == BlendMode::Subtract;
-    // A blended sprite is drawn into a layer of its own first, so its parts blend with each
-    // other normally and the result blends with what lies beneath once. Invert and subtract
-    // have no painter mode and are worked out from a layer too.
-    if (((container && (mode || obj.blendMode() == BlendMode::Layer)) || invert || subtract) &&
-        ctx.layers < kMaxLayerNesting) {
+    if (!obj.filters().empty() && ctx.layers < kMaxLayerNesting) {
+        drawFiltered(ctx, painter, obj, matrix, cx, nesting);
+        return;
+    }
+    const BlendMode blend = obj.blendMode();
+    // Layer on a shape changes nothing: there is nothing inside it to blend with each other.
+    const bool layered = blend != BlendMode::Normal && (blend != BlendMode::Layer || container);
+    if (layered && ctx.layers < kMaxLayerNesting) {
+        // A blended object is drawn into a layer of its own first, so its parts blend with
+        // each other normally and the result blends with what lies beneath once.
         QPaintDevice* device = painter.device();
         QRect area(0, 0, device->width(), device->height());
-        if (painter.hasClipping())
-            area &= painter.clipBoundingRect().toAlignedRect();
+        QPainterPath clip;
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        const bool clipped = painter.hasClipping();
+        if (clipped) {
+            clip = painter.clipPath();
+            area &= clip.boundingRect().toAlignedRect();
+        }
+        painter.restore();
+        // Alpha acts on its whole bounds, where it leaves nothing of what it does not cover;
+        // the other modes act only where the object draws, so a margin does no harm.
+        const int margin = blend == BlendMode::Alpha ? 0 : 2;
+        area &= matrix.mapRect(obj.localBounds())
+                    .toAlignedRect()
+                    .adjusted(-margin, -margin, margin, margin);
         area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
         if (area.isEmpty())
             return;
         QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        if (layer.isNull())
+            return;
         layer.fill(Qt::transparent);
         {
             QPainter lp(&layer);
             lp.setRenderHints(painter.renderHints());
+            if (clipped)
+                lp.setClipPath(clip.translated(-area.topLeft()));
             ++ctx.layers;
             drawContent(lp, matrix * QTransform::fromTranslate(-area.x(), -area.y()));
             --ctx.layers;
         }
         auto* target =
             device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
-        if (subtract && target && target->format() == QImage::Format_ARGB32_Premultiplied) {
-            for (int y = 0; y < layer.height(); ++y) {
-                const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
-                auto* dst = reinterpret_cast<QRgb*>(target->scanLine(area.y() + y)) + area.x();
-                for (int x = 0; x < layer.width(); ++x) {
-                    const QRgb s = src[x], d = dst[x];
-                    if (qAlpha(s) == 0)
-                        continue;
-                    dst[x] =
-                        qRgba(std::max(0, qRed(d) - qRed(s)), std::max(0, qGreen(d) - qGreen(s)),
-                              std::max(0, qBlue(d) - qBlue(s)), qAlpha(d));
-                }
-            }
+        if (target && BlendComposite::composite(*target, area.topLeft(), layer, blend))
             return;
-        }
-        if (invert) {
-            // White where the object covers: the difference with white inverts what is below.
+        // A device we cannot write to directly: the nearest of the painter's own modes.
+        if (blend == BlendMode::Invert) {
             QPainter lp(&layer);
             lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
             lp.fillRect(layer.rect(), Qt::white);
@@ -447,6 +457,77 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
     } else {
         drawContent(painter, matrix);
     }
+}
+
+void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                            const QTransform& matrix, const ColorTransform& cx, int nesting) const {
+    const QRectF own = matrix.mapRect(obj.localBounds());
+    if (own.isEmpty())
+        return;
+    // Filter sizes are in stage pixels: they grow with the view, not with the object.
+    const double scale = ctx.viewScale * 20;
+    std::array<double, 4> grow{0, 0, 0, 0};
+    for (const Filter& f : obj.filters()) {
+        const auto m = f.margins();
+        for (std::size_t i = 0; i < 4; ++i)
+            grow[i] += m[i];
+    }
+    const auto px = [scale](double v) { return static_cast<int>(std::ceil(v * scale)) + 1; };
+    // The picture starts on a whole device pixel, so a moving object's filter does not shimmer.
+    QRect area = own.toAlignedRect().adjusted(-px(grow[0]), -px(grow[1]), px(grow[2]), px(grow[3]));
+    QPaintDevice* device = painter.device();
+    QRect visible(0, 0, device->width(), device->height());
+    QPainterPath clip;
+    painter.save();
+    painter.setWorldTransform(QTransform());
+    const bool clipped = painter.hasClipping();
+    if (clipped) {
+        clip = painter.clipPath();
+        visible &= clip.boundingRect().toAlignedRect();
+    }
+    painter.restore();
+    // What lies beyond the view still blurs into it, up to the filter's reach.
+    const int reach = px(*std::max_element(grow.begin(), grow.end()));
+    area &= visible.adjusted(-reach, -reach, reach, reach);
+    area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
+    if (area.isEmpty())
+        return;
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        return;
+    layer.fill(Qt::transparent);
+    {
+        QPainter lp(&layer);
+        lp.setRenderHints(painter.renderHints());
+        ++ctx.layers;
+        drawContent(ctx, lp, obj, matrix * QTransform::fromTranslate(-area.x(), -area.y()), cx,
+                    nesting);
+        --ctx.layers;
+    }
+    for (const Filter& f : obj.filters())
+        FilterRenderer::apply(layer, f, scale);
+
+    const BlendMode blend = obj.blendMode();
+    auto* target = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    if (target && blend != BlendMode::Normal && blend != BlendMode::Layer) {
+        if (clipped) {
+            // The painter's clip does not reach a direct blend: cut the picture to it first.
+            QPainterPath outside;
+            outside.addRect(QRectF(layer.rect()));
+            outside = outside.subtracted(clip.translated(-area.topLeft()));
+            QPainter lp(&layer);
+            lp.setCompositionMode(QPainter::CompositionMode_Clear);
+            lp.fillPath(outside, Qt::black);
+        }
+        if (BlendComposite::composite(*target, area.topLeft(), layer, blend))
+            return;
+    }
+    painter.save();
+    painter.setWorldTransform(QTransform());
+    if (const auto mode = compositionFor(blend))
+        painter.setCompositionMode(*mode);
+    painter.drawImage(area.topLeft(), layer);
+    painter.restore();
 }
 
 void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,

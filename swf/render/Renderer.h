@@ -50,6 +50,9 @@ private:
                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawMasked(Context& ctx, QPainter& painter, const DisplayObject& obj,
                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // Draws obj into a picture of its own, puts its filters on it and blends it in.
+    void drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                      const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawContent(Context& ctx, QPainter& painter, const DisplayObject& obj,
                      const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
