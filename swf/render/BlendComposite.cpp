@@ -35,7 +35,9 @@ inline int channel(int s, int sa, int d, int da, BlendMode mode) {
     case BlendMode::Subtract:
         return std::max(0, d - s);
     case BlendMode::Invert:
-        return mul(sa, da - d) + mul(d, 255 - sa);
+        // The difference with white wherever the source covers: over an empty layer that
+        // is white itself.
+        return sa + d - 2 * mul(sa, d);
     case BlendMode::Alpha:
         return mul(d, sa);
     case BlendMode::Erase:

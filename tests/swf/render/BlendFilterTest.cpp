@@ -107,6 +107,16 @@ TEST(BlendModes, AlphaAndEraseKeepOrCutTheDestination) {
     EXPECT_EQ(BlendComposite::blend(0, d, BlendMode::Erase), d);
 }
 
+TEST(BlendModes, InvertOverAnEmptyLayerIsWhiteAndOverHalfAlphaMixes) {
+    // Inside a layer nothing may lie beneath yet: the inverse of nothing shows white.
+    EXPECT_TRUE(
+        near(BlendComposite::blend(qRgb(10, 20, 30), 0, BlendMode::Invert), qRgb(255, 255, 255)));
+    // Half a source over an opaque grey of 200: half of 55 and half of 200.
+    EXPECT_TRUE(near(BlendComposite::blend(qPremultiply(qRgba(0, 0, 0, 128)), qRgb(200, 200, 200),
+                                           BlendMode::Invert),
+                     qRgb(127, 127, 127)));
+}
+
 TEST(BlendModes, CompositeRefusesPicturesItCannotWriteAndClipsToTheTarget) {
     QImage layer(4, 4, QImage::Format_ARGB32_Premultiplied);
     layer.fill(qRgb(50, 50, 50));
