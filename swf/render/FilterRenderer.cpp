@@ -1,6 +1,7 @@
 #include "swf/render/FilterRenderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace swf {
@@ -28,26 +29,102 @@ inline QRgb scaled(QRgb p, int f) {
     return qRgba(mul(qRed(p), f), mul(qGreen(p), f), mul(qBlue(p), f), mul(qAlpha(p), f));
 }
 
-// Running box sum along one line of `count` values `step` apart; the window covers
-// (box - 1) / 2 values before each position and box / 2 after it, and outside is zero.
-void boxLine(uint8_t* line, int count, int step, int box, std::vector<int>& tmp) {
-    tmp.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        tmp[static_cast<std::size_t>(i)] = line[static_cast<std::ptrdiff_t>(i) * step];
-    const int before = (box - 1) / 2, after = box / 2;
-    // Fixed-point reciprocal so the division is a multiply and a shift.
-    const uint32_t reciprocal = (1u << 24) / static_cast<uint32_t>(box);
-    int sum = 0;
-    for (int i = 0; i < std::min(after, count); ++i)
-        sum += tmp[static_cast<std::size_t>(i)];
-    for (int i = 0; i < count; ++i) {
-        const int in = i + after, out = i - before - 1;
-        if (in < count)
-            sum += tmp[static_cast<std::size_t>(in)];
-        if (out >= 0)
-            sum -= tmp[static_cast<std::size_t>(out)];
-        line[static_cast<std::ptrdiff_t>(i) * step] =
-            static_cast<uint8_t>((static_cast<uint32_t>(sum) * reciprocal + (1u << 23)) >> 24);
+// The window of a box covers (box - 1) / 2 values before each position and box / 2 after
+// it; outside the picture is transparent. Sums are divided by a multiply and a shift.
+struct Box {
+    int before, after;
+    uint32_t reciprocal;
+    explicit Box(int box)
+        : before((box - 1) / 2), after(box / 2),
+          reciprocal((1u << 24) / static_cast<uint32_t>(box)) {}
+    uint8_t average(int sum) const {
+        return static_cast<uint8_t>((static_cast<uint32_t>(sum) * reciprocal + (1u << 23)) >> 24);
+    }
+};
+
+// Along each row, the channels of a pixel side by side.
+template <int Channels> void boxRows(uint8_t* data, int width, int height, int stride, int box) {
+    const Box b(box);
+    std::vector<uint8_t> line(static_cast<std::size_t>(width) * Channels);
+    const uint8_t* src = line.data();
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = data + static_cast<std::ptrdiff_t>(y) * stride;
+        std::copy(row, row + line.size(), line.begin());
+        int sum[Channels] = {};
+        for (int x = 0; x < std::min(b.after, width); ++x)
+            for (int c = 0; c < Channels; ++c)
+                sum[c] += src[x * Channels + c];
+        // Three stretches, so the loop in the middle tests nothing.
+        const int head = std::min(width, b.before + 1);
+        const int tail = std::max(head, width - b.after);
+        for (int x = 0; x < head; ++x) {
+            for (int c = 0; c < Channels; ++c) {
+                if (x + b.after < width)
+                    sum[c] += src[(x + b.after) * Channels + c];
+                row[x * Channels + c] = b.average(sum[c]);
+            }
+        }
+        for (int x = head; x < tail; ++x) {
+            const uint8_t* in = src + (x + b.after) * Channels;
+            const uint8_t* out = src + (x - b.before - 1) * Channels;
+            for (int c = 0; c < Channels; ++c) {
+                sum[c] += in[c] - out[c];
+                row[x * Channels + c] = b.average(sum[c]);
+            }
+        }
+        for (int x = tail; x < width; ++x) {
+            for (int c = 0; c < Channels; ++c) {
+                if (x + b.after < width)
+                    sum[c] += src[(x + b.after) * Channels + c];
+                if (x - b.before - 1 >= 0)
+                    sum[c] -= src[(x - b.before - 1) * Channels + c];
+                row[x * Channels + c] = b.average(sum[c]);
+            }
+        }
+    }
+}
+
+// Down the columns, all of them at once row by row, so memory is read in order.
+void boxColumns(uint8_t* data, int width, int height, int stride, int channels, int box) {
+    const Box b(box);
+    const auto n = static_cast<std::size_t>(width) * channels;
+    std::vector<uint8_t> original(n * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        std::copy(data + static_cast<std::ptrdiff_t>(y) * stride,
+                  data + static_cast<std::ptrdiff_t>(y) * stride + n, original.begin() + y * n);
+    std::vector<int> sum(n, 0);
+    for (int y = 0; y < std::min(b.after, height); ++y)
+        for (std::size_t i = 0; i < n; ++i)
+            sum[i] += original[y * n + i];
+    for (int y = 0; y < height; ++y) {
+        const int in = y + b.after, out = y - b.before - 1;
+        if (in < height) {
+            const uint8_t* add = original.data() + in * n;
+            for (std::size_t i = 0; i < n; ++i)
+                sum[i] += add[i];
+        }
+        if (out >= 0) {
+            const uint8_t* sub = original.data() + out * n;
+            for (std::size_t i = 0; i < n; ++i)
+                sum[i] -= sub[i];
+        }
+        uint8_t* row = data + static_cast<std::ptrdiff_t>(y) * stride;
+        for (std::size_t i = 0; i < n; ++i)
+            row[i] = b.average(sum[i]);
+    }
+}
+
+void blur(uint8_t* data, int width, int height, int stride, int channels, int boxX, int boxY,
+          int passes) {
+    for (int pass = 0; pass < passes; ++pass) {
+        if (boxX > 1) {
+            if (channels == 4)
+                boxRows<4>(data, width, height, stride, boxX);
+            else
+                boxRows<1>(data, width, height, stride, boxX);
+        }
+        if (boxY > 1)
+            boxColumns(data, width, height, stride, channels, boxY);
     }
 }
 
@@ -68,25 +145,9 @@ inline int at(const std::vector<uint8_t>& plane, int w, int h, int x, int y) {
 }
 
 void blurImage(QImage& image, const Filter& f, double scale) {
-    const int bx = FilterRenderer::boxFor(f.blurX, scale);
-    const int by = FilterRenderer::boxFor(f.blurY, scale);
-    if (f.passes <= 0 || (bx <= 1 && by <= 1))
-        return;
-    // Each of the four bytes of a pixel is a plane of its own, four bytes apart.
-    const int w = image.width(), h = image.height();
-    std::vector<int> tmp;
-    const auto stride = static_cast<int>(image.bytesPerLine());
-    uint8_t* bits = image.bits();
-    for (int pass = 0; pass < f.passes; ++pass) {
-        if (bx > 1)
-            for (int y = 0; y < h; ++y)
-                for (int c = 0; c < 4; ++c)
-                    boxLine(bits + static_cast<std::ptrdiff_t>(y) * stride + c, w, 4, bx, tmp);
-        if (by > 1)
-            for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 4; ++c)
-                    boxLine(bits + static_cast<std::ptrdiff_t>(x) * 4 + c, h, stride, by, tmp);
-    }
+    // Premultiplied channels blur independently, four bytes to a pixel.
+    blur(image.bits(), image.width(), image.height(), static_cast<int>(image.bytesPerLine()), 4,
+         FilterRenderer::boxFor(f.blurX, scale), FilterRenderer::boxFor(f.blurY, scale), f.passes);
 }
 
 // Colour of a gradient glow or bevel at a position 0..255.
@@ -129,9 +190,15 @@ void shadow(QImage& image, const Filter& f, double scale) {
     const QPoint off = FilterRenderer::offsetFor(f, scale);
     const bool gradient = f.type == Filter::Type::GradientGlow;
     const std::vector<QRgb> ramp = gradient ? rampOf(f) : std::vector<QRgb>();
-    const auto strengthened = [&](int a) {
-        return std::min(255, static_cast<int>(std::lround(a * f.strength)));
-    };
+    // Per-pixel work is table look-ups: strength and colour for each alpha.
+    std::array<int, 256> strong;
+    std::array<QRgb, 256> tint;
+    for (int a = 0; a < 256; ++a) {
+        strong[static_cast<std::size_t>(a)] =
+            std::min(255, static_cast<int>(std::lround(a * f.strength)));
+        tint[static_cast<std::size_t>(a)] = premultiplied(f.color, a);
+    }
+    const auto strengthened = [&](int a) { return strong[static_cast<std::size_t>(a)]; };
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
@@ -144,7 +211,7 @@ void shadow(QImage& image, const Filter& f, double scale) {
                 s = f.inner ? scaled(ramp[static_cast<std::size_t>(255 - strengthened(b))], own)
                             : ramp[static_cast<std::size_t>(a)];
             } else {
-                s = premultiplied(f.color, a);
+                s = tint[static_cast<std::size_t>(a)];
             }
             const QRgb object = line[x];
             if (f.inner) {
@@ -277,15 +344,7 @@ QPoint FilterRenderer::offsetFor(const Filter& f, double scale) {
 
 void FilterRenderer::blurPlane(uint8_t* data, int width, int height, int stride, int boxX, int boxY,
                                int passes) {
-    std::vector<int> tmp;
-    for (int pass = 0; pass < passes; ++pass) {
-        if (boxX > 1)
-            for (int y = 0; y < height; ++y)
-                boxLine(data + static_cast<std::ptrdiff_t>(y) * stride, width, 1, boxX, tmp);
-        if (boxY > 1)
-            for (int x = 0; x < width; ++x)
-                boxLine(data + x, height, stride, boxY, tmp);
-    }
+    blur(data, width, height, stride, 1, boxX, boxY, passes);
 }
 
 void FilterRenderer::apply(QImage& image, const Filter& filter, double scale) {
