@@ -278,6 +278,8 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         object->setBlendMode(*cmd.blendMode);
     if (cmd.filters)
         object->setFilters(*cmd.filters);
+    if (cmd.opaqueBackground)
+        object->setOpaqueBackground(*cmd.opaqueBackground);
     if (cmd.cacheAsBitmap)
         object->setCacheAsBitmap(true);
     if (created) {

@@ -145,6 +145,13 @@ QImage colourTransformed(const QImage& source, const ColorTransform& cx) {
     return img;
 }
 
+// Where an object draws in its own space: its scroll rectangle cuts it to that.
+QRectF drawnBounds(const DisplayObject& obj) {
+    if (const auto& scroll = obj.scrollRect())
+        return QRectF(0, 0, scroll->width() * 20, scroll->height() * 20);
+    return obj.localBounds();
+}
+
 } // namespace
 
 Renderer::Renderer() = default;
@@ -282,6 +289,37 @@ void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransf
 
 void Renderer::drawContent(Context& ctx, QPainter& p, const DisplayObject& obj, const QTransform& m,
                            const ColorTransform& cx, int nesting) const {
+    const auto& scroll = obj.scrollRect();
+    const auto& background = obj.opaqueBackground();
+    if (!scroll && !background) {
+        drawOwn(ctx, p, obj, m, cx, nesting);
+        return;
+    }
+    // A scroll rectangle shows its part of the object at the object's origin, cut to its
+    // size; an opaque background fills that part, or the bounds without one.
+    QRectF shown = obj.localBounds();
+    QTransform at = m;
+    if (scroll) {
+        if (!(scroll->width() > 0 && scroll->height() > 0))
+            return;
+        shown = QRectF(0, 0, scroll->width() * 20, scroll->height() * 20);
+        at = QTransform::fromTranslate(-scroll->x() * 20, -scroll->y() * 20) * m;
+    }
+    p.save();
+    p.setWorldTransform(m);
+    if (scroll)
+        p.setClipRect(shown, Qt::IntersectClip);
+    if (background && !shown.isEmpty()) {
+        QColor fill = *background;
+        fill.setAlpha(255);
+        p.fillRect(shown, cx.isIdentity() ? fill : cx.apply(fill));
+    }
+    drawOwn(ctx, p, obj, at, cx, nesting);
+    p.restore();
+}
+
+void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, const QTransform& m,
+                       const ColorTransform& cx, int nesting) const {
     const Movie* outerMovie = ctx.movie;
     if (const Movie* own = obj.movie())
         ctx.movie = own;
@@ -411,7 +449,7 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
         // Alpha acts on its whole bounds, where it leaves nothing of what it does not cover;
         // the other modes act only where the object draws, so a margin does no harm.
         const int margin = blend == BlendMode::Alpha ? 0 : 2;
-        area &= matrix.mapRect(obj.localBounds())
+        area &= matrix.mapRect(drawnBounds(obj))
                     .toAlignedRect()
                     .adjusted(-margin, -margin, margin, margin);
         area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
@@ -461,7 +499,7 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
 
 void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
                             const QTransform& matrix, const ColorTransform& cx, int nesting) const {
-    const QRectF own = matrix.mapRect(obj.localBounds());
+    const QRectF own = matrix.mapRect(drawnBounds(obj));
     if (own.isEmpty())
         return;
     // Filter sizes are in stage pixels: they grow with the view, not with the object.
@@ -574,6 +612,9 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
         QLinearGradient g(-16384, 0, 16384, 0);
         g.setStops(stopsFor(fill.gradient, cx));
         g.setSpread(spreadFor(fill.gradient.spread));
+        // Flash mixes the stops' colours and alphas apart, so a fade to transparent black
+        // darkens on the way.
+        g.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush b(g);
         b.setTransform(fill.matrix);
         return b;
@@ -584,6 +625,9 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
         QRadialGradient g(QPointF(0, 0), 16384, QPointF(focal * 16384, 0));
         g.setStops(stopsFor(fill.gradient, cx));
         g.setSpread(spreadFor(fill.gradient.spread));
+        // Flash mixes the stops' colours and alphas apart, so a fade to transparent black
+        // darkens on the way.
+        g.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush b(g);
         b.setTransform(fill.matrix);
         return b;

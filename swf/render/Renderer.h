@@ -53,6 +53,9 @@ private:
     // Draws obj into a picture of its own, puts its filters on it and blends it in.
     void drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // What obj itself draws, without its scroll rectangle or background.
+    void drawOwn(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                 const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawContent(Context& ctx, QPainter& painter, const DisplayObject& obj,
                      const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,

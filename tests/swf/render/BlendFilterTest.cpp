@@ -2,6 +2,8 @@
 // arithmetic, against what the renderer makes of them.
 
 #include "swf/Player.h"
+#include "swf/display/MovieClip.h"
+#include "swf/display/Stage.h"
 #include "swf/format/Filters.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/format/Reader.h"
@@ -13,6 +15,7 @@
 #include <QPainter>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 using swf::BlendComposite;
@@ -448,4 +451,82 @@ TEST(Filters, PlacementKeepsItsFiltersWhenMoved) {
     painter.end();
     EXPECT_TRUE(near(img.pixel(65, 50), qRgb(0, 0, 255), 2));
     EXPECT_TRUE(near(img.pixel(40, 50), qRgb(255, 0, 0), 2));
+}
+
+namespace {
+
+// A sprite of a red square at (0, 0) and a blue one at (40, 0), both 40 pixels, placed at
+// (10, 10) at depth 1; the clip is handed to `change` before drawing.
+QImage spriteWith(const std::function<void(swf::DisplayObject&)>& change) {
+    SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(Qt::white);
+    w.defineRectShape(1, QRect(0, 0, 40, 40), Qt::red);
+    w.defineRectShape(2, QRect(40, 0, 40, 40), Qt::blue);
+    SwfWriter inner(100, 100, 12);
+    inner.placeObject2(1, 1);
+    inner.placeObject2(2, 2);
+    inner.showFrame();
+    w.defineSprite(3, inner);
+    w.placeObject2(1, 3, 10, 10);
+    w.showFrame();
+    swf::Player player(load(w.finish()));
+    const auto& root = *player.stage()->levels().begin()->second;
+    swf::DisplayObject* clip = root.childAtDepth(1 + swf::kTimelineDepthOffset);
+    EXPECT_NE(clip, nullptr);
+    if (clip)
+        change(*clip);
+    QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&img);
+    swf::RenderOptions o;
+    o.antialias = false;
+    player.render(painter, QRectF(0, 0, 100, 100), o);
+    return img;
+}
+
+} // namespace
+
+TEST(DisplayEffects, ScrollRectShowsItsPartAtTheOrigin) {
+    const QImage img = spriteWith([](swf::DisplayObject& clip) {
+        clip.setScrollRect(QRectF(30, 0, 20, 20)); // the last 10 of red, the first 10 of blue
+    });
+    EXPECT_TRUE(near(img.pixel(15, 15), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(img.pixel(25, 15), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(img.pixel(35, 15), qRgb(255, 255, 255))); // past its width
+    EXPECT_TRUE(near(img.pixel(15, 35), qRgb(255, 255, 255))); // past its height
+    // Nothing of a scroll rectangle with no area.
+    const QImage none =
+        spriteWith([](swf::DisplayObject& clip) { clip.setScrollRect(QRectF(0, 0, 0, 10)); });
+    EXPECT_TRUE(near(none.pixel(15, 15), qRgb(255, 255, 255)));
+}
+
+TEST(DisplayEffects, OpaqueBackgroundFillsTheBoundsBeneath) {
+    const QImage img = spriteWith([](swf::DisplayObject& clip) {
+        // Script moves the blue square down: the bounds now hold an empty corner.
+        auto* sprite = clip.asMovieClip();
+        ASSERT_NE(sprite, nullptr);
+        sprite->childAtDepth(2 + swf::kTimelineDepthOffset)
+            ->setMatrix(QTransform::fromTranslate(0, 800));
+        clip.setOpaqueBackground(QColor(0, 255, 0, 10)); // drawn opaque whatever its alpha
+    });
+    EXPECT_TRUE(near(img.pixel(15, 15), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(img.pixel(60, 20), qRgb(0, 255, 0)));
+    EXPECT_TRUE(near(img.pixel(60, 60), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(img.pixel(95, 20), qRgb(255, 255, 255)));
+}
+
+TEST(DisplayEffects, GradientsMixColourAndAlphaApart) {
+    // Opaque white to transparent black over white: half way the colour is mid grey at half
+    // alpha, which shows as three quarters white. Mixing premultiplied values would give white.
+    SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(Qt::white);
+    testsupport::ShapeSpec s;
+    s.fills = {testsupport::FillSpec::linear(
+        QRect(0, 0, 100, 100), {{0, QColor(255, 255, 255, 255)}, {255, QColor(0, 0, 0, 0)}})};
+    s.rect(QRect(0, 0, 100, 100), 1);
+    w.defineShape(1, s, 3);
+    w.placeObject2(1, 1);
+    w.showFrame();
+    const QImage img = render(w);
+    EXPECT_TRUE(near(img.pixel(50, 50), qRgb(191, 191, 191), 4));
+    EXPECT_TRUE(near(img.pixel(1, 50), qRgb(255, 255, 255), 4));
 }
