@@ -663,6 +663,43 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
     return QBrush();
 }
 
+bool Renderer::drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPath& path,
+                              const FillStyle& style, const QTransform& matrix,
+                              const ColorTransform& cx) const {
+    // Most bitmaps sit in a shape that is just their own rectangle. Drawn as an image
+    // instead of a tiled brush, Qt takes its fast untiled path for smoothed, turned pictures.
+    const Character* c = ctx.movie ? ctx.movie->character(style.bitmapId) : nullptr;
+    if (!c || c->kind() != Character::Kind::Bitmap || path.elementCount() > 6 ||
+        style.matrix.type() > QTransform::TxScale)
+        return false;
+    const auto& bitmap = static_cast<const BitmapCharacter&>(*c);
+    const QImage& image = bitmap.image();
+    if (image.isNull())
+        return false;
+    const QRectF box = style.matrix.mapRect(QRectF(QPointF(0, 0), QSizeF(image.size())));
+    constexpr double kSlack = 0.5; // twips
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isCurveTo())
+            return false;
+        const bool onX =
+            std::abs(e.x - box.left()) < kSlack || std::abs(e.x - box.right()) < kSlack;
+        const bool onY =
+            std::abs(e.y - box.top()) < kSlack || std::abs(e.y - box.bottom()) < kSlack;
+        if (!onX || !onY)
+            return false;
+    }
+    if (std::abs(path.boundingRect().width() - box.width()) > kSlack ||
+        std::abs(path.boundingRect().height() - box.height()) > kSlack)
+        return false;
+    painter.save();
+    painter.setWorldTransform(style.matrix * matrix);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+    painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+    painter.restore();
+    return true;
+}
+
 void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
                               const QTransform& matrix, const ColorTransform& cx) const {
     painter.setWorldTransform(matrix);
@@ -670,6 +707,9 @@ void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer&
         if (fill.style >= layer.fills.size())
             continue;
         const FillStyle& style = layer.fills[fill.style];
+        if (style.type == FillStyle::Type::Bitmap && !style.repeat && !ctx.images &&
+            drawBitmapRect(ctx, painter, fill.path, style, matrix, cx))
+            continue;
         const QBrush brush = brushFor(ctx, style, cx);
         if (brush.style() == Qt::NoBrush)
             continue;

@@ -62,6 +62,11 @@ private:
                     const QTransform& matrix, const ColorTransform& cx) const;
     void drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
                         const QTransform& matrix, const ColorTransform& cx) const;
+    // A clipped bitmap fill whose shape is the bitmap's rectangle, drawn as an image; false
+    // when the fill is anything else.
+    bool drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPath& path,
+                        const FillStyle& style, const QTransform& matrix,
+                        const ColorTransform& cx) const;
     QBrush brushFor(Context& ctx, const FillStyle& fill, const ColorTransform& cx) const;
     QImage transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
                             bool padded = false) const;
