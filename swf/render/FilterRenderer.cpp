@@ -287,6 +287,11 @@ void convolution(QImage& image, const Filter& f) {
         f.matrix.size() != static_cast<std::size_t>(f.matrixX) * f.matrixY)
         return;
     const int w = image.width(), h = image.height();
+    // A large kernel over a large picture would hold up the whole frame; past this much work
+    // the object is drawn without it.
+    constexpr double kMaxWork = 64.0 * 1024 * 1024;
+    if (static_cast<double>(w) * h * static_cast<double>(f.matrix.size()) > kMaxWork)
+        return;
     const QImage source = image.convertToFormat(QImage::Format_ARGB32);
     const QRgb outside = f.defaultColor.rgba();
     const int cx = f.matrixX / 2, cy = f.matrixY / 2;
