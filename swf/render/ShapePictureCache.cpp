@@ -42,9 +42,7 @@ bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
     // A picture is transparent around the shape; modes that act on what the source does not
     // cover would wrongly clear that margin.
     const auto mode = painter.compositionMode();
-    // Turning shapes seldom come back at the very same angle soon enough to pay for the
-    // picture; drawing them straight is cheaper.
-    if (matrix.type() > QTransform::TxScale ||
+    if (matrix.type() == QTransform::TxProject ||
         (mode != QPainter::CompositionMode_SourceOver &&
          mode != QPainter::CompositionMode_Multiply && mode != QPainter::CompositionMode_Screen &&
          mode != QPainter::CompositionMode_Plus))
@@ -66,8 +64,12 @@ bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
     if (hit == pictures_.end()) {
         if (sightings_.size() > kMaxSightings)
             sightings_.clear();
-        if (++sightings_[key] < 2)
-            return false; // seen once: draw it directly, keep a picture if it comes again
+        // Seen once: draw it directly, keep a picture if it comes again. Turning shapes come
+        // back at the very same angle only when a loop repeats, and a shape that turns all
+        // the time would otherwise pay for a picture it never uses: they wait for a third time.
+        const int needed = matrix.type() > QTransform::TxScale ? 3 : 2;
+        if (++sightings_[key] < needed)
+            return false;
         const QTransform local(matrix.m11(), matrix.m12(), matrix.m21(), matrix.m22(), fx / kSteps,
                                fy / kSteps);
         const QRect box = local.mapRect(shape.bounds()).toAlignedRect().adjusted(-2, -2, 2, 2);
