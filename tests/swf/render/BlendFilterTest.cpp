@@ -530,3 +530,28 @@ TEST(DisplayEffects, GradientsMixColourAndAlphaApart) {
     EXPECT_TRUE(near(img.pixel(50, 50), qRgb(191, 191, 191), 4));
     EXPECT_TRUE(near(img.pixel(1, 50), qRgb(255, 255, 255), 4));
 }
+
+TEST(BlendModes, ABlendedSpriteStaysInsideItsMask) {
+    SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(QColor(200, 150, 100));
+    w.defineRectShape(1, QRect(0, 0, 100, 100), QColor(50, 60, 70));
+    w.defineRectShape(2, QRect(0, 0, 50, 100), Qt::black); // mask: the left half
+    SwfWriter inner(100, 100, 12);
+    inner.placeObject2(1, 1);
+    inner.showFrame();
+    w.defineSprite(3, inner);
+    PlaceSpec mask;
+    mask.depth = 1;
+    mask.characterId = 2;
+    mask.clipDepth = 3;
+    w.placeObject(mask);
+    PlaceSpec blended;
+    blended.depth = 2;
+    blended.characterId = 3;
+    blended.blendMode = 9; // subtract
+    w.placeObject(blended);
+    w.showFrame();
+    const QImage img = render(w);
+    EXPECT_TRUE(near(img.pixel(25, 50), qRgb(150, 90, 30)));
+    EXPECT_TRUE(near(img.pixel(75, 50), qRgb(200, 150, 100)));
+}
