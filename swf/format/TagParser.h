@@ -46,6 +46,7 @@ enum : uint16_t {
     EnableDebugger2 = 64,
     FileAttributes = 69,
     PlaceObject3 = 70,
+    DefineScalingGrid = 78,
     DefineShape4 = 83,
     DefineMorphShape2 = 84,
     DefineBitsJPEG4 = 90,

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QRectF>
 #include <QTransform>
 #include <cstdint>
 #include <memory>
@@ -97,6 +98,9 @@ struct Timeline {
     std::vector<Frame> frames;
     // Commands read since the last ShowFrame.
     Frame pending;
+    // DefineScalingGrid of a sprite, twips of its own space: what lies outside the middle
+    // keeps its size when the sprite is scaled.
+    std::optional<QRectF> scalingGrid;
 };
 
 } // namespace swf

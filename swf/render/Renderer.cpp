@@ -12,6 +12,7 @@
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
+#include "swf/format/Sprite.h"
 
 #include <QPaintDevice>
 #include <QSemaphore>
@@ -129,6 +130,51 @@ struct Renderer::Context {
     int layers = 0;           // blended sprites being drawn into layers of their own around this
     // Bitmap fills of the drawing API refer to these images instead of the dictionary.
     const std::vector<std::shared_ptr<const QImage>>* images = nullptr;
+    // Set while the shapes of a sprite with a scaling grid are drawn.
+    const NineSlice* slice = nullptr;
+};
+
+// A sprite's scaling grid at the sprite's present scale: maps its own coordinates (twips) so
+// that, once its matrix scales them, what lies outside the grid's middle keeps its size.
+struct Renderer::NineSlice {
+    QRectF bounds, grid;
+    double sx = 1, sy = 1;
+    QTransform toDevice; // the sprite's own space to the device
+
+    static double axis(double v, double lo, double gridLo, double gridHi, double hi, double s) {
+        const double corners = std::max(0.0, gridLo - lo) + std::max(0.0, hi - gridHi);
+        // Too small to keep the edges whole, or no middle: scaled as a whole.
+        if ((hi - lo) * s < corners || gridHi <= gridLo || s <= 0)
+            return v;
+        if (v <= gridLo)
+            return lo + (v - lo) / s;
+        if (v >= gridHi)
+            return hi - (hi - v) / s;
+        const double a = lo + (gridLo - lo) / s, b = hi - (hi - gridHi) / s;
+        return a + (v - gridLo) * (b - a) / (gridHi - gridLo);
+    }
+    QPointF map(QPointF p) const {
+        return {axis(p.x(), bounds.left(), grid.left(), grid.right(), bounds.right(), sx),
+                axis(p.y(), bounds.top(), grid.top(), grid.bottom(), bounds.bottom(), sy)};
+    }
+    QPainterPath map(const QPainterPath& path) const {
+        QPainterPath out;
+        out.setFillRule(path.fillRule());
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            const QPointF p = map(QPointF(e.x, e.y));
+            if (e.isMoveTo()) {
+                out.moveTo(p);
+            } else if (e.isLineTo()) {
+                out.lineTo(p);
+            } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+                const QPainterPath::Element c2 = path.elementAt(i + 1), to = path.elementAt(i + 2);
+                out.cubicTo(p, map(QPointF(c2.x, c2.y)), map(QPointF(to.x, to.y)));
+                i += 2;
+            }
+        }
+        return out;
+    }
 };
 
 namespace {
@@ -326,6 +372,10 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
     switch (obj.type()) {
     case DisplayObject::Type::Shape: {
         const auto& shape = static_cast<const ShapeObject&>(obj).shape();
+        if (ctx.slice) {
+            drawSliced(ctx, p, shape.layers(), obj.matrix(), cx);
+            break;
+        }
         const auto drawPaths = [&](QPainter& target, const QTransform& at) {
             drawLayers(ctx, target, shape.layers(), at, cx);
         };
@@ -356,14 +406,22 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
     }
     case DisplayObject::Type::MovieClip: {
         const auto& clip = static_cast<const MovieClip&>(obj);
+        // The grid reaches the sprite's own shapes, not those of sprites inside it.
+        const NineSlice* outerSlice = ctx.slice;
+        const std::optional<NineSlice> slice = nineSliceFor(clip, m);
+        ctx.slice = slice ? &*slice : nullptr;
         if (!clip.drawing().empty()) {
             // What the drawing API drew lies beneath the clip's children.
             const auto* outerImages = ctx.images;
             ctx.images = &clip.drawing().images();
-            drawLayers(ctx, p, clip.drawing().built(), m, cx);
+            if (ctx.slice)
+                drawSliced(ctx, p, clip.drawing().built(), QTransform(), cx);
+            else
+                drawLayers(ctx, p, clip.drawing().built(), m, cx);
             ctx.images = outerImages;
         }
         drawChildren(ctx, p, clip.children(), m, cx, nesting + 1);
+        ctx.slice = outerSlice;
         break;
     }
     case DisplayObject::Type::Button:
@@ -566,6 +624,42 @@ void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject
         painter.setCompositionMode(*mode);
     painter.drawImage(area.topLeft(), layer);
     painter.restore();
+}
+
+std::optional<Renderer::NineSlice> Renderer::nineSliceFor(const MovieClip& clip,
+                                                          const QTransform& toDevice) {
+    const Character* c = clip.character();
+    if (!c || c->kind() != Character::Kind::Sprite)
+        return std::nullopt;
+    const auto& grid = static_cast<const SpriteCharacter*>(c)->timeline().scalingGrid;
+    const QTransform& own = clip.matrix();
+    // A turned or skewed sprite has no sides to keep: it is scaled as a whole.
+    if (!grid || own.m12() != 0 || own.m21() != 0)
+        return std::nullopt;
+    NineSlice slice{clip.localBounds(), *grid, std::abs(own.m11()), std::abs(own.m22()), toDevice};
+    if (slice.bounds.isEmpty() || (slice.sx == 1 && slice.sy == 1))
+        return std::nullopt;
+    return slice;
+}
+
+void Renderer::drawSliced(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
+                          const QTransform& shapeToSprite, const ColorTransform& cx) const {
+    for (const BuiltLayer& layer : layers) {
+        BuiltLayer mapped;
+        mapped.fills = layer.fills;
+        mapped.lines = layer.lines;
+        // Fills keep their own mapping onto the shape; only the outlines bend to the grid.
+        for (FillStyle& f : mapped.fills)
+            f.matrix = f.matrix * shapeToSprite;
+        for (LineStyle& l : mapped.lines)
+            l.fill.matrix = l.fill.matrix * shapeToSprite;
+        for (const auto& fill : layer.fillPaths)
+            mapped.fillPaths.push_back({ctx.slice->map(shapeToSprite.map(fill.path)), fill.style});
+        for (const auto& stroke : layer.strokePaths)
+            mapped.strokePaths.push_back(
+                {ctx.slice->map(shapeToSprite.map(stroke.path)), stroke.style});
+        drawBuiltLayer(ctx, painter, mapped, ctx.slice->toDevice, cx);
+    }
 }
 
 void Renderer::drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,

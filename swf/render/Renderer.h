@@ -13,6 +13,7 @@
 #include <QTransform>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace swf {
@@ -41,6 +42,11 @@ public:
 
 private:
     struct Context;
+    struct NineSlice;
+    static std::optional<NineSlice> nineSliceFor(const MovieClip& clip, const QTransform& toDevice);
+    // Shapes of a sprite with a scaling grid, their outlines mapped through the grid.
+    void drawSliced(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
+                    const QTransform& shapeToSprite, const ColorTransform& cx) const;
     void renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
                     bool antialias) const;
     void drawChildren(Context& ctx, QPainter& painter,

@@ -555,3 +555,67 @@ TEST(BlendModes, ABlendedSpriteStaysInsideItsMask) {
     EXPECT_TRUE(near(img.pixel(25, 50), qRgb(150, 90, 30)));
     EXPECT_TRUE(near(img.pixel(75, 50), qRgb(200, 150, 100)));
 }
+
+namespace {
+
+// A 40-pixel red square with a blue 10-pixel square in its top-left corner, as a sprite with
+// the scaling grid (10, 10)-(30, 30), placed at (5, 5) scaled by `scale`.
+QImage gridSprite(double scale, bool withGrid = true) {
+    SwfWriter w(120, 120, 12);
+    w.setBackgroundColor(Qt::white);
+    w.defineRectShape(1, QRect(0, 0, 40, 40), Qt::red);
+    w.defineRectShape(2, QRect(0, 0, 10, 10), Qt::blue);
+    SwfWriter inner(120, 120, 12);
+    inner.placeObject2(1, 1);
+    inner.placeObject2(2, 2);
+    inner.showFrame();
+    w.defineSprite(3, inner);
+    if (withGrid) {
+        BitWriter g;
+        g.u16(3);
+        g.rect(200, 600, 200, 600);
+        w.tag(78, g.data());
+    }
+    PlaceSpec p;
+    p.depth = 1;
+    p.characterId = 3;
+    p.matrix = QTransform(scale, 0, 0, scale, 100, 100);
+    w.placeObject(p);
+    w.showFrame();
+    return render(w, 120);
+}
+
+} // namespace
+
+TEST(DisplayEffects, ScalingGridKeepsTheCornersAtSeveralSizes) {
+    for (double scale : {2.0, 2.5, 1.5}) {
+        const QImage img = gridSprite(scale);
+        const int size = static_cast<int>(40 * scale);
+        // The corner stays 10 pixels whatever the scale; the whole grows to the scaled size.
+        EXPECT_TRUE(near(img.pixel(10, 10), qRgb(0, 0, 255))) << scale;
+        EXPECT_TRUE(near(img.pixel(17, 10), qRgb(255, 0, 0))) << scale;
+        EXPECT_TRUE(near(img.pixel(10, 17), qRgb(255, 0, 0))) << scale;
+        EXPECT_TRUE(near(img.pixel(5 + size - 2, 5 + size - 2), qRgb(255, 0, 0))) << scale;
+        EXPECT_TRUE(near(img.pixel(5 + size + 2, 20), qRgb(255, 255, 255))) << scale;
+    }
+    // Without the grid the corner grows with the rest.
+    EXPECT_TRUE(near(gridSprite(2, false).pixel(17, 10), qRgb(0, 0, 255)));
+    // Shrunk below the size of its edges it is scaled as a whole.
+    const QImage small = gridSprite(0.4);
+    EXPECT_TRUE(near(small.pixel(6, 6), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(small.pixel(15, 15), qRgb(255, 0, 0)));
+}
+
+TEST(DisplayEffects, ScalingGridTagsForNothingOrDamagedAreHarmless) {
+    SwfWriter w(50, 50, 12);
+    w.defineRectShape(1, QRect(0, 0, 40, 40), Qt::red);
+    BitWriter none;
+    none.u16(1); // a shape, not a sprite
+    none.rect(0, 100, 0, 100);
+    w.tag(78, none.data());
+    w.tag(78, QByteArray("\x05", 1)); // cut short
+    w.placeObject2(1, 1);
+    w.showFrame();
+    const QImage img = render(w, 50);
+    EXPECT_TRUE(near(img.pixel(20, 20), qRgb(255, 0, 0)));
+}
