@@ -1,18 +1,17 @@
-// Rendering and parsing speed of the movie engine, on one thread.
+// Drawing speed of the movie engine.
 //
-//   bench_render [--loops N] [--only a|b|c]
+//   bench_render [--loops N] [--only NAME] [--corpus MOVIE.swf]
 //
-// Times are processor time of the whole process (Qt's painter may hand parts of big fills to
-// helper threads; their work counts), so each figure is what one core does. Each movie loops
-// (60 frames) N times; the first loop is reported as drawn from scratch, the best later loop
-// from the third on as the steady figure, once the pictures the renderer keeps are made.
+// For each movie at 800x600 and 1920x1080 it prints milliseconds per frame, cold (the first
+// loop through the movie with a new player, before anything the renderer keeps between frames
+// exists) and warm (the best later loop), each also as a ratio to a full-stage solid fill drawn
+// the same way, through the player. Times are processor time of the whole process, helper
+// threads included, so each figure is what one core does.
 //
-// Renders three generated movies at 800x600 and 1920x1080 and prints frames per second:
-// (a) shape-heavy: 150 shapes with curves, gradients and outlines, moving and some turning;
-// (b) bitmap-heavy: 40 bitmaps, scaled and rotated; (c) sprites nested six deep, each level
-// with a mask and three children. In the same run it times filling the same area with one
-// solid colour and prints the ratio of the per-frame render time to that fill. It also prints
-// the parse time per MiB of a large movie.
+// Movies: the rotating shapes movie in this folder (300 curved shapes, half with gradients,
+// made by swfgen.py shapes OUT.swf 800 600 60 300), 20 rotating smoothed 256x256 bitmaps,
+// sprites nested six deep each with a mask, 50 objects with blur and glow filters, a stack
+// of blend modes, and a real movie of the shared corpus.
 
 #include "swf/Player.h"
 #include "swf/format/Movie.h"
@@ -20,13 +19,14 @@
 #include "tests/support/SwfWriter.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QtMath>
 #include <cstdio>
 #include <ctime>
 
+using testsupport::BitWriter;
 using testsupport::FillSpec;
 using testsupport::LineSpec;
 using testsupport::PlaceSpec;
@@ -60,68 +60,52 @@ ShapeSpec blob(int i) {
     return s;
 }
 
-QByteArray shapeHeavy(int frames) {
+PlaceSpec placement(int depth, uint16_t id, int frame, const QTransform& m) {
+    PlaceSpec p;
+    p.depth = static_cast<uint16_t>(depth);
+    if (frame == 0)
+        p.characterId = id;
+    else
+        p.move = true;
+    p.matrix = m;
+    return p;
+}
+
+// A full-stage rectangle moved one pixel a frame: what every other figure is divided by.
+QByteArray solidFill(int frames) {
     SwfWriter w(kW, kH, 30);
-    w.setBackgroundColor(QColor(240, 240, 230));
-    const int count = 150;
-    for (int i = 0; i < count; ++i)
-        w.defineShape(static_cast<uint16_t>(i + 1), blob(i), 3);
+    w.defineRectShape(1, QRect(0, 0, kW, kH), QColor(30, 90, 160));
     for (int f = 0; f < frames; ++f) {
-        for (int i = 0; i < count; ++i) {
-            PlaceSpec p;
-            p.depth = static_cast<uint16_t>(i + 1);
-            if (f == 0)
-                p.characterId = static_cast<uint16_t>(i + 1);
-            else
-                p.move = true;
-            const double x = (i * 53 + f * (1 + i % 4)) % kW, y = (i * 97 + f * 2) % kH;
-            QTransform m;
-            m.translate(x * 20, y * 20);
-            if (i % 10 == 0)
-                m.rotate(f * 3.0);
-            p.matrix = m;
-            w.placeObject(p);
-        }
+        w.placeObject(placement(1, 1, f, QTransform::fromTranslate((f % 2) * 20.0, 0)));
         w.showFrame();
     }
     return w.finish();
 }
 
-QByteArray bitmapHeavy(int frames) {
+QByteArray bitmaps(int frames) {
     SwfWriter w(kW, kH, 30);
-    const int count = 40;
+    const int count = 20, side = 256;
     for (int i = 0; i < count; ++i) {
-        QImage img(128, 128, QImage::Format_ARGB32);
-        for (int y = 0; y < 128; ++y)
-            for (int x = 0; x < 128; ++x)
-                img.setPixel(
-                    x, y,
-                    qRgba((x * 2 + i * 10) & 255, (y * 2) & 255, (x ^ y) & 255, i % 2 ? 255 : 200));
+        QImage img(side, side, QImage::Format_ARGB32);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                img.setPixel(x, y,
+                             qRgba((x * 3 + i * 40) & 255, (y * 2 + i * 11) & 255, (x ^ y) & 255,
+                                   (x / 16 + y / 16) % 5 == 0 ? 160 : 255));
         const auto bid = static_cast<uint16_t>(1000 + i);
-        if (i % 2)
-            w.defineBitsJpeg2(bid, SwfWriter::encodeJpeg(img, 85));
-        else
-            w.defineBitsLossless(bid, img, 2, 5);
+        w.defineBitsLossless(bid, img, 2, 5);
         ShapeSpec s;
-        s.fills = {FillSpec::bitmap(bid, 0x41, -64, -64, 1)};
-        s.rect(QRect(-64, -64, 128, 128), 1);
+        s.fills = {FillSpec::bitmap(bid, 0x41, -side / 2, -side / 2, 1)};
+        s.rect(QRect(-side / 2, -side / 2, side, side), 1);
         w.defineShape(static_cast<uint16_t>(i + 1), s, 3);
     }
     for (int f = 0; f < frames; ++f) {
         for (int i = 0; i < count; ++i) {
-            PlaceSpec p;
-            p.depth = static_cast<uint16_t>(i + 1);
-            if (f == 0)
-                p.characterId = static_cast<uint16_t>(i + 1);
-            else
-                p.move = true;
             QTransform m;
             m.translate(((i * 131 + f * 3) % kW) * 20.0, ((i * 71 + f) % kH) * 20.0);
-            if (i % 4 == 0)
-                m.rotate(f * 2.0 + i);
-            m.scale(1.0 + (i % 3) * 0.3, 1.0 + (i % 3) * 0.3);
-            p.matrix = m;
-            w.placeObject(p);
+            m.rotate(f * 2.0 + i * 17);
+            m.scale(0.6 + (i % 3) * 0.3, 0.6 + (i % 3) * 0.3);
+            w.placeObject(placement(i + 1, static_cast<uint16_t>(i + 1), f, m));
         }
         w.showFrame();
     }
@@ -140,30 +124,18 @@ QByteArray nestedMasks(int frames) {
         SwfWriter inner(kW, kH, 30);
         const int spriteFrames = 24;
         for (int f = 0; f < spriteFrames; ++f) {
-            PlaceSpec mask;
-            mask.depth = 1;
-            mask.clipDepth = 10;
             QTransform mm;
             mm.scale(1.5 + 0.3 * std::sin(f * M_PI / 12), 1.5);
-            mask.matrix = mm;
-            if (f == 0)
-                mask.characterId = 10;
-            else
-                mask.move = true;
+            PlaceSpec mask = placement(1, 10, f, mm);
+            mask.clipDepth = 10;
             inner.placeObject(mask);
             for (int c = 0; c < 3; ++c) {
-                PlaceSpec p;
-                p.depth = static_cast<uint16_t>(2 + c);
-                if (f == 0)
-                    p.characterId = c == 0 ? below : static_cast<uint16_t>(2 + (c + level) % 3);
-                else
-                    p.move = true;
                 QTransform m;
                 m.translate((c - 1) * 900.0, 0);
                 m.rotate(f * 15.0 + c * 40);
                 m.scale(0.7, 0.7);
-                p.matrix = m;
-                inner.placeObject(p);
+                inner.placeObject(placement(
+                    2 + c, c == 0 ? below : static_cast<uint16_t>(2 + (c + level) % 3), f, m));
             }
             inner.showFrame();
         }
@@ -173,16 +145,85 @@ QByteArray nestedMasks(int frames) {
     }
     for (int f = 0; f < frames; ++f) {
         for (int i = 0; i < 6; ++i) {
-            PlaceSpec p;
-            p.depth = static_cast<uint16_t>(i + 1);
-            if (f == 0)
-                p.characterId = below;
-            else
-                p.move = true;
             QTransform m;
             m.translate((130 + (i % 3) * 270) * 20.0, (150 + (i / 3) * 300) * 20.0 + f * 10);
             m.scale(1.2, 1.2);
-            p.matrix = m;
+            w.placeObject(placement(i + 1, below, f, m));
+        }
+        w.showFrame();
+    }
+    return w.finish();
+}
+
+void fixed16(BitWriter& w, double v) {
+    w.u32(static_cast<uint32_t>(static_cast<int32_t>(v * 65536)));
+}
+
+QByteArray blurAndGlow(int i) {
+    BitWriter w;
+    w.u8(2);
+    w.u8(1); // blur
+    fixed16(w, 4 + i % 5);
+    fixed16(w, 4 + i % 3);
+    w.u8(static_cast<uint8_t>((1 + i % 3) << 3));
+    w.u8(2); // glow
+    w.rgba(QColor::fromHsv((i * 53) % 360, 255, 255, 200));
+    fixed16(w, 6);
+    fixed16(w, 6);
+    w.u16(256 * 2);                       // strength 2
+    w.u8(static_cast<uint8_t>(0x20 | 2)); // composite source, two passes
+    return w.data();
+}
+
+QByteArray filtered(int frames) {
+    SwfWriter w(kW, kH, 30);
+    w.setBackgroundColor(QColor(40, 40, 60));
+    for (int i = 0; i < 4; ++i)
+        w.defineShape(static_cast<uint16_t>(i + 1), blob(i * 5 + 1), 3);
+    const int count = 50;
+    for (int f = 0; f < frames; ++f) {
+        for (int i = 0; i < count; ++i) {
+            QTransform m;
+            m.translate((40 + (i % 10) * 75 + (f * (1 + i % 3)) % 40) * 20.0,
+                        (60 + (i / 10) * 110) * 20.0);
+            m.rotate(f * 4.0 + i * 9);
+            m.scale(1.5, 1.5);
+            PlaceSpec p = placement(i + 1, static_cast<uint16_t>(1 + i % 4), f, m);
+            if (f == 0)
+                p.filters = blurAndGlow(i);
+            w.placeObject(p);
+        }
+        w.showFrame();
+    }
+    return w.finish();
+}
+
+// Sprites of overlapping shapes, each blended onto what lies below in another mode.
+QByteArray blendStack(int frames) {
+    SwfWriter w(kW, kH, 30);
+    w.setBackgroundColor(QColor(120, 140, 160));
+    for (int i = 0; i < 4; ++i)
+        w.defineShape(static_cast<uint16_t>(i + 1), blob(i * 3 + 2), 3);
+    w.defineRectShape(5, QRect(0, 0, 400, 300), QColor(200, 60, 40));
+    SwfWriter inner(kW, kH, 30);
+    for (int c = 0; c < 6; ++c)
+        inner.placeObject(
+            placement(c + 1, static_cast<uint16_t>(1 + c % 4), 0,
+                      QTransform::fromTranslate(c * 500.0, (c % 2) * 400.0).scale(2, 2)));
+    inner.showFrame();
+    w.defineSprite(50, inner);
+    const int modes[] = {3, 4, 5, 6, 7, 8, 9, 10, 13, 14, 2, 3};
+    const int count = 12;
+    for (int f = 0; f < frames; ++f) {
+        if (f == 0)
+            w.placeObject(placement(1, 5, 0, QTransform::fromTranslate(4000, 3000)));
+        for (int i = 0; i < count; ++i) {
+            QTransform m;
+            m.translate((60 + (i % 4) * 180 + f % 30) * 20.0, (80 + (i / 4) * 180) * 20.0);
+            m.rotate(f * 2.0 + i * 30);
+            PlaceSpec p = placement(i + 2, 50, f, m);
+            if (f == 0)
+                p.blendMode = modes[i];
             w.placeObject(p);
         }
         w.showFrame();
@@ -197,20 +238,9 @@ double cpuMs() {
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-double fillMs(QSize size) {
-    QImage img(size, QImage::Format_ARGB32_Premultiplied);
-    const int reps = 300;
-    const double start = cpuMs();
-    for (int i = 0; i < reps; ++i) {
-        QPainter p(&img);
-        p.fillRect(QRect(QPoint(0, 0), size), QColor(10 + i % 50, 20, 30));
-    }
-    return (cpuMs() - start) / reps;
-}
-
 struct Timing {
-    double cold = -1;   // first time round the loop: everything drawn from paths
-    double steady = -1; // third time round: what the renderer keeps between frames is in place
+    double cold = -1; // first time round the loop with a new player
+    double warm = -1; // best later loop, with what the renderer keeps in place
 };
 
 Timing renderMs(const QByteArray& file, QSize size, int loops) {
@@ -219,69 +249,72 @@ Timing renderMs(const QByteArray& file, QSize size, int loops) {
         return {};
     swf::Player player(movie.value());
     player.setLoop(true);
-    const int frames = player.totalFrames();
+    const int frames = std::max(1, player.totalFrames());
+    // At least a second's worth of frames per loop, so single-frame movies time well too.
+    const int perLoop = frames * std::max(1, (60 + frames - 1) / frames);
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
     Timing timing;
-    for (int loop = 0; loop < std::max(3, loops); ++loop) {
+    for (int loop = 0; loop < std::max(2, loops); ++loop) {
         const double start = cpuMs();
-        for (int i = 0; i < frames; ++i) {
+        for (int i = 0; i < perLoop; ++i) {
             QPainter p(&img);
             player.render(p, QRectF(QPointF(0, 0), QSizeF(size)), {});
             p.end();
             player.tick();
         }
-        const double ms = (cpuMs() - start) / frames;
+        const double ms = (cpuMs() - start) / perLoop;
         if (loop == 0)
             timing.cold = ms;
-        else if (loop >= 2)
-            timing.steady = loop == 2 ? ms : std::min(timing.steady, ms);
+        else
+            timing.warm = timing.warm < 0 ? ms : std::min(timing.warm, ms);
     }
     return timing;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    int loops = 4;
     const QStringList args = app.arguments();
-    const int at = static_cast<int>(args.indexOf("--loops"));
-    if (at > 0 && at + 1 < args.size())
-        loops = std::max(3, args[at + 1].toInt());
+    const auto option = [&](const char* name, const QString& fallback) {
+        const auto at = args.indexOf(QString::fromLatin1(name));
+        return at > 0 && at + 1 < args.size() ? args[at + 1] : fallback;
+    };
+    const int loops = std::max(2, option("--loops", "4").toInt());
+    const QString only = option("--only", {});
+    const QString here = QStringLiteral(BENCH_RENDER_DIR);
+    const QString corpus = option("--corpus", QStringLiteral(BENCH_CORPUS_MOVIE));
 
     const struct {
         const char* name;
         QByteArray file;
-    } movies[] = {{"(a) shape-heavy", shapeHeavy(60)},
-                  {"(b) bitmap-heavy", bitmapHeavy(60)},
-                  {"(c) nested sprites with masks", nestedMasks(60)}};
-    const int only = static_cast<int>(args.indexOf("--only"));
-    const QString which = only > 0 && only + 1 < args.size() ? args[only + 1] : QString();
+    } movies[] = {{"rotating-shapes", readFile(here + "/rotating-shapes.swf")},
+                  {"bitmaps", bitmaps(60)},
+                  {"nested-masks", nestedMasks(60)},
+                  {"filters", filtered(60)},
+                  {"blend-stack", blendStack(60)},
+                  {"corpus", readFile(corpus)}};
+    const QByteArray solid = solidFill(60);
     for (QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
-        const double fill = fillMs(size);
-        std::printf("%dx%d: solid fill %.3f ms\n", size.width(), size.height(), fill);
+        const Timing base = renderMs(solid, size, loops);
+        std::printf("%dx%d  solid fill: cold %.3f ms, warm %.3f ms per frame\n", size.width(),
+                    size.height(), base.cold, base.warm);
         for (const auto& m : movies) {
-            if (!which.isEmpty() && !QString::fromLatin1(m.name).contains("(" + which + ")"))
+            if (!only.isEmpty() && only != QLatin1String(m.name))
                 continue;
+            if (m.file.isEmpty()) {
+                std::printf("  %-16s (movie not found)\n", m.name);
+                continue;
+            }
             const Timing t = renderMs(m.file, size, loops);
-            std::printf("  %-30s steady %7.1f fps %8.3f ms/frame ratio %6.1f | first loop %7.1f "
-                        "fps %8.3f ms/frame ratio %6.1f\n",
-                        m.name, 1000.0 / t.steady, t.steady, t.steady / fill, 1000.0 / t.cold,
-                        t.cold, t.cold / fill);
+            std::printf("  %-16s cold %8.3f ms (x%6.1f)   warm %8.3f ms (x%6.1f)\n", m.name, t.cold,
+                        t.cold / base.warm, t.warm, t.warm / base.warm);
         }
     }
-
-    // Parse speed: a large movie of many frames.
-    const QByteArray big = shapeHeavy(600);
-    const int reps = 3;
-    const double start = cpuMs();
-    for (int i = 0; i < reps; ++i) {
-        auto r = swf::loadMovie(big);
-        if (!r)
-            return 1;
-    }
-    const double ms = (cpuMs() - start) / reps;
-    const double mib = big.size() / (1024.0 * 1024.0);
-    std::printf("parse: %.2f MiB in %.1f ms = %.1f ms per MiB\n", mib, ms, ms / mib);
     return 0;
 }

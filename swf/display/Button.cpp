@@ -59,6 +59,8 @@ std::map<int, std::shared_ptr<DisplayObject>> Button::build(uint8_t stateBit) co
             object->setColorTransform(*record.place.colorTransform, false);
         if (record.place.blendMode)
             object->setBlendMode(*record.place.blendMode);
+        if (record.place.filters)
+            object->setFilters(*record.place.filters);
         if (MovieClip* clip = object->asMovieClip()) {
             clip->setBornTick(stage().tick());
             stage().clipCreated(*clip);

@@ -10,8 +10,10 @@
 // no longer takes part in anything.
 
 #include "swf/format/Character.h"
+#include "swf/format/Filters.h"
 #include "swf/format/Types.h"
 
+#include <QColor>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
@@ -19,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace swf {
 
@@ -104,8 +107,17 @@ public:
     void setClipDepth(int d) { clipDepth_ = d; }
     BlendMode blendMode() const { return blendMode_; }
     void setBlendMode(BlendMode m) { blendMode_ = m; }
+    // Filters drawn over what it draws, in order; script sets them through `filters`.
+    const std::vector<Filter>& filters() const { return filters_; }
+    void setFilters(std::vector<Filter> filters) { filters_ = std::move(filters); }
     bool cacheAsBitmap() const { return cacheAsBitmap_; }
     void setCacheAsBitmap(bool on) { cacheAsBitmap_ = on; }
+    // Filled beneath what it draws, over its bounds (`opaqueBackground`).
+    const std::optional<QColor>& opaqueBackground() const { return opaqueBackground_; }
+    void setOpaqueBackground(std::optional<QColor> c) { opaqueBackground_ = c; }
+    // `scrollRect`, in pixels of its own space: only this part is shown, moved to its origin.
+    const std::optional<QRectF>& scrollRect() const { return scrollRect_; }
+    void setScrollRect(std::optional<QRectF> r) { scrollRect_ = r; }
 
     // ---- transform, in twips of the parent ----
     const QTransform& matrix() const { return matrix_; }
@@ -217,6 +229,9 @@ private:
     int clipDepth_ = 0;
     BlendMode blendMode_ = BlendMode::Normal;
     bool cacheAsBitmap_ = false;
+    std::vector<Filter> filters_;
+    std::optional<QColor> opaqueBackground_;
+    std::optional<QRectF> scrollRect_;
     QTransform matrix_;
     double xScale_ = 100, yScale_ = 100, rotation_ = 0;
     ColorTransform colorTransform_;

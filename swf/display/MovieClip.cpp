@@ -299,6 +299,7 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
             object->setRatio(old.ratio());
             object->setClipDepth(old.clipDepth());
             object->setBlendMode(old.blendMode());
+            object->setFilters(old.filters());
             object->setName(old.name());
         } else if (character->kind() == Character::Kind::Sprite ||
                    character->kind() == Character::Kind::Button) {
@@ -326,6 +327,10 @@ void MovieClip::place(const PlaceCommand& cmd, int frame) {
         object->setName(QString::fromUtf8(*cmd.name));
     if (cmd.blendMode)
         object->setBlendMode(*cmd.blendMode);
+    if (cmd.filters)
+        object->setFilters(*cmd.filters);
+    if (cmd.opaqueBackground)
+        object->setOpaqueBackground(*cmd.opaqueBackground);
     if (cmd.cacheAsBitmap)
         object->setCacheAsBitmap(true);
     if (created) {
@@ -400,6 +405,8 @@ void MovieClip::gotoFrameIndex(int frame) {
                 m.name = cmd.name;
             if (cmd.blendMode)
                 m.blendMode = cmd.blendMode;
+            if (cmd.filters)
+                m.filters = cmd.filters;
             if (cmd.clipActions)
                 m.clipActions = cmd.clipActions;
             m.move = false;
@@ -623,6 +630,7 @@ Result<MovieClip*> MovieClip::duplicate(const QString& newName, int depth) {
     copy->setColorTransform(colorTransform(), true);
     copy->setVisible(visible());
     copy->setBlendMode(blendMode());
+    copy->setFilters(filters());
     copy->clipActions_ = clipActions_;
     copy->drawing_ = drawing_;
     copy->setBornTick(stage().tick());

@@ -30,8 +30,12 @@ Result<void> readRecords(Reader& r, bool v2, ButtonCharacter& button, MovieBudge
         cmd.matrix = r.matrix();
         if (v2) {
             cmd.colorTransform = r.colorTransform(true);
-            if ((flags & 0x10) && !skipFilterList(r))
-                return brokenButton(button.id());
+            if (flags & 0x10) {
+                auto filters = std::make_shared<std::vector<Filter>>();
+                if (!readFilterList(r, *filters))
+                    return brokenButton(button.id());
+                cmd.filters = std::move(filters);
+            }
             if (flags & 0x20) {
                 const uint8_t mode = r.u8();
                 if (mode >= 1 && mode <= 14)

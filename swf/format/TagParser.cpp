@@ -174,8 +174,12 @@ Result<void> TagParser::parsePlace(uint16_t code, Reader& r, Timeline& timeline)
     if (flags & 0x40)
         cmd.clipDepth = r.u16();
     if (code == tag::PlaceObject3) {
-        if ((flags2 & 0x01) && !skipFilterList(r))
-            return broken("PlaceObject3");
+        if (flags2 & 0x01) {
+            auto filters = std::make_shared<std::vector<Filter>>();
+            if (!readFilterList(r, *filters))
+                return broken("PlaceObject3");
+            cmd.filters = std::move(filters);
+        }
         if (flags2 & 0x02) {
             const uint8_t mode = r.u8();
             cmd.blendMode =
@@ -358,6 +362,20 @@ Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
         return parseButtonCxform(r);
     case tag::ExportAssets:
         return parseExports(r);
+    case tag::DefineScalingGrid: {
+        const uint16_t id = r.u16();
+        const QRectF grid = r.rect();
+        const Character* c = movie_.character(id);
+        // A grid only changes how a sprite scales: a damaged one, one for no sprite or an
+        // empty one is left out and the movie goes on.
+        if (r.failed() || !c || c->kind() != Character::Kind::Sprite || !grid.isValid())
+            return {};
+        auto copy = std::make_shared<SpriteCharacter>(id);
+        copy->timeline() = static_cast<const SpriteCharacter*>(c)->timeline();
+        copy->timeline().scalingGrid = grid;
+        movie_.redefine(std::move(copy));
+        return {};
+    }
     case tag::FileAttributes: {
         const uint8_t flags = r.u8();
         // The flag means nothing before SWF 9, and some converters set it there anyway.

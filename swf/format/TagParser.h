@@ -53,6 +53,7 @@ enum : uint16_t {
     PlaceObject3 = 70,
     SoundStreamHead2 = 45,
     StartSound2 = 89,
+    DefineScalingGrid = 78,
     DefineShape4 = 83,
     DefineMorphShape2 = 84,
     DefineBitsJPEG4 = 90,

@@ -4,10 +4,12 @@
 // control tags make. The main movie and every sprite have one.
 
 #include "swf/format/Sound.h"
+#include "swf/format/Filters.h"
 #include "swf/format/Types.h"
 
 #include <QByteArray>
 #include <QColor>
+#include <QRectF>
 #include <QTransform>
 #include <cstdint>
 #include <memory>
@@ -70,6 +72,8 @@ struct PlaceCommand {
     std::optional<QByteArray> name;
     std::optional<uint16_t> clipDepth;
     std::optional<BlendMode> blendMode;
+    // Shared for the same reason as the clip actions.
+    std::shared_ptr<const std::vector<Filter>> filters;
     bool cacheAsBitmap = false;
     std::optional<bool> visible;            // PlaceObject3 of SWF 11 and later
     std::optional<QColor> opaqueBackground; // likewise
@@ -99,6 +103,9 @@ struct Timeline {
     Frame pending;
     // SoundStreamHead/2: the timeline has a stream whose blocks its frames carry.
     std::shared_ptr<const SoundStreamHead> streamHead;
+    // DefineScalingGrid of a sprite, twips of its own space: what lies outside the middle
+    // keeps its size when the sprite is scaled.
+    std::optional<QRectF> scalingGrid;
 };
 
 } // namespace swf

@@ -1,5 +1,8 @@
 #include "swf/render/Renderer.h"
 
+#include "swf/render/BlendComposite.h"
+#include "swf/render/FilterRenderer.h"
+
 #include "swf/display/Button.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/ShapeObjects.h"
@@ -10,8 +13,12 @@
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
 #include "swf/render/TextPainter.h"
+#include "swf/format/Sprite.h"
 
 #include <QPaintDevice>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 #include <cmath>
 
 namespace swf {
@@ -124,6 +131,51 @@ struct Renderer::Context {
     int layers = 0;           // blended sprites being drawn into layers of their own around this
     // Bitmap fills of the drawing API refer to these images instead of the dictionary.
     const std::vector<std::shared_ptr<const QImage>>* images = nullptr;
+    // Set while the shapes of a sprite with a scaling grid are drawn.
+    const NineSlice* slice = nullptr;
+};
+
+// A sprite's scaling grid at the sprite's present scale: maps its own coordinates (twips) so
+// that, once its matrix scales them, what lies outside the grid's middle keeps its size.
+struct Renderer::NineSlice {
+    QRectF bounds, grid;
+    double sx = 1, sy = 1;
+    QTransform toDevice; // the sprite's own space to the device
+
+    static double axis(double v, double lo, double gridLo, double gridHi, double hi, double s) {
+        const double corners = std::max(0.0, gridLo - lo) + std::max(0.0, hi - gridHi);
+        // Too small to keep the edges whole, or no middle: scaled as a whole.
+        if ((hi - lo) * s < corners || gridHi <= gridLo || s <= 0)
+            return v;
+        if (v <= gridLo)
+            return lo + (v - lo) / s;
+        if (v >= gridHi)
+            return hi - (hi - v) / s;
+        const double a = lo + (gridLo - lo) / s, b = hi - (hi - gridHi) / s;
+        return a + (v - gridLo) * (b - a) / (gridHi - gridLo);
+    }
+    QPointF map(QPointF p) const {
+        return {axis(p.x(), bounds.left(), grid.left(), grid.right(), bounds.right(), sx),
+                axis(p.y(), bounds.top(), grid.top(), grid.bottom(), bounds.bottom(), sy)};
+    }
+    QPainterPath map(const QPainterPath& path) const {
+        QPainterPath out;
+        out.setFillRule(path.fillRule());
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            const QPointF p = map(QPointF(e.x, e.y));
+            if (e.isMoveTo()) {
+                out.moveTo(p);
+            } else if (e.isLineTo()) {
+                out.lineTo(p);
+            } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+                const QPainterPath::Element c2 = path.elementAt(i + 1), to = path.elementAt(i + 2);
+                out.cubicTo(p, map(QPointF(c2.x, c2.y)), map(QPointF(to.x, to.y)));
+                i += 2;
+            }
+        }
+        return out;
+    }
 };
 
 namespace {
@@ -140,6 +192,13 @@ QImage colourTransformed(const QImage& source, const ColorTransform& cx) {
     return img;
 }
 
+// Where an object draws in its own space: its scroll rectangle cuts it to that.
+QRectF drawnBounds(const DisplayObject& obj) {
+    if (const auto& scroll = obj.scrollRect())
+        return QRectF(0, 0, scroll->width() * 20, scroll->height() * 20);
+    return obj.localBounds();
+}
+
 } // namespace
 
 Renderer::Renderer() = default;
@@ -147,6 +206,27 @@ Renderer::~Renderer() = default;
 
 void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
                       bool antialias) const {
+    // Qt's raster engine splits every fill of more than a few dozen spans into jobs for the
+    // threads of the global pool, unless the caller is one of them. A movie frame is thousands
+    // of small fills, and handing each to threads and waiting costs far more than drawing it,
+    // so the whole frame is drawn on one thread of that pool: one hand-off per frame.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool && !pool->contains(QThread::currentThread())) {
+        QSemaphore done;
+        const bool started = pool->tryStart([&] {
+            renderHere(painter, stage, twipsToDevice, antialias);
+            done.release();
+        });
+        if (started) {
+            done.acquire();
+            return;
+        }
+    }
+    renderHere(painter, stage, twipsToDevice, antialias);
+}
+
+void Renderer::renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                          bool antialias) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
     Context ctx{&stage.movie(), antialias, scaleOf(full), full};
     shapePictures_.beginFrame();
@@ -259,12 +339,47 @@ void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransf
 
 void Renderer::drawContent(Context& ctx, QPainter& p, const DisplayObject& obj, const QTransform& m,
                            const ColorTransform& cx, int nesting) const {
+    const auto& scroll = obj.scrollRect();
+    const auto& background = obj.opaqueBackground();
+    if (!scroll && !background) {
+        drawOwn(ctx, p, obj, m, cx, nesting);
+        return;
+    }
+    // A scroll rectangle shows its part of the object at the object's origin, cut to its
+    // size; an opaque background fills that part, or the bounds without one.
+    QRectF shown = obj.localBounds();
+    QTransform at = m;
+    if (scroll) {
+        if (!(scroll->width() > 0 && scroll->height() > 0))
+            return;
+        shown = QRectF(0, 0, scroll->width() * 20, scroll->height() * 20);
+        at = QTransform::fromTranslate(-scroll->x() * 20, -scroll->y() * 20) * m;
+    }
+    p.save();
+    p.setWorldTransform(m);
+    if (scroll)
+        p.setClipRect(shown, Qt::IntersectClip);
+    if (background && !shown.isEmpty()) {
+        QColor fill = *background;
+        fill.setAlpha(255);
+        p.fillRect(shown, cx.isIdentity() ? fill : cx.apply(fill));
+    }
+    drawOwn(ctx, p, obj, at, cx, nesting);
+    p.restore();
+}
+
+void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, const QTransform& m,
+                       const ColorTransform& cx, int nesting) const {
     const Movie* outerMovie = ctx.movie;
     if (const Movie* own = obj.movie())
         ctx.movie = own;
     switch (obj.type()) {
     case DisplayObject::Type::Shape: {
         const auto& shape = static_cast<const ShapeObject&>(obj).shape();
+        if (ctx.slice) {
+            drawSliced(ctx, p, shape.layers(), obj.matrix(), cx);
+            break;
+        }
         const auto drawPaths = [&](QPainter& target, const QTransform& at) {
             drawLayers(ctx, target, shape.layers(), at, cx);
         };
@@ -295,14 +410,22 @@ void Renderer::drawContent(Context& ctx, QPainter& p, const DisplayObject& obj, 
     }
     case DisplayObject::Type::MovieClip: {
         const auto& clip = static_cast<const MovieClip&>(obj);
+        // The grid reaches the sprite's own shapes, not those of sprites inside it.
+        const NineSlice* outerSlice = ctx.slice;
+        const std::optional<NineSlice> slice = nineSliceFor(clip, m);
+        ctx.slice = slice ? &*slice : nullptr;
         if (!clip.drawing().empty()) {
             // What the drawing API drew lies beneath the clip's children.
             const auto* outerImages = ctx.images;
             ctx.images = &clip.drawing().images();
-            drawLayers(ctx, p, clip.drawing().built(), m, cx);
+            if (ctx.slice)
+                drawSliced(ctx, p, clip.drawing().built(), QTransform(), cx);
+            else
+                drawLayers(ctx, p, clip.drawing().built(), m, cx);
             ctx.images = outerImages;
         }
         drawChildren(ctx, p, clip.children(), m, cx, nesting + 1);
+        ctx.slice = outerSlice;
         break;
     }
     case DisplayObject::Type::Button:
@@ -355,48 +478,55 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
     const bool container =
         obj.type() == DisplayObject::Type::MovieClip || obj.type() == DisplayObject::Type::Button;
 
-    const bool invert = obj.blendMode() == BlendMode::Invert;
-    const bool subtract = obj.blendMode() == BlendMode::Subtract;
-    // A blended sprite is drawn into a layer of its own first, so its parts blend with each
-    // other normally and the result blends with what lies beneath once. Invert and subtract
-    // have no painter mode and are worked out from a layer too.
-    if (((container && (mode || obj.blendMode() == BlendMode::Layer)) || invert || subtract) &&
-        ctx.layers < kMaxLayerNesting) {
+    if (!obj.filters().empty() && ctx.layers < kMaxLayerNesting) {
+        drawFiltered(ctx, painter, obj, matrix, cx, nesting);
+        return;
+    }
+    const BlendMode blend = obj.blendMode();
+    // Layer on a shape changes nothing: there is nothing inside it to blend with each other.
+    const bool layered = blend != BlendMode::Normal && (blend != BlendMode::Layer || container);
+    if (layered && ctx.layers < kMaxLayerNesting) {
+        // A blended object is drawn into a layer of its own first, so its parts blend with
+        // each other normally and the result blends with what lies beneath once.
         QPaintDevice* device = painter.device();
         QRect area(0, 0, device->width(), device->height());
-        if (painter.hasClipping())
-            area &= painter.clipBoundingRect().toAlignedRect();
+        QPainterPath clip;
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        const bool clipped = painter.hasClipping();
+        if (clipped) {
+            clip = painter.clipPath();
+            area &= clip.boundingRect().toAlignedRect();
+        }
+        painter.restore();
+        // Alpha acts on its whole bounds, where it leaves nothing of what it does not cover;
+        // the other modes act only where the object draws, so a margin does no harm.
+        const int margin = blend == BlendMode::Alpha ? 0 : 2;
+        area &= matrix.mapRect(drawnBounds(obj))
+                    .toAlignedRect()
+                    .adjusted(-margin, -margin, margin, margin);
         area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
         if (area.isEmpty())
             return;
         QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        if (layer.isNull())
+            return;
         layer.fill(Qt::transparent);
         {
             QPainter lp(&layer);
             lp.setRenderHints(painter.renderHints());
+            if (clipped)
+                lp.setClipPath(clip.translated(-area.topLeft()));
             ++ctx.layers;
             drawContent(lp, matrix * QTransform::fromTranslate(-area.x(), -area.y()));
             --ctx.layers;
         }
         auto* target =
             device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
-        if (subtract && target && target->format() == QImage::Format_ARGB32_Premultiplied) {
-            for (int y = 0; y < layer.height(); ++y) {
-                const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
-                auto* dst = reinterpret_cast<QRgb*>(target->scanLine(area.y() + y)) + area.x();
-                for (int x = 0; x < layer.width(); ++x) {
-                    const QRgb s = src[x], d = dst[x];
-                    if (qAlpha(s) == 0)
-                        continue;
-                    dst[x] =
-                        qRgba(std::max(0, qRed(d) - qRed(s)), std::max(0, qGreen(d) - qGreen(s)),
-                              std::max(0, qBlue(d) - qBlue(s)), qAlpha(d));
-                }
-            }
+        if (target && BlendComposite::composite(*target, area.topLeft(), layer, blend))
             return;
-        }
-        if (invert) {
-            // White where the object covers: the difference with white inverts what is below.
+        // A device we cannot write to directly: the nearest of the painter's own modes.
+        if (blend == BlendMode::Invert) {
             QPainter lp(&layer);
             lp.setCompositionMode(QPainter::CompositionMode_SourceIn);
             lp.fillRect(layer.rect(), Qt::white);
@@ -417,6 +547,113 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
         painter.restore();
     } else {
         drawContent(painter, matrix);
+    }
+}
+
+void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                            const QTransform& matrix, const ColorTransform& cx, int nesting) const {
+    const QRectF own = matrix.mapRect(drawnBounds(obj));
+    if (own.isEmpty())
+        return;
+    // Filter sizes are in stage pixels: they grow with the view, not with the object.
+    const double scale = ctx.viewScale * 20;
+    std::array<double, 4> grow{0, 0, 0, 0};
+    for (const Filter& f : obj.filters()) {
+        const auto m = f.margins();
+        for (std::size_t i = 0; i < 4; ++i)
+            grow[i] += m[i];
+    }
+    const auto px = [scale](double v) { return static_cast<int>(std::ceil(v * scale)) + 1; };
+    // The picture starts on a whole device pixel, so a moving object's filter does not shimmer.
+    QRect area = own.toAlignedRect().adjusted(-px(grow[0]), -px(grow[1]), px(grow[2]), px(grow[3]));
+    QPaintDevice* device = painter.device();
+    QRect visible(0, 0, device->width(), device->height());
+    QPainterPath clip;
+    painter.save();
+    painter.setWorldTransform(QTransform());
+    const bool clipped = painter.hasClipping();
+    if (clipped) {
+        clip = painter.clipPath();
+        visible &= clip.boundingRect().toAlignedRect();
+    }
+    painter.restore();
+    // What lies beyond the view still blurs into it, up to the filter's reach.
+    const int reach = px(*std::max_element(grow.begin(), grow.end()));
+    area &= visible.adjusted(-reach, -reach, reach, reach);
+    area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
+    if (area.isEmpty())
+        return;
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        return;
+    layer.fill(Qt::transparent);
+    {
+        QPainter lp(&layer);
+        lp.setRenderHints(painter.renderHints());
+        ++ctx.layers;
+        drawContent(ctx, lp, obj, matrix * QTransform::fromTranslate(-area.x(), -area.y()), cx,
+                    nesting);
+        --ctx.layers;
+    }
+    for (const Filter& f : obj.filters())
+        FilterRenderer::apply(layer, f, scale);
+
+    const BlendMode blend = obj.blendMode();
+    auto* target = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+    if (target && blend != BlendMode::Normal && blend != BlendMode::Layer) {
+        if (clipped) {
+            // The painter's clip does not reach a direct blend: cut the picture to it first.
+            QPainterPath outside;
+            outside.addRect(QRectF(layer.rect()));
+            outside = outside.subtracted(clip.translated(-area.topLeft()));
+            QPainter lp(&layer);
+            lp.setCompositionMode(QPainter::CompositionMode_Clear);
+            lp.fillPath(outside, Qt::black);
+        }
+        if (BlendComposite::composite(*target, area.topLeft(), layer, blend))
+            return;
+    }
+    painter.save();
+    painter.setWorldTransform(QTransform());
+    if (const auto mode = compositionFor(blend))
+        painter.setCompositionMode(*mode);
+    painter.drawImage(area.topLeft(), layer);
+    painter.restore();
+}
+
+std::optional<Renderer::NineSlice> Renderer::nineSliceFor(const MovieClip& clip,
+                                                          const QTransform& toDevice) {
+    const Character* c = clip.character();
+    if (!c || c->kind() != Character::Kind::Sprite)
+        return std::nullopt;
+    const auto& grid = static_cast<const SpriteCharacter*>(c)->timeline().scalingGrid;
+    const QTransform& own = clip.matrix();
+    // A turned or skewed sprite has no sides to keep: it is scaled as a whole.
+    if (!grid || own.m12() != 0 || own.m21() != 0)
+        return std::nullopt;
+    NineSlice slice{clip.localBounds(), *grid, std::abs(own.m11()), std::abs(own.m22()), toDevice};
+    if (slice.bounds.isEmpty() || (slice.sx == 1 && slice.sy == 1))
+        return std::nullopt;
+    return slice;
+}
+
+void Renderer::drawSliced(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
+                          const QTransform& shapeToSprite, const ColorTransform& cx) const {
+    for (const BuiltLayer& layer : layers) {
+        BuiltLayer mapped;
+        mapped.fills = layer.fills;
+        mapped.lines = layer.lines;
+        // Fills keep their own mapping onto the shape; only the outlines bend to the grid.
+        for (FillStyle& f : mapped.fills)
+            f.matrix = f.matrix * shapeToSprite;
+        for (LineStyle& l : mapped.lines)
+            l.fill.matrix = l.fill.matrix * shapeToSprite;
+        for (const auto& fill : layer.fillPaths)
+            mapped.fillPaths.push_back({ctx.slice->map(shapeToSprite.map(fill.path)), fill.style});
+        for (const auto& stroke : layer.strokePaths)
+            mapped.strokePaths.push_back(
+                {ctx.slice->map(shapeToSprite.map(stroke.path)), stroke.style});
+        drawBuiltLayer(ctx, painter, mapped, ctx.slice->toDevice, cx);
     }
 }
 
@@ -464,6 +701,9 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
         QLinearGradient g(-16384, 0, 16384, 0);
         g.setStops(stopsFor(fill.gradient, cx));
         g.setSpread(spreadFor(fill.gradient.spread));
+        // Flash mixes the stops' colours and alphas apart, so a fade to transparent black
+        // darkens on the way.
+        g.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush b(g);
         b.setTransform(fill.matrix);
         return b;
@@ -474,6 +714,9 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
         QRadialGradient g(QPointF(0, 0), 16384, QPointF(focal * 16384, 0));
         g.setStops(stopsFor(fill.gradient, cx));
         g.setSpread(spreadFor(fill.gradient.spread));
+        // Flash mixes the stops' colours and alphas apart, so a fade to transparent black
+        // darkens on the way.
+        g.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush b(g);
         b.setTransform(fill.matrix);
         return b;
@@ -509,6 +752,43 @@ QBrush Renderer::brushFor(Context& ctx, const FillStyle& fill, const ColorTransf
     return QBrush();
 }
 
+bool Renderer::drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPath& path,
+                              const FillStyle& style, const QTransform& matrix,
+                              const ColorTransform& cx) const {
+    // Most bitmaps sit in a shape that is just their own rectangle. Drawn as an image
+    // instead of a tiled brush, Qt takes its fast untiled path for smoothed, turned pictures.
+    const Character* c = ctx.movie ? ctx.movie->character(style.bitmapId) : nullptr;
+    if (!c || c->kind() != Character::Kind::Bitmap || path.elementCount() > 6 ||
+        style.matrix.type() > QTransform::TxScale)
+        return false;
+    const auto& bitmap = static_cast<const BitmapCharacter&>(*c);
+    const QImage& image = bitmap.image();
+    if (image.isNull())
+        return false;
+    const QRectF box = style.matrix.mapRect(QRectF(QPointF(0, 0), QSizeF(image.size())));
+    constexpr double kSlack = 0.5; // twips
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isCurveTo())
+            return false;
+        const bool onX =
+            std::abs(e.x - box.left()) < kSlack || std::abs(e.x - box.right()) < kSlack;
+        const bool onY =
+            std::abs(e.y - box.top()) < kSlack || std::abs(e.y - box.bottom()) < kSlack;
+        if (!onX || !onY)
+            return false;
+    }
+    if (std::abs(path.boundingRect().width() - box.width()) > kSlack ||
+        std::abs(path.boundingRect().height() - box.height()) > kSlack)
+        return false;
+    painter.save();
+    painter.setWorldTransform(style.matrix * matrix);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+    painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+    painter.restore();
+    return true;
+}
+
 void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
                               const QTransform& matrix, const ColorTransform& cx) const {
     painter.setWorldTransform(matrix);
@@ -516,6 +796,9 @@ void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer&
         if (fill.style >= layer.fills.size())
             continue;
         const FillStyle& style = layer.fills[fill.style];
+        if (style.type == FillStyle::Type::Bitmap && !style.repeat && !ctx.images &&
+            drawBitmapRect(ctx, painter, fill.path, style, matrix, cx))
+            continue;
         const QBrush brush = brushFor(ctx, style, cx);
         if (brush.style() == Qt::NoBrush)
             continue;

@@ -13,6 +13,7 @@
 #include <QTransform>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace swf {
@@ -41,6 +42,13 @@ public:
 
 private:
     struct Context;
+    struct NineSlice;
+    static std::optional<NineSlice> nineSliceFor(const MovieClip& clip, const QTransform& toDevice);
+    // Shapes of a sprite with a scaling grid, their outlines mapped through the grid.
+    void drawSliced(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
+                    const QTransform& shapeToSprite, const ColorTransform& cx) const;
+    void renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                    bool antialias) const;
     void drawChildren(Context& ctx, QPainter& painter,
                       const std::map<int, std::shared_ptr<DisplayObject>>& children,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;
@@ -48,12 +56,23 @@ private:
                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawMasked(Context& ctx, QPainter& painter, const DisplayObject& obj,
                     const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // Draws obj into a picture of its own, puts its filters on it and blends it in.
+    void drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                      const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // What obj itself draws, without its scroll rectangle or background.
+    void drawOwn(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                 const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawContent(Context& ctx, QPainter& painter, const DisplayObject& obj,
                      const QTransform& matrix, const ColorTransform& cx, int nesting) const;
     void drawLayers(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
                     const QTransform& matrix, const ColorTransform& cx) const;
     void drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer& layer,
                         const QTransform& matrix, const ColorTransform& cx) const;
+    // A clipped bitmap fill whose shape is the bitmap's rectangle, drawn as an image; false
+    // when the fill is anything else.
+    bool drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPath& path,
+                        const FillStyle& style, const QTransform& matrix,
+                        const ColorTransform& cx) const;
     QBrush brushFor(Context& ctx, const FillStyle& fill, const ColorTransform& cx) const;
     QImage transformedImage(const BitmapCharacter& bitmap, const ColorTransform& cx,
                             bool padded = false) const;

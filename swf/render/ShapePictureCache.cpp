@@ -13,6 +13,10 @@ constexpr int kMaxSide = 1024;
 constexpr std::size_t kMaxSightings = 50000;
 // Whole pixels of the translation move a picture; eighths of a pixel select it.
 constexpr double kSteps = 8;
+// A picture unused for this many drawings may make room for a new one. Movies that loop come
+// back to the same placements a loop later; dropping fresh pictures to make new ones would
+// draw every shape twice and copy it once, and never reuse any.
+constexpr uint64_t kStaleDrawings = 600;
 
 } // namespace
 
@@ -20,7 +24,7 @@ bool ShapePictureCache::makeRoom(std::size_t bytes) {
     if (bytes_ + bytes <= kBudget)
         return true;
     for (auto it = pictures_.begin(); it != pictures_.end();) {
-        if (it->second.lastUsed + 1 < frame_) {
+        if (it->second.lastUsed + kStaleDrawings < frame_) {
             bytes_ -= static_cast<std::size_t>(it->second.image.sizeInBytes());
             it = pictures_.erase(it);
         } else {
@@ -60,8 +64,12 @@ bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
     if (hit == pictures_.end()) {
         if (sightings_.size() > kMaxSightings)
             sightings_.clear();
-        if (++sightings_[key] < 2)
-            return false; // seen once: draw it directly, keep a picture if it comes again
+        // Seen once: draw it directly, keep a picture if it comes again. Turning shapes come
+        // back at the very same angle only when a loop repeats, and a shape that turns all
+        // the time would otherwise pay for a picture it never uses: they wait for a third time.
+        const int needed = matrix.type() > QTransform::TxScale ? 3 : 2;
+        if (++sightings_[key] < needed)
+            return false;
         const QTransform local(matrix.m11(), matrix.m12(), matrix.m21(), matrix.m22(), fx / kSteps,
                                fy / kSteps);
         const QRect box = local.mapRect(shape.bounds()).toAlignedRect().adjusted(-2, -2, 2, 2);

@@ -816,8 +816,10 @@ void SwfWriter::placeObject(const PlaceSpec& p) {
     if (!p.clipActions.empty())
         flags |= 0x80;
     w.u8(flags);
-    if (p.blendMode)
-        w.u8(0x02);
+    const bool v3 = p.blendMode || p.filters || p.cacheAsBitmap;
+    if (v3)
+        w.u8(static_cast<uint8_t>((p.filters ? 0x01 : 0) | (p.blendMode ? 0x02 : 0) |
+                                  (p.cacheAsBitmap ? 0x04 : 0)));
     w.u16(p.depth);
     if (p.characterId)
         w.u16(*p.characterId);
@@ -845,8 +847,12 @@ void SwfWriter::placeObject(const PlaceSpec& p) {
     }
     if (p.clipDepth)
         w.u16(*p.clipDepth);
+    if (p.filters)
+        w.bytes(*p.filters);
     if (p.blendMode)
         w.u8(static_cast<uint8_t>(*p.blendMode));
+    if (p.cacheAsBitmap)
+        w.u8(*p.cacheAsBitmap ? 1 : 0);
     if (!p.clipActions.empty()) {
         const bool wide = p.eventFlagBits.value_or(version_ >= 6 ? 32 : 16) == 32;
         const auto events = [&](uint32_t v) {
@@ -870,7 +876,7 @@ void SwfWriter::placeObject(const PlaceSpec& p) {
         }
         events(0);
     }
-    tag(p.blendMode ? 70 : 26, w.data());
+    tag(v3 ? 70 : 26, w.data());
 }
 
 namespace {

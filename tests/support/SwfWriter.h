@@ -130,6 +130,9 @@ struct PlaceSpec {
     std::optional<uint16_t> clipDepth;
     std::optional<QByteArray> name;
     std::optional<int> blendMode; // written as PlaceObject3
+    // A whole FILTERLIST record (count byte first), written as PlaceObject3.
+    std::optional<QByteArray> filters;
+    std::optional<bool> cacheAsBitmap; // written as PlaceObject3
     std::vector<ClipActionSpec> clipActions;
     // 16 or 32; by default 16 for SWF 5 movies and 32 for later ones, as Flash writes them.
     std::optional<int> eventFlagBits;
