@@ -1,11 +1,13 @@
 #include "swf/avm1/Avm1Host.h"
 
+#include "swf/avm1/ArrayObject.h"
 #include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/MovieClipObject.h"
 #include "swf/display/Button.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/Stage.h"
+#include "swf/display/TextField.h"
 #include "swf/format/Button.h"
 #include "swf/format/Movie.h"
 
@@ -251,6 +253,24 @@ void Avm1Host::runQueuedActions() {
 }
 
 void Avm1Host::textFieldJoined(TextField& field) {
+    std::weak_ptr<DisplayObject> weak = field.shared_from_this();
+    // Typing, pasting and cutting tell the field's onChanged and its listeners.
+    field.setChangeHandler([this, weak] {
+        auto object = weak.lock();
+        if (!object)
+            return;
+        textVariables_.sync();
+        const Value self(objectOf(*object));
+        vm_->runTopLevel([&] {
+            vm_->callMethod(self, QStringLiteral("onChanged"), {&self, 1});
+            if (auto* list = dynamic_cast<ArrayObject*>(
+                    vm_->getMember(self, QStringLiteral("_listeners")).object())) {
+                const std::vector<Value> targets = list->elements();
+                for (const Value& t : targets)
+                    vm_->callMethod(t, QStringLiteral("onChanged"), {&self, 1});
+            }
+        });
+    });
     textVariables_.bind(field);
 }
 

@@ -334,7 +334,10 @@ ClipBridge* DisplayClip::createTextField(const QString& name, int depth, QRectF 
     if (!mc)
         return nullptr;
     auto made = mc->createTextField(name, depth, pixels);
-    return made.ok() ? bridge(made.value()) : nullptr;
+    if (!made.ok())
+        return nullptr;
+    host_.textFieldJoined(*made.value());
+    return bridge(made.value());
 }
 
 std::optional<QRectF> DisplayClip::bounds(ClipBridge* space) {

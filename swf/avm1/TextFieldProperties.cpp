@@ -4,6 +4,8 @@
 #include "swf/avm1/Vm.h"
 #include "swf/display/TextField.h"
 
+#include <cmath>
+
 namespace swf::avm1 {
 
 namespace {
@@ -11,14 +13,31 @@ namespace {
 enum class Prop {
     Text,
     HtmlText,
+    Html,
     Variable,
     Border,
     BorderColor,
     Background,
     BackgroundColor,
+    TextColor,
     Selectable,
     Type,
     Length,
+    WordWrap,
+    Multiline,
+    Password,
+    EmbedFonts,
+    AutoSize,
+    CondenseWhite,
+    Restrict,
+    MaxChars,
+    TextWidth,
+    TextHeight,
+    Scroll,
+    MaxScroll,
+    BottomScroll,
+    HScroll,
+    MaxHScroll,
     None
 };
 
@@ -29,14 +48,31 @@ Prop propOf(const QString& name) {
     } table[] = {
         {"text", Prop::Text},
         {"htmlText", Prop::HtmlText},
+        {"html", Prop::Html},
         {"variable", Prop::Variable},
         {"border", Prop::Border},
         {"borderColor", Prop::BorderColor},
         {"background", Prop::Background},
         {"backgroundColor", Prop::BackgroundColor},
+        {"textColor", Prop::TextColor},
         {"selectable", Prop::Selectable},
         {"type", Prop::Type},
         {"length", Prop::Length},
+        {"wordWrap", Prop::WordWrap},
+        {"multiline", Prop::Multiline},
+        {"password", Prop::Password},
+        {"embedFonts", Prop::EmbedFonts},
+        {"autoSize", Prop::AutoSize},
+        {"condenseWhite", Prop::CondenseWhite},
+        {"restrict", Prop::Restrict},
+        {"maxChars", Prop::MaxChars},
+        {"textWidth", Prop::TextWidth},
+        {"textHeight", Prop::TextHeight},
+        {"scroll", Prop::Scroll},
+        {"maxscroll", Prop::MaxScroll},
+        {"bottomScroll", Prop::BottomScroll},
+        {"hscroll", Prop::HScroll},
+        {"maxhscroll", Prop::MaxHScroll},
     };
     for (const auto& e : table)
         if (name.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
@@ -53,6 +89,41 @@ QColor colorOf(Vm& vm, const Value& v) {
     return QColor(int((n >> 16) & 0xFF), int((n >> 8) & 0xFF), int(n & 0xFF));
 }
 
+int wholeOf(Vm& vm, const Value& v) {
+    const double d = vm.toNumber(v);
+    return std::isfinite(d) ? int(std::clamp(d, -2147483648.0, 2147483647.0)) : 0;
+}
+
+QString autoSizeName(TextField::AutoSize a) {
+    switch (a) {
+    case TextField::AutoSize::Left:
+        return QStringLiteral("left");
+    case TextField::AutoSize::Center:
+        return QStringLiteral("center");
+    case TextField::AutoSize::Right:
+        return QStringLiteral("right");
+    case TextField::AutoSize::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+// true means left and false none; the names otherwise; anything else leaves it as it was.
+std::optional<TextField::AutoSize> autoSizeOf(Vm& vm, const Value& v) {
+    if (v.isBoolean())
+        return v.boolean() ? TextField::AutoSize::Left : TextField::AutoSize::None;
+    const QString s = vm.toString(v).toLower();
+    if (s == QLatin1String("left"))
+        return TextField::AutoSize::Left;
+    if (s == QLatin1String("center"))
+        return TextField::AutoSize::Center;
+    if (s == QLatin1String("right"))
+        return TextField::AutoSize::Right;
+    if (s == QLatin1String("none"))
+        return TextField::AutoSize::None;
+    return std::nullopt;
+}
+
 } // namespace
 
 bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out) {
@@ -62,7 +133,10 @@ bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out)
         out = Value(field.text());
         return true;
     case Prop::HtmlText:
-        out = Value(field.htmlText().isEmpty() ? field.text() : field.htmlText());
+        out = Value(field.htmlText());
+        return true;
+    case Prop::Html:
+        out = Value(field.html());
         return true;
     case Prop::Variable:
         // A field with no variable says null, not an empty name.
@@ -80,6 +154,9 @@ bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out)
     case Prop::BackgroundColor:
         out = Value(rgb(field.backgroundColor()));
         return true;
+    case Prop::TextColor:
+        out = Value(double(field.defaultTextFormat().color & 0xFFFFFF));
+        return true;
     case Prop::Selectable:
         out = Value(field.selectable());
         return true;
@@ -87,7 +164,52 @@ bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out)
         out = Value(field.editable() ? QStringLiteral("input") : QStringLiteral("dynamic"));
         return true;
     case Prop::Length:
-        out = Value(double(field.text().size()));
+        out = Value(double(field.length()));
+        return true;
+    case Prop::WordWrap:
+        out = Value(field.wordWrap());
+        return true;
+    case Prop::Multiline:
+        out = Value(field.multiline());
+        return true;
+    case Prop::Password:
+        out = Value(field.password());
+        return true;
+    case Prop::EmbedFonts:
+        out = Value(field.embedFonts());
+        return true;
+    case Prop::AutoSize:
+        out = Value(autoSizeName(field.autoSize()));
+        return true;
+    case Prop::CondenseWhite:
+        out = Value(field.condenseWhite());
+        return true;
+    case Prop::Restrict:
+        out = field.restrict().isEmpty() ? Value::null() : Value(field.restrict());
+        return true;
+    case Prop::MaxChars:
+        out = field.maxChars() ? Value(double(field.maxChars())) : Value::null();
+        return true;
+    case Prop::TextWidth:
+        out = Value(field.textWidth());
+        return true;
+    case Prop::TextHeight:
+        out = Value(field.textHeight());
+        return true;
+    case Prop::Scroll:
+        out = Value(double(field.scroll()));
+        return true;
+    case Prop::MaxScroll:
+        out = Value(double(field.maxScroll()));
+        return true;
+    case Prop::BottomScroll:
+        out = Value(double(field.bottomScroll()));
+        return true;
+    case Prop::HScroll:
+        out = Value(double(field.hscroll()));
+        return true;
+    case Prop::MaxHScroll:
+        out = Value(double(field.maxHScroll()));
         return true;
     case Prop::None:
         break;
@@ -103,6 +225,9 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
         return true;
     case Prop::HtmlText:
         field.setHtmlText(vm.toString(v));
+        return true;
+    case Prop::Html:
+        field.setHtml(vm.toBoolean(v));
         return true;
     case Prop::Variable:
         field.setVariable(v.isUndefined() || v.isNull() ? QString() : vm.toString(v));
@@ -120,6 +245,14 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
     case Prop::BackgroundColor:
         field.setBackgroundColor(colorOf(vm, v));
         return true;
+    case Prop::TextColor: {
+        // The whole text and what is typed from now on take the colour.
+        text::PartialTextFormat f;
+        f.color = colorOf(vm, v).rgb();
+        field.setTextFormat(-1, -1, f);
+        field.setDefaultTextFormat(f);
+        return true;
+    }
     case Prop::Selectable:
         field.setSelectable(vm.toBoolean(v));
         return true;
@@ -132,7 +265,43 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
             field.setEditable(false);
         return true;
     }
+    case Prop::WordWrap:
+        field.setWordWrap(vm.toBoolean(v));
+        return true;
+    case Prop::Multiline:
+        field.setMultiline(vm.toBoolean(v));
+        return true;
+    case Prop::Password:
+        field.setPassword(vm.toBoolean(v));
+        return true;
+    case Prop::EmbedFonts:
+        field.setEmbedFonts(vm.toBoolean(v));
+        return true;
+    case Prop::AutoSize:
+        if (const auto a = autoSizeOf(vm, v))
+            field.setAutoSize(*a);
+        return true;
+    case Prop::CondenseWhite:
+        field.setCondenseWhite(vm.toBoolean(v));
+        return true;
+    case Prop::Restrict:
+        field.setRestrict(v.isNullish() ? QString() : vm.toString(v));
+        return true;
+    case Prop::MaxChars:
+        field.setMaxChars(v.isNullish() ? 0 : wholeOf(vm, v));
+        return true;
+    case Prop::Scroll:
+        field.setScroll(wholeOf(vm, v));
+        return true;
+    case Prop::HScroll:
+        field.setHScroll(wholeOf(vm, v));
+        return true;
     case Prop::Length:
+    case Prop::TextWidth:
+    case Prop::TextHeight:
+    case Prop::MaxScroll:
+    case Prop::BottomScroll:
+    case Prop::MaxHScroll:
         return true; // read-only
     case Prop::None:
         break;

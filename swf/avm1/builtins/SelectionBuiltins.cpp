@@ -2,9 +2,13 @@
 // onSetFocus told to its listeners; and where the caret and selection are in a focused text
 // field.
 
+#include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/MovieClipObject.h"
 #include "swf/avm1/Vm.h"
 #include "swf/avm1/builtins/Builtins.h"
+#include "swf/display/TextField.h"
+
+#include <algorithm>
 
 namespace swf::avm1::builtins {
 
@@ -14,13 +18,15 @@ ClipBridge* focused(Vm& vm) {
     return vm.display() ? vm.display()->focus() : nullptr;
 }
 
-// A number a focused text field reports about its selection, -1 without one.
-Value fieldIndex(Vm& vm, const char* property) {
-    ClipBridge* f = focused(vm);
-    Value v;
-    if (!f || !f->isTextField() || !f->textProperty(vm, QLatin1String(property), v))
-        return Value(-1);
-    return v;
+TextField* focusedField(Vm& vm) {
+    auto* d = dynamic_cast<DisplayClip*>(focused(vm));
+    return d ? d->object().asTextField() : nullptr;
+}
+
+// A number the focused text field reports about its selection, -1 without one.
+Value fieldIndex(Vm& vm, int (TextField::*index)() const) {
+    TextField* f = focusedField(vm);
+    return f ? Value(double((f->*index)())) : Value(-1);
 }
 
 } // namespace
@@ -54,22 +60,22 @@ void installSelection(Vm& vm) {
         ClipBridge* clip = o ? o->clip(vm) : nullptr;
         return Value(clip && display->setFocus(clip));
     });
-    // The indices come from the focused field itself (its selectionBeginIndex and friends).
     vm.defineMethod(selection, QStringLiteral("getBeginIndex"), [](Vm& vm, CallArgs&) -> Value {
-        return fieldIndex(vm, "selectionBeginIndex");
+        return fieldIndex(vm, &TextField::selectionBegin);
     });
-    vm.defineMethod(selection, QStringLiteral("getEndIndex"),
-                    [](Vm& vm, CallArgs&) -> Value { return fieldIndex(vm, "selectionEndIndex"); });
-    vm.defineMethod(selection, QStringLiteral("getCaretIndex"),
-                    [](Vm& vm, CallArgs&) -> Value { return fieldIndex(vm, "caretIndex"); });
+    vm.defineMethod(selection, QStringLiteral("getEndIndex"), [](Vm& vm, CallArgs&) -> Value {
+        return fieldIndex(vm, &TextField::selectionEnd);
+    });
+    vm.defineMethod(selection, QStringLiteral("getCaretIndex"), [](Vm& vm, CallArgs&) -> Value {
+        return fieldIndex(vm, &TextField::caretIndex);
+    });
     vm.defineMethod(selection, QStringLiteral("setSelection"), [](Vm& vm, CallArgs& c) -> Value {
-        ClipBridge* f = focused(vm);
-        if (!f || !f->isTextField())
-            return Value();
-        Object* range = vm.newObject();
-        range->define(QStringLiteral("begin"), c.arg(0));
-        range->define(QStringLiteral("end"), c.arg(1));
-        f->setTextProperty(vm, QStringLiteral("selectionRange"), Value(range));
+        if (TextField* f = focusedField(vm)) {
+            const auto index = [&](const Value& v) {
+                return int(std::clamp(vm.toInteger(v), 0.0, double(f->length())));
+            };
+            f->setSelection(index(c.arg(0)), index(c.arg(1)));
+        }
         return Value();
     });
     for (const char* name :

@@ -374,3 +374,38 @@ TEST(Avm1Player, SelectionMovesTheFocusAndTellsItsListeners) {
     PlayedMovie m(w.finish());
     EXPECT_EQ(m.host.lines, (QStringList{"focus _level0.tf", "true", "_level0.tf", "false"}));
 }
+
+TEST(Avm1Player, ScriptReadsAndChangesATextFieldThroughItsPropertiesAndFormats) {
+    SwfWriter w(200, 100, 12, 8);
+    ActionBuilder a;
+    a.push({20, 150, 0, 0, 1, "tf", 6, "_root"}).getVariable().push("createTextField");
+    a.callMethod().pop();
+    a.get("tf").push({"text", "hello world"}).setMember();
+    a.get("tf").push("length").getMember().trace();
+    a.get("tf").push("textWidth").getMember().push(0).greater().trace();
+    a.get("tf").push({"autoSize", true}).setMember();
+    a.get("tf").push("autoSize").getMember().trace();
+    // fmt = new TextFormat(); fmt.bold = true; tf.setTextFormat(0, 5, fmt);
+    a.push({"fmt", 0, "TextFormat"}).newObject().setVariable();
+    a.get("fmt").push({"bold", true}).setMember();
+    a.get("fmt").push({5, 0, 3}).get("tf").push("setTextFormat").callMethod().pop();
+    a.push({5, 0, 2}).get("tf").push("getTextFormat").callMethod().push("bold").getMember().trace();
+    a.push({11, 0, 2})
+        .get("tf")
+        .push("getTextFormat")
+        .callMethod()
+        .push("bold")
+        .getMember()
+        .trace();
+    a.push({"there", 11, 6, 3}).get("tf").push("replaceText").callMethod().pop();
+    a.get("tf").push("text").getMember().trace();
+    a.get("tf").push({"maxChars", 3}).setMember();
+    a.get("tf").push("maxChars").getMember().trace();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    EXPECT_EQ(m.host.lines,
+              (QStringList{"11", "true", "left", "true", "null", "hello there", "3"}));
+}
