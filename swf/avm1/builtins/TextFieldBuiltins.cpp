@@ -234,6 +234,11 @@ void installTextField(Vm& vm) {
             names.emplace_back(family);
         return Value(static_cast<Object*>(vm.newArray(std::move(names))));
     });
+    // Text fields became objects in Flash 6; replaceText came with Flash 8.
+    for (const char* name : {"getDepth", "removeTextField", "replaceSel", "getTextFormat",
+                             "setTextFormat", "getNewTextFormat", "setNewTextFormat"})
+        proto->findOwn(QLatin1String(name))->flags |= propflag::OnlySwf6Up;
+    proto->findOwn(QStringLiteral("replaceText"))->flags |= propflag::OnlySwf8Up;
     // Each field keeps its own listeners (for onChanged and onScroller), made on first use.
     const auto listeners = [](Vm& vm, const Value& self) -> ArrayObject* {
         Object* o = self.object();
