@@ -12,8 +12,8 @@
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Shape.h"
-#include "swf/render/TextPainter.h"
 #include "swf/format/Sprite.h"
+#include "swf/render/TextPainter.h"
 
 #include <QPaintDevice>
 #include <QSemaphore>
@@ -57,6 +57,18 @@ std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
     default:
         return std::nullopt;
     }
+}
+
+// A transparent layer over area, cut to the largest layer we make; null when nothing is left
+// or there is no memory for it.
+QImage clearLayer(QRect& area) {
+    area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
+    if (area.isEmpty())
+        return {};
+    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (!layer.isNull())
+        layer.fill(Qt::transparent);
+    return layer;
 }
 
 double scaleOf(const QTransform& m) {
@@ -505,13 +517,9 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
         area &= matrix.mapRect(drawnBounds(obj))
                     .toAlignedRect()
                     .adjusted(-margin, -margin, margin, margin);
-        area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
-        if (area.isEmpty())
-            return;
-        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        QImage layer = clearLayer(area);
         if (layer.isNull())
             return;
-        layer.fill(Qt::transparent);
         {
             QPainter lp(&layer);
             lp.setRenderHints(painter.renderHints());
@@ -580,13 +588,9 @@ void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject
     // What lies beyond the view still blurs into it, up to the filter's reach.
     const int reach = px(*std::max_element(grow.begin(), grow.end()));
     area &= visible.adjusted(-reach, -reach, reach, reach);
-    area &= QRect(area.topLeft(), QSize(kMaxLayerSide, kMaxLayerSide));
-    if (area.isEmpty())
-        return;
-    QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage layer = clearLayer(area);
     if (layer.isNull())
         return;
-    layer.fill(Qt::transparent);
     {
         QPainter lp(&layer);
         lp.setRenderHints(painter.renderHints());

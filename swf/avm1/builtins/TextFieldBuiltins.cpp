@@ -239,42 +239,22 @@ void installTextField(Vm& vm) {
                              "setTextFormat", "getNewTextFormat", "setNewTextFormat"})
         proto->findOwn(QLatin1String(name))->flags |= propflag::OnlySwf6Up;
     proto->findOwn(QStringLiteral("replaceText"))->flags |= propflag::OnlySwf8Up;
-    // Each field keeps its own listeners (for onChanged and onScroller), made on first use.
-    const auto listeners = [](Vm& vm, const Value& self) -> ArrayObject* {
-        Object* o = self.object();
-        if (!o)
-            return nullptr;
-        if (Property* p = o->findOwn(QStringLiteral("_listeners")))
-            return dynamic_cast<ArrayObject*>(p->value.object());
-        ArrayObject* list = vm.newArray();
-        o->define(QStringLiteral("_listeners"), Value(static_cast<Object*>(list)),
-                  propflag::DontEnum);
-        return list;
-    };
-    vm.defineMethod(proto, QStringLiteral("addListener"),
-                    [listeners](Vm& vm, CallArgs& c) -> Value {
-                        ArrayObject* list = listeners(vm, c.thisv);
-                        if (!list)
-                            return Value(false);
-                        for (const Value& v : list->elements())
-                            if (vm.strictEquals(v, c.arg(0)))
-                                return Value(true);
-                        list->push(c.arg(0));
-                        return Value(true);
-                    });
-    vm.defineMethod(proto, QStringLiteral("removeListener"),
-                    [listeners](Vm& vm, CallArgs& c) -> Value {
-                        ArrayObject* list = listeners(vm, c.thisv);
-                        if (!list)
-                            return Value(false);
-                        auto& e = list->elements();
-                        for (auto it = e.begin(); it != e.end(); ++it)
-                            if (vm.strictEquals(*it, c.arg(0))) {
-                                e.erase(it);
-                                return Value(true);
-                            }
-                        return Value(false);
-                    });
+    // Each field keeps its own listeners (for onChanged and onScroller), made on first use;
+    // adding and removing them is AsBroadcaster's.
+    for (const char* name : {"addListener", "removeListener"}) {
+        const QString method = QLatin1String(name);
+        vm.defineMethod(proto, method, [method](Vm& vm, CallArgs& c) -> Value {
+            Object* o = c.thisObject();
+            if (!o)
+                return Value(false);
+            if (!o->findOwn(QStringLiteral("_listeners")))
+                o->define(QStringLiteral("_listeners"), Value(static_cast<Object*>(vm.newArray())),
+                          propflag::DontEnum);
+            const Value broadcaster =
+                vm.getMember(Value(vm.global()), QStringLiteral("AsBroadcaster"));
+            return vm.call(vm.getMember(broadcaster, method), c.thisv, c.args);
+        });
+    }
 }
 
 } // namespace swf::avm1::builtins
