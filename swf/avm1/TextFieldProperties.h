@@ -13,7 +13,7 @@ namespace swf::avm1 {
 
 class Avm1Host;
 class Vm;
-struct Value;
+class Value;
 
 // False when name is not a text field property (it is then an ordinary property).
 bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out);

@@ -17,7 +17,7 @@ namespace swf::avm1 {
 
 class Avm1Host;
 class Object;
-struct Value;
+class Value;
 
 class TextVariables {
 public:
