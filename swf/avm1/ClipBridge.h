@@ -5,6 +5,7 @@
 // own. Frame numbers are 1-based as scripts count them.
 
 #include "swf/avm1/Value.h"
+#include "swf/format/Filters.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -177,6 +178,8 @@ public:
     virtual QTransform matrix() const { return {}; }
     virtual void setMatrix(const QTransform& m) { (void)m; }
     virtual QTransform concatenatedMatrix() const { return {}; }
+    // The filters drawn over it, in order (MovieClip.filters).
+    virtual void setFilters(std::vector<Filter> filters) { (void)filters; }
     virtual double bytesLoaded() const { return 0; }
     virtual double bytesTotal() const { return 0; }
 

@@ -411,6 +411,10 @@ void DisplayClip::setMatrix(const QTransform& m) {
         QTransform(m.m11(), m.m12(), m.m21(), m.m22(), m.dx() * 20.0, m.dy() * 20.0));
 }
 
+void DisplayClip::setFilters(std::vector<Filter> filters) {
+    object_.setFilters(std::move(filters));
+}
+
 QTransform DisplayClip::concatenatedMatrix() const {
     return toPixels(object_.concatenatedMatrix());
 }

@@ -69,6 +69,7 @@ public:
     QTransform matrix() const override;
     void setMatrix(const QTransform& m) override;
     QTransform concatenatedMatrix() const override;
+    void setFilters(std::vector<Filter> filters) override;
     double bytesLoaded() const override;
     double bytesTotal() const override;
 

@@ -35,6 +35,7 @@ void installAll(Vm& vm) {
     installMovieClipLoader(vm);
     installContextMenu(vm);
     installSelection(vm);
+    installMovieClipFilters(vm);
 }
 
 } // namespace swf::avm1::builtins

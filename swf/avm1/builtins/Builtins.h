@@ -42,5 +42,6 @@ void installTransform(Vm& vm);
 void installMovieClipLoader(Vm& vm);
 void installContextMenu(Vm& vm);
 void installSelection(Vm& vm);
+void installMovieClipFilters(Vm& vm);
 
 } // namespace swf::avm1::builtins

@@ -409,3 +409,32 @@ TEST(Avm1Player, ScriptReadsAndChangesATextFieldThroughItsPropertiesAndFormats) 
     EXPECT_EQ(m.host.lines,
               (QStringList{"11", "true", "left", "true", "null", "hello there", "3"}));
 }
+
+TEST(Avm1Player, FiltersSetByScriptReachTheClipAndReadBackAsCopies) {
+    SwfWriter w(100, 100, 12, 8);
+    ActionBuilder a;
+    a.push({"c", 1, "made", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod();
+    a.setVariable();
+    // c.filters = [new flash.filters.GlowFilter(0x00ff00, 0.5, 8, 8), "not a filter"];
+    a.get("c").push("filters").push("not a filter");
+    a.push({8, 8, 0.5, 0x00ff00, 4}).get("flash").push("filters").getMember();
+    a.push("GlowFilter").newMethod().push(2).initArray().setMember();
+    a.get("c").push("filters").getMember().push("length").getMember().trace();
+    // Changing what was read back changes nothing on the clip.
+    a.get("c").push("filters").getMember().push(0).getMember().push({"blurX", 99}).setMember();
+    a.get("c").push("filters").getMember().push(0).getMember().push("blurX").getMember().trace();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    EXPECT_EQ(m.host.lines, (QStringList{"1", "8"}));
+    const swf::DisplayObject* clip = m.player->stage()->root().childByName("made", true);
+    ASSERT_NE(clip, nullptr);
+    ASSERT_EQ(clip->filters().size(), 1u);
+    const swf::Filter& glow = clip->filters()[0];
+    EXPECT_EQ(glow.type, swf::Filter::Type::Glow);
+    EXPECT_DOUBLE_EQ(glow.blurX, 8);
+    EXPECT_EQ(glow.color.green(), 255);
+    EXPECT_NEAR(glow.color.alphaF(), 0.5, 0.01);
+}
