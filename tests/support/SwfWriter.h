@@ -3,7 +3,7 @@
 // A small writer of SWF movies for tests, fixtures, the bundled sample movie and benchmarks.
 // It writes what the tests need to exercise the engine, not every feature of the format.
 
-#include "tests/support/SwfTextSpecs.h"
+#include "tests/support/SwfTextFixtures.h"
 
 #include <QByteArray>
 #include <QColor>
