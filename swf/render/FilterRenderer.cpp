@@ -180,13 +180,19 @@ std::vector<QRgb> rampOf(const Filter& f) {
     return ramp;
 }
 
+// The alpha plane blurred as the filter's sizes and passes say.
+std::vector<uint8_t> blurredPlane(std::vector<uint8_t> plane, int w, int h, const Filter& f,
+                                  double scale) {
+    FilterRenderer::blurPlane(plane.data(), w, h, w, FilterRenderer::boxFor(f.blurX, scale),
+                              FilterRenderer::boxFor(f.blurY, scale), f.passes);
+    return plane;
+}
+
 // Drop shadows, glows and gradient glows.
 void shadow(QImage& image, const Filter& f, double scale) {
     const int w = image.width(), h = image.height();
     const std::vector<uint8_t> source = alphaPlane(image);
-    std::vector<uint8_t> blurred = source;
-    FilterRenderer::blurPlane(blurred.data(), w, h, w, FilterRenderer::boxFor(f.blurX, scale),
-                              FilterRenderer::boxFor(f.blurY, scale), f.passes);
+    const std::vector<uint8_t> blurred = blurredPlane(source, w, h, f, scale);
     const QPoint off = FilterRenderer::offsetFor(f, scale);
     const bool gradient = f.type == Filter::Type::GradientGlow;
     const std::vector<QRgb> ramp = gradient ? rampOf(f) : std::vector<QRgb>();
@@ -230,9 +236,7 @@ void shadow(QImage& image, const Filter& f, double scale) {
 void bevel(QImage& image, const Filter& f, double scale) {
     const int w = image.width(), h = image.height();
     const std::vector<uint8_t> source = alphaPlane(image);
-    std::vector<uint8_t> blurred = source;
-    FilterRenderer::blurPlane(blurred.data(), w, h, w, FilterRenderer::boxFor(f.blurX, scale),
-                              FilterRenderer::boxFor(f.blurY, scale), f.passes);
+    const std::vector<uint8_t> blurred = blurredPlane(source, w, h, f, scale);
     const QPoint off = FilterRenderer::offsetFor(f, scale);
     const bool gradient = f.type == Filter::Type::GradientBevel;
     const std::vector<QRgb> ramp = gradient ? rampOf(f) : std::vector<QRgb>();

@@ -59,6 +59,26 @@ std::optional<QPainter::CompositionMode> compositionFor(BlendMode mode) {
     }
 }
 
+// The painter's clip in device pixels, when it has one.
+bool deviceClip(QPainter& painter, QPainterPath& clip) {
+    painter.save();
+    painter.setWorldTransform(QTransform());
+    const bool clipped = painter.hasClipping();
+    if (clipped)
+        clip = painter.clipPath();
+    painter.restore();
+    return clipped;
+}
+
+// The part of the device a layer can show: all of it, cut to the clip when there is one.
+QRect visibleArea(QPainter& painter, const QPainterPath& clip, bool clipped) {
+    const QPaintDevice* device = painter.device();
+    QRect area(0, 0, device->width(), device->height());
+    if (clipped)
+        area &= clip.boundingRect().toAlignedRect();
+    return area;
+}
+
 // A transparent layer over area, cut to the largest layer we make; null when nothing is left
 // or there is no memory for it.
 QImage clearLayer(QRect& area) {
@@ -501,16 +521,9 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
         // A blended object is drawn into a layer of its own first, so its parts blend with
         // each other normally and the result blends with what lies beneath once.
         QPaintDevice* device = painter.device();
-        QRect area(0, 0, device->width(), device->height());
         QPainterPath clip;
-        painter.save();
-        painter.setWorldTransform(QTransform());
-        const bool clipped = painter.hasClipping();
-        if (clipped) {
-            clip = painter.clipPath();
-            area &= clip.boundingRect().toAlignedRect();
-        }
-        painter.restore();
+        const bool clipped = deviceClip(painter, clip);
+        QRect area = visibleArea(painter, clip, clipped);
         // Alpha acts on its whole bounds, where it leaves nothing of what it does not cover;
         // the other modes act only where the object draws, so a margin does no harm.
         const int margin = blend == BlendMode::Alpha ? 0 : 2;
@@ -575,16 +588,9 @@ void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject
     // The picture starts on a whole device pixel, so a moving object's filter does not shimmer.
     QRect area = own.toAlignedRect().adjusted(-px(grow[0]), -px(grow[1]), px(grow[2]), px(grow[3]));
     QPaintDevice* device = painter.device();
-    QRect visible(0, 0, device->width(), device->height());
     QPainterPath clip;
-    painter.save();
-    painter.setWorldTransform(QTransform());
-    const bool clipped = painter.hasClipping();
-    if (clipped) {
-        clip = painter.clipPath();
-        visible &= clip.boundingRect().toAlignedRect();
-    }
-    painter.restore();
+    const bool clipped = deviceClip(painter, clip);
+    const QRect visible = visibleArea(painter, clip, clipped);
     // What lies beyond the view still blurs into it, up to the filter's reach.
     const int reach = px(*std::max_element(grow.begin(), grow.end()));
     area &= visible.adjusted(-reach, -reach, reach, reach);
