@@ -361,7 +361,7 @@ Value Runner::getVariable(const QString& name) {
     }
     Value out;
     for (auto it = f_.scope.rbegin(); it != f_.scope.rend(); ++it)
-        if (vm_.lookup(*it, name, out))
+        if (vm_.lookup(*it, name, out) || vm_.resolveMissing(*it, name, out))
             return out;
     if (f_.target && vm_.lookup(f_.target, name, out))
         return out;
@@ -1045,9 +1045,10 @@ int Runner::run(int pc, int lo, int hi) {
             }
             Value fn;
             Object* holder = nullptr;
-            if (Object* o = obj.object())
-                vm_.lookup(o, name, fn, &holder);
-            else
+            if (Object* o = obj.object()) {
+                if (!vm_.lookup(o, name, fn, &holder))
+                    vm_.resolveMissing(o, name, fn);
+            } else
                 fn = vm_.getMember(obj, name);
             doCall(fn, obj, holder);
             break;

@@ -386,7 +386,8 @@ Value Vm::getMember(const Value& base, const QString& name) {
     Value out;
     switch (base.type()) {
     case Type::Object:
-        lookup(base.object(), name, out);
+        if (!lookup(base.object(), name, out))
+            resolveMissing(base.object(), name, out);
         return out;
     case Type::String:
         if (name == QLatin1String("length"))
@@ -402,6 +403,27 @@ Value Vm::getMember(const Value& base, const QString& name) {
     default:
         return Value();
     }
+}
+
+bool Vm::resolveMissing(Object* o, const QString& name, Value& out) {
+    static const QString kResolve = QStringLiteral("__resolve");
+    if (!o || sameName(name, kResolve))
+        return false;
+    // Only a plain __resolve answers: one made by addProperty is passed over, and the
+    // first plain one found decides even when it is not a function.
+    int guard = 0;
+    for (Object* p = o; p && guard < kMaxChain; p = p->proto(), ++guard) {
+        const Property* prop = p->findOwn(kResolve);
+        if (!prop || prop->accessor || !propertyVisible(*prop))
+            continue;
+        if (!prop->value.object() || !prop->value.object()->isFunction())
+            return false;
+        const Value handler = prop->value;
+        const Value arg(name);
+        out = call(handler, Value(o), std::span<const Value>(&arg, 1));
+        return true;
+    }
+    return false;
 }
 
 void Vm::setMember(const Value& base, const QString& name, const Value& value) {

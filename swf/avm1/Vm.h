@@ -98,6 +98,8 @@ public:
     bool lookup(Object* o, const QString& name, Value& out, Object** holder = nullptr,
                 const Value* thisv = nullptr);
     Value getMember(const Value& base, const QString& name);
+    // Asks the object's __resolve handler for a name it does not have; false when it has none.
+    bool resolveMissing(Object* o, const QString& name, Value& out);
     void setMember(const Value& base, const QString& name, const Value& v);
     bool deleteMember(Object* o, const QString& name);
     bool hasOwn(Object* o, const QString& name);

@@ -226,13 +226,33 @@ void MovieClip::runInitActions(int frame) {
         script->runInitAction(*this, init.code);
 }
 
-void MovieClip::applyFrame(int frame) {
+void MovieClip::queueFrameActions(const Frame& f, std::size_t& next, std::size_t upToCommand) {
+    ScriptHost* script = stage().scriptHost();
+    std::size_t end = next;
+    while (end < f.actions.size() &&
+           (end >= f.actionPositions.size() || f.actionPositions[end] <= upToCommand))
+        ++end;
+    if (!script || end == next) {
+        next = end;
+        return;
+    }
+    script->queueFrameActions(
+        *this, std::vector<ActionCode>(f.actions.begin() + next, f.actions.begin() + end));
+    next = end;
+}
+
+void MovieClip::applyFrame(int frame, bool queueScripts) {
     // Objects placed by the frame see it as the current one when they are initialised.
     current_ = frame;
     runInitActions(frame);
     removedThisFrame_.clear();
-    for (const FrameCommand& command :
-         timeline_->frames[static_cast<std::size_t>(frame)].commands) {
+    const Frame& f = timeline_->frames[static_cast<std::size_t>(frame)];
+    std::size_t nextAction = 0;
+    std::size_t commandIndex = 0;
+    for (const FrameCommand& command : f.commands) {
+        if (queueScripts)
+            queueFrameActions(f, nextAction, commandIndex);
+        ++commandIndex;
         if (const auto* p = std::get_if<PlaceCommand>(&command)) {
             place(*p, frame);
         } else {
@@ -245,6 +265,8 @@ void MovieClip::applyFrame(int frame) {
             }
         }
     }
+    if (queueScripts)
+        queueFrameActions(f, nextAction, f.commands.size());
     current_ = frame;
 }
 
@@ -347,9 +369,9 @@ void MovieClip::gotoFrameIndex(int frame) {
     if (!timeline_ || frame < 0 || frame >= framesLoaded() || frame == current_)
         return;
     if (frame > current_) {
-        for (int f = current_ + 1; f <= frame; ++f)
+        for (int f = current_ + 1; f < frame; ++f)
             applyFrame(f);
-        runFrameScripts(frame);
+        applyFrame(frame, true);
         reportFrameSounds(frame);
         return;
     }

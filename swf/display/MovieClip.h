@@ -150,10 +150,13 @@ protected:
     void onRemoved() override;
 
 private:
-    void applyFrame(int frame);
+    // With queueScripts, the frame's DoAction blocks are queued where they stand among its
+    // placements.
+    void applyFrame(int frame, bool queueScripts = false);
     void place(const PlaceCommand& cmd, int frame);
     bool replacesOnPlace(uint16_t characterId) const;
     void runFrameScripts(int frame);
+    void queueFrameActions(const Frame& f, std::size_t& next, std::size_t upToCommand);
     // The sounds of the frame shown and, with a stream, where the stream stands.
     void reportFrameSounds(int frame);
     void runInitActions(int frame);

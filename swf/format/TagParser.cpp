@@ -107,8 +107,10 @@ Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, in
     }
     case tag::DoAction: {
         // An empty block does nothing; it would only cost the interpreter a call.
-        if (r.remaining() > 0)
+        if (r.remaining() > 0) {
             timeline.pending.actions.push_back(r.bytes(r.remaining()));
+            timeline.pending.actionPositions.push_back(timeline.pending.commands.size());
+        }
         return {};
     }
     case tag::DoInitAction: {

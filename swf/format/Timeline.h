@@ -3,8 +3,8 @@
 // A timeline as the file describes it: for each frame the display-list changes that its
 // control tags make. The main movie and every sprite have one.
 
-#include "swf/format/Sound.h"
 #include "swf/format/Filters.h"
+#include "swf/format/Sound.h"
 #include "swf/format/Types.h"
 
 #include <QByteArray>
@@ -91,6 +91,9 @@ struct Frame {
     std::vector<FrameCommand> commands;
     QByteArray label;
     std::vector<ActionCode> actions; // DoAction blocks, in file order
+    // For each DoAction block, how many of the frame's commands came before it: a block
+    // read before a placement is queued before the placed clip's first frame.
+    std::vector<std::size_t> actionPositions;
     std::vector<InitAction> initActions;
     std::vector<StartSoundCommand> sounds; // StartSound/StartSound2, in file order
     QByteArray streamBlock;                // this frame's SoundStreamBlock, if any
