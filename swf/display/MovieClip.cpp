@@ -705,7 +705,8 @@ void MovieClip::unloadContent() {
 void MovieClip::setLevelRoot(int level) {
     levelRoot_ = true;
     levelNumber_ = level;
-    setName(QStringLiteral("_level%1").arg(level));
+    // A level is reached by its number; its own _name is empty.
+    setName(QString());
 }
 
 // ---- drag ----
