@@ -516,19 +516,25 @@ void Runner::doTry(Payload& p, int bodyStart, int& next) {
     else
         catchName = f_.str(p.cstring());
 
+    // A block whose flag is clear has no length, whatever its size field says: the code
+    // after it is run as the next block.
     const int tryStart = bodyStart;
     const int catchStart = tryStart + trySize;
-    const int finallyStart = catchStart + catchSize;
-    const int end = std::min(finallyStart + finallySize, f_.size);
+    const int finallyStart = catchStart + (hasCatch ? catchSize : 0);
+    const int end = std::min(finallyStart + (hasFinally ? finallySize : 0), f_.size);
     next = end;
 
     std::optional<ScriptException> pending;
     const std::size_t stackDepth = f_.stack.size();
     int after = end;
+    // A jump out of the try or catch block leaves the whole statement: finally is skipped.
+    bool jumpedOut = false;
     try {
         const int pc = run(tryStart, tryStart, catchStart);
-        if (pc < tryStart || pc >= catchStart)
+        if (pc < tryStart || pc >= catchStart) {
             after = pc >= catchStart && pc <= end ? end : pc;
+            jumpedOut = after != end && !f_.returned;
+        }
     } catch (ScriptException& e) {
         f_.stack.resize(std::min(f_.stack.size(), stackDepth));
         if (hasCatch) {
@@ -542,8 +548,10 @@ void Runner::doTry(Payload& p, int bodyStart, int& next) {
             }
             try {
                 const int pc = run(catchStart, catchStart, finallyStart);
-                if (pc < catchStart || pc >= finallyStart)
+                if (pc < catchStart || pc >= finallyStart) {
                     after = pc >= finallyStart && pc <= end ? end : pc;
+                    jumpedOut = after != end && !f_.returned;
+                }
             } catch (ScriptException& inner) {
                 pending = inner;
             }
@@ -551,7 +559,7 @@ void Runner::doTry(Payload& p, int bodyStart, int& next) {
             pending = e;
         }
     }
-    if (hasFinally && finallySize > 0) {
+    if (hasFinally && finallyStart < end && !jumpedOut) {
         // A return inside try still runs finally, then returns.
         const bool returned = f_.returned;
         const Value returnValue = f_.returnValue;
