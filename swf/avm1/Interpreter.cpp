@@ -44,6 +44,7 @@ public:
         return v;
     }
     const Value& thisValue() const { return thisv_; }
+    Value conversionThis(const Value&) const override { return thisv_; }
     void markChildren(std::vector<Object*>& pending) override {
         FunctionObject::markChildren(pending);
         if (Object* o = thisv_.object())
@@ -1376,6 +1377,9 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
         return Value(static_cast<Object*>(a));
     };
     auto makeSuper = [&]() -> Value {
+        // A plain function call has no class to be above, and SWF 5 has no super at all.
+        if (!c.home || f.version < 6)
+            return Value();
         Object* self = c.thisv.object();
         Object* start =
             c.home ? c.home->proto() : (self && self->proto() ? self->proto()->proto() : nullptr);

@@ -69,6 +69,9 @@ public:
     virtual bool isFunction() const { return false; }
     virtual bool isClip() const { return false; }
     virtual bool isArray() const { return false; }
+    // The this that toString and valueOf get when the object is converted to a value;
+    // super hands on the this of the method it was made for.
+    virtual Value conversionThis(const Value& self) const { return self; }
 
     // Properties kept outside the table. get/set return true when the name was theirs.
     virtual bool getSpecial(Vm& vm, const QString& name, Value& out);

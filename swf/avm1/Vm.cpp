@@ -64,7 +64,7 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
         Value fn;
         if (lookup(o, name, fn) && fn.object() && fn.object()->isFunction()) {
             converted = true;
-            Value r = call(fn, v, {});
+            Value r = call(fn, o->conversionThis(v), {});
             // A clip that valueOf gives back counts as a value of its own, like a primitive.
             if (!r.isObject() || r.object()->isClip())
                 return r;
