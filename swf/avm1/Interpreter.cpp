@@ -1177,6 +1177,8 @@ int Runner::run(int pc, int lo, int hi) {
             if (path.isEmpty()) {
                 f_.target = f_.origTarget;
             } else {
+                // Paths start from the code's own timeline, not from an earlier setTarget.
+                f_.target = f_.origTarget;
                 const Value t = resolvePath(path);
                 // An unknown target leaves script talking to no clip at all, as Flash does.
                 f_.target = t.isObject() ? t.object() : nullptr;

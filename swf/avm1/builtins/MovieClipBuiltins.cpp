@@ -117,6 +117,25 @@ void installMovieClip(Vm& vm) {
         return Value();
     });
     installMovieClipDisplay(vm, proto);
+    // Methods added in later players stay hidden from movies made for earlier ones.
+    const std::pair<const char*, uint32_t> later[] = {
+        {"createEmptyMovieClip", propflag::OnlySwf6Up},
+        {"getDepth", propflag::OnlySwf6Up},
+        {"setMask", propflag::OnlySwf6Up},
+        {"lineStyle", propflag::OnlySwf6Up},
+        {"beginFill", propflag::OnlySwf6Up},
+        {"beginGradientFill", propflag::OnlySwf6Up},
+        {"moveTo", propflag::OnlySwf6Up},
+        {"lineTo", propflag::OnlySwf6Up},
+        {"curveTo", propflag::OnlySwf6Up},
+        {"endFill", propflag::OnlySwf6Up},
+        {"clear", propflag::OnlySwf6Up},
+        {"getNextHighestDepth", propflag::OnlySwf7Up},
+        {"getRect", propflag::OnlySwf8Up},
+    };
+    for (const auto& [name, flag] : later)
+        if (Property* p = proto->findOwn(QLatin1String(name)))
+            p->flags |= flag;
 }
 
 } // namespace swf::avm1::builtins
