@@ -237,3 +237,95 @@ TEST(Avm1Interpreter, LevelLikeNamesThatAreNotLevels) {
     code.getVar("_level9").op(0x44).trace();
     EXPECT_EQ(m.run(code), (QStringList{"undefined", "undefined", "3", "movieclip", "undefined"}));
 }
+
+TEST(Avm1Interpreter, TryBlocksWithAClearFlagHaveNoLength) {
+    Machine m(7);
+    // try { throw "Try" } finally-only, but the catch size field still says 6 bytes: those
+    // bytes are the finally block, so "Catch" is what leaves the statement.
+    const Asm tryBody = Asm().str("Try").op(0x2A);
+    const Asm catchBody = Asm().str("Catch").op(0x2A);
+    const Asm finallyBody = Asm().str("Finally").op(0x2A);
+    Asm inner;
+    QByteArray p;
+    p += char(2);
+    for (int size : {tryBody.size(), catchBody.size(), finallyBody.size()}) {
+        p += char(size & 0xFF);
+        p += char(size >> 8);
+    }
+    p += QByteArray("e\0", 2);
+    inner.action(0x8F, p).code(tryBody).code(catchBody).code(finallyBody);
+    const Asm handler = Asm().traceVar("e");
+    Asm code;
+    code.tryBlock(inner, "e", &handler, nullptr);
+    EXPECT_EQ(m.run(code), QStringList{"Catch"});
+}
+
+TEST(Avm1Interpreter, JumpingOutOfACatchSkipsFinally) {
+    Machine m(7);
+    const Asm after = Asm().traceStr("skipped");
+    const Asm fin = Asm().traceStr("finally");
+    Asm handler;
+    handler.traceStr("caught").jump(static_cast<int16_t>(fin.size() + after.size()));
+    Asm code;
+    code.tryBlock(Asm().str("x").op(0x2A), "e", &handler, &fin);
+    code.code(after).traceStr("end");
+    EXPECT_EQ(m.run(code), (QStringList{"caught", "end"}));
+}
+
+TEST(Avm1Interpreter, ResolveAnswersForMissingMembers) {
+    Machine m(7);
+    Asm code;
+    code.setVar("o", Asm().newObject("Object", {}));
+    code.getVar("o").str("__resolve");
+    code.function("", {"n"}, Asm().str("r:").getVar("n").op(0x47).op(0x3E));
+    code.op(0x4F);
+    code.getVar("o").getMember("missing").trace();
+    code.getVar("o").str("here").i32(1).op(0x4F);
+    code.getVar("o").getMember("here").trace();
+    code.callMethod(Asm().getVar("o"), "asked", {}).trace();
+    // Inside with, an unknown name is asked of the object too.
+    code.getVar("o").with(Asm().traceVar("inner"));
+    // A __resolve that is not a function answers nothing.
+    code.setVar("p", Asm().newObject("Object", {}));
+    code.getVar("p").str("__resolve").i32(3).op(0x4F);
+    code.getVar("p").getMember("missing").trace();
+    EXPECT_EQ(m.run(code), (QStringList{"r:missing", "1", "undefined", "r:inner", "undefined"}));
+}
+
+TEST(Avm1Interpreter, SuperExistsOnlyInMethodsOfSwf6AndLater) {
+    for (int version : {5, 7}) {
+        Machine m(version);
+        Asm code;
+        code.function("f", {}, Asm().getVar("super").op(0x44).op(0x3E));
+        code.callFunction("f", {}).trace(); // a plain call
+        code.setVar("o", Asm().newObject("Object", {}));
+        code.getVar("o").str("m").getVar("f").op(0x4F);
+        code.callMethod(Asm().getVar("o"), "m", {}).trace();
+        const QString method = version >= 6 ? QStringLiteral("object") : QStringLiteral("undefined");
+        EXPECT_EQ(m.run(code), (QStringList{"undefined", method})) << version;
+    }
+}
+
+TEST(Avm1Interpreter, SetTargetPathsStartFromTheCodesOwnTimeline) {
+    Machine m(7);
+    TestClip* a = m.root.addChild("a");
+    a->addChild("a");
+    Asm code;
+    code.action(0x8B, QByteArray("a\0", 2));
+    code.action(0x8B, QByteArray("a\0", 2)); // still _level0.a, not _level0.a.a
+    code.traceVar("_target");
+    code.action(0x8B, QByteArray("\0", 1));
+    EXPECT_EQ(m.run(code), QStringList{"/a"});
+}
+
+TEST(Avm1Interpreter, LaterMovieClipMethodsAreHiddenFromOlderMovies) {
+    for (int version : {5, 6, 7}) {
+        Machine m(version);
+        Asm code;
+        for (const char* name : {"createEmptyMovieClip", "getNextHighestDepth", "createTextField"})
+            code.getVar("_root").getMember(name).op(0x44).trace();
+        const QStringList expected{version >= 6 ? "function" : "undefined",
+                                   version >= 7 ? "function" : "undefined", "function"};
+        EXPECT_EQ(m.run(code), expected) << version;
+    }
+}

@@ -438,3 +438,25 @@ TEST(Avm1Player, FiltersSetByScriptReachTheClipAndReadBackAsCopies) {
     EXPECT_EQ(glow.color.green(), 255);
     EXPECT_NEAR(glow.color.alphaF(), 0.5, 0.01);
 }
+
+TEST(Avm1Player, ADoActionBeforeAPlacementRunsBeforeThePlacedClipsFirstFrame) {
+    SwfWriter w(100, 100, 12);
+    defineTracingSprite(w, 1, "child frame");
+    // The root's script comes first in the frame, yet already sees the clip placed after it.
+    ActionBuilder root;
+    root.push("root frame ").push("kid").getVariable().add2().trace();
+    root.push("name [").push("_root").getVariable().push("_name").getMember().add2();
+    root.push("]").add2().trace();
+    w.doAction(root.finish());
+    testsupport::PlaceSpec place;
+    place.depth = 1;
+    place.characterId = 1;
+    place.name = QByteArray("kid");
+    w.placeObject(place);
+    w.doAction(traceCode("after placement"));
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    run.ticks(1);
+    EXPECT_EQ(run.host.lines, (QStringList{"root frame _level0.kid", "name []", "child frame",
+                                           "after placement"}));
+}
