@@ -1256,7 +1256,8 @@ int Runner::run(int pc, int lo, int hi) {
                     const uint64_t bits = (hi << 32) | lo;
                     double d;
                     std::memcpy(&d, &bits, 8);
-                    f_.push(Value(d));
+                    // Flash keeps a whole pushed number as an integer, which has no -0.
+                    f_.push(Value(d == 0 ? 0.0 : d));
                     break;
                 }
                 case 7:

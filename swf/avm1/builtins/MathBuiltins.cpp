@@ -8,6 +8,17 @@
 
 namespace swf::avm1::builtins {
 
+namespace {
+
+// min and max read a missing, undefined or null argument as NaN in every version.
+double mathNumber(Vm& vm, const Value& v) {
+    if (v.isUndefined() || v.isNull())
+        return std::nan("");
+    return vm.toNumber(v);
+}
+
+} // namespace
+
 void installMath(Vm& vm) {
     Object* math = vm.newObject();
     vm.global()->define(QStringLiteral("Math"), Value(math), propflag::DontEnum);
@@ -15,7 +26,11 @@ void installMath(Vm& vm) {
         vm.defineMethod(math, QLatin1String(name), [fn](Vm& vm, CallArgs& c) -> Value {
             if (c.count() == 0)
                 return Value(std::nan(""));
-            return Value(fn(vm.toNumber(c.arg(0))));
+            const double x = vm.toNumber(c.arg(0));
+            // Flash converts a second argument too, and its valueOf is heard.
+            if (c.count() > 1)
+                vm.toNumber(c.arg(1));
+            return Value(fn(x));
         });
     };
     unary("abs", [](double x) { return std::fabs(x); });
@@ -32,27 +47,33 @@ void installMath(Vm& vm) {
     unary("sqrt", [](double x) { return std::sqrt(x); });
     unary("tan", [](double x) { return std::tan(x); });
     vm.defineMethod(math, QStringLiteral("atan2"), [](Vm& vm, CallArgs& c) -> Value {
-        return Value(std::atan2(vm.toNumber(c.arg(0)), vm.toNumber(c.arg(1))));
+        if (c.count() < 2)
+            return Value(std::nan(""));
+        const double y = vm.toNumber(c.arg(0));
+        return Value(std::atan2(y, vm.toNumber(c.arg(1))));
     });
     vm.defineMethod(math, QStringLiteral("pow"), [](Vm& vm, CallArgs& c) -> Value {
-        return Value(std::pow(vm.toNumber(c.arg(0)), vm.toNumber(c.arg(1))));
+        const double base = vm.toNumber(c.arg(0));
+        return Value(std::pow(base, vm.toNumber(c.arg(1))));
     });
+    // Only the first two arguments count; one alone is compared with NaN.
     auto minmax = [](bool isMax) {
         return [isMax](Vm& vm, CallArgs& c) -> Value {
-            double r = isMax ? -std::numeric_limits<double>::infinity()
-                             : std::numeric_limits<double>::infinity();
-            for (const Value& v : c.args) {
-                const double x = vm.toNumber(v);
-                if (std::isnan(x))
-                    return Value(std::nan(""));
-                r = isMax ? std::max(r, x) : std::min(r, x);
-            }
-            return Value(r);
+            if (c.count() == 0)
+                return Value(isMax ? -std::numeric_limits<double>::infinity()
+                                   : std::numeric_limits<double>::infinity());
+            const double a = mathNumber(vm, c.arg(0));
+            const double b = mathNumber(vm, c.arg(1));
+            if (std::isnan(a) || std::isnan(b))
+                return Value(std::nan(""));
+            return Value(isMax ? std::max(a, b) : std::min(a, b));
         };
     };
     vm.defineMethod(math, QStringLiteral("max"), minmax(true));
     vm.defineMethod(math, QStringLiteral("min"), minmax(false));
-    vm.defineMethod(math, QStringLiteral("random"), [](Vm&, CallArgs&) -> Value {
+    vm.defineMethod(math, QStringLiteral("random"), [](Vm& vm, CallArgs& c) -> Value {
+        for (std::size_t i = 0; i < std::min<std::size_t>(c.count(), 2); ++i)
+            vm.toNumber(c.arg(i));
         return Value(QRandomGenerator::global()->generateDouble());
     });
     const uint32_t constant = propflag::DontEnum | propflag::DontDelete | propflag::ReadOnly;
@@ -62,7 +83,7 @@ void installMath(Vm& vm) {
     math->define(QStringLiteral("LOG10E"), Value(std::numbers::log10e), constant);
     math->define(QStringLiteral("LOG2E"), Value(std::numbers::log2e), constant);
     math->define(QStringLiteral("PI"), Value(std::numbers::pi), constant);
-    math->define(QStringLiteral("SQRT1_2"), Value(1 / std::numbers::sqrt2), constant);
+    math->define(QStringLiteral("SQRT1_2"), Value(std::numbers::sqrt2 / 2), constant);
     math->define(QStringLiteral("SQRT2"), Value(std::numbers::sqrt2), constant);
 }
 

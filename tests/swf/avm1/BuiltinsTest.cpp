@@ -266,3 +266,25 @@ TEST(Avm1Global, SystemCapabilities) {
     code.getVar("System").getMember("capabilities").getMember("hasAudio").trace();
     EXPECT_EQ(run(code), (QStringList{"Linux", "true"}));
 }
+
+TEST(Avm1Number, MathReadsItsArgumentsAsFlashDoes) {
+    Asm code;
+    auto math = [&](const char* name, const std::vector<Asm>& args) {
+        code.callMethod(Asm().getVar("Math"), name, args).trace();
+    };
+    math("max", {Asm().i32(8), Asm().i32(1), Asm().i32(30)}); // only two arguments count
+    math("min", {Asm().i32(1)});                              // the missing one is NaN
+    code.getVar("Math").getMember("SQRT1_2").trace();
+    code.i32(1).num(-0.0).op(0x0D).trace(); // a pushed -0 is an integer zero
+    // Arguments are converted first to last, a second one even for one-argument functions.
+    for (const char* name : {"a", "b"}) {
+        code.setVar(name, Asm().newObject("Object", {}));
+        code.getVar(name).str("valueOf");
+        code.function("", {}, Asm().traceStr(name).i32(1).op(0x3E));
+        code.op(0x4F);
+    }
+    math("atan2", {Asm().getVar("a"), Asm().getVar("b")});
+    math("abs", {Asm().getVar("a"), Asm().getVar("b")});
+    EXPECT_EQ(run(code), (QStringList{"8", "NaN", "0.707106781186548", "Infinity", "a", "b",
+                                      "0.785398163397448", "a", "b", "1"}));
+}

@@ -301,7 +301,8 @@ TEST(Avm1Interpreter, SuperExistsOnlyInMethodsOfSwf6AndLater) {
         code.setVar("o", Asm().newObject("Object", {}));
         code.getVar("o").str("m").getVar("f").op(0x4F);
         code.callMethod(Asm().getVar("o"), "m", {}).trace();
-        const QString method = version >= 6 ? QStringLiteral("object") : QStringLiteral("undefined");
+        const QString method =
+            version >= 6 ? QStringLiteral("object") : QStringLiteral("undefined");
         EXPECT_EQ(m.run(code), (QStringList{"undefined", method})) << version;
     }
 }

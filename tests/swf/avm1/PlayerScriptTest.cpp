@@ -457,6 +457,6 @@ TEST(Avm1Player, ADoActionBeforeAPlacementRunsBeforeThePlacedClipsFirstFrame) {
     w.showFrame();
     PlayedMovie run(w.finish());
     run.ticks(1);
-    EXPECT_EQ(run.host.lines, (QStringList{"root frame _level0.kid", "name []", "child frame",
-                                           "after placement"}));
+    EXPECT_EQ(run.host.lines,
+              (QStringList{"root frame _level0.kid", "name []", "child frame", "after placement"}));
 }
