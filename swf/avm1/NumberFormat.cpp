@@ -18,16 +18,29 @@ QString numberToString(double n) {
     if (std::fabs(n) < 1e15 && n == std::trunc(n))
         return QString::number(static_cast<long long>(n));
 
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", n);
-    // buf looks like "-d.dddddddddddddde+XX"
+    // Fifteen significant digits, a tie rounded away from zero as Flash does: the exact
+    // expansion is printed first so printf's round-half-even never decides.
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "%.40e", n);
     QByteArray s(buf);
     const int ePos = s.indexOf('e');
-    const int exponent = std::atoi(s.constData() + ePos + 1);
+    int exponent = std::atoi(s.constData() + ePos + 1);
     const bool negative = s.startsWith('-');
-    QByteArray mantissa = s.mid(negative ? 1 : 0, ePos - (negative ? 1 : 0));
-    QByteArray digits = mantissa;
-    digits.remove(1, 1); // the decimal point
+    QByteArray all = s.mid(negative ? 1 : 0, ePos - (negative ? 1 : 0));
+    all.remove(1, 1); // the decimal point
+    QByteArray digits = all.left(15);
+    if (all.size() > 15 && all[15] >= '5') {
+        int i = digits.size() - 1;
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
+        if (i >= 0) {
+            digits[i] = static_cast<char>(digits[i] + 1);
+        } else {
+            digits.prepend('1');
+            digits.chop(1);
+            ++exponent;
+        }
+    }
     while (digits.size() > 1 && digits.endsWith('0'))
         digits.chop(1);
 

@@ -33,6 +33,12 @@ TEST(Avm1NumberFormat, PrintsNumbersAsFlashDoes) {
         {1.5, "1.5"},
         {-0.5, "-0.5"},
         {100.25, "100.25"},
+        // An exact tie at the sixteenth digit rounds away from zero, and a carry can add a
+        // digit.
+        {4096.000244140625, "4096.00024414063"},
+        {-4096.000244140625, "-4096.00024414063"},
+        {9.999999999999995e20, "1e+21"},
+        {0.7071067811865476, "0.707106781186548"},
         {std::nan(""), "NaN"},
         {inf, "Infinity"},
         {-inf, "-Infinity"},
