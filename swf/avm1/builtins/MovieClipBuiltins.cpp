@@ -116,6 +116,10 @@ void installMovieClip(Vm& vm) {
             clip->getUrl(QString(), MovieClipObject::slashPath(clip), 0, true, false);
         return Value();
     });
+    vm.defineMethod(proto, QStringLiteral("getSWFVersion"), [](Vm& vm, CallArgs& c) -> Value {
+        ClipBridge* clip = clipOf(vm, c);
+        return Value(clip ? clip->swfVersion() : -1);
+    });
     installMovieClipDisplay(vm, proto);
     // Methods added in later players stay hidden from movies made for earlier ones.
     const std::pair<const char*, uint32_t> later[] = {

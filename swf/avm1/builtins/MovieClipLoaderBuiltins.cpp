@@ -84,7 +84,9 @@ void watch(Vm& vm, const Value& loader, const Target& target, std::shared_ptr<Ou
             }
             if (!outcome->ok) {
                 vm.clearTimer(*timerId);
-                broadcast(vm, loader, "onLoadError", {clip, Value(QStringLiteral("URLNotFound"))});
+                // No HTTP status reached us: Flash reports 0.
+                broadcast(vm, loader, "onLoadError",
+                          {clip, Value(QStringLiteral("URLNotFound")), Value(0)});
                 return Value();
             }
             broadcast(vm, loader, "onLoadStart", {clip});

@@ -330,3 +330,12 @@ TEST(Avm1Interpreter, LaterMovieClipMethodsAreHiddenFromOlderMovies) {
         EXPECT_EQ(m.run(code), expected) << version;
     }
 }
+
+TEST(Avm1Interpreter, GetSwfVersionAnswersForClipsAndMinusOneForOthers) {
+    Machine m(6);
+    Asm code;
+    code.callMethod(Asm().getVar("_root"), "getSWFVersion", {}).trace();
+    code.setVar("f", Asm().getVar("_root").getMember("getSWFVersion"));
+    code.callMethod(Asm().getVar("f"), "call", {Asm().newObject("Object", {})}).trace();
+    EXPECT_EQ(m.run(code), (QStringList{"6", "-1"}));
+}
