@@ -294,6 +294,9 @@ void DisplayClip::getUrl(const QString& url, const QString& target, int method, 
 }
 
 int DisplayClip::depth() const {
+    // A level's root answers the bottom of the timeline range, plus its level number.
+    if (const MovieClip* mc = object_.asMovieClip(); mc && mc->isLevelRoot())
+        return kTimelineDepthOffset + mc->levelNumber();
     return object_.depth();
 }
 

@@ -750,8 +750,9 @@ int Runner::run(int pc, int lo, int hi) {
             const double depth = vm_.toNumber(f_.pop());
             const QString name = vm_.toString(f_.pop());
             ClipBridge* source = targetClip(targetFromValue(f_.pop()));
+            // Compilers add 16384 to the depth the author wrote; the clip gets that depth.
             if (source && std::isfinite(depth))
-                source->duplicate(name, static_cast<int>(depth));
+                source->duplicate(name, static_cast<int>(depth) - 16384);
             break;
         }
         case ARemoveSprite:

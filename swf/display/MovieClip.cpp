@@ -229,8 +229,11 @@ void MovieClip::runInitActions(int frame) {
 void MovieClip::queueFrameActions(const Frame& f, std::size_t& next, std::size_t upToCommand) {
     ScriptHost* script = stage().scriptHost();
     std::size_t end = next;
-    while (end < f.actions.size() &&
-           (end >= f.actionPositions.size() || f.actionPositions[end] <= upToCommand))
+    // A block with no recorded position counts as read after the frame's placements.
+    auto position = [&](std::size_t i) {
+        return i < f.actionPositions.size() ? f.actionPositions[i] : f.commands.size();
+    };
+    while (end < f.actions.size() && position(end) <= upToCommand)
         ++end;
     if (!script || end == next) {
         next = end;

@@ -72,6 +72,10 @@ public:
         gotUrls << url + QLatin1Char('|') + target;
     }
     void remove() override { removed = true; }
+    ClipBridge* duplicate(const QString& name, int depth) override {
+        duplicates << QStringLiteral("%1@%2").arg(name).arg(depth);
+        return nullptr;
+    }
 
     TestClip* addChild(const QString& name) {
         children_.push_back(std::make_unique<TestClip>(name, this, version_));
@@ -94,6 +98,7 @@ public:
     std::map<QString, int> labels;
     std::map<int, swf::avm1::Value> props;
     QStringList gotUrls;
+    QStringList duplicates;
 
 private:
     QString name_;

@@ -339,3 +339,13 @@ TEST(Avm1Interpreter, GetSwfVersionAnswersForClipsAndMinusOneForOthers) {
     code.callMethod(Asm().getVar("f"), "call", {Asm().newObject("Object", {})}).trace();
     EXPECT_EQ(m.run(code), (QStringList{"6", "-1"}));
 }
+
+TEST(Avm1Interpreter, CloneSpriteTakesTheDepthTheCompilerOffset) {
+    Machine m(6);
+    TestClip* foo = m.root.addChild("foo");
+    Asm code;
+    // duplicateMovieClip("foo", "foo2", 40) compiles to a push of 40 + 16384.
+    code.str("foo").str("foo2").i32(40).i32(16384).op(0x0A).op(0x24);
+    m.run(code);
+    EXPECT_EQ(foo->duplicates, QStringList{"foo2@40"});
+}
