@@ -5,6 +5,7 @@
 #include "app/NetworkCommands.h"
 #include "app/PlaybackCommands.h"
 #include "app/RightClickFilter.h"
+#include "app/TForm2.h"
 #include "flash/host/TShockwaveFlash.h"
 #include "net/TNetHTTP.h"
 #include "platform/FileAssociation.h"
@@ -194,6 +195,7 @@ void TForm1::skinControls() {
         SeSkinPopupMenu1->setSkinEngine(SeSkinEngine1);
     SeSkinForm1->MenuBar = SeSkinMenuBar1;
     SeSkinForm1->setSkinEngine(SeSkinEngine1);
+    Form2->setSkinEngine(SeSkinEngine1);
     SeSkinEngine1->loaded();
     SeSkinForm1->loaded();
 }

@@ -4,11 +4,15 @@
 
 #include "AppFixture.h"
 #include "app/DockPanel.h"
+#include "app/TForm2.h"
+#include "skin/model/TSeSystemButton.h"
+
 #include "app/LayoutCommands.h"
 #include "skin/controls/TSeSkinForm.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMenuBar.h"
 #include "skin/model/TSeSkinObject.h"
+#include <QTimer>
 
 using namespace apptest;
 
@@ -64,4 +68,26 @@ TEST_F(MainFrame, RollingUpHidesThePanelsAndUnrollingKeepsTheirMarks) {
     EXPECT_FALSE(form->Panel2->isHidden());
     form->Timer3Timer();
     EXPECT_TRUE(form->CustomItem45->Checked());
+}
+
+TEST_F(MainFrame, TheAboutWindowWearsTheFrameAndItsCloseButtonEndsTheModalShow) {
+    app::TForm2* about = form->Form2;
+    skin::TSeSkinForm* frame = about->SeSkinForm1;
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isSkinned());
+    EXPECT_EQ(about->contentsRect().size(), QSize(358, 204));
+    EXPECT_EQ(about->size(), QSize(358, 204) + form->size() - form->contentsRect().size());
+    int result = -1;
+    QTimer::singleShot(0, about, [&] {
+        QPoint close;
+        frame->skinTree()->forEachInTree([&](skin::TSeSkinObject& o) {
+            auto* b = dynamic_cast<skin::TSeSystemButton*>(&o);
+            if (b && b->Action == skin::TSeAction::sbaClose && b->visible())
+                close = b->boundsRect().center();
+        });
+        QTest::mouseClick(about, Qt::LeftButton, {}, close);
+    });
+    result = about->exec();
+    EXPECT_EQ(result, 2);
+    EXPECT_FALSE(about->isVisible());
 }
