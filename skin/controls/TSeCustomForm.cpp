@@ -255,6 +255,9 @@ FrameZone TSeCustomForm::skinnedZone(QPoint p) {
 void TSeCustomForm::paintSkinned(QPainter& painter, QSize) {
     paintPlain(painter);
 }
+void TSeCustomForm::paintSkinnedClient(QPainter& painter, QSize) {
+    painter.fillRect(clientRect(), window_->palette().color(QPalette::Window));
+}
 QRegion TSeCustomForm::skinnedRegion(QSize) {
     return {};
 }
@@ -374,6 +377,15 @@ void TSeCustomForm::paintFrame(QPainter& painter, const QRect& dirty) {
     switch (performance_) {
     case TSeFormPerformance::ksfpNoBuffer:
         painter.setClipRect(dirty);
+        // Controls that do not paint their whole area ask for the window beneath them many
+        // times a second; inside the client area that is only the client's background.
+        if (clientRect().contains(dirty)) {
+            if (skinned())
+                paintSkinnedClient(painter, window_->size());
+            else
+                painter.fillRect(dirty, window_->palette().color(QPalette::Window));
+            return;
+        }
         draw(painter);
         return;
     case TSeFormPerformance::ksfpPersistentBuffer:

@@ -155,6 +155,8 @@ protected:
     virtual QMargins skinnedInsets(QSize size);
     virtual FrameZone skinnedZone(QPoint p);
     virtual void paintSkinned(QPainter& painter, QSize size);
+    // The client area's background alone.
+    virtual void paintSkinnedClient(QPainter& painter, QSize size);
     virtual QRegion skinnedRegion(QSize size);
     // Mouse on the skinned frame's parts; returns false when no part took it.
     virtual void skinnedMouse(QMouseEvent* event);

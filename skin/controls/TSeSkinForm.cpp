@@ -209,6 +209,15 @@ void TSeSkinForm::paintSkinned(QPainter& painter, QSize size) {
     }
 }
 
+void TSeSkinForm::paintSkinnedClient(QPainter& painter, QSize size) {
+    TSeSkinObject* copy = prepare(size);
+    TSeSkinObject* client = copy ? copy->findObjectByKind(TSeKind::skClient) : nullptr;
+    if (client && client->width() > 0 && client->height() > 0)
+        client->draw(painter);
+    else if (copy)
+        copy->draw(painter);
+}
+
 QRegion TSeSkinForm::skinnedRegion(QSize size) {
     if (size == regionSize_ && stateByte() == regionState_)
         return region_;

@@ -60,6 +60,7 @@ protected:
     QMargins skinnedInsets(QSize size) override;
     FrameZone skinnedZone(QPoint p) override;
     void paintSkinned(QPainter& painter, QSize size) override;
+    void paintSkinnedClient(QPainter& painter, QSize size) override;
     QRegion skinnedRegion(QSize size) override;
     void skinnedMouse(QMouseEvent* event) override;
     void skinnedHover(QPoint p, bool inside, Qt::MouseButtons held) override;

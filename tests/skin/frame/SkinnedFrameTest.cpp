@@ -305,3 +305,31 @@ TEST(SkinnedFrame, ACustomButtonReachesTheCustomActionEvent) {
     EXPECT_EQ(seen, close);
     EXPECT_TRUE(f.window->isVisible());
 }
+
+TEST(SkinnedFrame, EveryBufferPaintsTheSamePicture) {
+    FrameWindow f;
+    f.window->setWindowTitle(QStringLiteral("Buffers"));
+    const QImage plain = f.grab();
+    using P = skin::TSeFormPerformance;
+    for (P p : {P::ksfpSharedBuffer, P::ksfpPersistentBuffer, P::ksfpDoubleBuffer}) {
+        f.frame->setPerformance(p);
+        EXPECT_EQ(f.grab(), plain) << int(p);
+    }
+    // A kept buffer follows a change of state.
+    f.frame->setPerformance(P::ksfpPersistentBuffer);
+    f.frame->Maximize();
+    f.frame->setPerformance(P::ksfpNoBuffer);
+    const QImage maximized = f.grab();
+    f.frame->setPerformance(P::ksfpPersistentBuffer);
+    EXPECT_EQ(f.grab(), maximized);
+    // Painting a piece of the client area alone gives the same background there.
+    f.frame->setPerformance(P::ksfpNoBuffer);
+    f.client->hide();
+    const QImage whole = f.grab();
+    const QRect inside = f.frame->clientRect().adjusted(10, 10, -10, -10);
+    QImage piece(f.window->size(), QImage::Format_RGB32);
+    piece.fill(Qt::magenta);
+    f.window->render(&piece, inside.topLeft(), QRegion(inside));
+    EXPECT_EQ(piece.copy(inside), whole.copy(inside));
+    EXPECT_EQ(piece.pixel(2, 2), QColor(Qt::magenta).rgb());
+}

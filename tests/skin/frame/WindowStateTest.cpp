@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWhatsThis>
 
 using namespace frametest;
 using skin::TSeWindowState;
@@ -259,4 +260,29 @@ TEST(WindowState, FullScreenHidesTheFrameAndBringsItBack) {
     f.frame->setFrameHidden(false);
     EXPECT_EQ(f.client->geometry(), f.frame->clientRect());
     EXPECT_FALSE(f.window->mask().isEmpty());
+}
+
+TEST(WindowState, StayingOnTopChangesNeitherPlaceNorVisibility) {
+    FrameWindow f;
+    f.frame->setStayOnTop(true);
+    EXPECT_TRUE(f.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(f.window->isVisible());
+    EXPECT_EQ(f.window->geometry(), kNormal);
+    f.frame->setStayOnTop(false);
+    EXPECT_FALSE(f.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.window->isVisible());
+    // Set before loading ends, it is applied when loading ends.
+    FrameWindow g(true, false);
+    g.frame->setStayOnTop(true);
+    EXPECT_FALSE(g.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    g.frame->loaded();
+    EXPECT_TRUE(g.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST(WindowState, HelpAsksForContextHelp) {
+    FrameWindow f;
+    f.frame->Help();
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
 }
