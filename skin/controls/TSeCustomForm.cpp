@@ -200,21 +200,7 @@ void TSeCustomForm::updateFrame() {
     // A rolled-up or shrunken window shows only its caption strip and bottom border: the
     // controls step out of sight (their layouts would otherwise squeeze them over the caption)
     // and come back as they were.
-    const bool strip = frameDrawn() && (state_ == TSeWindowState::kwsRollup || shrunk_);
-    if (strip && stripped_.isEmpty()) {
-        for (QObject* child : window_->children()) {
-            auto* w = qobject_cast<QWidget*>(child);
-            if (w && !w->isWindow() && !w->isHidden()) {
-                stripped_.append(w);
-                w->hide();
-            }
-        }
-    } else if (!strip && !stripped_.isEmpty()) {
-        for (const auto& w : std::exchange(stripped_, {})) {
-            if (w)
-                w->show();
-        }
-    }
+    stripControls(frameDrawn() && (state_ == TSeWindowState::kwsRollup || shrunk_));
     if (window_->contentsMargins() != m) {
         window_->setContentsMargins(m);
         // Now, not when the posted request comes: whoever changed the size looks at the
@@ -232,6 +218,26 @@ void TSeCustomForm::updateFrame() {
     if (frameDrawn() && skinned())
         frameLaidOut();
     repaintFrame();
+}
+
+void TSeCustomForm::stripControls(bool strip) {
+    if (strip && stripped_.isEmpty()) {
+        for (QObject* child : window_->children()) {
+            auto* w = qobject_cast<QWidget*>(child);
+            if (w && !w->isWindow() && !w->isHidden()) {
+                stripped_.append(w);
+                w->hide();
+            }
+        }
+        // The window's layout asks for no room for them any more.
+        if (QLayout* layout = window_->layout())
+            layout->activate();
+    } else if (!strip && !stripped_.isEmpty()) {
+        for (const auto& w : std::exchange(stripped_, {})) {
+            if (w)
+                w->show();
+        }
+    }
 }
 
 void TSeCustomForm::repaintFrame() {

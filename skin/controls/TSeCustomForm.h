@@ -188,6 +188,8 @@ private:
     void saveRestoreRect();
     void setBounds(const QRect& r);
     QRect minimizedRect() const;
+    // Hides the window's controls while only the caption strip shows, and shows them again.
+    void stripControls(bool strip);
     void leaveMinimized();
     QMargins insets() const;
     QMargins plainInsets() const;

@@ -94,6 +94,8 @@ QRect TSeCustomForm::minimizedRect() const {
 void TSeCustomForm::setBounds(const QRect& r) {
     const QScopedValueRollback<bool> guard(changingState_, true);
     const bool small = state_ == TSeWindowState::kwsRollup || shrunk_;
+    if (small)
+        stripControls(frameDrawn());
     if (small && !minimumLifted_) {
         savedMinimum_ = window_->minimumSize();
         minimumLifted_ = true;
