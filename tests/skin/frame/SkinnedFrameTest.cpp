@@ -333,3 +333,18 @@ TEST(SkinnedFrame, EveryBufferPaintsTheSamePicture) {
     EXPECT_EQ(piece.copy(inside), whole.copy(inside));
     EXPECT_EQ(piece.pixel(2, 2), QColor(Qt::magenta).rgb());
 }
+
+TEST(SkinnedFrame, TheCursorShowsWhereTheWindowSizes) {
+    FrameWindow f;
+    QWidget* w = f.window.get();
+    hoverTo(w, QPoint(1, 150));
+    EXPECT_EQ(w->cursor().shape(), Qt::SizeHorCursor);
+    hoverTo(w, QPoint(200, 297));
+    EXPECT_EQ(w->cursor().shape(), Qt::SizeVerCursor);
+    // Back over the caption: the window's own cursor again, which its controls inherit.
+    hoverTo(w, QPoint(150, 10));
+    EXPECT_FALSE(w->testAttribute(Qt::WA_SetCursor));
+    f.frame->Maximize();
+    hoverTo(w, QPoint(1, 150));
+    EXPECT_FALSE(w->testAttribute(Qt::WA_SetCursor));
+}
