@@ -73,7 +73,7 @@ void LayoutCommands::FormResize() {
 }
 
 bool LayoutCommands::isFullScreen() const {
-    return p_.form.windowFlags().testFlag(Qt::FramelessWindowHint);
+    return fullScreen_;
 }
 
 void LayoutCommands::ToggleFullScreen() {
@@ -92,7 +92,11 @@ void LayoutCommands::FullScreenOn() {
     p_.menuBar.hide();
     p_.statusBar.hide();
     p_.splitter.hide();
-    p_.form.setWindowFlag(Qt::FramelessWindowHint, true);
+    fullScreen_ = true;
+    if (p_.showFrame)
+        p_.showFrame(false);
+    else
+        p_.form.setWindowFlag(Qt::FramelessWindowHint, true);
     p_.form.showMaximized();
     p_.flash.Stop();
     QScreen* screen = p_.form.screen() ? p_.form.screen() : QGuiApplication::primaryScreen();
@@ -108,7 +112,11 @@ void LayoutCommands::FullScreenOff() {
     p_.statusBar.show();
     p_.splitter.show();
     p_.controlPanel.show();
-    p_.form.setWindowFlag(Qt::FramelessWindowHint, false);
+    fullScreen_ = false;
+    if (p_.showFrame)
+        p_.showFrame(true);
+    else
+        p_.form.setWindowFlag(Qt::FramelessWindowHint, false);
     p_.form.showNormal();
     // The outer size counts the frame; before the frame is known it is taken as none.
     const QSize frame = p_.form.frameGeometry().size() - p_.form.size();

@@ -42,6 +42,9 @@ struct LayoutParts {
     // The multi-picture view: whether it is on, and laying out its grid again.
     std::function<bool()> multiPictureOn;
     std::function<void()> layoutGrid;
+    // The window's own skinned frame, hidden in full screen; without one the window system's
+    // frame is taken away instead.
+    std::function<void(bool shown)> showFrame;
 };
 
 class LayoutCommands : public QObject {
@@ -60,7 +63,6 @@ public:
     void ToggleFullScreen(); // CustomItem38Click
     void FullScreenOn();
     void FullScreenOff();
-    // Full screen is recognised by the window having no border.
     bool isFullScreen() const;
     void Timer3Timer();
 
@@ -75,6 +77,7 @@ private:
     void redock(bool right);
 
     LayoutParts p_;
+    bool fullScreen_ = false;
 };
 
 } // namespace app

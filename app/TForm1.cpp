@@ -5,6 +5,7 @@
 #include "app/NetworkCommands.h"
 #include "app/PlaybackCommands.h"
 #include "app/RightClickFilter.h"
+#include "app/TForm2.h"
 #include "flash/host/TShockwaveFlash.h"
 #include "net/TNetHTTP.h"
 #include "platform/FileAssociation.h"
@@ -13,6 +14,7 @@
 #include "playlist/PlaylistCommands.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/controls/TSeSkinForm.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMenuBar.h"
 #include "skin/controls/TSeSkinMessage.h"
@@ -56,6 +58,7 @@ TForm1::TForm1(QStringList arguments, QString settingsFile, QWidget* parent)
     if (settingsFile_.isEmpty())
         settingsFile_ = platform::IniLocation::flashIniPath();
     loadSkin();
+    createFrame();
     createMenus();
     createPlaylist();
     createControls();
@@ -149,6 +152,23 @@ void TForm1::loadSkin() {
     }
 }
 
+void TForm1::createFrame() {
+    // The window wears the skin's frame; the skin has no "ToolWindow" object, so the frame
+    // is drawn with its "Form".
+    SeSkinForm1 = new skin::TSeSkinForm(this);
+    SeSkinForm1->setObjectName(QStringLiteral("SeSkinForm1"));
+    using Icon = skin::TSeBorderIcon;
+    SeSkinForm1->setBorderIcons(
+        skin::TSeBorderIcons(Icon::kbiClose) | skin::TSeBorderIcons(Icon::kbiSystemMenu) |
+        skin::TSeBorderIcons(Icon::kbiMinimize) | skin::TSeBorderIcons(Icon::kbiMaximize) |
+        skin::TSeBorderIcons(Icon::kbiRollup) | skin::TSeBorderIcons(Icon::kbiTray));
+    SeSkinForm1->setBorderStyle(skin::TSeBorderStyle::kbsStandard);
+    SeSkinForm1->setPerformance(skin::TSeFormPerformance::ksfpNoBuffer);
+    SeSkinForm1->setStayOnTop(false);
+    SeSkinForm1->setWindowState(skin::TSeWindowState::kwsNormal);
+    SeSkinForm1->setSkinObject(QStringLiteral("ToolWindow"));
+}
+
 skin::TSeSkinSource& TForm1::skinSource() {
     return SeSkinEngine1->source();
 }
@@ -173,7 +193,11 @@ void TForm1::skinControls() {
     pointAtEngine<skin::TSeSkinMenuBar>(this, SeSkinEngine1);
     if (SeSkinPopupMenu1)
         SeSkinPopupMenu1->setSkinEngine(SeSkinEngine1);
+    SeSkinForm1->MenuBar = SeSkinMenuBar1;
+    SeSkinForm1->setSkinEngine(SeSkinEngine1);
+    Form2->setSkinEngine(SeSkinEngine1);
     SeSkinEngine1->loaded();
+    SeSkinForm1->loaded();
 }
 
 void TForm1::ShowMovieMenu(const QPoint& globalPos) {

@@ -35,6 +35,7 @@ class TSeSkinItem;
 class TSeSkinMenuBar;
 class TSeSkinMessage;
 class TSeSkinEngine;
+class TSeSkinForm;
 class TSeSkinSource;
 class TSeSkinPanel;
 class TSeSkinPopupMenu;
@@ -178,6 +179,7 @@ public:
     DockPanel* Panel2 = nullptr;                            // the control panel
     skin::TSeSkinSplitter* SeSkinSplitter1 = nullptr;
     skin::TSeSkinEngine* SeSkinEngine1 = nullptr;     // owns the window's skin
+    skin::TSeSkinForm* SeSkinForm1 = nullptr;         // the window's skinned frame
     skin::TSeSkinPanel* SeSkinPanel5 = nullptr;       // playlist
     skin::TSeSkinPanel* SeSkinPanel4 = nullptr;       // sound
     skin::TSeSkinPanel* SeSkinPanel1 = nullptr;       // progress
@@ -299,6 +301,7 @@ private:
     QMenu* movieMenu_ = nullptr;
     QByteArray skinStream_;
     void loadSkin();
+    void createFrame();
     void skinControls();
     std::unique_ptr<net::TNetHTTP> netHttp_;
     NetworkCommands* network_ = nullptr;

@@ -9,6 +9,7 @@
 #include "flash/host/TShockwaveFlash.h"
 #include "playlist/TDropFilelistbox1.h"
 #include "skin/controls/TAlignLayout.h"
+#include "skin/controls/TSeSkinForm.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMenuBar.h"
 #include "skin/controls/TSeSkinMessage.h"
@@ -293,6 +294,12 @@ void TForm1::createViewCommands() {
                       {}};
     parts.multiPictureOn = [this] { return tools_->multiPicture(); };
     parts.layoutGrid = [this] { tools_->layoutGrid(); };
+    parts.showFrame = [this](bool shown) {
+        // Full screen starts from the normal window, whatever state the frame was in.
+        if (!shown)
+            SeSkinForm1->setWindowState(skin::TSeWindowState::kwsNormal);
+        SeSkinForm1->setFrameHidden(!shown);
+    };
     layout_ = new LayoutCommands(std::move(parts), this);
 
     SeSkinTrackBar1->OnChange = guarded(&TForm1::SeSkinTrackBar1Change);

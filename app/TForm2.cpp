@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
+
+#include "skin/controls/TSeSkinForm.h"
 
 namespace app {
 
@@ -112,15 +115,23 @@ QFont TForm2::songTi(int pixelSize, bool bold) {
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("关于Quarvel...."));
-    setFixedSize(358, 204);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog);
+    SeSkinForm1 = new skin::TSeSkinForm(this);
+    SeSkinForm1->setObjectName(QStringLiteral("SeSkinForm1"));
+    SeSkinForm1->setBorderIcons(skin::TSeBorderIcons(skin::TSeBorderIcon::kbiClose) |
+                                skin::TSeBorderIcons(skin::TSeBorderIcon::kbiSystemMenu));
+    SeSkinForm1->Dragging.Sizeable = false;
 
     auto* outer = new QFrame(this);
     outer->setObjectName(QStringLiteral("Panel1"));
     outer->setFrameStyle(QFrame::Box | QFrame::Raised);
     outer->setLineWidth(1);
     outer->setMidLineWidth(1);
-    outer->setGeometry(rect());
+    outer->setFixedSize(kClientWidth, kClientHeight);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    layout->addWidget(outer);
     auto* inner = new QFrame(outer);
     inner->setObjectName(QStringLiteral("Panel2"));
     inner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -163,6 +174,18 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     connect(SeSkinButton1, &QPushButton::clicked, this,
             [this] { SeSkinButton1Click(SeSkinButton1); });
     openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    SeSkinForm1->loaded();
+    fitClient();
+}
+
+void TForm2::setSkinEngine(skin::TSeSkinEngine* engine) {
+    SeSkinForm1->setSkinEngine(engine);
+    fitClient();
+}
+
+void TForm2::fitClient() {
+    const QSize frame = size() - SeSkinForm1->clientRect().size();
+    setFixedSize(QSize(kClientWidth, kClientHeight) + frame);
 }
 
 void TForm2::Label5MouseMove(QObject* sender) {
@@ -186,6 +209,7 @@ void TForm2::SeSkinButton1Click(QObject*) {
 }
 
 int TForm2::exec() {
+    fitClient();
     if (QWidget* owner = parentWidget()) {
         const QPoint centre = owner->frameGeometry().center();
         move(centre - QPoint(width() / 2, height() / 2));

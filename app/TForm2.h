@@ -10,6 +10,11 @@
 class QFrame;
 class QPushButton;
 
+namespace skin {
+class TSeSkinEngine;
+class TSeSkinForm;
+} // namespace skin
+
 namespace app {
 
 // A label that reports the pointer entering, moving over and leaving it, and clicks.
@@ -44,7 +49,12 @@ public:
     QLabel* Label9 = nullptr;
     TLinkLabel* Label8 = nullptr; // contact number, a link
     QLabel* Image1 = nullptr;
-    QPushButton* SeSkinButton1 = nullptr; // 确定
+    QPushButton* SeSkinButton1 = nullptr;     // 确定
+    skin::TSeSkinForm* SeSkinForm1 = nullptr; // the skinned frame
+
+    // The frame draws with the main window's skin; the window grows by the frame so that the
+    // client area stays 358 x 204.
+    void setSkinEngine(skin::TSeSkinEngine* engine);
 
     void Label5MouseMove(QObject* sender);
     void Label5MouseLeave(QObject* sender);
@@ -61,6 +71,12 @@ public:
 
     // Centred on the owner window each time it is shown.
     int exec() override;
+
+    static constexpr int kClientWidth = 358;
+    static constexpr int kClientHeight = 204;
+
+private:
+    void fitClient();
 };
 
 } // namespace app

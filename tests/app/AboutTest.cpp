@@ -2,6 +2,7 @@
 
 #include "AppFixture.h"
 #include "app/TForm2.h"
+#include "skin/controls/TSeSkinForm.h"
 #include "skin/controls/TSeSkinItem.h"
 
 #include <QEnterEvent>
@@ -23,7 +24,9 @@ QColor textColour(QWidget* w) {
 TEST(About, LaysOutItsLabelsWithAChineseFont) {
     TForm2 about;
     EXPECT_EQ(about.windowTitle(), QStringLiteral("关于Quarvel...."));
-    EXPECT_EQ(about.size(), QSize(358, 204));
+    // The client area inside the frame keeps the designed size.
+    EXPECT_EQ(about.contentsRect().size(), QSize(358, 204));
+    EXPECT_EQ(about.SeSkinForm1->clientRect(), about.contentsRect());
     EXPECT_EQ(about.Label2->text(), QStringLiteral("Quarvel娱乐系列之FLASH播放器"));
     EXPECT_EQ(about.Label1->text(), about.Label2->text());
     EXPECT_EQ(about.Label1->pos(), about.Label2->pos() + QPoint(1, 0));

@@ -43,12 +43,18 @@ protected:
 
 TEST_F(Layout, StartsWithTheDesignedPanelTree) {
     EXPECT_EQ(form->size(), QSize(595, 391));
-    EXPECT_EQ(form->SeSkinMenuBar1->geometry(), QRect(0, 0, 595, 21));
-    EXPECT_EQ(form->SeSkinToolBar1->geometry(), QRect(0, 21, 595, 29));
-    EXPECT_EQ(form->SeSkinStatusBar1->geometry(), QRect(0, 391 - 22, 595, 22));
-    EXPECT_EQ(form->Panel2->geometry(), QRect(0, 50, 181, 391 - 50 - 22));
-    EXPECT_EQ(form->SeSkinSplitter1->geometry(), QRect(181, 50, 4, 391 - 50 - 22));
-    EXPECT_EQ(form->Panel1->geometry(), QRect(185, 50, 595 - 185, 391 - 50 - 22));
+    // The panels fill the client area inside the skinned frame.
+    const QRect c = form->contentsRect();
+    EXPECT_EQ(c, QRect(4, 22, 595 - 9, 391 - 27));
+    EXPECT_EQ(form->SeSkinMenuBar1->geometry(), QRect(c.x(), c.y(), c.width(), 21));
+    EXPECT_EQ(form->SeSkinToolBar1->geometry(), QRect(c.x(), c.y() + 21, c.width(), 29));
+    EXPECT_EQ(form->SeSkinStatusBar1->geometry(),
+              QRect(c.x(), c.y() + c.height() - 22, c.width(), 22));
+    EXPECT_EQ(form->Panel2->geometry(), QRect(c.x(), c.y() + 50, 181, c.height() - 50 - 22));
+    EXPECT_EQ(form->SeSkinSplitter1->geometry(),
+              QRect(c.x() + 181, c.y() + 50, 4, c.height() - 50 - 22));
+    EXPECT_EQ(form->Panel1->geometry(),
+              QRect(c.x() + 185, c.y() + 50, c.width() - 185, c.height() - 50 - 22));
     EXPECT_EQ(form->ShockwaveFlash1().widget()->geometry(), form->Panel1->contentsRect());
     EXPECT_EQ(form->SeSkinSplitter1->MinSize(), 1);
     EXPECT_EQ(form->Panel2->toolTip(), QStringLiteral("可以拖放"));
@@ -125,13 +131,13 @@ TEST_F(Layout, EachToggleFollowsItsMark) {
     }
     // Hiding the tool bar moves the panels up.
     EXPECT_TRUE(form->SeSkinToolBar1->isHidden());
-    EXPECT_EQ(form->Panel1->y(), 21);
+    EXPECT_EQ(form->Panel1->y(), form->contentsRect().y() + 21);
 }
 
 TEST_F(Layout, HidingTheControlPanelGivesTheMovieTheRoom) {
     key(Qt::Key_F3);
     EXPECT_TRUE(form->Panel2->isHidden());
-    EXPECT_EQ(form->Panel1->x(), 4);
+    EXPECT_EQ(form->Panel1->x(), form->contentsRect().x() + 4);
     form->Timer3Timer();
     EXPECT_FALSE(form->CustomItem45->Checked());
 }
@@ -158,10 +164,11 @@ TEST_F(Layout, DraggingTheControlPanelOutMakesItFloat) {
     ASSERT_TRUE(panel->isFloating());
     EXPECT_NE(panel->window(), form.get());
     EXPECT_TRUE(panel->window()->isVisible());
-    EXPECT_EQ(panel->size(), QSize(181, 391 - 50 - 22));
+    const QRect c = form->contentsRect();
+    EXPECT_EQ(panel->size(), QSize(181, c.height() - 50 - 22));
     // The movie panel takes the room at once; the menu follows within a second.
-    EXPECT_EQ(form->SeSkinSplitter1->x(), 0);
-    EXPECT_EQ(form->Panel1->x(), 4);
+    EXPECT_EQ(form->SeSkinSplitter1->x(), c.x());
+    EXPECT_EQ(form->Panel1->x(), c.x() + 4);
     ASSERT_TRUE(waitFor([&] { return form->CustomItem54->Enabled(); }, 1500));
     // Closing the floating window hides the panel; F3's mark follows the next second.
     panel->window()->close();
@@ -179,9 +186,11 @@ TEST_F(Layout, RightRedockPutsTheSplitterBetweenPanelAndMovie) {
     EXPECT_EQ(form->Panel2->parentWidget(), form.get());
     EXPECT_FALSE(form->Panel2->isFloating());
     EXPECT_FALSE(form->Panel2->isHidden());
-    EXPECT_EQ(form->Panel2->geometry(), QRect(595 - 181, 50, 181, 391 - 50 - 22));
-    EXPECT_EQ(form->SeSkinSplitter1->geometry(), QRect(595 - 185, 50, 4, 391 - 50 - 22));
-    EXPECT_EQ(form->Panel1->geometry(), QRect(0, 50, 595 - 185, 391 - 50 - 22));
+    const QRect c = form->contentsRect();
+    const int right = c.x() + c.width(), top = c.y() + 50, height = c.height() - 50 - 22;
+    EXPECT_EQ(form->Panel2->geometry(), QRect(right - 181, top, 181, height));
+    EXPECT_EQ(form->SeSkinSplitter1->geometry(), QRect(right - 185, top, 4, height));
+    EXPECT_EQ(form->Panel1->geometry(), QRect(c.x(), top, c.width() - 185, height));
     EXPECT_EQ(skin::alignOf(form->SeSkinSplitter1), skin::TAlign::alRight);
     form->Timer3Timer();
     EXPECT_FALSE(form->CustomItem54->Enabled());
@@ -194,14 +203,14 @@ TEST_F(Layout, RightRedockPutsTheSplitterBetweenPanelAndMovie) {
     QApplication::sendEvent(s, &move);
     QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, QPoint(-48, 100));
     EXPECT_EQ(form->Panel2->width(), 231);
-    EXPECT_EQ(form->Panel1->width(), 595 - 231 - 4);
+    EXPECT_EQ(form->Panel1->width(), c.width() - 231 - 4);
 
     // And back to the left.
     dragOutControlPanel();
     key(Qt::Key_L);
-    EXPECT_EQ(form->Panel2->x(), 0);
-    EXPECT_EQ(form->SeSkinSplitter1->x(), 231);
-    EXPECT_EQ(form->Panel1->x(), 235);
+    EXPECT_EQ(form->Panel2->x(), c.x());
+    EXPECT_EQ(form->SeSkinSplitter1->x(), c.x() + 231);
+    EXPECT_EQ(form->Panel1->x(), c.x() + 235);
 }
 
 TEST_F(Layout, RollingThePlaylistStacksItAtTheBottomAndUnrollingFillsAgain) {

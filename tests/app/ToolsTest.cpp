@@ -35,8 +35,8 @@ protected:
         movie = writeMovie("m.swf", testsupport::makeMovingSquareMovie(200, 1));
         form->OpenMovie(movie);
         ASSERT_TRUE(waitFor([&] { return form->Timer2.isActive(); }));
-        // Panel1 of outer size 410 x 319.
-        form->resize(595, 391);
+        // Panel1 of outer size 410 x 319: a client area of 595 x 391 inside the frame.
+        form->resize(QSize(595, 391) + form->size() - form->contentsRect().size());
     }
     QByteArray head(const QString& path, int n = 2) {
         QFile f(path);
