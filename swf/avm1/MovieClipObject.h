@@ -36,4 +36,10 @@ private:
     bool movieClip_;
 };
 
+// The live clip behind a script value, or null when it is not a clip or its clip is gone.
+inline ClipBridge* clipOf(Vm& vm, const Value& v) {
+    auto* o = dynamic_cast<MovieClipObject*>(v.object());
+    return o ? o->clip(vm) : nullptr;
+}
+
 } // namespace swf::avm1

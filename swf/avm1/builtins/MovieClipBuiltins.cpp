@@ -9,19 +9,26 @@ namespace swf::avm1::builtins {
 namespace {
 
 ClipBridge* clipOf(Vm& vm, CallArgs& c) {
-    auto* o = dynamic_cast<MovieClipObject*>(c.thisObject());
-    return o ? o->clip(vm) : nullptr;
+    return swf::avm1::clipOf(vm, c.thisv);
 }
 
 void gotoArg(Vm& vm, ClipBridge* clip, const Value& frame, bool play) {
     if (frame.isString()) {
+        // "path:frame" sends another timeline there, the path read from this clip.
+        QString s = frame.string();
+        if (const int colon = s.lastIndexOf(':'); colon > 0) {
+            clip = swf::avm1::clipOf(vm, vm.resolveTarget(Value(vm.clipObject(clip)), s.left(colon)));
+            if (!clip)
+                return;
+            s = s.mid(colon + 1);
+        }
         bool ok = false;
-        const double n = frame.string().toDouble(&ok);
+        const double n = s.toDouble(&ok);
         if (ok) {
             clip->gotoFrame(static_cast<int>(n), play);
             return;
         }
-        const int f = clip->frameForLabel(frame.string());
+        const int f = clip->frameForLabel(s);
         if (f > 0)
             clip->gotoFrame(f, play);
         return;

@@ -11,11 +11,6 @@ namespace swf::avm1::builtins {
 
 namespace {
 
-ClipBridge* clipOf(Vm& vm, const Value& v) {
-    auto* o = dynamic_cast<MovieClipObject*>(v.object());
-    return o ? o->clip(vm) : nullptr;
-}
-
 Value clipValue(Vm& vm, ClipBridge* c) {
     return c ? Value(static_cast<Object*>(vm.clipObject(c))) : Value();
 }

@@ -129,11 +129,6 @@ std::optional<Filter> filterOf(Vm& vm, const Value& o) {
     return f;
 }
 
-ClipBridge* clipOf(Vm& vm, const Value& v) {
-    auto* o = dynamic_cast<MovieClipObject*>(v.object());
-    return o ? o->clip(vm) : nullptr;
-}
-
 } // namespace
 
 void installMovieClipFilters(Vm& vm) {

@@ -349,3 +349,16 @@ TEST(Avm1Interpreter, CloneSpriteTakesTheDepthTheCompilerOffset) {
     m.run(code);
     EXPECT_EQ(foo->duplicates, QStringList{"foo2@40"});
 }
+
+TEST(Avm1Interpreter, GotoMethodsFollowAPathBeforeTheFrame) {
+    Machine m(7);
+    TestClip* test = m.root.addChild("test");
+    Asm code;
+    code.callMethod(Asm().getVar("test"), "gotoAndStop", {Asm().str("/:5")});
+    code.callMethod(Asm().getVar("test"), "gotoAndPlay", {Asm().str("3")});
+    m.run(code);
+    EXPECT_EQ(m.root.current, 5);
+    EXPECT_FALSE(m.root.playing);
+    EXPECT_EQ(test->current, 3);
+    EXPECT_TRUE(test->playing);
+}
