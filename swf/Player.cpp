@@ -29,6 +29,8 @@ struct Player::State {
     explicit State(std::shared_ptr<Movie> m) : movie(std::move(m)) {
         if (movie) {
             stage = std::make_unique<Stage>(movie);
+            Stage* s = stage.get();
+            video.setMessageSink([s](const QString& m) { s->statusMessage(m); });
             stage->setVideoHost(&video);
         }
     }

@@ -51,16 +51,19 @@ struct VideoDecoder::State {
     }
 };
 
-VideoDecoder::VideoDecoder(uint8_t codec) : codec_(codec), d_(std::make_unique<State>()) {}
+VideoDecoder::VideoDecoder(uint8_t codec, uint64_t maxPixels)
+    : codec_(codec),
+      maxPixels_(maxPixels == 0 || maxPixels > kMaxVideoPixels ? kMaxVideoPixels : maxPixels),
+      d_(std::make_unique<State>()) {}
 
 VideoDecoder::~VideoDecoder() = default;
 
-Result<std::unique_ptr<VideoDecoder>> VideoDecoder::create(uint8_t codec,
-                                                           const QByteArray& avcConfig) {
+Result<std::unique_ptr<VideoDecoder>>
+VideoDecoder::create(uint8_t codec, const QByteArray& avcConfig, uint64_t maxPixels) {
     const AVCodec* decoder = avcodec_find_decoder(codecOf(codec));
     if (!decoder)
         return Error{QStringLiteral("No decoder for video codec %1.").arg(codec)};
-    std::unique_ptr<VideoDecoder> out(new VideoDecoder(codec));
+    std::unique_ptr<VideoDecoder> out(new VideoDecoder(codec, maxPixels));
     State& s = *out->d_;
     s.ctx = avcodec_alloc_context3(decoder);
     s.frame = av_frame_alloc();
@@ -69,9 +72,9 @@ Result<std::unique_ptr<VideoDecoder>> VideoDecoder::create(uint8_t codec,
         return Error{QStringLiteral("Out of memory for a video decoder.")};
     // A picture is wanted as soon as its packet is in; threads would hold pictures back.
     s.ctx->thread_count = 1;
-    // The codec's own header names the picture size; one larger than any movie's video is
+    // The codec's own header names the picture size; one larger than the stream may have is
     // refused before the decoder reserves memory for it.
-    s.ctx->max_pixels = static_cast<int64_t>(kMaxVideoPixels);
+    s.ctx->max_pixels = static_cast<int64_t>(out->maxPixels_);
     if (!avcConfig.isEmpty()) {
         s.ctx->extradata = static_cast<uint8_t*>(
             av_mallocz(static_cast<std::size_t>(avcConfig.size()) + AV_INPUT_BUFFER_PADDING_SIZE));
@@ -152,7 +155,7 @@ QImage VideoDecoder::toImage() const {
     State& s = *d_;
     const AVFrame* f = s.frame;
     if (f->width <= 0 || f->height <= 0 ||
-        static_cast<uint64_t>(f->width) * static_cast<uint64_t>(f->height) > kMaxVideoPixels)
+        static_cast<uint64_t>(f->width) * static_cast<uint64_t>(f->height) > maxPixels_)
         return {};
     const auto format = static_cast<AVPixelFormat>(f->format);
     if (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVA420P ||

@@ -19,9 +19,11 @@ namespace swf::media {
 class VideoDecoder {
 public:
     // codec is the file's code (swf::videocodec); avcConfig is H.264's decoder configuration
-    // record, empty for the other codecs. An error when no decoder for the codec is built in.
-    static Result<std::unique_ptr<VideoDecoder>> create(uint8_t codec,
-                                                        const QByteArray& avcConfig = {});
+    // record, empty for the other codecs. Pictures the codec says are larger than maxPixels
+    // are refused before anything is reserved for them. An error when no decoder for the
+    // codec is built in.
+    static Result<std::unique_ptr<VideoDecoder>>
+    create(uint8_t codec, const QByteArray& avcConfig = {}, uint64_t maxPixels = 0);
     ~VideoDecoder();
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;
@@ -42,11 +44,12 @@ public:
 
 private:
     struct State;
-    explicit VideoDecoder(uint8_t codec);
+    VideoDecoder(uint8_t codec, uint64_t maxPixels);
     QImage toImage() const;
     QImage fromYuv420() const;
 
     uint8_t codec_;
+    uint64_t maxPixels_;
     std::unique_ptr<State> d_;
 };
 

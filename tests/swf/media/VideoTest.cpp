@@ -7,6 +7,7 @@
 #include "swf/format/MovieLoader.h"
 #include "swf/media/StreamPictures.h"
 #include "swf/media/VideoDecoder.h"
+#include "swf/media/VideoEngine.h"
 #include "tests/support/SwfWriter.h"
 #include "tests/swf/media/VideoClips.h"
 
@@ -392,4 +393,70 @@ TEST(VideoTags, KeyFramesOfEachCodecAreRecognised) {
     EXPECT_FALSE(isVideoKeyFrame(2, QByteArray("\x00\x00", 2)));
     EXPECT_FALSE(isVideoKeyFrame(3, QByteArray("\x10\x20\x10\x20\x00", 5)));
     EXPECT_FALSE(isVideoKeyFrame(0, QByteArray(10, 0)));
+}
+
+// ---- placements of one stream share its decoding ----
+
+TEST(VideoSharing, PlacementsOfOneStreamShareOneDecoder) {
+    const auto video = encodeOrSkip(2, solidPictures(6), 3);
+    ASSERT_TRUE(video);
+    auto movie = load(videoMovie(*video, MovieSpec{}));
+    ASSERT_TRUE(movie);
+    auto character = std::static_pointer_cast<const swf::VideoCharacter>(movie->characterShared(1));
+    swf::media::VideoEngine engine;
+    auto a = engine.openVideo(character);
+    auto b = engine.openVideo(character);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(engine.openStreams(), 1u);
+    // Each still gets the frame it asks for, one after the other.
+    EXPECT_TRUE(near(a->picture(1).pixelColor(5, 5), kColours[1]));
+    EXPECT_TRUE(near(b->picture(4).pixelColor(5, 5), kColours[4]));
+    EXPECT_TRUE(near(a->picture(1).pixelColor(5, 5), kColours[1]));
+    a.reset();
+    EXPECT_EQ(engine.openStreams(), 1u);
+    b.reset();
+    EXPECT_EQ(engine.openStreams(), 0u);
+}
+
+TEST(VideoSharing, TwoPlacementsAtDifferentFramesBothShowTheirOwn) {
+    const auto video = encodeOrSkip(2, solidPictures(6), 3);
+    ASSERT_TRUE(video);
+    SwfWriter w(kStage, kStage, 25);
+    w.setBackgroundColor(Qt::white);
+    w.defineVideoStream(1, 6, 32, 32, 0, 2);
+    for (std::size_t i = 0; i < video->packets.size(); ++i)
+        w.videoFrame(1, static_cast<uint16_t>(i), video->packets[i]);
+    PlaceSpec left;
+    left.characterId = 1;
+    left.ratio = 1;
+    left.matrix = QTransform::fromScale(0.5, 0.5);
+    w.placeObject(left);
+    PlaceSpec right = left;
+    right.depth = 2;
+    right.ratio = 5;
+    right.matrix = QTransform(0.5, 0, 0, 0.5, 20 * 32, 0);
+    w.placeObject(right);
+    w.showFrame();
+    swf::Player p(load(w.finish()), swf::Player::withoutScripts());
+    for (int round = 0; round < 2; ++round) {
+        const QImage img = render(p);
+        EXPECT_TRUE(near(img.pixelColor(8, 8), kColours[1]));
+        EXPECT_TRUE(near(img.pixelColor(40, 8), kColours[5]));
+    }
+}
+
+TEST(VideoDamage, APictureFarLargerThanTheStreamDeclaresIsRefused) {
+    // 1280 x 1024 coded into a stream that says 16 x 16: past what a stream may decode.
+    const auto video = encodeOrSkip(2, {mediatest::solidPicture(1280, 1024, Qt::red)}, 1);
+    ASSERT_TRUE(video);
+    MovieSpec spec;
+    spec.width = 16;
+    spec.height = 16;
+    swf::Player p(load(videoMovie(*video, spec)), swf::Player::withoutScripts());
+    EXPECT_EQ(frameOf(p, 0).pixelColor(8, 8), QColor(Qt::white));
+    // Declared at its size, the same picture shows.
+    spec.width = 1280;
+    spec.height = 1024;
+    swf::Player big(load(videoMovie(*video, spec)), swf::Player::withoutScripts());
+    EXPECT_TRUE(near(frameOf(big, 0).pixelColor(8, 8), Qt::red));
 }
