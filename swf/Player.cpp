@@ -30,7 +30,7 @@ struct Player::State {
         if (movie) {
             stage = std::make_unique<Stage>(movie);
             Stage* s = stage.get();
-            video.setMessageSink([s](const QString& m) { s->statusMessage(m); });
+            video.setMessageSink([s](const QString& text) { s->statusMessage(text); });
             stage->setVideoHost(&video);
         }
     }
