@@ -2,6 +2,7 @@
 
 #include "swf/format/Video.h"
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -203,6 +204,9 @@ QImage VideoDecoder::fromYuv420() const {
     const int kub = bt709 ? (full ? 475 : 541) : (full ? 454 : 516);
     const auto clamp = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
     const bool hasAlpha = f->format == AV_PIX_FMT_YUVA420P && f->data[3];
+    // VP6 with alpha carries its colour already multiplied by the alpha, as Flash shows it;
+    // only what rounding pushed past the alpha needs cutting back.
+    const bool premultiplied = codec_ == videocodec::Vp6Alpha;
     for (int y = 0; y < f->height; ++y) {
         const uint8_t* yp = f->data[0] + static_cast<std::ptrdiff_t>(y) * f->linesize[0];
         const uint8_t* up = f->data[1] + static_cast<std::ptrdiff_t>(y / 2) * f->linesize[1];
@@ -220,9 +224,15 @@ QImage VideoDecoder::fromYuv420() const {
             int a = 255;
             if (ap) {
                 a = ap[x];
-                r = (r * a + 127) / 255;
-                g = (g * a + 127) / 255;
-                b = (b * a + 127) / 255;
+                if (premultiplied) {
+                    r = std::min(r, a);
+                    g = std::min(g, a);
+                    b = std::min(b, a);
+                } else {
+                    r = (r * a + 127) / 255;
+                    g = (g * a + 127) / 255;
+                    b = (b * a + 127) / 255;
+                }
             }
             out[x] = qRgba(r, g, b, a);
         }
