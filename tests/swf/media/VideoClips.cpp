@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -116,6 +117,8 @@ QByteArray avcConfigPacket(const QByteArray& avcConfig) {
 
 std::optional<EncodedVideo> encodeVideo(uint8_t codec, const std::vector<QImage>& pictures,
                                         int keyInterval) {
+    // x264 reports its settings and statistics at every close; only errors are of interest.
+    av_log_set_level(AV_LOG_ERROR);
     const AVCodec* encoder = avcodec_find_encoder(codecId(codec));
     if (!encoder || pictures.empty())
         return std::nullopt;
