@@ -1,6 +1,7 @@
 #include "swf/media/FlvFile.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace swf::media {
 
@@ -89,12 +90,23 @@ void FlvFile::addVideo(uint32_t time, const QByteArray& body) {
     if (videoTimes_.size() > 0xffff)
         return;
     const bool key = frameType == 1 || frameType == 4;
-    // Times only go forward, so finding the frame of a time stays a search.
-    if (!videoTimes_.empty())
-        time = std::max(time, videoTimes_.back());
-    video_->frames().add(static_cast<uint16_t>(videoTimes_.size()),
-                         VideoFrameData{std::move(packet), key});
-    videoTimes_.push_back(time);
+    // Tags come in decoding order, their times only going forward; an H.264 picture shows
+    // its composition offset later, which puts reordered pictures back in showing order.
+    time = std::max(time, lastDecodeTime_);
+    lastDecodeTime_ = time;
+    uint32_t shows = time;
+    if (codec == videocodec::H264 && packet.size() >= 4) {
+        int32_t offset = static_cast<int32_t>(be(packet, 1, 3));
+        if (offset & 0x800000)
+            offset -= 0x1000000;
+        shows = static_cast<uint32_t>(std::max<int64_t>(0, int64_t(time) + offset));
+    }
+    const int number = static_cast<int>(videoTimes_.size());
+    video_->frames().add(static_cast<uint16_t>(number), VideoFrameData{std::move(packet), key});
+    videoTimes_.push_back(shows);
+    const auto at =
+        std::upper_bound(showing_.begin(), showing_.end(), std::make_pair(shows, number));
+    showing_.insert(at, std::make_pair(shows, number));
 }
 
 void FlvFile::addSound(uint32_t time, const QByteArray& body) {
@@ -123,10 +135,11 @@ void FlvFile::addSound(uint32_t time, const QByteArray& body) {
 }
 
 std::optional<int> FlvFile::videoFrameAt(uint32_t timeMs) const {
-    const auto it = std::upper_bound(videoTimes_.begin(), videoTimes_.end(), timeMs);
-    if (it == videoTimes_.begin())
+    const auto it = std::upper_bound(showing_.begin(), showing_.end(),
+                                     std::make_pair(timeMs, std::numeric_limits<int>::max()));
+    if (it == showing_.begin())
         return std::nullopt;
-    return static_cast<int>(std::distance(videoTimes_.begin(), it)) - 1;
+    return std::prev(it)->second;
 }
 
 std::optional<uint32_t> FlvFile::seekTime(uint32_t timeMs) const {

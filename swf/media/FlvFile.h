@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace swf::media {
@@ -31,7 +32,7 @@ public:
     // The video packets as a stream numbered from 0 in file order; null when there are none.
     // Its declared size is 0 x 0: the Video object that shows it gives the size.
     const std::shared_ptr<VideoCharacter>& video() const { return video_; }
-    // The time of each video frame, in milliseconds, in frame order.
+    // The time each video frame shows, in milliseconds, in frame (decoding) order.
     const std::vector<uint32_t>& videoTimes() const { return videoTimes_; }
     // The frame on show at timeMs: the last one whose time has come; nullopt before the first.
     std::optional<int> videoFrameAt(uint32_t timeMs) const;
@@ -54,6 +55,8 @@ private:
 
     std::shared_ptr<VideoCharacter> video_;
     std::vector<uint32_t> videoTimes_;
+    std::vector<std::pair<uint32_t, int>> showing_; // (time, frame) in showing order
+    uint32_t lastDecodeTime_ = 0;
     std::optional<SoundFormatInfo> soundFormat_;
     std::vector<FlvSoundPacket> sound_;
     QByteArray aacConfig_;

@@ -34,12 +34,16 @@ private:
     // Sends frame f and takes whatever pictures come out.
     void feed(int f);
     void restartAt(int f);
+    // Where decoding has to start for frame want: its key frame, else the first frame.
+    int startFor(int want) const;
+    QImage reordered(int want);
 
     std::shared_ptr<const VideoCharacter> video_;
     std::unique_ptr<VideoDecoder> decoder_;
     QImage current_;
     int shown_ = -1; // the frame current_ stands for
-    int fed_ = -1;   // the last frame sent since the decoder was last reset
+    int start_ = 0;  // the first frame sent since the decoder was last reset
+    int fed_ = -1;   // the last frame sent since then
     bool drained_ = false;
     std::map<int64_t, QImage> ready_;
     int packets_ = 0;

@@ -200,3 +200,67 @@ TEST(FlvFile, TheCorpusNetStreamVideoDecodes) {
     EXPECT_FALSE(pictures.picture(0).isNull());
     EXPECT_FALSE(pictures.picture(last).isNull());
 }
+
+TEST(FlvFile, ReorderedH264PicturesShowInTheirOwnOrder) {
+    std::vector<QImage> pictures;
+    for (int i = 0; i < 12; ++i)
+        pictures.push_back(mediatest::solidPicture(32, 32, kColours[i % 6]));
+    const auto video = mediatest::encodeVideo(7, pictures, 12, 2);
+    if (!video)
+        GTEST_SKIP() << "no H.264 encoder";
+    bool reordered = false;
+    for (std::size_t i = 0; i < video->pts.size(); ++i)
+        reordered = reordered || video->pts[i] != video->dts[i];
+    ASSERT_TRUE(reordered) << "the encoder made no B pictures";
+
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath("v.flv").toLocal8Bit();
+    AVFormatContext* fmt = nullptr;
+    ASSERT_GE(avformat_alloc_output_context2(&fmt, nullptr, "flv", path.constData()), 0);
+    AVStream* st = avformat_new_stream(fmt, nullptr);
+    st->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    st->codecpar->codec_id = AV_CODEC_ID_H264;
+    st->codecpar->width = 32;
+    st->codecpar->height = 32;
+    st->codecpar->extradata = static_cast<uint8_t*>(av_mallocz(
+        static_cast<std::size_t>(video->extradata.size()) + AV_INPUT_BUFFER_PADDING_SIZE));
+    memcpy(st->codecpar->extradata, video->extradata.constData(), video->extradata.size());
+    st->codecpar->extradata_size = static_cast<int>(video->extradata.size());
+    ASSERT_GE(avio_open(&fmt->pb, path.constData(), AVIO_FLAG_WRITE), 0);
+    ASSERT_GE(avformat_write_header(fmt, nullptr), 0);
+    // Pictures 100 ms apart; the encoder's decoding positions may start below zero.
+    const int64_t shift = -std::min<int64_t>(0, video->dts.front());
+    for (std::size_t i = 0; i < video->raw.size(); ++i) {
+        AVPacket* pkt = av_packet_alloc();
+        av_new_packet(pkt, static_cast<int>(video->raw[i].size()));
+        memcpy(pkt->data, video->raw[i].constData(), video->raw[i].size());
+        pkt->pts = av_rescale_q((video->pts[i] + shift) * 100, AVRational{1, 1000}, st->time_base);
+        pkt->dts = av_rescale_q((video->dts[i] + shift) * 100, AVRational{1, 1000}, st->time_base);
+        pkt->stream_index = st->index;
+        if (video->keyFrames[i])
+            pkt->flags |= AV_PKT_FLAG_KEY;
+        ASSERT_GE(av_write_frame(fmt, pkt), 0);
+        av_packet_free(&pkt);
+    }
+    av_write_trailer(fmt);
+    avio_closep(&fmt->pb);
+    avformat_free_context(fmt);
+    QFile f(dir.filePath("v.flv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    auto flv = FlvFile::parse(f.readAll());
+    ASSERT_TRUE(flv.ok());
+    ASSERT_TRUE(flv.value().video());
+    ASSERT_EQ(flv.value().videoTimes().size(), 12u);
+    auto decoder =
+        swf::media::VideoDecoder::create(7, flv.value().video()->frames().decoderConfig());
+    ASSERT_TRUE(decoder);
+    swf::media::StreamPictures shown(flv.value().video(), std::move(decoder.value()));
+    // Played through, then jumped about.
+    for (int d : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 3, 9, 1, 7}) {
+        const uint32_t t = static_cast<uint32_t>((d + shift) * 100 + 50);
+        const auto frame = flv.value().videoFrameAt(t);
+        ASSERT_TRUE(frame) << "at " << t;
+        EXPECT_TRUE(near(shown.picture(*frame).pixelColor(5, 5), kColours[d % 6]))
+            << "picture " << d << " (frame " << *frame << ")";
+    }
+}

@@ -116,7 +116,7 @@ QByteArray avcConfigPacket(const QByteArray& avcConfig) {
 }
 
 std::optional<EncodedVideo> encodeVideo(uint8_t codec, const std::vector<QImage>& pictures,
-                                        int keyInterval) {
+                                        int keyInterval, int bFrames) {
     // x264 reports its settings and statistics at every close; only errors are of interest.
     av_log_set_level(AV_LOG_ERROR);
     const AVCodec* encoder = avcodec_find_encoder(codecId(codec));
@@ -132,13 +132,16 @@ std::optional<EncodedVideo> encodeVideo(uint8_t codec, const std::vector<QImage>
     ctx->time_base = AVRational{1, 25};
     ctx->framerate = AVRational{25, 1};
     ctx->gop_size = keyInterval;
-    ctx->max_b_frames = 0;
+    ctx->max_b_frames = bFrames;
     ctx->bit_rate = 2'000'000;
     ctx->thread_count = 1;
     if (codec == 7) {
         ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         av_opt_set(ctx->priv_data, "preset", "ultrafast", 0);
-        av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
+        if (bFrames == 0)
+            av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
+        else
+            av_opt_set(ctx->priv_data, "x264-params", "b-adapt=0:scenecut=0", 0);
         av_opt_set_int(ctx->priv_data, "crf", 12, 0);
         ctx->keyint_min = keyInterval;
     }
@@ -154,6 +157,9 @@ std::optional<EncodedVideo> encodeVideo(uint8_t codec, const std::vector<QImage>
     EncodedVideo out;
     if (codec == 7)
         out.avcConfig = avcRecord(splitAnnexB(ctx->extradata, ctx->extradata_size));
+    if (ctx->extradata)
+        out.extradata =
+            QByteArray(reinterpret_cast<const char*>(ctx->extradata), ctx->extradata_size);
     AVFrame* frame = av_frame_alloc();
     frame->format = pixFmt;
     frame->width = w;
@@ -173,6 +179,9 @@ std::optional<EncodedVideo> encodeVideo(uint8_t codec, const std::vector<QImage>
                 data = QByteArray(reinterpret_cast<const char*>(packet->data), packet->size);
             }
             out.packets.push_back(data);
+            out.raw.emplace_back(reinterpret_cast<const char*>(packet->data), packet->size);
+            out.pts.push_back(packet->pts);
+            out.dts.push_back(packet->dts);
             out.keyFrames.push_back(packet->flags & AV_PKT_FLAG_KEY);
             av_packet_unref(packet);
         }

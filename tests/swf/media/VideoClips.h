@@ -16,13 +16,18 @@ struct EncodedVideo {
     std::vector<QByteArray> packets; // one per picture, in order
     std::vector<bool> keyFrames;     // as the encoder marked them
     QByteArray avcConfig;            // H.264 only: the decoder configuration record
+    // As the encoder gave them, for writing other containers: the packets, their showing
+    // and decoding positions (in pictures) and the codec's extra data.
+    std::vector<QByteArray> raw;
+    std::vector<int64_t> pts, dts;
+    QByteArray extradata;
 };
 
 // Encodes the pictures (all of one size) with the movie codec (2 Sorenson H.263, 3 screen
 // video, 6 screen video 2, 7 H.264), a key frame every keyInterval pictures; nullopt when
-// this libavcodec has no encoder for it.
+// this libavcodec has no encoder for it. bFrames > 0 lets H.264 reorder pictures.
 std::optional<EncodedVideo> encodeVideo(uint8_t codec, const std::vector<QImage>& pictures,
-                                        int keyInterval);
+                                        int keyInterval, int bFrames = 0);
 
 // A picture of one colour, and one with a different colour in each quarter.
 QImage solidPicture(int width, int height, QColor colour);
