@@ -185,8 +185,7 @@ TEST(FlvFile, SoundPacketsKeepTheirFormatAndTimes) {
 }
 
 TEST(FlvFile, TheCorpusNetStreamVideoDecodes) {
-    QFile file(QStringLiteral(QUARVEL_SOURCE_DIR "/../shared/swf-corpus/ruffle/avm1/"
-                                                 "netstream_play_flv/test_video.flv"));
+    QFile file(QStringLiteral(QUARVEL_CORPUS_DIR "/ruffle/avm1/netstream_play_flv/test_video.flv"));
     if (!file.open(QIODevice::ReadOnly))
         GTEST_SKIP() << "corpus not present";
     auto flv = FlvFile::parse(file.readAll());

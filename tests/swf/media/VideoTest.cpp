@@ -11,6 +11,7 @@
 #include "tests/support/SwfWriter.h"
 #include "tests/swf/media/VideoClips.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -460,3 +461,42 @@ TEST(VideoDamage, APictureFarLargerThanTheStreamDeclaresIsRefused) {
     swf::Player big(load(videoMovie(*video, spec)), swf::Player::withoutScripts());
     EXPECT_TRUE(near(frameOf(big, 0).pixelColor(8, 8), Qt::red));
 }
+
+// ---- real streams from the shared corpus, when it is there ----
+
+class CorpusVideo : public ::testing::TestWithParam<const char*> {};
+
+// VP6 (with and without alpha, coded larger than shown) and H.263 test cards: each pixel has
+// its own chroma sample's colour, and VP6 alpha's colour is already premultiplied.
+TEST_P(CorpusVideo, MatchesTheReferencePicture) {
+    const QString dir = QStringLiteral(QUARVEL_CORPUS_DIR "/ruffle/visual/video/") + GetParam();
+    QFile file(dir + "/test.swf");
+    QImage expected(dir + "/output.expected.png");
+    if (!file.open(QIODevice::ReadOnly) || expected.isNull())
+        GTEST_SKIP() << "corpus not present";
+    expected = expected.convertToFormat(QImage::Format_RGB32);
+    swf::Player p(load(file.readAll()), swf::Player::withoutScripts());
+    QImage img(expected.size(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::magenta);
+    {
+        QPainter painter(&img);
+        p.render(painter, QRectF(QPointF(0, 0), QSizeF(expected.size())), {});
+    }
+    int off = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            off += !near(img.pixelColor(x, y), expected.pixelColor(x, y), 8);
+    EXPECT_LE(off, img.width() * img.height() / 100) << off << " pixels differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, CorpusVideo,
+                         ::testing::Values("colorconversion/h263", "colorconversion/vp6",
+                                           "colorconversion/vp6a", "vp6_alphaoffset",
+                                           "vp6_dispsize"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
