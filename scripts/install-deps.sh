@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-svg-dev qt6-translations-l10n
     zlib1g-dev liblzma-dev libcurl4-openssl-dev libssl-dev
-    libavcodec-dev libavformat-dev libavutil-dev libswresample-dev qt6-multimedia-dev
+    libavcodec-dev libavformat-dev libavutil-dev libswresample-dev libswscale-dev
+    qt6-multimedia-dev
     libgtest-dev libgmock-dev
     fonts-wqy-microhei xvfb xauth
     nginx-light openssl curl

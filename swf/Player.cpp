@@ -6,6 +6,7 @@
 #include "swf/display/Stage.h"
 #include "swf/format/Movie.h"
 #include "swf/media/SoundEngine.h"
+#include "swf/media/VideoEngine.h"
 #include "swf/render/Renderer.h"
 
 #include <algorithm>
@@ -19,13 +20,19 @@ struct Player::State {
     std::unique_ptr<ScriptHost> script;
     // Likewise: clips report their sounds to it until they go.
     std::unique_ptr<media::SoundEngine> sound;
+    // Likewise: placed video asks it for decoders.
+    media::VideoEngine video;
     std::unique_ptr<Stage> stage;
     Renderer renderer;
     bool started = false;
 
     explicit State(std::shared_ptr<Movie> m) : movie(std::move(m)) {
-        if (movie)
+        if (movie) {
             stage = std::make_unique<Stage>(movie);
+            Stage* s = stage.get();
+            video.setMessageSink([s](const QString& text) { s->statusMessage(text); });
+            stage->setVideoHost(&video);
+        }
     }
     int loaded() const { return movie ? movie->framesLoaded() : 0; }
     MovieClip* root() const { return stage ? &stage->root() : nullptr; }

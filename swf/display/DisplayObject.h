@@ -49,7 +49,7 @@ inline constexpr int kMaxScriptDepth = 2130706428;
 
 class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
 public:
-    enum class Type { MovieClip, Shape, MorphShape, Bitmap, Button, Text };
+    enum class Type { MovieClip, Shape, MorphShape, Bitmap, Button, Text, Video };
 
     DisplayObject(Type type, Stage& stage, std::shared_ptr<const Character> character);
     virtual ~DisplayObject();

@@ -6,6 +6,7 @@
 #include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
+#include "swf/display/Video.h"
 #include "swf/format/Bitmap.h"
 #include "swf/format/EditText.h"
 #include "swf/format/MorphShape.h"
@@ -13,6 +14,7 @@
 #include "swf/format/Shape.h"
 #include "swf/format/Sprite.h"
 #include "swf/format/Text.h"
+#include "swf/format/Video.h"
 
 namespace swf {
 
@@ -70,6 +72,10 @@ std::shared_ptr<DisplayObject> MovieClip::instantiate(Stage& stage,
         break;
     case Character::Kind::Font:
         break; // fonts are not placed
+    case Character::Kind::Video:
+        object =
+            std::make_shared<VideoObject>(stage, std::static_pointer_cast<const VideoCharacter>(c));
+        break;
     }
     if (!object) {
         stage.releaseInstance();

@@ -28,6 +28,7 @@ class MovieClip;
 class PlayerHost;
 class ScriptHost;
 class SoundHost;
+class VideoHost;
 
 class Stage {
 public:
@@ -44,6 +45,9 @@ public:
     // Where frames report their sounds; null plays nothing. Not owned.
     void setSoundHost(SoundHost* sound) { sound_ = sound; }
     SoundHost* soundHost() const { return sound_; }
+    // What decodes placed video; null shows none. Not owned.
+    void setVideoHost(VideoHost* video) { video_ = video; }
+    VideoHost* videoHost() const { return video_; }
 
     // ---- levels ----
     MovieClip& root() const; // _level0
@@ -191,6 +195,7 @@ private:
     PlayerHost* host_ = nullptr;
     ScriptHost* script_ = nullptr;
     SoundHost* sound_ = nullptr;
+    VideoHost* video_ = nullptr;
     std::map<int, std::shared_ptr<MovieClip>> levels_;
     QString movieUrl_;
     uint64_t tick_ = 1;

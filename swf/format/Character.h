@@ -10,7 +10,18 @@ namespace swf {
 
 class Character {
 public:
-    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button, Sound, Font, Text, EditText };
+    enum class Kind {
+        Shape,
+        MorphShape,
+        Bitmap,
+        Sprite,
+        Button,
+        Sound,
+        Font,
+        Text,
+        EditText,
+        Video
+    };
 
     Character(uint16_t id, Kind kind) : id_(id), kind_(kind) {}
     virtual ~Character() = default;

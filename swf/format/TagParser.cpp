@@ -7,6 +7,7 @@
 #include "swf/format/Shape.h"
 #include "swf/format/Sound.h"
 #include "swf/format/Sprite.h"
+#include "swf/format/Video.h"
 
 namespace swf {
 
@@ -131,6 +132,9 @@ Result<void> TagParser::parse(uint16_t code, Reader body, Timeline& timeline, in
     case tag::SoundStreamHead2:
     case tag::SoundStreamBlock:
         return parseSoundControl(code, r, timeline);
+    case tag::VideoFrame:
+        // Frames of an embedded video stand in whichever timeline plays it, sprites included.
+        return parseVideoFrame(r);
     case tag::DefineSprite:
         // A sprite's timeline holds control tags only; a definition inside one is skipped.
         if (nesting > 0)
@@ -340,8 +344,44 @@ Result<void> TagParser::parseSoundControl(uint16_t code, Reader& r, Timeline& ti
     }
 }
 
+Result<void> TagParser::parseVideoFrame(Reader& r) {
+    auto frame = swf::parseVideoFrame(r);
+    if (!frame)
+        return frame.error();
+    const Character* c = movie_.character(frame.value().streamId);
+    if (!c || c->kind() != Character::Kind::Video)
+        return {}; // frames of no stream show nowhere
+    if (!movie_.budget().takeRecords(1))
+        return failure(broken("VideoFrame"));
+    const auto& video = static_cast<const VideoCharacter&>(*c);
+    QByteArray& data = frame.value().data;
+    if (video.info().codec == videocodec::H264 && !data.isEmpty() && data[0] == 0) {
+        // The decoder's configuration, not a picture: it takes no frame number.
+        if (data.size() > 4)
+            video.frames().setDecoderConfig(data.mid(4));
+        return {};
+    }
+    const bool key = isVideoKeyFrame(video.info().codec, data);
+    video.frames().add(frame.value().frameNumber, VideoFrameData{std::move(data), key});
+    return {};
+}
+
 Result<void> TagParser::parseDefinition(uint16_t code, Reader& r) {
     switch (code) {
+    case tag::DefineVideoStream: {
+        auto video = parseDefineVideoStream(r);
+        if (!video)
+            return video.error();
+        // Each player decodes into a picture of the stream's size. A stream larger than any
+        // made is left out (its frames with it); the rest of the movie plays on.
+        const VideoStreamInfo& info = video.value()->info();
+        if (static_cast<uint64_t>(info.width) * info.height > kMaxVideoPixels)
+            return {};
+        if (!movie_.budget().takePixels(static_cast<uint64_t>(info.width) * info.height))
+            return failure(broken("DefineVideoStream"));
+        movie_.define(std::move(video.value()));
+        return {};
+    }
     case tag::DefineSound: {
         auto sound = parseDefineSound(r);
         if (!sound)

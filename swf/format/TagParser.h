@@ -68,6 +68,8 @@ enum : uint16_t {
     CSMTextSettings = 74,
     DefineFont3 = 75,
     DefineFontName = 88,
+    DefineVideoStream = 60,
+    VideoFrame = 61,
 };
 }
 
@@ -98,6 +100,7 @@ private:
     Result<void> parseExports(Reader& r);
     Result<void> parseSoundControl(uint16_t code, Reader& r, Timeline& timeline);
     Result<void> parseTextDefinition(uint16_t code, Reader& r);
+    Result<void> parseVideoFrame(Reader& r);
     // The budget's message when it ran out, else the given one.
     Error failure(Error e) const;
 

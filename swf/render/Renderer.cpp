@@ -8,6 +8,7 @@
 #include "swf/display/ShapeObjects.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
+#include "swf/display/Video.h"
 #include "swf/format/Bitmap.h"
 #include "swf/format/MorphShape.h"
 #include "swf/format/Movie.h"
@@ -347,6 +348,7 @@ void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransf
         break;
     }
     case DisplayObject::Type::Bitmap:
+    case DisplayObject::Type::Video:
         addRect(obj.localBounds());
         break;
     case DisplayObject::Type::Text:
@@ -466,6 +468,20 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
     case DisplayObject::Type::Text:
         paintTextField(p, static_cast<const TextField&>(obj), ctx.movie, m, cx);
         break;
+    case DisplayObject::Type::Video: {
+        const auto& video = static_cast<const VideoObject&>(obj);
+        const QImage picture = video.picture();
+        const QRectF box = video.localBounds();
+        if (picture.isNull() || box.isEmpty())
+            break;
+        // The decoded picture fills the stream's frame whatever size it was coded at.
+        p.save();
+        p.setWorldTransform(m);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing() && ctx.antialias);
+        p.drawImage(box, colourTransformed(picture, cx));
+        p.restore();
+        break;
+    }
     }
     ctx.movie = outerMovie;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // Draws a running display list with QPainter: shapes from their cached paths, bitmaps, sprites
-// with their own lists, masks, colour transforms and blend modes. Nothing is decoded here, so
-// the same frame can be painted into any number of painters.
+// with their own lists, masks, colour transforms and blend modes. Nothing is decoded here but
+// the picture a video placement shows, once per frame it shows, so the same frame can be
+// painted into any number of painters.
 
 #include "swf/format/Types.h"
 #include "swf/render/ShapePictureCache.h"

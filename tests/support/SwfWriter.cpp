@@ -1083,6 +1083,26 @@ void SwfWriter::soundStreamBlock(const QByteArray& data) {
     tag(19, data);
 }
 
+void SwfWriter::defineVideoStream(uint16_t id, uint16_t frameCount, uint16_t width, uint16_t height,
+                                  uint8_t flags, uint8_t codec) {
+    BitWriter w;
+    w.u16(id);
+    w.u16(frameCount);
+    w.u16(width);
+    w.u16(height);
+    w.u8(flags);
+    w.u8(codec);
+    tag(60, w.data());
+}
+
+void SwfWriter::videoFrame(uint16_t streamId, uint16_t frameNumber, const QByteArray& data) {
+    BitWriter w;
+    w.u16(streamId);
+    w.u16(frameNumber);
+    w.bytes(data);
+    tag(61, w.data(), true);
+}
+
 void SwfWriter::defineButtonSound(uint16_t buttonId, const std::array<uint16_t, 4>& sounds,
                                   const SoundInfoSpec& info) {
     BitWriter w;

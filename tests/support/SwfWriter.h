@@ -222,6 +222,11 @@ public:
     void soundStreamHead(int format, int rateCode, bool sixteenBit, bool stereo,
                          uint16_t samplesPerBlock, bool head1 = false, int16_t latencySeek = 0);
     void soundStreamBlock(const QByteArray& data);
+    // Video. flags as the file stores them: bits 1-3 deblocking, bit 0 smoothing; codec 2 to 7.
+    void defineVideoStream(uint16_t id, uint16_t frameCount, uint16_t width, uint16_t height,
+                           uint8_t flags, uint8_t codec);
+    // data is the codec's packet as written (VP6 alpha opens with its 3-byte offset).
+    void videoFrame(uint16_t streamId, uint16_t frameNumber, const QByteArray& data);
     // sounds for the four transitions; id 0 for none.
     void defineButtonSound(uint16_t buttonId, const std::array<uint16_t, 4>& sounds,
                            const SoundInfoSpec& info = {});

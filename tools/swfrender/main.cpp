@@ -5,10 +5,16 @@
 //   swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] [--timing]
 //   swfrender MOVIE --frame N --trace [--out FILE.png]
 //   swfrender MOVIE --frames A-B --audio-out FILE.wav [--out-dir DIR]
+//   swfrender MOVIE --video FILE.mp4 [--frames A-B] [--size WxH]
 //
 // With --audio-out, the sound the movie makes while frames A to B are on show is written as
 // 16-bit stereo at 44,100 Hz and full player volume: each frame lasts 1/rate seconds of
 // sound, and the mixer runs from frame 1 so sounds started earlier are heard where they are.
+//
+// With --video, the pictures of frames A to B and the sound mixed meanwhile go into one video
+// file at the movie's frame rate: H.264 and AAC for .mp4, .mov and .mkv, VP9 and Opus for
+// .webm. Without --frames every frame the file holds is exported, so a movie that breaks
+// partway ends at its last good frame. A progress line goes to standard error.
 //
 // With --trace, standard output carries the movie's trace lines and nothing else; every
 // diagnostic goes to standard error. Relative paths the movie loads are read beside it.
@@ -35,6 +41,7 @@
 #include "swf/media/Mixer.h"
 #include "swf/media/WavFile.h"
 #include "tools/swfrender/HeadlessHost.h"
+#include "tools/swfrender/VideoExporter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -45,8 +52,13 @@
 #include <QPainter>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <vector>
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace {
 
@@ -71,7 +83,8 @@ void usage() {
                          "       swfrender MOVIE --frames A-B [--size WxH] [--out-dir DIR] "
                          "[--timing]\n"
                          "       swfrender MOVIE --frame N --trace [--out FILE.png]\n"
-                         "       swfrender MOVIE --frames A-B --audio-out FILE.wav\n");
+                         "       swfrender MOVIE --frames A-B --audio-out FILE.wav\n"
+                         "       swfrender MOVIE --video FILE.mp4 [--frames A-B] [--size WxH]\n");
 }
 
 } // namespace
@@ -91,7 +104,7 @@ int main(int argc, char** argv) {
         });
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    QString moviePath, out, outDir, audioOut;
+    QString moviePath, out, outDir, audioOut, videoOut;
     int first = 0, last = 0;
     bool timing = false;
     bool trace = false;
@@ -127,6 +140,10 @@ int main(int argc, char** argv) {
             audioOut = value();
             if (audioOut.isEmpty())
                 return fail(QStringLiteral("--audio-out needs a file"));
+        } else if (a == "--video") {
+            videoOut = value();
+            if (videoOut.isEmpty())
+                return fail(QStringLiteral("--video needs a file"));
         } else if (a == "--out-dir") {
             outDir = value();
         } else if (a == "--timing") {
@@ -146,7 +163,7 @@ int main(int argc, char** argv) {
             return fail(QStringLiteral("more than one movie given"));
         }
     }
-    if (moviePath.isEmpty() || first == 0) {
+    if (moviePath.isEmpty() || (first == 0 && videoOut.isEmpty())) {
         usage();
         return fail(QStringLiteral("a movie and --frame or --frames are needed"));
     }
@@ -167,6 +184,10 @@ int main(int argc, char** argv) {
         return fail(QStringLiteral("%1: %2").arg(moviePath, loaded.error().message));
     const qint64 parseNs = parseTimer.nsecsElapsed();
     const auto movie = loaded.value();
+    if (first == 0) { // a video of the whole movie
+        first = 1;
+        last = std::max(1, movie->framesLoaded());
+    }
     const QRectF stage = movie->header().stage;
     const QSize target = size.value_or(defaultPictureSize(stage));
     if (!outDir.isEmpty() && !QDir().mkpath(outDir))
@@ -183,7 +204,7 @@ int main(int argc, char** argv) {
     swf::Player player(movie, actionScriptMachine(), &host, QFileInfo(moviePath).absoluteFilePath(),
                        &mixer);
     player.setLoop(true);
-    const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing;
+    const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing || !videoOut.isEmpty();
     int shown = 1; // the first frame is on show once the player exists
     QImage image;
     if (drawing) {
@@ -202,11 +223,22 @@ int main(int argc, char** argv) {
     wav.channels = 2;
     double audioClock = 0; // samples owed so far, fractions carried to the next frame
     std::vector<int16_t> block;
+    std::unique_ptr<VideoExporter> video;
+    if (!videoOut.isEmpty()) {
+        auto opened = VideoExporter::open(videoOut, target, rate, kAudioRate);
+        if (!opened)
+            return fail(QStringLiteral("%1: %2").arg(videoOut, opened.error().message));
+        video = std::move(opened.value());
+        // The encoders' own reports would bury the progress line.
+        av_log_set_level(AV_LOG_ERROR);
+    }
     for (int n = 1; n <= last; ++n) {
         while (shown < n && !host.quitRequested()) {
             player.tick();
             ++shown;
         }
+        if (video && shown < n)
+            break; // the movie quit: the video ends with what it showed
         {
             const double until = n * kAudioRate / rate;
             const int frames = static_cast<int>(std::floor(until - audioClock));
@@ -233,6 +265,19 @@ int main(int argc, char** argv) {
             path = QDir(outDir).filePath(QStringLiteral("frame-%1.png").arg(n, 5, 10, QChar('0')));
         if (!path.isEmpty() && !image.convertToFormat(QImage::Format_RGB32).save(path, "PNG"))
             return fail(QStringLiteral("cannot write %1").arg(path));
+        if (video) {
+            if (auto added =
+                    video->addFrame(image, block.data(), static_cast<int>(block.size() / 2));
+                !added)
+                return fail(QStringLiteral("%1: %2").arg(videoOut, added.error().message));
+            std::fprintf(stderr, "\rswfrender: frame %d of %d", n - first + 1, last - first + 1);
+            std::fflush(stderr);
+        }
+    }
+    if (video) {
+        std::fprintf(stderr, "\n");
+        if (auto done = video->finish(); !done)
+            return fail(QStringLiteral("%1: %2").arg(videoOut, done.error().message));
     }
     if (timing)
         std::fprintf(report, "average %.3f ms per frame over %d frames\n",
