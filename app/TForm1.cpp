@@ -173,6 +173,8 @@ void TForm1::skinControls() {
     pointAtEngine<skin::TSeSkinMenuBar>(this, SeSkinEngine1);
     if (SeSkinPopupMenu1)
         SeSkinPopupMenu1->setSkinEngine(SeSkinEngine1);
+    if (SeSkinMessage1)
+        SeSkinMessage1->setSkinEngine(SeSkinEngine1);
     SeSkinEngine1->loaded();
 }
 

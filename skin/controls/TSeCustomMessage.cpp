@@ -79,7 +79,19 @@ public:
     explicit BoxWindow(QWidget* owner) : QDialog(owner) { setModal(true); }
     void reject() override { done(mrCancel); }
 
+    // Centred with its frame, whose size the desktop tells only once the window is shown.
+    void centreOn(const QRect& area) {
+        centreArea_ = area;
+        centre();
+    }
+
 protected:
+    void showEvent(QShowEvent* event) override {
+        QDialog::showEvent(event);
+        if (centreArea_.isValid())
+            centre();
+    }
+
     void keyPressEvent(QKeyEvent* event) override {
         const auto buttons = findChildren<TSeCustomButton*>();
         switch (event->key()) {
@@ -109,6 +121,14 @@ protected:
         }
         QDialog::keyPressEvent(event);
     }
+
+private:
+    void centre() {
+        const QSize outer = frameGeometry().size();
+        move(centreArea_.left() + (centreArea_.width() - outer.width()) / 2,
+             centreArea_.top() + (centreArea_.height() - outer.height()) / 2);
+    }
+    QRect centreArea_;
 };
 
 struct Units {
@@ -272,8 +292,11 @@ void TSeCustomMessage::placeBox(QDialog& box, int x, int y) const {
     QWidget* owner = ownerWindow();
     const QRect screen = screenFor(owner)->geometry();
     auto centreOn = [&](const QRect& area) {
-        box.move(area.left() + (area.width() - box.width()) / 2,
-                 area.top() + (area.height() - box.height()) / 2);
+        if (auto* window = dynamic_cast<BoxWindow*>(&box))
+            window->centreOn(area);
+        else
+            box.move(area.left() + (area.width() - box.width()) / 2,
+                     area.top() + (area.height() - box.height()) / 2);
     };
     if (x < 0 && y < 0) {
         switch (position_) {

@@ -16,7 +16,7 @@
 #include "skin/controls/ButtonGlyphs.h"
 #include "skin/controls/TSeMessageFrame.h"
 
-class QDialog;
+#include <QDialog>
 class QWidget;
 
 namespace skin {
