@@ -13,6 +13,7 @@
 #include "playlist/PlaylistCommands.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/controls/TSeSkinButton.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMenuBar.h"
 #include "skin/controls/TSeSkinMessage.h"
@@ -22,6 +23,7 @@
 #include "skin/controls/TSeSkinSpeedButton.h"
 #include "skin/controls/TSeSkinSplitter.h"
 #include "skin/controls/TSeSkinStatusBar.h"
+#include "skin/controls/TSeSkinToolBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
 #include "skin/engine/TSeSkinEngine.h"
 #include "skin/format/SkinFile.h"
@@ -171,6 +173,8 @@ void TForm1::skinControls() {
     pointAtEngine<skin::TSeSkinProgressBar>(this, SeSkinEngine1);
     pointAtEngine<skin::TSeSkinStatusBar>(this, SeSkinEngine1);
     pointAtEngine<skin::TSeSkinMenuBar>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinToolBar>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinButton>(this, SeSkinEngine1);
     if (SeSkinPopupMenu1)
         SeSkinPopupMenu1->setSkinEngine(SeSkinEngine1);
     if (SeSkinMessage1)

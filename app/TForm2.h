@@ -8,7 +8,10 @@
 #include <functional>
 
 class QFrame;
-class QPushButton;
+
+namespace skin {
+class TSeSkinButton;
+}
 
 namespace app {
 
@@ -44,7 +47,7 @@ public:
     QLabel* Label9 = nullptr;
     TLinkLabel* Label8 = nullptr; // contact number, a link
     QLabel* Image1 = nullptr;
-    QPushButton* SeSkinButton1 = nullptr; // 确定
+    skin::TSeSkinButton* SeSkinButton1 = nullptr; // 确定
 
     void Label5MouseMove(QObject* sender);
     void Label5MouseLeave(QObject* sender);

@@ -15,6 +15,7 @@
 #include "skin/controls/TSeSkinCheckBox.h"
 #include "skin/controls/TSeSkinEdit.h"
 #include "skin/controls/TSeSkinLabel.h"
+#include "skin/controls/VisualThemes.h"
 
 namespace skin {
 namespace {
@@ -71,9 +72,8 @@ QStyle::StandardPixmap iconFor(TMsgDlgType type) {
     return QStyle::SP_CustomBase;
 }
 
-// The box window: Enter takes the focused button, else the default one; Escape the cancel
-// button. A box without a cancel button still closes by Escape and by its frame, answering
-// Cancel, so that no box can be left open with no way out.
+// The box window. A box without a cancel button still closes by Escape and by its frame,
+// answering Cancel, so that no box can be left open with no way out.
 class BoxWindow : public QDialog {
 public:
     explicit BoxWindow(QWidget* owner) : QDialog(owner) { setModal(true); }
@@ -91,34 +91,15 @@ protected:
         if (centreArea_.isValid())
             centre();
     }
-
+    // Enter and Escape have gone to the marked buttons when there are any; an Escape that
+    // reaches the box itself closes it as its frame would.
     void keyPressEvent(QKeyEvent* event) override {
-        const auto buttons = findChildren<TSeCustomButton*>();
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: {
-            if (auto* focused = qobject_cast<TSeCustomButton*>(focusWidget())) {
-                focused->click();
-                return;
-            }
-            for (TSeCustomButton* b : buttons)
-                if (b->Default() && b->isEnabled() && b->isVisible()) {
-                    b->click();
-                    return;
-                }
-            break;
-        }
-        case Qt::Key_Escape:
-            for (TSeCustomButton* b : buttons)
-                if (b->Cancel() && b->isEnabled() && b->isVisible()) {
-                    b->click();
-                    return;
-                }
+        if (event->key() == Qt::Key_Escape) {
             done(mrCancel);
             return;
-        default:
-            break;
         }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            return;
         QDialog::keyPressEvent(event);
     }
 
@@ -181,11 +162,6 @@ int mulDiv(int a, int b, int c) {
     const bool negative = (product < 0) != (c < 0);
     const long long magnitude = ((product < 0 ? -product : product) + half) / (c > 0 ? c : -c);
     return int(negative ? -magnitude : magnitude);
-}
-
-bool visualThemesActive() {
-    const QStyle* style = QApplication::style();
-    return style && style->name().compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0;
 }
 
 TSeCustomMessage::TSeCustomMessage(QObject* owner)

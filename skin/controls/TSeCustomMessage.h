@@ -15,6 +15,7 @@
 
 #include "skin/controls/ButtonGlyphs.h"
 #include "skin/controls/TSeMessageFrame.h"
+#include "skin/controls/VisualThemes.h"
 
 #include <QDialog>
 class QWidget;
@@ -84,10 +85,6 @@ QString applicationTitle();
 
 // Windows' MulDiv: a * b / c in 64 bits, rounded half away from zero; -1 when c is 0.
 int mulDiv(int a, int b, int c);
-
-// Whether boxes are drawn in the desktop style's themed look (buttons a little taller):
-// every style but the plain "Windows" one draws themed controls.
-bool visualThemesActive();
 
 class TSeCustomMessage : public QObject {
     Q_OBJECT

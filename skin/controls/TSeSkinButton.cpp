@@ -1,6 +1,7 @@
 #include "skin/controls/TSeSkinButton.h"
 
 #include <QDialog>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -44,7 +45,55 @@ void TSeCustomButton::setDefault(bool on) {
     if (on == default_)
         return;
     default_ = on;
+    watchWindow();
     update();
+}
+
+void TSeCustomButton::setCancel(bool on) {
+    cancel_ = on;
+    watchWindow();
+}
+
+void TSeCustomButton::watchWindow() {
+    QWidget* target = (default_ || cancel_) ? window() : nullptr;
+    if (target == this)
+        target = nullptr;
+    if (target == watched_)
+        return;
+    if (watched_)
+        watched_->removeEventFilter(this);
+    watched_ = target;
+    if (watched_)
+        watched_->installEventFilter(this);
+}
+
+bool TSeCustomButton::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange)
+        watchWindow();
+    return QAbstractButton::event(event);
+}
+
+void TSeCustomButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+bool TSeCustomButton::eventFilter(QObject* watched, QEvent* event) {
+    // Keys nobody inside the window took reach the window, and with it this filter.
+    if (watched != watched_ || event->type() != QEvent::KeyPress || !isEnabled() || !isVisible())
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if ((enter && default_ && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) ||
+        (key->key() == Qt::Key_Escape && cancel_ && key->modifiers() == Qt::NoModifier)) {
+        click();
+        return true;
+    }
+    return false;
 }
 
 void TSeCustomButton::setGlyph(const QPixmap& glyph) {

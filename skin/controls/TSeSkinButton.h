@@ -2,11 +2,14 @@
 
 // The push button of the boxes: a caption, an optional glyph of its kind, a modal result it
 // gives its window when clicked, and the default (Enter) and cancel (Escape) marks.
+// A focused button takes Enter and Space itself; otherwise Enter anywhere in its window goes
+// to the default button and Escape to the cancel button.
 // TSeCustomButton paints the desktop's own button; TSeSkinButton paints the "Face" and "Text"
 // parts of the skin's "Button" object when its engine has one.
 
 #include <QAbstractButton>
 #include <QPixmap>
+#include <QPointer>
 
 #include "skin/controls/ButtonGlyphs.h"
 #include "skin/engine/SkinClient.h"
@@ -27,7 +30,7 @@ public:
     bool Default() const { return default_; }
     void setDefault(bool on);
     bool Cancel() const { return cancel_; }
-    void setCancel(bool on) { cancel_ = on; }
+    void setCancel(bool on);
     // Two images side by side: normal and disabled.
     QPixmap Glyph() const { return glyph_; }
     void setGlyph(const QPixmap& glyph);
@@ -55,6 +58,9 @@ protected:
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The image to show for the current enabled state, or a null pixmap.
     QPixmap currentGlyph() const;
@@ -64,6 +70,9 @@ protected:
 
 private:
     void repaintWindowButtons();
+    // Watches the window's keys while the button carries a mark.
+    void watchWindow();
+    QPointer<QWidget> watched_;
     TBitBtnKind kind_{TBitBtnKind::bkCustom};
     int modalResult_{0};
     bool default_{false};
