@@ -384,7 +384,7 @@ void TSeSkinStatusBar::paintBevel(QPainter& p) {
                 bevelKind_ == TSeBevelKind::bkFlat ? dark : (raised ? light : dark);
             const QColor bottomRight =
                 bevelKind_ == TSeBevelKind::bkFlat ? dark : (raised ? dark : light);
-            const QRect e = r.adjusted(0, 0, -1, -1);
+            const QRect e = r;
             p.setPen(topLeft);
             if (bevelSides_ & beTop)
                 p.drawLine(e.topLeft(), e.topRight());
