@@ -7,11 +7,9 @@
 #include <QLabel>
 #include <functional>
 
-class QFrame;
+#include "skin/controls/TSeSkinButton.h"
 
-namespace skin {
-class TSeSkinButton;
-}
+class QFrame;
 
 namespace app {
 
