@@ -125,45 +125,48 @@ class Parser {
 public:
     explicit Parser(std::string_view text) : s_(text) {}
 
-    ObjectRecord object(int depthLeft) {
+    void object(int depthLeft, Handler& handler) {
         if (depthLeft <= 0)
             fail("objects are nested too deeply");
         const std::string_view word = identifier();
         if (word != "object" && word != "inherited" && word != "inline")
             fail("'object' expected");
-        ObjectRecord rec;
-        rec.properties.reserve(32);
+        std::string_view name, className;
         const std::string_view first = identifier();
         skipSpace();
         if (peek() == ':') {
             ++pos_;
-            rec.name = first;
-            rec.className = identifier();
+            name = first;
+            className = identifier();
         } else {
-            rec.className = first;
+            className = first;
         }
         skipSpace();
         if (peek() == '[') // inherited child position, as "[3]"
             skipTo(']');
+        handler.beginObject(className, name);
+        std::string spelled;
         for (;;) {
             skipSpace();
             if (atEnd())
                 fail("'end' expected");
             const std::size_t mark = pos_;
             const std::string_view word2 = identifier();
-            if (word2 == "end")
-                return rec;
+            if (word2 == "end") {
+                handler.endObject();
+                return;
+            }
             if (word2 == "object" || word2 == "inherited" || word2 == "inline") {
                 pos_ = mark;
-                rec.children.push_back(object(depthLeft - 1));
+                object(depthLeft - 1, handler);
                 continue;
             }
-            std::string name = dottedName(word2);
+            const std::string_view property = dottedNameView(word2, spelled);
             skipSpace();
             if (peek() != '=')
-                fail("'=' expected after " + name);
+                fail("'=' expected after " + std::string(property));
             ++pos_;
-            rec.properties.push_back({std::move(name), value()});
+            handler.property(property, value());
         }
     }
 
@@ -206,6 +209,26 @@ private:
         while (!atEnd() && identChar(s_[pos_]))
             ++pos_;
         return s_.substr(start, pos_ - start);
+    }
+
+    // As dottedName, but a view into the text when the name is written without spaces (as it
+    // always is), else into `spelled`.
+    std::string_view dottedNameView(std::string_view first, std::string& spelled) {
+        if (peek() != '.')
+            return first;
+        const std::size_t start = std::size_t(first.data() - s_.data());
+        std::size_t end = start + first.size();
+        bool contiguous = true;
+        spelled.assign(first);
+        while (peek() == '.') {
+            ++pos_;
+            const std::string_view next = identifier();
+            contiguous = contiguous && next.data() == s_.data() + end + 1;
+            end = std::size_t(next.data() - s_.data()) + next.size();
+            spelled += '.';
+            spelled += next;
+        }
+        return contiguous ? s_.substr(start, end - start) : std::string_view(spelled);
     }
 
     // "Font.Color" or "Owner.Component": the identifiers after the first, joined by dots.
@@ -510,11 +533,34 @@ void writeObject(std::string& out, const ObjectRecord& rec, int indent) {
 
 } // namespace
 
-ObjectRecord parse(std::string_view text, int maxDepth) {
+Handler::~Handler() = default;
+
+void parse(std::string_view text, Handler& handler, int maxDepth) {
     Parser p(text);
-    ObjectRecord rec = p.object(maxDepth);
+    p.object(maxDepth, handler);
     p.expectEnd();
-    return rec;
+}
+
+ObjectRecord parse(std::string_view text, int maxDepth) {
+    // Nested records are filled in place: a record's children only grow once the deeper
+    // ones being read have ended, so the pointers on the stack stay valid.
+    struct Records : Handler {
+        ObjectRecord root;
+        std::vector<ObjectRecord*> open;
+        void beginObject(std::string_view className, std::string_view name) override {
+            ObjectRecord* rec = open.empty() ? &root : &open.back()->children.emplace_back();
+            rec->className = className;
+            rec->name = name;
+            rec->properties.reserve(32);
+            open.push_back(rec);
+        }
+        void property(std::string_view name, PropertyValue&& value) override {
+            open.back()->properties.push_back({std::string(name), std::move(value)});
+        }
+        void endObject() override { open.pop_back(); }
+    } records;
+    parse(text, records, maxDepth);
+    return std::move(records.root);
 }
 
 std::string write(const ObjectRecord& record) {

@@ -7,9 +7,12 @@
 #include <string>
 #include <zlib.h>
 
+#include "skin/format/ObjectStreamer.h"
 #include "skin/format/SkinError.h"
 #include "skin/format/TextForm.h"
 #include "skin/format/Zlib.h"
+#include "skin/model/SkinClassRegistry.h"
+#include "skin/model/SkinColors.h"
 
 using namespace skin;
 
@@ -110,4 +113,51 @@ TEST(FastHex, BinaryValuesDecodeAlikeInLongAndShortRunsAndRejectStrayCharacters)
     EXPECT_THROW(
         textform::parse("object A: TSeSkinObject\r\n  Objects = {" + high + "}\r\nend\r\n"),
         SkinError);
+}
+
+TEST(FastText, ObjectsComeStraightFromTheTextWithNestedBlocksAndSpacedNames) {
+    const std::string text = "object Caption: TSeSkinObject\r\n"
+                             "  Font. Color = clRed\r\n"
+                             "  Width = 40\r\n"
+                             "  object Title: TSeTextObject\r\n"
+                             "    FontHot.Height = -15\r\n"
+                             "    object Inner: TSeSkinObject\r\n"
+                             "      Left = 3\r\n"
+                             "    end\r\n"
+                             "  end\r\n"
+                             "  object Close: TSeSystemButton\r\n"
+                             "    Action = sbaClose\r\n"
+                             "  end\r\n"
+                             "end\r\n";
+    const ObjectRecord rec = textform::parse(text);
+    ASSERT_EQ(rec.properties.size(), 2u);
+    EXPECT_EQ(rec.properties[0].name, "Font.Color");
+    ASSERT_EQ(rec.children.size(), 2u);
+    EXPECT_EQ(rec.children[0].name, "Title");
+    ASSERT_EQ(rec.children[0].children.size(), 1u);
+    EXPECT_EQ(rec.children[0].children[0].properties[0].name, "Left");
+    EXPECT_EQ(rec.children[1].className, "TSeSystemButton");
+
+    const auto registry = SkinClassRegistry::withStandardClasses();
+    const ObjectStreamer streamer(registry);
+    auto object = streamer.readText("TSeSkinObject", text);
+    EXPECT_EQ(object->name(), "Caption");
+    EXPECT_EQ(object->Font.Color, rgbColor(255, 0, 0));
+    EXPECT_EQ(object->width(), 40);
+    ASSERT_EQ(object->children().size(), 2u);
+    EXPECT_STREQ(object->children()[0]->className(), "TSeTextObject");
+    EXPECT_EQ(object->children()[0]->children()[0]->left(), 3);
+    EXPECT_EQ(object->children()[1]->name(), "Close");
+    // A property the class lacks names the object it was read for.
+    EXPECT_THROW(
+        streamer.readText("TSeSkinObject", "object A: TSeSkinObject\r\n  Nope = 1\r\nend\r\n"),
+        SkinError);
+    // Too deep a nesting of blocks stops, however it is started.
+    std::string deep;
+    for (int i = 0; i < 70; ++i)
+        deep += "object A: TSeSkinObject\r\n";
+    for (int i = 0; i < 70; ++i)
+        deep += "end\r\n";
+    EXPECT_THROW(streamer.readText("TSeSkinObject", deep), SkinError);
+    EXPECT_THROW(streamer.readText("TSeSkinObject", text, ObjectStreamer::kMaxDepth), SkinError);
 }
