@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QVariantAnimation>
 #include <QWindow>
 
 #include "skin/engine/TSeSkinEngine.h"
@@ -222,6 +223,9 @@ bool TSeMessageFrame::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::WindowTitleChange:
         background_->update();
         break;
+    case QEvent::Show:
+        fadeIn();
+        break;
     case QEvent::WindowActivate:
         setActive(true);
         break;
@@ -234,6 +238,22 @@ bool TSeMessageFrame::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return false;
+}
+
+void TSeMessageFrame::fadeIn() {
+    // The box fades in to its blending level; the directions and effects of other show
+    // animations have no counterpart on every window system, so each shows as this fade.
+    if (!animation_.Enabled || animation_.Time <= 0)
+        return;
+    const qreal target = blending_.Enabled ? blending_.Level / 255.0 : 1.0;
+    auto* fade = new QVariantAnimation(this);
+    fade->setStartValue(0.0);
+    fade->setEndValue(target);
+    fade->setDuration(animation_.Time);
+    connect(fade, &QVariantAnimation::valueChanged, window_,
+            [this](const QVariant& v) { window_->setWindowOpacity(v.toReal()); });
+    window_->setWindowOpacity(0.0);
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void TSeMessageFrame::setHot(TSeSkinObject* object, Qt::MouseButtons held) {

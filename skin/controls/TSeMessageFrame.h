@@ -106,6 +106,7 @@ private:
     void mouseEvent(QEvent* event);
     void setHot(TSeSkinObject* object, Qt::MouseButtons held);
     void performAction(TSeAction action);
+    void fadeIn();
 
     QWidget* window_;
     QWidget* client_;

@@ -364,3 +364,21 @@ TEST(SkinnedMessageBox, DraggingTheCaptionMovesTheBox) {
     EXPECT_EQ(box->pos(), QPoint(130, 120));
     box->hide();
 }
+
+TEST(MessageBoxShow, AnAnimatedBoxFadesInToItsBlendingLevel) {
+    TSeCustomMessage messages;
+    messages.setAnimation({TSeAnimationDirection::kdNone, 1, true, 1, 1, 120});
+    messages.setBlending({true, 204});
+    auto box = messages.CreateMessageBox(QStringLiteral("x"), TMsgDlgType::mtInformation, mbOK);
+    box->show();
+    EXPECT_LT(box->windowOpacity(), 0.5);
+    QTest::qWait(300);
+    EXPECT_NEAR(box->windowOpacity(), 0.8, 0.01);
+    box->hide();
+    // Without animation it shows at once, at its blending level.
+    messages.setAnimation({});
+    auto plain = messages.CreateMessageBox(QStringLiteral("x"), TMsgDlgType::mtInformation, mbOK);
+    plain->show();
+    EXPECT_NEAR(plain->windowOpacity(), 0.8, 0.01);
+    plain->hide();
+}
