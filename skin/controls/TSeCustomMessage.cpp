@@ -254,14 +254,13 @@ int TSeCustomMessage::buttonWidthFor(int row, const QString& caption, const QFon
     return *it;
 }
 
-void TSeCustomMessage::attachFrame(QDialog& box, TSeMessageFrame& frame) const {
+void TSeCustomMessage::attachFrame(TSeMessageFrame& frame) const {
     frame.setBlending(blending_);
     frame.setDragging(dragging_);
     frame.setShadow(shadow_);
     frame.setAnimation(animation_);
     frame.setBorderIcons(borderIcons_);
     frame.setActive(true);
-    box.setObjectName(box.objectName());
 }
 
 void TSeCustomMessage::placeBox(QDialog& box, int x, int y) const {
@@ -304,7 +303,7 @@ std::unique_ptr<QDialog> TSeCustomMessage::CreateMessageBox(const QString& text,
     box->setObjectName(QStringLiteral("MessageDlg"));
     box->setWindowTitle(messageCaption(type));
     TSeMessageFrame* frame = CreateForm(box.get());
-    attachFrame(*box, *frame);
+    attachFrame(*frame);
     QWidget* client = frame->client();
 
     const Units u = measure(buttonFont_);
@@ -428,7 +427,7 @@ std::unique_ptr<QDialog> TSeCustomMessage::CreateInputBox(const QString& caption
     box->setObjectName(QStringLiteral("InputQuery"));
     box->setWindowTitle(caption);
     TSeMessageFrame* frame = CreateForm(box.get());
-    attachFrame(*box, *frame);
+    attachFrame(*frame);
     QWidget* client = frame->client();
 
     const Units u = measure(box->font());

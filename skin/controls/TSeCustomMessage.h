@@ -161,7 +161,7 @@ protected:
 private:
     int buttonWidthFor(int row, const QString& caption, const QFontMetrics& fm);
     void placeBox(QDialog& box, int x, int y) const;
-    void attachFrame(QDialog& box, TSeMessageFrame& frame) const;
+    void attachFrame(TSeMessageFrame& frame) const;
 
     TSeAnimation animation_;
     TSeBlending blending_{false, 150};
