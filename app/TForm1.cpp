@@ -14,6 +14,7 @@
 #include "playlist/PlaylistCommands.h"
 #include "playlist/PlaylistHost.h"
 #include "playlist/TDropFilelistbox1.h"
+#include "skin/controls/TSeSkinButton.h"
 #include "skin/controls/TSeSkinForm.h"
 #include "skin/controls/TSeSkinItem.h"
 #include "skin/controls/TSeSkinMenuBar.h"
@@ -24,6 +25,7 @@
 #include "skin/controls/TSeSkinSpeedButton.h"
 #include "skin/controls/TSeSkinSplitter.h"
 #include "skin/controls/TSeSkinStatusBar.h"
+#include "skin/controls/TSeSkinToolBar.h"
 #include "skin/controls/TSeSkinTrackBar.h"
 #include "skin/engine/TSeSkinEngine.h"
 #include "skin/format/SkinFile.h"
@@ -191,11 +193,15 @@ void TForm1::skinControls() {
     pointAtEngine<skin::TSeSkinProgressBar>(this, SeSkinEngine1);
     pointAtEngine<skin::TSeSkinStatusBar>(this, SeSkinEngine1);
     pointAtEngine<skin::TSeSkinMenuBar>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinToolBar>(this, SeSkinEngine1);
+    pointAtEngine<skin::TSeSkinButton>(this, SeSkinEngine1);
     if (SeSkinPopupMenu1)
         SeSkinPopupMenu1->setSkinEngine(SeSkinEngine1);
     SeSkinForm1->MenuBar = SeSkinMenuBar1;
     SeSkinForm1->setSkinEngine(SeSkinEngine1);
     Form2->setSkinEngine(SeSkinEngine1);
+    if (SeSkinMessage1)
+        SeSkinMessage1->setSkinEngine(SeSkinEngine1);
     SeSkinEngine1->loaded();
     SeSkinForm1->loaded();
 }

@@ -138,6 +138,11 @@ void TForm1::createControls() {
     });
 
     SeSkinMessage1 = new skin::TSeSkinMessage(this);
+    SeSkinMessage1->setObjectName(QStringLiteral("SeSkinMessage1"));
+    QFont boxFont(QStringLiteral("MS Sans Serif"));
+    boxFont.setPixelSize(11);
+    SeSkinMessage1->setButtonFont(boxFont);
+    SeSkinMessage1->setMessageFont(boxFont);
     Form2 = new TForm2(this);
 
     Timer1.setInterval(100);

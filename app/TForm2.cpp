@@ -1,11 +1,12 @@
 #include "app/TForm2.h"
 
+#include "skin/controls/TSeSkinButton.h"
+
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -163,7 +164,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setTextColor(Label8, Qt::red);
     Label4 = makeLabel(inner, QStringLiteral("欢迎大家找虫虫      ^_^"), {112, 112}, songTi(13),
                        QStringLiteral("Label4"));
-    SeSkinButton1 = new QPushButton(QStringLiteral("确定"), inner);
+    SeSkinButton1 = new skin::TSeSkinButton(inner);
+    SeSkinButton1->setText(QStringLiteral("确定"));
     SeSkinButton1->setObjectName(QStringLiteral("SeSkinButton1"));
     SeSkinButton1->setGeometry(126, 159, 88, 28);
     SeSkinButton1->setDefault(true);
@@ -171,7 +173,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     Label8->OnMouseMove = [this](QObject* sender, auto...) { Label5MouseMove(sender); };
     Label8->OnMouseLeave = [this](QObject* sender) { Label5MouseLeave(sender); };
     Label8->OnClick = [this](QObject* sender) { Label8Click(sender); };
-    connect(SeSkinButton1, &QPushButton::clicked, this,
+    connect(SeSkinButton1, &QAbstractButton::clicked, this,
             [this] { SeSkinButton1Click(SeSkinButton1); });
     openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
     SeSkinForm1->loaded();

@@ -7,8 +7,9 @@
 #include <QLabel>
 #include <functional>
 
+#include "skin/controls/TSeSkinButton.h"
+
 class QFrame;
-class QPushButton;
 
 namespace skin {
 class TSeSkinEngine;
@@ -49,8 +50,8 @@ public:
     QLabel* Label9 = nullptr;
     TLinkLabel* Label8 = nullptr; // contact number, a link
     QLabel* Image1 = nullptr;
-    QPushButton* SeSkinButton1 = nullptr;     // 确定
-    skin::TSeSkinForm* SeSkinForm1 = nullptr; // the skinned frame
+    skin::TSeSkinButton* SeSkinButton1 = nullptr; // 确定
+    skin::TSeSkinForm* SeSkinForm1 = nullptr;     // the skinned frame
 
     // The frame draws with the main window's skin; the window grows by the frame so that the
     // client area stays 358 x 204.

@@ -2,6 +2,8 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionProgressBar>
 
 #include <cmath>
 
@@ -176,7 +178,42 @@ void TSeSkinProgressBar::paintSkinned(QPainter& p) {
     bar->draw(p);
 }
 
+void TSeSkinProgressBar::setThemedLook(TSeThemedLook look) {
+    if (look == themedLook_)
+        return;
+    themedLook_ = look;
+    update();
+}
+
+void TSeSkinProgressBar::paintThemed(QPainter& painter) {
+    const bool horizontal = orientation_ == TSeBarOrientation::kboHorizontal;
+    QStyleOptionProgressBar option;
+    option.initFrom(this);
+    option.minimum = 0;
+    option.maximum = 1;
+    option.textVisible = false;
+    option.state |= horizontal ? QStyle::State_Horizontal : QStyle::State_None;
+    if (showBorder_) {
+        option.rect = rect();
+        option.progress = 0;
+        style()->drawControl(QStyle::CE_ProgressBarGroove, &option, &painter, this);
+    } else {
+        painter.fillRect(rect(), color_);
+    }
+    // The style's chunk, filling exactly the bar's rectangle.
+    const QRect bar = barRect();
+    if (bar.isEmpty())
+        return;
+    option.rect = bar;
+    option.progress = 1;
+    style()->drawControl(QStyle::CE_ProgressBarContents, &option, &painter, this);
+}
+
 void TSeSkinProgressBar::paintDefault(QPainter& painter) {
+    if (themedLook(themedLook_)) {
+        paintThemed(painter);
+        return;
+    }
     QRect inside = rect();
     if (showBorder_) {
         // A one-pixel sunken frame: shadow on the top and left, light on the bottom and right.

@@ -12,6 +12,7 @@
 #include <QVector>
 #include <QWidget>
 
+#include "skin/controls/VisualThemes.h"
 #include "skin/engine/SkinClient.h"
 #include "skin/engine/SkinProperties.h"
 
@@ -44,6 +45,10 @@ public:
     void setColor(const QColor& value);
     // While skinned and transparent, what the frame leaves uncovered shows the parent.
     void setTransparent(bool value);
+    // Unskinned, whether the bar takes the desktop theme's look (its groove and chunk drawn by
+    // the current style) or the classic sunken frame and blocks.
+    TSeThemedLook ThemedLook() const { return themedLook_; }
+    void setThemedLook(TSeThemedLook look);
 
     // The filled share of the bar for a value: 0 when Min is negative, when the value lies
     // outside the range or when the range is empty.
@@ -65,6 +70,7 @@ private:
     void skinChanged();
     void paintDefault(QPainter& p);
     void paintSkinned(QPainter& p);
+    void paintThemed(QPainter& p);
 
     int min_ = 0;
     int max_ = 100;
@@ -74,6 +80,7 @@ private:
     int borderWidth_ = 0;
     bool smooth_ = false;
     QColor color_;
+    TSeThemedLook themedLook_ = TSeThemedLook::Automatic;
     SkinClient skin_{this, QStringLiteral("ProgressBar")};
 };
 

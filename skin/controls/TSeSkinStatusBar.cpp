@@ -84,8 +84,36 @@ int TSeStatusPanel::Index() const {
     return bar_->Panels().indexOf(this);
 }
 
+void TSeStatusPanel::setControl(QWidget* control) {
+    if (control == control_)
+        return;
+    control_ = control;
+    if (control && control->parentWidget() != bar_)
+        control->setParent(bar_);
+    bar_->layoutChanged();
+}
+
+void TSeStatusPanel::setViewPriority(int percent) {
+    viewPriority_ = std::clamp(percent, 0, 100);
+    bar_->layoutChanged();
+}
+
+void TSeStatusPanel::setStretchPriority(int percent) {
+    stretchPriority_ = std::clamp(percent, 0, 100);
+    bar_->layoutChanged();
+}
+
 TSeStatusPanel& TSeStatusPanels::Add() {
-    panels_.push_back(std::unique_ptr<TSeStatusPanel>(new TSeStatusPanel(bar_)));
+    TSeSkinStatusBar::PanelClass panelClass = [](TSeSkinStatusBar* bar) {
+        return std::unique_ptr<TSeStatusPanel>(new TSeStatusPanel(bar));
+    };
+    if (bar_->OnCreatePanelClass)
+        bar_->OnCreatePanelClass(bar_, panelClass);
+    std::unique_ptr<TSeStatusPanel> panel = panelClass ? panelClass(bar_) : nullptr;
+    // A class that made nothing, or a panel for another bar, gets the plain panel.
+    if (!panel || panel->bar_ != bar_)
+        panel.reset(new TSeStatusPanel(bar_));
+    panels_.push_back(std::move(panel));
     bar_->layoutChanged();
     return *panels_.back();
 }
@@ -127,18 +155,113 @@ void TSeSkinStatusBar::setImages(const QList<QPixmap>& images) {
     layoutChanged();
 }
 
+void TSeSkinStatusBar::setBevelSides(TSeBevelEdges sides) {
+    bevelSides_ = sides & (beLeft | beTop | beRight | beBottom);
+    layoutChanged();
+}
+
+void TSeSkinStatusBar::setBevelInner(TSeBevelCut cut) {
+    bevelInner_ = cut;
+    layoutChanged();
+}
+
+void TSeSkinStatusBar::setBevelOuter(TSeBevelCut cut) {
+    bevelOuter_ = cut;
+    layoutChanged();
+}
+
+void TSeSkinStatusBar::setBevelKind(TSeBevelKind kind) {
+    bevelKind_ = kind;
+    layoutChanged();
+}
+
+int TSeSkinStatusBar::bevelWidth() const {
+    if (bevelKind_ == TSeBevelKind::bkNone || skin_.isSkinned())
+        return 0;
+    return (bevelInner_ != TSeBevelCut::bvNone ? 1 : 0) +
+           (bevelOuter_ != TSeBevelCut::bvNone ? 1 : 0);
+}
+
+QRect TSeSkinStatusBar::contentRect() const {
+    const int w = bevelWidth();
+    QRect r = rect();
+    r.adjust(bevelSides_ & beLeft ? w : 0, bevelSides_ & beTop ? w : 0,
+             bevelSides_ & beRight ? -w : 0, bevelSides_ & beBottom ? -w : 0);
+    return r;
+}
+
+std::vector<QRect> TSeSkinStatusBar::layoutPanels() const {
+    const int count = panels_.Count();
+    const QRect content = contentRect();
+    std::vector<bool> shown(static_cast<std::size_t>(count), true);
+    auto usedWidth = [&] {
+        long long sum = 0;
+        for (int i = 0; i < count; ++i)
+            if (shown[std::size_t(i)])
+                sum += panels_[i].Width();
+        return sum;
+    };
+    // Panels give way, the least wanted (and of those the rightmost) first, until the rest fit.
+    while (usedWidth() > content.width()) {
+        int weakest = -1;
+        for (int i = 0; i < count; ++i)
+            if (shown[std::size_t(i)] && panels_[i].ViewPriority() < 100 &&
+                (weakest < 0 || panels_[i].ViewPriority() <= panels_[weakest].ViewPriority()))
+                weakest = i;
+        if (weakest < 0)
+            break;
+        shown[std::size_t(weakest)] = false;
+    }
+    const long long spare = std::max(0LL, content.width() - usedWidth());
+    int shares = 0;
+    for (int i = 0; i < count; ++i)
+        if (shown[std::size_t(i)])
+            shares += panels_[i].StretchPriority();
+    const int whole = std::max(100, shares);
+    std::vector<QRect> rects(static_cast<std::size_t>(count));
+    int x = content.left();
+    for (int i = 0; i < count; ++i) {
+        if (!shown[std::size_t(i)])
+            continue;
+        const int extra = int(spare * panels_[i].StretchPriority() / whole);
+        const int w = panels_[i].Width() + extra;
+        rects[std::size_t(i)] = QRect(x, content.top(), w, content.height());
+        x += w;
+    }
+    return rects;
+}
+
 QRect TSeSkinStatusBar::panelRect(int index) const {
-    int x = 0;
-    for (int i = 0; i < index; ++i)
-        x += panels_[i].Width();
-    return QRect(x, 0, panels_[index].Width(), height());
+    return layoutPanels().at(static_cast<std::size_t>(index));
+}
+
+void TSeSkinStatusBar::placeControls() {
+    const std::vector<QRect> rects = layoutPanels();
+    for (int i = 0; i < panels_.Count(); ++i) {
+        QWidget* control = panels_[i].Control();
+        if (!control)
+            continue;
+        const QRect r = rects[std::size_t(i)];
+        // Inside the panel's frame, clear of the size grip.
+        QRect inside = panels_[i].Framed() ? r.adjusted(1, 1, -1, -1) : r;
+        if (const QRect grip = gripRect(); !grip.isEmpty() && inside.intersects(grip))
+            inside.setRight(std::min(inside.right(), grip.left() - 1));
+        control->setGeometry(inside);
+        control->setVisible(!r.isEmpty() && !inside.isEmpty());
+    }
+}
+
+void TSeSkinStatusBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeControls();
 }
 
 int TSeSkinStatusBar::panelAt(QPoint p) const {
     if (!rect().contains(p))
         return -1;
+    const std::vector<QRect> rects = layoutPanels();
     for (int i = 0; i < panels_.Count(); ++i) {
-        if (panelRect(i).contains(p))
+        if (rects[std::size_t(i)].contains(p))
             return i;
     }
     return -1;
@@ -163,6 +286,7 @@ void TSeSkinStatusBar::panelChanged(const TSeStatusPanel* panel) {
 
 void TSeSkinStatusBar::layoutChanged() {
     ++repaintRequests_;
+    placeControls();
     update();
 }
 
@@ -185,9 +309,10 @@ void TSeSkinStatusBar::paintBar(QPainter& p) {
     }
 
     // The bar around the panels.
+    const std::vector<QRect> rects = layoutPanels();
     QRegion panelsArea;
-    for (int i = 0; i < panels_.Count(); ++i)
-        panelsArea += panelRect(i).intersected(rect());
+    for (const QRect& r : rects)
+        panelsArea += r.intersected(rect());
     if (frame) {
         p.save();
         p.setClipRegion(QRegion(rect()) - panelsArea, Qt::IntersectClip);
@@ -199,7 +324,7 @@ void TSeSkinStatusBar::paintBar(QPainter& p) {
     }
 
     for (int i = 0; i < panels_.Count(); ++i) {
-        const QRect r = panelRect(i).intersected(rect());
+        const QRect r = rects[std::size_t(i)].intersected(rect());
         if (r.isEmpty())
             continue;
         p.save();
@@ -233,8 +358,49 @@ void TSeSkinStatusBar::paintBar(QPainter& p) {
 void TSeSkinStatusBar::paintDefaultBackground(QPainter& p) {
     const QPalette& pal = palette();
     p.fillRect(rect(), pal.color(QPalette::Window));
+    if (bevelWidth() > 0) {
+        paintBevel(p);
+        return;
+    }
     p.setPen(pal.color(QPalette::Mid));
     p.drawLine(0, 0, width(), 0);
+}
+
+void TSeSkinStatusBar::paintBevel(QPainter& p) {
+    const QPalette& pal = palette();
+    QColor light = pal.color(QPalette::Light), dark = pal.color(QPalette::Dark);
+    if (bevelKind_ == TSeBevelKind::bkSoft) {
+        light = pal.color(QPalette::Midlight);
+        dark = pal.color(QPalette::Mid);
+    }
+    QRect r = rect();
+    auto edge = [&](TSeBevelCut cut) {
+        if (cut == TSeBevelCut::bvNone)
+            return;
+        if (cut != TSeBevelCut::bvSpace) {
+            // Flat bevels draw every side in the shadow colour.
+            const bool raised = cut == TSeBevelCut::bvRaised;
+            const QColor topLeft =
+                bevelKind_ == TSeBevelKind::bkFlat ? dark : (raised ? light : dark);
+            const QColor bottomRight =
+                bevelKind_ == TSeBevelKind::bkFlat ? dark : (raised ? dark : light);
+            const QRect e = r;
+            p.setPen(topLeft);
+            if (bevelSides_ & beTop)
+                p.drawLine(e.topLeft(), e.topRight());
+            if (bevelSides_ & beLeft)
+                p.drawLine(e.topLeft(), e.bottomLeft());
+            p.setPen(bottomRight);
+            if (bevelSides_ & beBottom)
+                p.drawLine(e.bottomLeft(), e.bottomRight());
+            if (bevelSides_ & beRight)
+                p.drawLine(e.topRight(), e.bottomRight());
+        }
+        r.adjust(bevelSides_ & beLeft ? 1 : 0, bevelSides_ & beTop ? 1 : 0,
+                 bevelSides_ & beRight ? -1 : 0, bevelSides_ & beBottom ? -1 : 0);
+    };
+    edge(bevelOuter_);
+    edge(bevelInner_);
 }
 
 void TSeSkinStatusBar::paintDefaultPanelFrame(QPainter& p, int index, const QRect& r) {

@@ -11,8 +11,10 @@
 
 #include <QList>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -28,8 +30,19 @@ class TSeSkinStatusBar;
 enum class TSeStatusPanelStyle { psText, psOwnerDraw };
 enum class TSeStatusGliphLayout { sglGlyphLeft, sglGlyphRight };
 
+// The bevel round the bar in its default look: which sides, the inner and outer edges and
+// their kind. Each edge that is not bvNone takes one pixel from the bar's inside.
+enum class TSeBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum class TSeBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+enum TSeBevelEdge : std::uint8_t { beLeft = 1, beTop = 2, beRight = 4, beBottom = 8 };
+using TSeBevelEdges = std::uint8_t;
+
 class TSeStatusPanel {
 public:
+    virtual ~TSeStatusPanel() = default;
+    TSeStatusPanel(const TSeStatusPanel&) = delete;
+    TSeStatusPanel& operator=(const TSeStatusPanel&) = delete;
+
     const QString& Text() const { return text_; }
     // Setting the same text again does nothing; otherwise only this panel is repainted.
     void setText(const QString& text);
@@ -57,10 +70,24 @@ public:
     void setStyle(TSeStatusPanelStyle style);
     // The panel's place in the bar.
     int Index() const;
+    // A control the bar keeps inside the panel's rectangle (and hidden with the panel).
+    QWidget* Control() const { return control_; }
+    void setControl(QWidget* control);
+    // How much the panel wants to stay in view, in percent: when the panels do not fit, those
+    // of the lowest priority below 100 give way first.
+    int ViewPriority() const { return viewPriority_; }
+    void setViewPriority(int percent);
+    // The share of the bar's spare width the panel takes, in percent of it (shares adding up
+    // to more than 100 are scaled down together).
+    int StretchPriority() const { return stretchPriority_; }
+    void setStretchPriority(int percent);
+
+protected:
+    // Panel classes of a bar's OnCreatePanelClass construct through this.
+    explicit TSeStatusPanel(TSeSkinStatusBar* bar) : bar_(bar) {}
 
 private:
     friend class TSeStatusPanels;
-    explicit TSeStatusPanel(TSeSkinStatusBar* bar) : bar_(bar) {}
     void changed();
     TSeSkinStatusBar* bar_;
     QString text_;
@@ -69,6 +96,9 @@ private:
     int imageIndex_ = -1;
     int margin_ = 2;
     int spacing_ = 4;
+    int viewPriority_ = 100;
+    int stretchPriority_ = 0;
+    QPointer<QWidget> control_;
     bool framed_ = true;
     bool showImage_ = true;
     Qt::Alignment alignment_ = Qt::AlignLeft;
@@ -101,6 +131,10 @@ public:
     using DrawPanelEvent = std::function<void(TSeSkinStatusBar* sender, TSeStatusPanel& panel,
                                               QPainter& painter, const QRect& rect)>;
     using PanelEvent = std::function<void(TSeSkinStatusBar* sender, TSeStatusPanel& panel)>;
+    // Makes the panels the collection adds; OnCreatePanelClass may put another in its place.
+    using PanelClass = std::function<std::unique_ptr<TSeStatusPanel>(TSeSkinStatusBar* bar)>;
+    using CreatePanelClassEvent =
+        std::function<void(TSeSkinStatusBar* sender, PanelClass& panelClass)>;
 
     explicit TSeSkinStatusBar(QWidget* parent = nullptr);
     ~TSeSkinStatusBar() override;
@@ -112,6 +146,16 @@ public:
     // The pictures panels show by ImageIndex.
     const QList<QPixmap>& Images() const { return images_; }
     void setImages(const QList<QPixmap>& images);
+    TSeBevelEdges BevelSides() const { return bevelSides_; }
+    void setBevelSides(TSeBevelEdges sides);
+    TSeBevelCut BevelInner() const { return bevelInner_; }
+    void setBevelInner(TSeBevelCut cut);
+    TSeBevelCut BevelOuter() const { return bevelOuter_; }
+    void setBevelOuter(TSeBevelCut cut);
+    TSeBevelKind BevelKind() const { return bevelKind_; }
+    void setBevelKind(TSeBevelKind kind);
+    // The bar's inside: the whole bar less the bevel's edges (the skin draws its own border).
+    QRect contentRect() const;
     // Rectangle of a panel inside the bar.
     QRect panelRect(int index) const;
     // The size grip's rectangle at the bottom right; empty without SizeGrip. Its size is the
@@ -126,6 +170,7 @@ public:
     DrawPanelEvent OnDrawPanel;
     PanelEvent OnPanelClick;
     PanelEvent OnPanelDblClick;
+    CreatePanelClassEvent OnCreatePanelClass;
 
     QSize sizeHint() const override;
 
@@ -135,6 +180,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class TSeStatusPanel;
@@ -146,10 +192,19 @@ private:
     void paintDefaultPanelFrame(QPainter& p, int index, const QRect& r);
     void paintPanelContents(QPainter& p, int index, const QRect& r, const TSeSkinObject* part);
     void paintDefaultGrip(QPainter& p, const QRect& grip);
+    void paintBevel(QPainter& p);
+    int bevelWidth() const;
+    // The panels' rectangles after giving way and stretching; empty for hidden panels.
+    std::vector<QRect> layoutPanels() const;
+    void placeControls();
 
     TSeStatusPanels panels_{this};
     QList<QPixmap> images_;
     bool sizeGrip_ = true;
+    TSeBevelEdges bevelSides_ = beLeft | beTop | beRight | beBottom;
+    TSeBevelCut bevelInner_ = TSeBevelCut::bvRaised;
+    TSeBevelCut bevelOuter_ = TSeBevelCut::bvLowered;
+    TSeBevelKind bevelKind_ = TSeBevelKind::bkNone;
     int repaintRequests_ = 0;
     int pressedPanel_ = -1;
     SkinClient skin_{this, QStringLiteral("StatusBar")};

@@ -2,7 +2,10 @@
 
 #include "skin/controls/TSeSkinSpeedButton.h"
 
+#include <QPaintEvent>
 #include <QPainter>
+
+#include "skin/model/TSeSkinObject.h"
 
 namespace skin {
 
@@ -18,8 +21,15 @@ void TSeSkinToolBar::setBorderWidth(int width) {
     update();
 }
 
+void TSeSkinToolBar::setSkinEngine(TSeSkinEngine* engine) {
+    skin_.setSkinEngine(engine);
+    for (TSeSkinSpeedButton* b : std::as_const(buttons_))
+        b->setSkinEngine(engine);
+}
+
 TSeSkinSpeedButton* TSeSkinToolBar::addButton(const QString& caption, QSize size) {
     auto* button = new TSeSkinSpeedButton(this);
+    button->setSkinEngine(skin_.SkinEngine());
     button->setCaption(caption);
     button->resize(size);
     button->setFlat(true);
@@ -42,7 +52,25 @@ void TSeSkinToolBar::resizeEvent(QResizeEvent*) {
     arrange();
 }
 
-void TSeSkinToolBar::paintEvent(QPaintEvent*) {
+void TSeSkinToolBar::paintSkinned(QPainter& p) {
+    TSeSkinObject* copy = skin_.skinCopy();
+    TSeSkinObject* frame = copy->findObject("Frame");
+    if (!frame) {
+        copy->setBounds(rect());
+        copy->setState(state::Normal);
+        copy->draw(p);
+        return;
+    }
+    frame->setBounds(rect());
+    frame->setState(state::Normal);
+    frame->draw(p);
+}
+
+void TSeSkinToolBar::paintEvent(QPaintEvent* event) {
+    if (skin_.isSkinned()) {
+        skin_.paint(event->rect(), [this](QPainter& p) { paintSkinned(p); });
+        return;
+    }
     QPainter p(this);
     const QRect r = rect().adjusted(0, 0, -1, -1);
     p.setPen(palette().color(QPalette::Light));

@@ -22,13 +22,6 @@ enum Tag : std::uint8_t {
     vaUTF8String = 20,
 };
 
-PropertyValue identifier(std::string s) {
-    // Booleans may also arrive as identifiers.
-    if (s == "True" || s == "False")
-        return PropertyValue::makeBoolean(s == "True");
-    return PropertyValue::makeIdentifier(std::move(s));
-}
-
 void readComponent(ByteReader& r, ObjectRecord& rec, int depthLeft) {
     if (depthLeft <= 0)
         throw SkinError("Skin objects are nested too deeply");
@@ -85,8 +78,14 @@ PropertyValue readValue(ByteReader& r) {
     case vaLString:
     case vaUTF8String:
         return PropertyValue::makeString(r.string32());
-    case vaIdent:
-        return identifier(r.shortString());
+    case vaIdent: {
+        // Booleans may also arrive as identifiers. Looked at in place: only the others need a
+        // string.
+        const std::string_view ident = r.shortStringView();
+        if (ident == "True" || ident == "False")
+            return PropertyValue::makeBoolean(ident == "True");
+        return PropertyValue::makeIdentifier(std::string(ident));
+    }
     case vaFalse:
         return PropertyValue::makeBoolean(false);
     case vaTrue:

@@ -2,6 +2,7 @@
 
 #include "skin/format/BinaryForm.h"
 #include "skin/format/ByteWriter.h"
+#include "skin/format/SkinError.h"
 #include "skin/format/TextForm.h"
 
 namespace skin {
@@ -19,9 +20,47 @@ std::unique_ptr<TSeSkinObject> ObjectStreamer::create(std::string_view className
 
 std::unique_ptr<TSeSkinObject> ObjectStreamer::readText(std::string_view className,
                                                         std::string_view text, int depth) const {
-    auto object = create(className);
-    apply(*object, textform::parse(text, kMaxDepth - depth), depth);
-    return object;
+    // Straight into the objects, with no record in between: the text forms of a skin's
+    // top-level objects are read at every start. The first object takes the class asked for.
+    struct Objects : textform::Handler {
+        const ObjectStreamer& streamer;
+        std::string_view rootClass;
+        int depth;
+        std::vector<std::unique_ptr<TSeSkinObject>> open;
+        std::unique_ptr<TSeSkinObject> root;
+
+        Objects(const ObjectStreamer& s, std::string_view c, int d)
+            : streamer(s), rootClass(c), depth(d) {}
+        int depthOfOpen() const { return depth + int(open.size()) - 1; }
+        void beginObject(std::string_view cls, std::string_view name) override {
+            if (depth + int(open.size()) >= kMaxDepth)
+                throw SkinError("Skin objects are nested too deeply");
+            auto object = streamer.create(open.empty() ? rootClass : cls);
+            object->setName(std::string(name));
+            open.push_back(std::move(object));
+        }
+        void property(std::string_view name, PropertyValue&& value) override {
+            TSeSkinObject& object = *open.back();
+            if (name == "Objects") {
+                if (value.type != PropertyValue::Type::Binary)
+                    throw SkinError("Error reading " + object.name() +
+                                    ".Objects: binary value expected");
+                streamer.decodeChildren(object, value.text, depthOfOpen() + 1);
+            } else {
+                streamer.setProperty(object, name, value);
+            }
+        }
+        void endObject() override {
+            std::unique_ptr<TSeSkinObject> done = std::move(open.back());
+            open.pop_back();
+            if (open.empty())
+                root = std::move(done);
+            else
+                open.back()->addChild(std::move(done));
+        }
+    } objects(*this, className, depth);
+    textform::parse(text, objects, kMaxDepth - depth);
+    return std::move(objects.root);
 }
 
 std::unique_ptr<TSeSkinObject> ObjectStreamer::readBinary(std::string_view className,

@@ -58,10 +58,14 @@ bool readSkinStream(TSeSkinSource& source, QIODevice& device, const SkinClassReg
 
 bool readSkinStream(TSeSkinSource& source, const QByteArray& value,
                     const SkinClassRegistry& registry) {
-    QByteArray copy = value;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    return readSkinStream(source, buffer, registry);
+    // Read in place: this is how every window gets its skin at start.
+    if (value.isEmpty())
+        throw SkinError("Stream read error: the skin property is empty");
+    if (value.front() == 0)
+        return false;
+    TSeSkinFilterCompressed filter(source, registry);
+    filter.LoadFromBytes(std::string_view(value.constData() + 1, std::size_t(value.size() - 1)));
+    return true;
 }
 
 QByteArray writeSkinStream(TSeSkinSource& source, const SkinClassRegistry& registry) {

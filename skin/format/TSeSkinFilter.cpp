@@ -51,6 +51,25 @@ void TSeSkinFilterUncompressed::SaveToStream(QIODevice& device) {
     writeAll(device, out.bytes());
 }
 
+namespace {
+
+struct Container {
+    zlib::Inflated inflated;
+    std::size_t taken; // bytes of the container, up to the end of the zlib stream
+};
+
+Container inflateContainer(std::string_view container) {
+    if (container.size() < 4)
+        throw SkinError("Stream read error: the skin container is cut short");
+    // The signature is not checked: skins in the wild carry other letters there.
+    zlib::Inflated inflated = zlib::inflate(container.substr(4), TSeSkinFilter::kMaxDescription);
+    // A stream that did not end properly is taken to fill the container.
+    const std::size_t taken = inflated.error.empty() ? 4 + inflated.consumed : container.size();
+    return {std::move(inflated), taken};
+}
+
+} // namespace
+
 void TSeSkinFilterCompressed::LoadFromStream(QIODevice& device) {
     const qint64 start = device.pos();
     // A memory buffer is read in place rather than copied.
@@ -58,18 +77,20 @@ void TSeSkinFilterCompressed::LoadFromStream(QIODevice& device) {
     const QByteArray all = buffer ? QByteArray::fromRawData(buffer->data().constData() + start,
                                                             buffer->data().size() - start)
                                   : device.readAll();
-    if (all.size() < 4)
-        throw SkinError("Stream read error: the skin container is cut short");
-    // The signature is not checked: skins in the wild carry other letters there.
-    const std::string_view packed(all.constData() + 4, std::size_t(all.size() - 4));
-    zlib::Inflated inflated = zlib::inflate(packed, kMaxDescription);
-    if (inflated.error.empty() && !device.isSequential())
-        device.seek(start + 4 + qint64(inflated.consumed));
-    else if (buffer)
-        device.seek(start + all.size());
-    readDescription(inflated.data(), inflated.error.empty()
-                                         ? "Stream read error: unexpected end of skin data"
-                                         : inflated.error);
+    Container c = inflateContainer(std::string_view(all.constData(), std::size_t(all.size())));
+    if (!device.isSequential())
+        device.seek(start + qint64(c.taken));
+    readDescription(c.inflated.data(), c.inflated.error.empty()
+                                           ? "Stream read error: unexpected end of skin data"
+                                           : c.inflated.error);
+}
+
+std::size_t TSeSkinFilterCompressed::LoadFromBytes(std::string_view container) {
+    Container c = inflateContainer(container);
+    readDescription(c.inflated.data(), c.inflated.error.empty()
+                                           ? "Stream read error: unexpected end of skin data"
+                                           : c.inflated.error);
+    return c.taken;
 }
 
 void TSeSkinFilterCompressed::SaveToStream(QIODevice& device) {

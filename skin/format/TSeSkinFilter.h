@@ -69,6 +69,9 @@ public:
     std::string Description() const override { return "Compressed Skin"; }
     void LoadFromStream(QIODevice& device) override;
     void SaveToStream(QIODevice& device) override;
+    // The container held in memory (signature, then the zlib stream); returns how many of its
+    // bytes the container took.
+    std::size_t LoadFromBytes(std::string_view container);
 
 protected:
     virtual int compressionLevel() const { return 1; }

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 
+#include "skin/format/HexDigits.h"
 #include "skin/format/SkinError.h"
 
 namespace skin::textform {
@@ -29,98 +31,52 @@ bool identStart(char c) {
 bool identChar(char c) {
     return isAlpha(c) || isDigit(c) || c == '_';
 }
-constexpr auto kHexTable = [] {
-    std::array<signed char, 256> t{};
-    for (auto& v : t)
-        v = -1;
-    for (int i = 0; i < 10; ++i)
-        t['0' + i] = char(i);
-    for (int i = 0; i < 6; ++i) {
-        t['A' + i] = char(10 + i);
-        t['a' + i] = char(10 + i);
-    }
-    return t;
-}();
-int hexValue(char c) {
-    return kHexTable[static_cast<unsigned char>(c)];
-}
-
-// Eight hexadecimal digits into four bytes at once, or false (and nothing written) when any
-// of them is not a digit; the byte-wise loop then takes over. Binary values are most of a
-// skin's text, so this is the text form's inner loop.
-bool decodeEightHexDigits(const char* in, char* out) {
-    if constexpr (std::endian::native != std::endian::little) {
-        return false;
-    } else {
-        constexpr std::uint64_t ones = 0x0101010101010101u, high = 0x8080808080808080u;
-        std::uint64_t x;
-        std::memcpy(&x, in, 8);
-        if (x & high)
-            return false;
-        // Per byte, with every byte below 0x80 so that no sum carries into the next: the high
-        // bit of x + (0x80 - lo) says c >= lo, that of x + (0x7F - hi) says c > hi.
-        const auto inRange = [](std::uint64_t v, std::uint8_t lo, std::uint8_t hi) {
-            return (v + ones * (0x80u - lo)) & ~(v + ones * (0x7Fu - hi)) & high;
-        };
-        const std::uint64_t digits = inRange(x, '0', '9');
-        const std::uint64_t letters = inRange(x | ones * 0x20u, 'a', 'f');
-        if ((digits | letters) != high)
-            return false;
-        // '0'..'9' keep their low nibble; 'A'..'F' and 'a'..'f' (bit 6 set) add 9 to it.
-        const std::uint64_t n = (x & ones * 0x0Fu) + 9 * ((x >> 6) & ones);
-        // The first digit of each pair is the lower byte: high nibble.
-        std::uint64_t v = (n & 0x000F000F000F000Fu) << 4 | ((n >> 8) & 0x000F000F000F000Fu);
-        v = (v | v >> 8) & 0x0000FFFF0000FFFFu;
-        v = (v | v >> 16) & 0x00000000FFFFFFFFu;
-        const auto word = std::uint32_t(v);
-        std::memcpy(out, &word, 4);
-        return true;
-    }
-}
-
 class Parser {
 public:
     explicit Parser(std::string_view text) : s_(text) {}
 
-    ObjectRecord object(int depthLeft) {
+    void object(int depthLeft, Handler& handler) {
         if (depthLeft <= 0)
             fail("objects are nested too deeply");
         const std::string_view word = identifier();
         if (word != "object" && word != "inherited" && word != "inline")
             fail("'object' expected");
-        ObjectRecord rec;
-        rec.properties.reserve(32);
+        std::string_view name, className;
         const std::string_view first = identifier();
         skipSpace();
         if (peek() == ':') {
             ++pos_;
-            rec.name = first;
-            rec.className = identifier();
+            name = first;
+            className = identifier();
         } else {
-            rec.className = first;
+            className = first;
         }
         skipSpace();
         if (peek() == '[') // inherited child position, as "[3]"
             skipTo(']');
+        handler.beginObject(className, name);
+        std::string spelled;
         for (;;) {
             skipSpace();
             if (atEnd())
                 fail("'end' expected");
             const std::size_t mark = pos_;
             const std::string_view word2 = identifier();
-            if (word2 == "end")
-                return rec;
+            if (word2 == "end") {
+                handler.endObject();
+                return;
+            }
             if (word2 == "object" || word2 == "inherited" || word2 == "inline") {
                 pos_ = mark;
-                rec.children.push_back(object(depthLeft - 1));
+                object(depthLeft - 1, handler);
                 continue;
             }
-            std::string name = dottedName(word2);
+            const std::string_view property = dottedNameView(word2, spelled);
             skipSpace();
             if (peek() != '=')
-                fail("'=' expected after " + name);
+                fail("'=' expected after " + std::string(property));
             ++pos_;
-            rec.properties.push_back({std::move(name), value()});
+            handler.property(property, value());
         }
     }
 
@@ -163,6 +119,26 @@ private:
         while (!atEnd() && identChar(s_[pos_]))
             ++pos_;
         return s_.substr(start, pos_ - start);
+    }
+
+    // As dottedName, but a view into the text when the name is written without spaces (as it
+    // always is), else into `spelled`.
+    std::string_view dottedNameView(std::string_view first, std::string& spelled) {
+        if (peek() != '.')
+            return first;
+        const std::size_t start = std::size_t(first.data() - s_.data());
+        std::size_t end = start + first.size();
+        bool contiguous = true;
+        spelled.assign(first);
+        while (peek() == '.') {
+            ++pos_;
+            const std::string_view next = identifier();
+            contiguous = contiguous && next.data() == s_.data() + end + 1;
+            end = std::size_t(next.data() - s_.data()) + next.size();
+            spelled += '.';
+            spelled += next;
+        }
+        return contiguous ? s_.substr(start, end - start) : std::string_view(spelled);
     }
 
     // "Font.Color" or "Owner.Component": the identifiers after the first, joined by dots.
@@ -314,16 +290,22 @@ private:
         }
         if (c == '{') {
             ++pos_;
-            // Sized for the longest possible value and trimmed at the end: binary values are
-            // most of a skin's text, so the pairs are decoded in tight runs.
+            // Sized for the longest possible value (left uninitialised) and copied out once at
+            // the end: binary values are most of a skin's text, so the pairs are decoded in
+            // tight runs.
             const std::size_t close = s_.find('}', pos_);
-            std::string bytes((close == std::string_view::npos ? s_.size() : close) - pos_, '\0');
-            char* out = bytes.data();
+            const std::size_t room = (close == std::string_view::npos ? s_.size() : close) - pos_;
+            const auto buffer = std::make_unique_for_overwrite<char[]>(room / 2 + 1);
+            char* const first = buffer.get();
+            char* out = first;
             const char* in = s_.data();
             for (;;) {
                 skipSpace();
                 std::size_t p = pos_;
                 const std::size_t end = s_.size();
+                const std::size_t taken = decodeHexRun(in + p, end - p, out);
+                out += taken / 2;
+                p += taken;
                 while (p + 8 <= end && decodeEightHexDigits(in + p, out)) {
                     out += 4;
                     p += 8;
@@ -339,8 +321,7 @@ private:
                 skipSpace();
                 if (peek() == '}') {
                     ++pos_;
-                    bytes.resize(std::size_t(out - bytes.data()));
-                    return PropertyValue::makeBinary(std::move(bytes));
+                    return PropertyValue::makeBinary(std::string(first, std::size_t(out - first)));
                 }
                 if (pos_ + 1 < s_.size() && (hexValue(s_[pos_]) | hexValue(s_[pos_ + 1])) >= 0)
                     continue; // the next line of pairs
@@ -462,11 +443,34 @@ void writeObject(std::string& out, const ObjectRecord& rec, int indent) {
 
 } // namespace
 
-ObjectRecord parse(std::string_view text, int maxDepth) {
+Handler::~Handler() = default;
+
+void parse(std::string_view text, Handler& handler, int maxDepth) {
     Parser p(text);
-    ObjectRecord rec = p.object(maxDepth);
+    p.object(maxDepth, handler);
     p.expectEnd();
-    return rec;
+}
+
+ObjectRecord parse(std::string_view text, int maxDepth) {
+    // Nested records are filled in place: a record's children only grow once the deeper
+    // ones being read have ended, so the pointers on the stack stay valid.
+    struct Records : Handler {
+        ObjectRecord root;
+        std::vector<ObjectRecord*> open;
+        void beginObject(std::string_view className, std::string_view name) override {
+            ObjectRecord* rec = open.empty() ? &root : &open.back()->children.emplace_back();
+            rec->className = className;
+            rec->name = name;
+            rec->properties.reserve(32);
+            open.push_back(rec);
+        }
+        void property(std::string_view name, PropertyValue&& value) override {
+            open.back()->properties.push_back({std::string(name), std::move(value)});
+        }
+        void endObject() override { open.pop_back(); }
+    } records;
+    parse(text, records, maxDepth);
+    return std::move(records.root);
 }
 
 std::string write(const ObjectRecord& record) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,5 +24,8 @@ struct Inflated {
 Inflated inflate(std::string_view input, std::size_t maxOutput);
 
 std::string deflate(std::string_view input, int level);
+
+// The Adler-32 checksum of zlib streams, continued from `adler` (1 for a fresh one).
+std::uint32_t adler32(std::uint32_t adler, std::string_view data);
 
 } // namespace skin::zlib

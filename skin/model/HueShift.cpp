@@ -46,11 +46,11 @@ Rgb shiftHue(Rgb in, int delta) {
         if (h < 0)
             h += 1;
     }
-    int step = roundEven(h * 255) + delta;
-    // Repeated so that offsets beyond one turn still land on the circle.
-    while (step >= 256)
+    // With the offset within one turn, a single wrap lands on the circle whatever it was.
+    int step = roundEven(h * 255) + reduceHueDelta(delta);
+    if (step >= 256)
         step -= 255;
-    while (step < 0)
+    else if (step < 0)
         step += 255;
     h = step / 255.0;
     if (s == 0) {
@@ -63,6 +63,12 @@ Rgb shiftHue(Rgb in, int delta) {
         return std::clamp(roundEven(hueToChannel(p, q, t) * 255), 0, 255);
     };
     return {channel(h + 1.0 / 3), channel(h), channel(h - 1.0 / 3)};
+}
+
+int reduceHueDelta(long long delta) {
+    // The remainder keeps the sign, so -254..254: a step of 0..255 plus that stays far from
+    // int's limits, and offsets within one turn come back unchanged.
+    return int(delta % 255);
 }
 
 std::uint32_t shiftPixelHue(std::uint32_t pixel, int delta) {

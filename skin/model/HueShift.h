@@ -12,6 +12,10 @@ struct Rgb {
 };
 Rgb shiftHue(Rgb in, int delta);
 
+// An offset of any size brought within one turn (-254..254) once, so that a shift over many
+// pixels does no more than a single wrap for each. Offsets within one turn are unchanged.
+int reduceHueDelta(long long delta);
+
 // Shifts a 0xAARRGGBB pixel; pixels with alpha 0 (the key pixel among them) stay as they are,
 // the others come back with alpha 255.
 std::uint32_t shiftPixelHue(std::uint32_t pixel, int delta);

@@ -42,8 +42,9 @@ void TSeBitmap::keyOutNear(int r, int g, int b) {
 }
 
 void TSeBitmap::shiftHue(int delta) {
+    const int step = reduceHueDelta(delta);
     for (auto& p : mutablePixels())
-        p = shiftPixelHue(p, delta);
+        p = shiftPixelHue(p, step);
 }
 
 const QImage& TSeBitmap::image(bool masked) const {

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "skin/model/HueShift.h"
 #include "skin/model/SkinTypes.h"
 
 namespace skin {
@@ -67,7 +68,8 @@ void TSeSkinSource::setHue(int offset) {
     if (offset == requestedHue_)
         return;
     requestedHue_ = offset;
-    const int step = offset - appliedHue_;
+    // The difference of two ints may not fit one; reduced, it is the same turn of the circle.
+    const int step = reduceHueDelta(static_cast<long long>(offset) - appliedHue_);
     if (step != 0) {
         for (auto& b : bitmaps_)
             b->shiftHue(step);
