@@ -26,10 +26,12 @@ enum class TSeFormPerformance {
 
 enum class TSeDragMode { kfdmFullDrag, kfdmBorder };
 
+// Moving and sizing of a window by its frame; kfdmBorder drags an outline.
 struct TSeDragging {
     bool Moveable{true};
     bool Sizeable{true};
     TSeDragMode DragMode{TSeDragMode::kfdmFullDrag};
+    bool operator==(const TSeDragging&) const = default;
 };
 
 // Translucency of the whole window, 0 transparent .. 255 opaque.
@@ -43,13 +45,24 @@ struct TSeGravitation {
     int Size{20};
 };
 
+// A drop shadow under the window.
 struct TSeShadow {
     bool Enabled{false};
     int Size{4};
+    bool operator==(const TSeShadow&) const = default;
 };
 
+enum class TSeAnimationDirection { kdNone, kdLeft, kdRight, kdTop, kdBottom };
+
+// How the window appears when it is shown.
 struct TSeAnimation {
+    TSeAnimationDirection Direction{TSeAnimationDirection::kdNone};
+    int Effect{1};
     bool Enabled{false};
+    int Resolution{1};
+    int TileCount{1};
+    int Time{400};
+    bool operator==(const TSeAnimation&) const = default;
 };
 
 struct TSePopupMenuOptions {

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QSize>
 
+#include "skin/controls/FormTypes.h"
 #include "skin/engine/SkinClient.h"
 #include "skin/model/SkinTypes.h"
 
@@ -21,36 +22,6 @@ namespace skin {
 
 class TSeSkinEngine;
 class TSeSkinObject;
-
-enum class TSeDragMode { kfdmFullDrag, kfdmFrameDrag };
-
-// Moving and sizing of a window by its frame.
-struct TSeDragging {
-    bool Moveable{true};
-    bool Sizeable{true};
-    TSeDragMode DragMode{TSeDragMode::kfdmFullDrag};
-    bool operator==(const TSeDragging&) const = default;
-};
-
-// A drop shadow under the window.
-struct TSeShadow {
-    bool Enabled{false};
-    int Size{4};
-    bool operator==(const TSeShadow&) const = default;
-};
-
-enum class TSeAnimationDirection { kdNone, kdLeft, kdRight, kdTop, kdBottom };
-
-// How the window appears when it is shown.
-struct TSeAnimation {
-    TSeAnimationDirection Direction{TSeAnimationDirection::kdNone};
-    int Effect{1};
-    bool Enabled{false};
-    int Resolution{1};
-    int TileCount{1};
-    int Time{400};
-    bool operator==(const TSeAnimation&) const = default;
-};
 
 class TSeMessageFrame : public QObject {
     Q_OBJECT
