@@ -186,6 +186,9 @@ private:
     bool ask(const TSeFormActionEvent& handler);
     bool isModal() const;
     void saveRestoreRect();
+    // Starts a change to target: asked again, it restores instead; from minimized or the
+    // tray it is refused. True when the change goes ahead.
+    bool enterState(TSeWindowState target);
     void setBounds(const QRect& r);
     QRect minimizedRect() const;
     // Hides the window's controls while only the caption strip shows, and shows them again.

@@ -138,18 +138,24 @@ void TSeCustomForm::applyState(TSeWindowState s) {
     }
 }
 
-void TSeCustomForm::Maximize() {
-    if (!ask(OnMaximize))
-        return;
-    if (state_ == TSeWindowState::kwsMaximized) {
+bool TSeCustomForm::enterState(TSeWindowState target) {
+    if (state_ == target) {
         Restore();
-        return;
+        return false;
     }
-    if (state_ == TSeWindowState::kwsMinimized || state_ == TSeWindowState::kwsTray)
-        return;
+    if (state_ == TSeWindowState::kwsTray || state_ == TSeWindowState::kwsMinimized)
+        return false;
     previous_ = state_;
     if (state_ == TSeWindowState::kwsNormal)
         saveRestoreRect();
+    return true;
+}
+
+void TSeCustomForm::Maximize() {
+    if (!ask(OnMaximize))
+        return;
+    if (!enterState(TSeWindowState::kwsMaximized))
+        return;
     state_ = TSeWindowState::kwsMaximized;
     setBounds(maximizedRect());
 }
@@ -157,15 +163,8 @@ void TSeCustomForm::Maximize() {
 void TSeCustomForm::Minimize() {
     if (!ask(OnMinimize) || isModal())
         return;
-    if (state_ == TSeWindowState::kwsMinimized) {
-        Restore();
+    if (!enterState(TSeWindowState::kwsMinimized))
         return;
-    }
-    if (state_ == TSeWindowState::kwsTray)
-        return;
-    previous_ = state_;
-    if (state_ == TSeWindowState::kwsNormal)
-        saveRestoreRect();
     stateRect_ = window_->geometry();
     state_ = TSeWindowState::kwsMinimized;
     if (minimizeApplication_) {
@@ -191,15 +190,8 @@ void TSeCustomForm::minimizeWindows() {
 void TSeCustomForm::Rollup() {
     if (!ask(OnRollup))
         return;
-    if (state_ == TSeWindowState::kwsRollup) {
-        Restore();
+    if (!enterState(TSeWindowState::kwsRollup))
         return;
-    }
-    if (state_ == TSeWindowState::kwsMinimized || state_ == TSeWindowState::kwsTray)
-        return;
-    previous_ = state_;
-    if (state_ == TSeWindowState::kwsNormal)
-        saveRestoreRect();
     const QRect g = window_->geometry();
     const int height = frameHeight();
     state_ = TSeWindowState::kwsRollup;
