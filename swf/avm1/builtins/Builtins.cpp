@@ -36,6 +36,8 @@ void installAll(Vm& vm) {
     installContextMenu(vm);
     installSelection(vm);
     installMovieClipFilters(vm);
+    // Last: it records the functions every other part has made.
+    installNativeTable(vm);
 }
 
 } // namespace swf::avm1::builtins

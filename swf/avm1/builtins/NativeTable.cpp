@@ -1,0 +1,81 @@
+// ASnative(category, index): Flash's numbered table of its own functions, which compilers and
+// hand-written movies use to reach a built-in even after script replaced it by name.
+
+#include "swf/avm1/Vm.h"
+#include "swf/avm1/builtins/Builtins.h"
+
+#include <cmath>
+
+namespace swf::avm1::builtins {
+
+namespace {
+
+QString entryKey(int category, int index) {
+    return QStringLiteral("%1,%2").arg(category).arg(index);
+}
+
+// Script numbers as table indices; anything that is not a modest whole number finds nothing.
+int tableIndex(double d) {
+    return std::isfinite(d) && std::fabs(d) < 1e6 ? static_cast<int>(d) : -1;
+}
+
+} // namespace
+
+void installNativeTable(Vm& vm) {
+    NativeFunction* asNative =
+        vm.defineMethod(vm.global(), QStringLiteral("ASnative"), [](Vm& vm, CallArgs& c) -> Value {
+            if (!c.callee || c.count() < 2)
+                return Value();
+            const QString key =
+                entryKey(tableIndex(vm.toInteger(c.arg(0))), tableIndex(vm.toInteger(c.arg(1))));
+            const Property* entry = c.callee->findOwn(key);
+            return entry ? entry->value : Value();
+        });
+    struct Entry {
+        int category;
+        int index;
+        const char* holder; // "Object.prototype", "Math"
+        const char* name;
+    };
+    static const Entry entries[] = {
+        {101, 0, "Object.prototype", "watch"},
+        {101, 1, "Object.prototype", "unwatch"},
+        {101, 2, "Object.prototype", "addProperty"},
+        {101, 3, "Object.prototype", "valueOf"},
+        {101, 4, "Object.prototype", "toString"},
+        {101, 5, "Object.prototype", "hasOwnProperty"},
+        {101, 6, "Object.prototype", "isPrototypeOf"},
+        {101, 7, "Object.prototype", "isPropertyEnumerable"},
+        {200, 0, "Math", "abs"},
+        {200, 1, "Math", "min"},
+        {200, 2, "Math", "max"},
+        {200, 3, "Math", "sin"},
+        {200, 4, "Math", "cos"},
+        {200, 5, "Math", "atan2"},
+        {200, 6, "Math", "tan"},
+        {200, 7, "Math", "exp"},
+        {200, 8, "Math", "log"},
+        {200, 9, "Math", "sqrt"},
+        {200, 10, "Math", "round"},
+        {200, 11, "Math", "random"},
+        {200, 12, "Math", "floor"},
+        {200, 13, "Math", "ceil"},
+        {200, 14, "Math", "atan"},
+        {200, 15, "Math", "asin"},
+        {200, 16, "Math", "acos"},
+        {200, 17, "Math", "pow"},
+    };
+    // The table keeps the functions as they were made, whatever script later does to their
+    // names; they live as hidden properties of ASnative itself, so they are kept alive with it.
+    for (const Entry& e : entries) {
+        Value holder(vm.global());
+        for (const QString& part : QString::fromLatin1(e.holder).split(QLatin1Char('.')))
+            holder = vm.getMember(holder, part);
+        const Value fn = vm.getMember(holder, QLatin1String(e.name));
+        if (fn.object())
+            asNative->define(entryKey(e.category, e.index), fn,
+                             propflag::DontEnum | propflag::DontDelete);
+    }
+}
+
+} // namespace swf::avm1::builtins
