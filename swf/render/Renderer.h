@@ -6,6 +6,7 @@
 // painted into any number of painters.
 
 #include "swf/format/Types.h"
+#include "swf/render/CachedPictures.h"
 #include "swf/render/ShapePictureCache.h"
 
 #include <QImage>
@@ -41,6 +42,10 @@ public:
     void render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
                 bool antialias) const;
 
+    // How many pictures of objects drawn as bitmaps have been made so far: each one made
+    // again counts anew.
+    std::size_t cachedPicturesDrawn() const { return cachedPictures_.drawn(); }
+
 private:
     struct Context;
     struct NineSlice;
@@ -60,6 +65,12 @@ private:
     // Draws obj into a picture of its own, puts its filters on it and blends it in.
     void drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // Draws obj from its kept picture (cacheAsBitmap), making the picture when what it shows
+    // changed; false when obj cannot be kept as a picture and must be drawn as usual.
+    bool drawCached(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                    const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // Puts a finished picture of obj down at a device pixel with obj's blend mode.
+    static void putPicture(QPainter& painter, QImage picture, QPoint at, BlendMode blend);
     // What obj itself draws, without its scroll rectangle or background.
     void drawOwn(Context& ctx, QPainter& painter, const DisplayObject& obj,
                  const QTransform& matrix, const ColorTransform& cx, int nesting) const;
@@ -87,6 +98,7 @@ private:
     mutable std::size_t imageCacheBytes_ = 0;
 
     mutable ShapePictureCache shapePictures_;
+    mutable CachedPictures cachedPictures_;
 };
 
 } // namespace swf
