@@ -215,11 +215,11 @@ void CachedPictures::beginFrame() {
 
 std::optional<uint64_t> CachedPictures::signatureOf(const DisplayObject& obj,
                                                     const ColorTransform& cx, double viewScale,
-                                                    bool antialias) {
+                                                    RenderQuality quality) {
     Hash h;
     h.add(cx);
     h.add(viewScale);
-    h.add(antialias);
+    h.add(static_cast<int>(quality));
     if (!addObject(h, obj, 0))
         return std::nullopt;
     return h.value();

@@ -11,6 +11,7 @@
 // fields, video, masks set by script that live elsewhere) are not cached at all.
 
 #include "swf/format/Types.h"
+#include "swf/render/RenderQuality.h"
 
 #include <QImage>
 #include <QPoint>
@@ -44,9 +45,9 @@ public:
     void beginFrame();
 
     // What the object draws, summed up, for a picture seen through cx with the view at
-    // viewScale; nullopt when the object must not be cached.
+    // viewScale and drawn at quality; nullopt when the object must not be cached.
     static std::optional<uint64_t> signatureOf(const DisplayObject& obj, const ColorTransform& cx,
-                                               double viewScale, bool antialias);
+                                               double viewScale, RenderQuality quality);
 
     // The kept picture of obj when it still shows what signature and matrix ask for.
     const Picture* find(const DisplayObject& obj, uint64_t signature, const QTransform& matrix);

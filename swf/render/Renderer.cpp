@@ -158,7 +158,8 @@ QGradient::Spread spreadFor(int spread) {
 
 struct Renderer::Context {
     const Movie* movie; // whose dictionary bitmap fills come from
-    bool antialias;
+    RenderQuality quality;
+    bool antialias;           // the edges of shapes are smoothed
     double viewScale;         // twips to device of the root: lines that do not scale use it
     QTransform stageToDevice; // for masks set by script, which live anywhere in the tree
     int layers = 0;           // blended sprites being drawn into layers of their own around this
@@ -242,6 +243,17 @@ QRect filteredArea(const QRectF& own, const std::vector<Filter>& filters, double
     return own.toAlignedRect().adjusted(-px(grow[0]), -px(grow[1]), px(grow[2]), px(grow[3]));
 }
 
+// A bitmap shown at its own size and not turned goes onto whole device pixels, as Flash
+// snaps it: smoothing it there would only blur it by a fraction of a pixel.
+bool snapToPixels(QTransform& m) {
+    constexpr double kNear = 1e-3;
+    if (m.type() > QTransform::TxScale || std::abs(m.m11() - 1) > kNear ||
+        std::abs(m.m22() - 1) > kNear)
+        return false;
+    m = QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy()));
+    return true;
+}
+
 // Where an object draws in its own space: its scroll rectangle cuts it to that.
 QRectF drawnBounds(const DisplayObject& obj) {
     if (const auto& scroll = obj.scrollRect())
@@ -255,7 +267,7 @@ Renderer::Renderer() = default;
 Renderer::~Renderer() = default;
 
 void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                      bool antialias) const {
+                      RenderQuality quality) const {
     // Qt's raster engine splits every fill of more than a few dozen spans into jobs for the
     // threads of the global pool, unless the caller is one of them. A movie frame is thousands
     // of small fills, and handing each to threads and waiting costs far more than drawing it,
@@ -264,7 +276,7 @@ void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& t
     if (pool && !pool->contains(QThread::currentThread())) {
         QSemaphore done;
         const bool started = pool->tryStart([&] {
-            renderHere(painter, stage, twipsToDevice, antialias);
+            renderHere(painter, stage, twipsToDevice, quality);
             done.release();
         });
         if (started) {
@@ -272,18 +284,19 @@ void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& t
             return;
         }
     }
-    renderHere(painter, stage, twipsToDevice, antialias);
+    renderHere(painter, stage, twipsToDevice, quality);
 }
 
 void Renderer::renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                          bool antialias) const {
+                          RenderQuality quality) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
-    Context ctx{&stage.movie(), antialias, scaleOf(full), full};
+    const bool antialias = antialiasesShapes(quality);
+    Context ctx{&stage.movie(), quality, antialias, scaleOf(full), full};
     shapePictures_.beginFrame();
     cachedPictures_.beginFrame();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, antialias);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothsBitmaps(quality, true));
     for (const auto& [number, level] : stage.levels())
         drawObject(ctx, painter, *level, level->matrix() * full, ColorTransform{}, 0);
     if (stage.focusRectVisible()) {
@@ -435,7 +448,7 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
         const auto drawPaths = [&](QPainter& target, const QTransform& at) {
             drawLayers(ctx, target, shape.layers(), at, cx);
         };
-        if (!shapePictures_.draw(p, shape, m, cx, ctx.antialias, drawPaths))
+        if (!shapePictures_.draw(p, shape, m, cx, ctx.quality, drawPaths))
             drawPaths(p, m);
         break;
     }
@@ -450,9 +463,11 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
         if (!image)
             break;
         p.save();
-        p.setWorldTransform(QTransform::fromScale(20, 20) * m);
-        if (!bitmapObject.smoothing())
-            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        QTransform at = QTransform::fromScale(20, 20) * m;
+        const bool snapped = snapToPixels(at);
+        p.setWorldTransform(at);
+        p.setRenderHint(QPainter::SmoothPixmapTransform,
+                        !snapped && smoothsBitmaps(ctx.quality, bitmapObject.smoothing()));
         if (const BitmapCharacter* bitmap = bitmapObject.bitmap())
             p.drawImage(QPointF(0, 0), transformedImage(*bitmap, cx));
         else
@@ -495,7 +510,8 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
         // The decoded picture fills the stream's frame whatever size it was coded at.
         p.save();
         p.setWorldTransform(m);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing() && ctx.antialias);
+        p.setRenderHint(QPainter::SmoothPixmapTransform,
+                        smoothsBitmaps(ctx.quality, video.smoothing()));
         p.drawImage(box, colourTransformed(picture, cx));
         p.restore();
         break;
@@ -668,7 +684,7 @@ void Renderer::putPicture(QPainter& painter, QImage picture, QPoint at, BlendMod
 
 bool Renderer::drawCached(Context& ctx, QPainter& painter, const DisplayObject& obj,
                           const QTransform& matrix, const ColorTransform& cx, int nesting) const {
-    const auto signature = CachedPictures::signatureOf(obj, cx, ctx.viewScale, ctx.antialias);
+    const auto signature = CachedPictures::signatureOf(obj, cx, ctx.viewScale, ctx.quality);
     if (!signature)
         return false;
     CachedPictures::Picture fresh;
@@ -878,8 +894,11 @@ bool Renderer::drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPat
         std::abs(path.boundingRect().height() - box.height()) > kSlack)
         return false;
     painter.save();
-    painter.setWorldTransform(style.matrix * matrix);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+    QTransform at = style.matrix * matrix;
+    const bool snapped = snapToPixels(at);
+    painter.setWorldTransform(at);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                          !snapped && smoothsBitmaps(ctx.quality, style.smooth));
     painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
     painter.restore();
     return true;
@@ -899,7 +918,8 @@ void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer&
         if (brush.style() == Qt::NoBrush)
             continue;
         if (style.type == FillStyle::Type::Bitmap)
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                                  smoothsBitmaps(ctx.quality, style.smooth));
         painter.fillPath(fill.path, brush);
     }
     if (layer.strokePaths.empty())

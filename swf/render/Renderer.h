@@ -7,6 +7,7 @@
 
 #include "swf/format/Types.h"
 #include "swf/render/CachedPictures.h"
+#include "swf/render/RenderQuality.h"
 #include "swf/render/ShapePictureCache.h"
 
 #include <QImage>
@@ -40,7 +41,12 @@ public:
     // coordinates; whatever transform the painter already has stays underneath.
     // Every level of the stage, _level0 first.
     void render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                bool antialias) const;
+                RenderQuality quality) const;
+    // Antialiased is high quality, otherwise low.
+    void render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                bool antialias) const {
+        render(painter, stage, twipsToDevice, antialias ? RenderQuality::High : RenderQuality::Low);
+    }
 
     // How many pictures of objects drawn as bitmaps have been made so far: each one made
     // again counts anew.
@@ -54,7 +60,7 @@ private:
     void drawSliced(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
                     const QTransform& shapeToSprite, const ColorTransform& cx) const;
     void renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                    bool antialias) const;
+                    RenderQuality quality) const;
     void drawChildren(Context& ctx, QPainter& painter,
                       const std::map<int, std::shared_ptr<DisplayObject>>& children,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;
