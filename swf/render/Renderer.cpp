@@ -896,10 +896,25 @@ bool Renderer::drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPat
     painter.save();
     QTransform at = style.matrix * matrix;
     const bool snapped = snapToPixels(at);
-    painter.setWorldTransform(at);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform,
-                          !snapped && smoothsBitmaps(ctx.quality, style.smooth));
-    painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+    const bool smooth = !snapped && smoothsBitmaps(ctx.quality, style.smooth);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    const QRectF device = at.mapRect(QRectF(QPointF(0, 0), QSizeF(image.size())));
+    const QRect pixels(QPoint(static_cast<int>(std::lround(device.left())),
+                              static_cast<int>(std::lround(device.top()))),
+                       QPoint(static_cast<int>(std::lround(device.right())) - 1,
+                              static_cast<int>(std::lround(device.bottom())) - 1));
+    if (smooth && at.type() <= QTransform::TxScale && at.m11() > 0 && at.m22() > 0 &&
+        !pixels.isEmpty() && !bitmap.paddedImage().isNull()) {
+        // Bitmaps laid side by side as tiles must meet without a seam: each goes onto whole
+        // pixels, so neighbours share their edge exactly, and smoothing reads the picture's own
+        // edge past its border instead of fading into transparency there.
+        painter.setWorldTransform(QTransform());
+        painter.drawImage(QRectF(pixels), transformedImage(bitmap, cx, true),
+                          QRectF(1, 1, image.width(), image.height()));
+    } else {
+        painter.setWorldTransform(at);
+        painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+    }
     painter.restore();
     return true;
 }

@@ -159,3 +159,65 @@ TEST(RenderQuality, NamesReadInAnyCase) {
     for (const RenderQuality q : kAll)
         EXPECT_EQ(swf::qualityFromName(swf::qualityName(q)), q);
 }
+
+TEST(RenderQuality, TiledBitmapFillsShowNoSeams) {
+    // One colour tiled at an awkward scale and angle: at every quality each pixel well inside
+    // the shape is that colour, with no lighter line where one tile meets the next.
+    for (const int fillType : {0x40, 0x42}) {
+        for (const RenderQuality q : kAll) {
+            SwfWriter w(100, 100, 12);
+            w.setBackgroundColor(Qt::white);
+            QImage source(7, 5, QImage::Format_ARGB32);
+            source.fill(qRgb(200, 30, 60));
+            w.defineBitsLossless(1, source, 1, 5);
+            ShapeSpec s;
+            FillSpec fill = FillSpec::bitmap(1, fillType, 0, 0, 1.37);
+            fill.matrix = QTransform().rotate(7) * fill.matrix;
+            s.fills = {fill};
+            s.rect(QRect(5, 5, 90, 90), 1);
+            w.defineShape(2, s, 3);
+            w.placeObject2(1, 2);
+            w.showFrame();
+            const QImage img = draw(w, q);
+            int off = 0;
+            for (int y = 8; y < 92; ++y)
+                for (int x = 8; x < 92; ++x)
+                    if ((img.pixel(x, y) | 0xff000000) != qRgb(200, 30, 60))
+                        ++off;
+            EXPECT_EQ(off, 0) << "fill " << fillType << " " << swf::qualityName(q).toStdString();
+        }
+    }
+}
+
+TEST(RenderQuality, BitmapTilesSideBySideShowNoSeams) {
+    // A row and a column of separate shapes, each one tile of the same bitmap at 1.37 times
+    // its size: where two meet, off the pixel grid, there is no lighter line between them.
+    SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(Qt::white);
+    QImage source(10, 10, QImage::Format_ARGB32);
+    source.fill(qRgb(200, 30, 60));
+    w.defineBitsLossless(1, source, 1, 5);
+    ShapeSpec s;
+    s.fills = {FillSpec::bitmap(1, 0x41, 0, 0, 1.37)};
+    s.style(0, 1).moveTo(0, 0).lineTo(274, 0).lineTo(274, 274).lineTo(0, 274).lineTo(0, 0);
+    w.defineShape(2, s, 3);
+    uint16_t depth = 1;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            PlaceSpec at;
+            at.depth = depth++;
+            at.characterId = 2;
+            at.matrix = QTransform::fromTranslate(100 + 274 * i, 100 + 274 * j);
+            w.placeObject(at);
+        }
+    w.showFrame();
+    for (const RenderQuality q : kAll) {
+        const QImage img = draw(w, q);
+        int off = 0;
+        for (int y = 7; y < 58; ++y)
+            for (int x = 7; x < 58; ++x)
+                if ((img.pixel(x, y) | 0xff000000) != qRgb(200, 30, 60))
+                    ++off;
+        EXPECT_EQ(off, 0) << swf::qualityName(q).toStdString();
+    }
+}
