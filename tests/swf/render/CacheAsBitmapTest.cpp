@@ -212,3 +212,44 @@ TEST(CacheAsBitmap, TurnedOffOrRemovedItIsDrawnAsUsual) {
     const QImage gone = s.draw();
     EXPECT_TRUE(near(gone.pixel(55, 15), qRgb(255, 255, 255)));
 }
+
+TEST(CacheAsBitmap, ScrollingShowsTheNewPartAndABackgroundFillsIt) {
+    // Red 0..40 and blue 40..80 of the clip's own pixels, clip at (10, 10). The scroll
+    // rectangle (30, 0, 20, 20) shows 10 pixels of red then 10 of blue at the clip's origin.
+    for (const bool cached : {false, true}) {
+        Scene s;
+        ASSERT_NE(s.clip, nullptr);
+        s.clip->setCacheAsBitmap(cached);
+        s.clip->setScrollRect(QRectF(30, 0, 20, 20));
+        QImage img = s.draw();
+        EXPECT_TRUE(near(img.pixel(15, 15), qRgb(255, 0, 0))) << cached;
+        EXPECT_TRUE(near(img.pixel(25, 15), qRgb(0, 0, 255))) << cached;
+        EXPECT_TRUE(near(img.pixel(31, 15), qRgb(255, 255, 255))) << cached;
+        // Scrolled on to 70 and 30 high: 10 pixels of blue, then past the content the opaque
+        // background.
+        s.clip->setScrollRect(QRectF(70, 0, 20, 30));
+        s.clip->setOpaqueBackground(QColor(0, 255, 0));
+        img = s.draw();
+        EXPECT_TRUE(near(img.pixel(15, 15), qRgb(0, 0, 255))) << cached;
+        EXPECT_TRUE(near(img.pixel(25, 15), qRgb(0, 255, 0))) << cached;
+        EXPECT_TRUE(near(img.pixel(15, 35), qRgb(0, 0, 255))) << cached;
+        EXPECT_TRUE(near(img.pixel(25, 35), qRgb(0, 255, 0))) << cached;
+        EXPECT_TRUE(near(img.pixel(15, 45), qRgb(255, 255, 255))) << cached;
+        EXPECT_EQ(s.renderer.cachedPicturesDrawn(), cached ? 2u : 0u);
+    }
+}
+
+TEST(CacheAsBitmap, ScrollRectOfAScaledAndTurnedClipCutsInItsOwnSpace) {
+    // The clip doubled and turned a quarter: its scroll rectangle (0, 0, 20, 10) of own
+    // pixels becomes 40 wide along y and 20 across x, to the left of the clip's origin.
+    Scene s;
+    ASSERT_NE(s.clip, nullptr);
+    s.clip->setMatrix(QTransform(0, 2, -2, 0, 60 * 20, 10 * 20));
+    s.clip->setScrollRect(QRectF(0, 0, 20, 10));
+    const QImage img = s.draw();
+    EXPECT_TRUE(near(img.pixel(50, 30), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(img.pixel(41, 48), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(img.pixel(50, 52), qRgb(255, 255, 255))); // past its 20 own pixels
+    EXPECT_TRUE(near(img.pixel(35, 30), qRgb(255, 255, 255))); // past its 10 own pixels
+    EXPECT_TRUE(near(img.pixel(65, 30), qRgb(255, 255, 255))); // the other side of the origin
+}
