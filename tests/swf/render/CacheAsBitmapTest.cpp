@@ -253,3 +253,27 @@ TEST(CacheAsBitmap, ScrollRectOfAScaledAndTurnedClipCutsInItsOwnSpace) {
     EXPECT_TRUE(near(img.pixel(35, 30), qRgb(255, 255, 255))); // past its 10 own pixels
     EXPECT_TRUE(near(img.pixel(65, 30), qRgb(255, 255, 255))); // the other side of the origin
 }
+
+TEST(CacheAsBitmap, PixelsChangedInPlaceAndTextFieldsStillShow) {
+    // A BitmapData's image changes under the cached clip: the next frame shows the change.
+    Scene s;
+    ASSERT_NE(s.clip, nullptr);
+    auto image = std::make_shared<QImage>(10, 10, QImage::Format_ARGB32_Premultiplied);
+    image->fill(qRgb(0, 200, 0));
+    ASSERT_TRUE(s.clip->asMovieClip()->attachBitmap(image, 5, false).ok());
+    s.clip->setCacheAsBitmap(true);
+    EXPECT_TRUE(near(s.draw().pixel(15, 15), qRgb(0, 200, 0)));
+    s.draw();
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 1u);
+    image->fill(qRgb(200, 200, 0));
+    EXPECT_TRUE(near(s.draw().pixel(15, 15), qRgb(200, 200, 0)));
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 2u);
+
+    // A text field can change in ways the tree does not show (caret, scrolling): such a clip
+    // is drawn as usual, every frame, and nothing is kept for it.
+    ASSERT_TRUE(s.clip->asMovieClip()->createTextField("t", 6, QRectF(0, 50, 40, 20)).ok());
+    s.draw();
+    s.draw();
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 2u);
+    EXPECT_TRUE(near(s.draw().pixel(15, 15), qRgb(200, 200, 0)));
+}
