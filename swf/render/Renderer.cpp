@@ -158,10 +158,12 @@ QGradient::Spread spreadFor(int spread) {
 
 struct Renderer::Context {
     const Movie* movie; // whose dictionary bitmap fills come from
-    bool antialias;
+    RenderQuality quality;
+    bool antialias;           // the edges of shapes are smoothed
     double viewScale;         // twips to device of the root: lines that do not scale use it
     QTransform stageToDevice; // for masks set by script, which live anywhere in the tree
     int layers = 0;           // blended sprites being drawn into layers of their own around this
+    int cached = 0;           // pictures of cached objects being made around this
     // Bitmap fills of the drawing API refer to these images instead of the dictionary.
     const std::vector<std::shared_ptr<const QImage>>* images = nullptr;
     // Set while the shapes of a sprite with a scaling grid are drawn.
@@ -225,6 +227,33 @@ QImage colourTransformed(const QImage& source, const ColorTransform& cx) {
     return img;
 }
 
+// The device pixels a picture of an object with filters covers: its bounds on whole pixels,
+// so a moving object's filter does not shimmer, grown by how far the filters reach (reach is
+// set to the furthest side).
+QRect filteredArea(const QRectF& own, const std::vector<Filter>& filters, double scale,
+                   int& reach) {
+    std::array<double, 4> grow{0, 0, 0, 0};
+    for (const Filter& f : filters) {
+        const auto m = f.margins();
+        for (std::size_t i = 0; i < 4; ++i)
+            grow[i] += m[i];
+    }
+    const auto px = [scale](double v) { return static_cast<int>(std::ceil(v * scale)) + 1; };
+    reach = px(*std::max_element(grow.begin(), grow.end()));
+    return own.toAlignedRect().adjusted(-px(grow[0]), -px(grow[1]), px(grow[2]), px(grow[3]));
+}
+
+// A bitmap shown at its own size and not turned goes onto whole device pixels, as Flash
+// snaps it: smoothing it there would only blur it by a fraction of a pixel.
+bool snapToPixels(QTransform& m) {
+    constexpr double kNear = 1e-3;
+    if (m.type() > QTransform::TxScale || std::abs(m.m11() - 1) > kNear ||
+        std::abs(m.m22() - 1) > kNear)
+        return false;
+    m = QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy()));
+    return true;
+}
+
 // Where an object draws in its own space: its scroll rectangle cuts it to that.
 QRectF drawnBounds(const DisplayObject& obj) {
     if (const auto& scroll = obj.scrollRect())
@@ -238,7 +267,7 @@ Renderer::Renderer() = default;
 Renderer::~Renderer() = default;
 
 void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                      bool antialias) const {
+                      RenderQuality quality) const {
     // Qt's raster engine splits every fill of more than a few dozen spans into jobs for the
     // threads of the global pool, unless the caller is one of them. A movie frame is thousands
     // of small fills, and handing each to threads and waiting costs far more than drawing it,
@@ -247,7 +276,7 @@ void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& t
     if (pool && !pool->contains(QThread::currentThread())) {
         QSemaphore done;
         const bool started = pool->tryStart([&] {
-            renderHere(painter, stage, twipsToDevice, antialias);
+            renderHere(painter, stage, twipsToDevice, quality);
             done.release();
         });
         if (started) {
@@ -255,17 +284,19 @@ void Renderer::render(QPainter& painter, const Stage& stage, const QTransform& t
             return;
         }
     }
-    renderHere(painter, stage, twipsToDevice, antialias);
+    renderHere(painter, stage, twipsToDevice, quality);
 }
 
 void Renderer::renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                          bool antialias) const {
+                          RenderQuality quality) const {
     const QTransform full = twipsToDevice * painter.worldTransform();
-    Context ctx{&stage.movie(), antialias, scaleOf(full), full};
+    const bool antialias = antialiasesShapes(quality);
+    Context ctx{&stage.movie(), quality, antialias, scaleOf(full), full};
     shapePictures_.beginFrame();
+    cachedPictures_.beginFrame();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, antialias);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothsBitmaps(quality, true));
     for (const auto& [number, level] : stage.levels())
         drawObject(ctx, painter, *level, level->matrix() * full, ColorTransform{}, 0);
     if (stage.focusRectVisible()) {
@@ -417,7 +448,7 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
         const auto drawPaths = [&](QPainter& target, const QTransform& at) {
             drawLayers(ctx, target, shape.layers(), at, cx);
         };
-        if (!shapePictures_.draw(p, shape, m, cx, ctx.antialias, drawPaths))
+        if (!shapePictures_.draw(p, shape, m, cx, ctx.quality, drawPaths))
             drawPaths(p, m);
         break;
     }
@@ -432,9 +463,11 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
         if (!image)
             break;
         p.save();
-        p.setWorldTransform(QTransform::fromScale(20, 20) * m);
-        if (!bitmapObject.smoothing())
-            p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        QTransform at = QTransform::fromScale(20, 20) * m;
+        const bool snapped = snapToPixels(at);
+        p.setWorldTransform(at);
+        p.setRenderHint(QPainter::SmoothPixmapTransform,
+                        !snapped && smoothsBitmaps(ctx.quality, bitmapObject.smoothing()));
         if (const BitmapCharacter* bitmap = bitmapObject.bitmap())
             p.drawImage(QPointF(0, 0), transformedImage(*bitmap, cx));
         else
@@ -477,7 +510,8 @@ void Renderer::drawOwn(Context& ctx, QPainter& p, const DisplayObject& obj, cons
         // The decoded picture fills the stream's frame whatever size it was coded at.
         p.save();
         p.setWorldTransform(m);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, video.smoothing() && ctx.antialias);
+        p.setRenderHint(QPainter::SmoothPixmapTransform,
+                        smoothsBitmaps(ctx.quality, video.smoothing()));
         p.drawImage(box, colourTransformed(picture, cx));
         p.restore();
         break;
@@ -526,6 +560,9 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
     const bool container =
         obj.type() == DisplayObject::Type::MovieClip || obj.type() == DisplayObject::Type::Button;
 
+    if (obj.cacheAsBitmap() && ctx.cached < kMaxLayerNesting && !ctx.slice &&
+        drawCached(ctx, painter, obj, matrix, cx, nesting))
+        return;
     if (!obj.filters().empty() && ctx.layers < kMaxLayerNesting) {
         drawFiltered(ctx, painter, obj, matrix, cx, nesting);
         return;
@@ -594,21 +631,12 @@ void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject
         return;
     // Filter sizes are in stage pixels: they grow with the view, not with the object.
     const double scale = ctx.viewScale * 20;
-    std::array<double, 4> grow{0, 0, 0, 0};
-    for (const Filter& f : obj.filters()) {
-        const auto m = f.margins();
-        for (std::size_t i = 0; i < 4; ++i)
-            grow[i] += m[i];
-    }
-    const auto px = [scale](double v) { return static_cast<int>(std::ceil(v * scale)) + 1; };
-    // The picture starts on a whole device pixel, so a moving object's filter does not shimmer.
-    QRect area = own.toAlignedRect().adjusted(-px(grow[0]), -px(grow[1]), px(grow[2]), px(grow[3]));
-    QPaintDevice* device = painter.device();
+    int reach = 0;
+    QRect area = filteredArea(own, obj.filters(), scale, reach);
     QPainterPath clip;
     const bool clipped = deviceClip(painter, clip);
     const QRect visible = visibleArea(painter, clip, clipped);
     // What lies beyond the view still blurs into it, up to the filter's reach.
-    const int reach = px(*std::max_element(grow.begin(), grow.end()));
     area &= visible.adjusted(-reach, -reach, reach, reach);
     QImage layer = clearLayer(area);
     if (layer.isNull())
@@ -624,27 +652,85 @@ void Renderer::drawFiltered(Context& ctx, QPainter& painter, const DisplayObject
     for (const Filter& f : obj.filters())
         FilterRenderer::apply(layer, f, scale);
 
-    const BlendMode blend = obj.blendMode();
+    putPicture(painter, std::move(layer), area.topLeft(), obj.blendMode());
+}
+
+void Renderer::putPicture(QPainter& painter, QImage picture, QPoint at, BlendMode blend) {
+    QPaintDevice* device = painter.device();
     auto* target = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
     if (target && blend != BlendMode::Normal && blend != BlendMode::Layer) {
-        if (clipped) {
-            // The painter's clip does not reach a direct blend: cut the picture to it first.
+        QPainterPath clip;
+        if (deviceClip(painter, clip)) {
+            // The painter's clip does not reach a direct blend: cut the picture to it first,
+            // on a copy, as the picture may be kept for later frames.
+            picture = picture.copy();
             QPainterPath outside;
-            outside.addRect(QRectF(layer.rect()));
-            outside = outside.subtracted(clip.translated(-area.topLeft()));
-            QPainter lp(&layer);
+            outside.addRect(QRectF(picture.rect()));
+            outside = outside.subtracted(clip.translated(-at));
+            QPainter lp(&picture);
             lp.setCompositionMode(QPainter::CompositionMode_Clear);
             lp.fillPath(outside, Qt::black);
         }
-        if (BlendComposite::composite(*target, area.topLeft(), layer, blend))
+        if (BlendComposite::composite(*target, at, picture, blend))
             return;
     }
     painter.save();
     painter.setWorldTransform(QTransform());
     if (const auto mode = compositionFor(blend))
         painter.setCompositionMode(*mode);
-    painter.drawImage(area.topLeft(), layer);
+    painter.drawImage(at, picture);
     painter.restore();
+}
+
+bool Renderer::drawCached(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                          const QTransform& matrix, const ColorTransform& cx, int nesting) const {
+    const auto signature = CachedPictures::signatureOf(obj, cx, ctx.viewScale, ctx.quality);
+    if (!signature)
+        return false;
+    CachedPictures::Picture fresh;
+    const CachedPictures::Picture* picture = cachedPictures_.find(obj, *signature, matrix);
+    if (!picture) {
+        const QRectF own = matrix.mapRect(drawnBounds(obj));
+        if (own.isEmpty())
+            return true;
+        const double scale = ctx.viewScale * 20;
+        int reach = 0;
+        // The whole object, not just what the view shows now: it may move into view later.
+        const QRect area = filteredArea(own, obj.filters(), scale, reach);
+        if (area.width() > kMaxLayerSide || area.height() > kMaxLayerSide)
+            return false;
+        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        if (layer.isNull())
+            return false;
+        layer.fill(Qt::transparent);
+        {
+            QPainter lp(&layer);
+            lp.setRenderHints(painter.renderHints());
+            // Drawn uncached, filters and blend modes would give obj a layer of its own, on
+            // which its children's alpha and erase modes act: keep that so here.
+            const bool ownLayer = !obj.filters().empty() || obj.blendMode() != BlendMode::Normal;
+            ++ctx.cached;
+            ctx.layers += ownLayer ? 1 : 0;
+            drawContent(ctx, lp, obj, matrix * QTransform::fromTranslate(-area.x(), -area.y()), cx,
+                        nesting);
+            ctx.layers -= ownLayer ? 1 : 0;
+            --ctx.cached;
+        }
+        for (const Filter& f : obj.filters())
+            FilterRenderer::apply(layer, f, scale);
+        fresh.image = std::move(layer);
+        fresh.corner = area.topLeft();
+        fresh.origin = QPointF(matrix.dx(), matrix.dy());
+        fresh.signature = *signature;
+        fresh.linear = CachedPictures::linearOf(matrix);
+        cachedPictures_.store(obj, fresh);
+        picture = &fresh;
+    }
+    // Moved since it was drawn: the picture goes to the nearest whole pixel.
+    const QPoint shift(static_cast<int>(std::lround(matrix.dx() - picture->origin.x())),
+                       static_cast<int>(std::lround(matrix.dy() - picture->origin.y())));
+    putPicture(painter, picture->image, picture->corner + shift, obj.blendMode());
+    return true;
 }
 
 std::optional<Renderer::NineSlice> Renderer::nineSliceFor(const MovieClip& clip,
@@ -808,9 +894,27 @@ bool Renderer::drawBitmapRect(Context& ctx, QPainter& painter, const QPainterPat
         std::abs(path.boundingRect().height() - box.height()) > kSlack)
         return false;
     painter.save();
-    painter.setWorldTransform(style.matrix * matrix);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
-    painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+    QTransform at = style.matrix * matrix;
+    const bool snapped = snapToPixels(at);
+    const bool smooth = !snapped && smoothsBitmaps(ctx.quality, style.smooth);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    const QRectF device = at.mapRect(QRectF(QPointF(0, 0), QSizeF(image.size())));
+    const QRect pixels(QPoint(static_cast<int>(std::lround(device.left())),
+                              static_cast<int>(std::lround(device.top()))),
+                       QPoint(static_cast<int>(std::lround(device.right())) - 1,
+                              static_cast<int>(std::lround(device.bottom())) - 1));
+    if (smooth && at.type() <= QTransform::TxScale && at.m11() > 0 && at.m22() > 0 &&
+        !pixels.isEmpty() && !bitmap.paddedImage().isNull()) {
+        // Bitmaps laid side by side as tiles must meet without a seam: each goes onto whole
+        // pixels, so neighbours share their edge exactly, and smoothing reads the picture's own
+        // edge past its border instead of fading into transparency there.
+        painter.setWorldTransform(QTransform());
+        painter.drawImage(QRectF(pixels), transformedImage(bitmap, cx, true),
+                          QRectF(1, 1, image.width(), image.height()));
+    } else {
+        painter.setWorldTransform(at);
+        painter.drawImage(QPointF(0, 0), transformedImage(bitmap, cx));
+    }
     painter.restore();
     return true;
 }
@@ -829,7 +933,8 @@ void Renderer::drawBuiltLayer(Context& ctx, QPainter& painter, const BuiltLayer&
         if (brush.style() == Qt::NoBrush)
             continue;
         if (style.type == FillStyle::Type::Bitmap)
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, ctx.antialias && style.smooth);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform,
+                                  smoothsBitmaps(ctx.quality, style.smooth));
         painter.fillPath(fill.path, brush);
     }
     if (layer.strokePaths.empty())

@@ -6,6 +6,8 @@
 // painted into any number of painters.
 
 #include "swf/format/Types.h"
+#include "swf/render/CachedPictures.h"
+#include "swf/render/RenderQuality.h"
 #include "swf/render/ShapePictureCache.h"
 
 #include <QImage>
@@ -39,7 +41,16 @@ public:
     // coordinates; whatever transform the painter already has stays underneath.
     // Every level of the stage, _level0 first.
     void render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                bool antialias) const;
+                RenderQuality quality) const;
+    // Antialiased is high quality, otherwise low.
+    void render(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
+                bool antialias) const {
+        render(painter, stage, twipsToDevice, antialias ? RenderQuality::High : RenderQuality::Low);
+    }
+
+    // How many pictures of objects drawn as bitmaps have been made so far: each one made
+    // again counts anew.
+    std::size_t cachedPicturesDrawn() const { return cachedPictures_.drawn(); }
 
 private:
     struct Context;
@@ -49,7 +60,7 @@ private:
     void drawSliced(Context& ctx, QPainter& painter, const std::vector<BuiltLayer>& layers,
                     const QTransform& shapeToSprite, const ColorTransform& cx) const;
     void renderHere(QPainter& painter, const Stage& stage, const QTransform& twipsToDevice,
-                    bool antialias) const;
+                    RenderQuality quality) const;
     void drawChildren(Context& ctx, QPainter& painter,
                       const std::map<int, std::shared_ptr<DisplayObject>>& children,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;
@@ -60,6 +71,12 @@ private:
     // Draws obj into a picture of its own, puts its filters on it and blends it in.
     void drawFiltered(Context& ctx, QPainter& painter, const DisplayObject& obj,
                       const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // Draws obj from its kept picture (cacheAsBitmap), making the picture when what it shows
+    // changed; false when obj cannot be kept as a picture and must be drawn as usual.
+    bool drawCached(Context& ctx, QPainter& painter, const DisplayObject& obj,
+                    const QTransform& matrix, const ColorTransform& cx, int nesting) const;
+    // Puts a finished picture of obj down at a device pixel with obj's blend mode.
+    static void putPicture(QPainter& painter, QImage picture, QPoint at, BlendMode blend);
     // What obj itself draws, without its scroll rectangle or background.
     void drawOwn(Context& ctx, QPainter& painter, const DisplayObject& obj,
                  const QTransform& matrix, const ColorTransform& cx, int nesting) const;
@@ -87,6 +104,7 @@ private:
     mutable std::size_t imageCacheBytes_ = 0;
 
     mutable ShapePictureCache shapePictures_;
+    mutable CachedPictures cachedPictures_;
 };
 
 } // namespace swf

@@ -35,8 +35,8 @@ bool ShapePictureCache::makeRoom(std::size_t bytes) {
 }
 
 bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
-                             const QTransform& matrix, const ColorTransform& cx, bool antialias,
-                             const DrawPaths& drawPaths) {
+                             const QTransform& matrix, const ColorTransform& cx,
+                             RenderQuality quality, const DrawPaths& drawPaths) {
     if (!shape.worthKeepingAsPicture())
         return false;
     // A picture is transparent around the shape; modes that act on what the source does not
@@ -59,7 +59,7 @@ bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
         fx,
         fy,
         {cx.mul[0], cx.mul[1], cx.mul[2], cx.mul[3], cx.add[0], cx.add[1], cx.add[2], cx.add[3]},
-        antialias};
+        quality};
     auto hit = pictures_.find(key);
     if (hit == pictures_.end()) {
         if (sightings_.size() > kMaxSightings)
@@ -82,8 +82,8 @@ bool ShapePictureCache::draw(QPainter& painter, const ShapeCharacter& shape,
         picture.image.fill(Qt::transparent);
         {
             QPainter p(&picture.image);
-            p.setRenderHint(QPainter::Antialiasing, antialias);
-            p.setRenderHint(QPainter::SmoothPixmapTransform, antialias);
+            p.setRenderHint(QPainter::Antialiasing, antialiasesShapes(quality));
+            p.setRenderHint(QPainter::SmoothPixmapTransform, smoothsBitmaps(quality, true));
             drawPaths(p, local * QTransform::fromTranslate(-box.x(), -box.y()));
         }
         bytes_ += bytes;

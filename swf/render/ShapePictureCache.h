@@ -6,6 +6,7 @@
 // then on. Only shapes that cost more to draw than to copy are kept.
 
 #include "swf/format/Types.h"
+#include "swf/render/RenderQuality.h"
 
 #include <QImage>
 #include <QPainter>
@@ -30,11 +31,11 @@ public:
     // and returns true, or returns false when it should be drawn from its paths. drawPaths
     // draws the shape into a painter with a given matrix; it makes the pictures.
     bool draw(QPainter& painter, const ShapeCharacter& shape, const QTransform& matrix,
-              const ColorTransform& cx, bool antialias, const DrawPaths& drawPaths);
+              const ColorTransform& cx, RenderQuality quality, const DrawPaths& drawPaths);
 
 private:
     using Key = std::tuple<const ShapeCharacter*, std::array<int64_t, 4>, int, int,
-                           std::array<float, 8>, bool>;
+                           std::array<float, 8>, RenderQuality>;
     struct Picture {
         QImage image;
         QPoint offset; // of the picture's corner from the whole-pixel position
