@@ -14,8 +14,13 @@
 #include <QTransform>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
+
+namespace swf {
+class AttachedVideo;
+}
 
 namespace swf::avm1 {
 
@@ -220,6 +225,15 @@ public:
     }
     virtual void endFill() {}
     virtual void clearDrawing() {}
+
+    // Video objects placed on a timeline show the stream script attaches (null detaches).
+    virtual bool isVideo() const { return false; }
+    virtual void attachVideo(std::shared_ptr<AttachedVideo> source) { (void)source; }
+    virtual void clearVideo() {}
+    virtual bool videoSmoothing() const { return false; }
+    virtual void setVideoSmoothing(bool on) { (void)on; }
+    virtual int videoDeblocking() const { return 0; }
+    virtual void setVideoDeblocking(int level) { (void)level; }
 
     virtual void toggleQuality() {}
     virtual void stopSounds() {}

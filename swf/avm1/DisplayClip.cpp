@@ -6,6 +6,7 @@
 #include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
+#include "swf/display/Video.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Sprite.h"
 
@@ -51,6 +52,47 @@ int DisplayClip::level() const {
 
 bool DisplayClip::isMovieClip() const {
     return clip() != nullptr;
+}
+
+bool DisplayClip::isVideo() const {
+    return object_.type() == DisplayObject::Type::Video;
+}
+
+namespace {
+VideoObject* videoOf(DisplayObject& object) {
+    return object.type() == DisplayObject::Type::Video ? static_cast<VideoObject*>(&object)
+                                                       : nullptr;
+}
+} // namespace
+
+void DisplayClip::attachVideo(std::shared_ptr<AttachedVideo> source) {
+    if (VideoObject* v = videoOf(object_))
+        v->attach(std::move(source));
+}
+
+void DisplayClip::clearVideo() {
+    if (VideoObject* v = videoOf(object_))
+        v->clearPicture();
+}
+
+bool DisplayClip::videoSmoothing() const {
+    const VideoObject* v = videoOf(object_);
+    return v && v->smoothing();
+}
+
+void DisplayClip::setVideoSmoothing(bool on) {
+    if (VideoObject* v = videoOf(object_))
+        v->setSmoothing(on);
+}
+
+int DisplayClip::videoDeblocking() const {
+    const VideoObject* v = videoOf(object_);
+    return v ? v->deblocking() : 0;
+}
+
+void DisplayClip::setVideoDeblocking(int level) {
+    if (VideoObject* v = videoOf(object_))
+        v->setDeblocking(level);
 }
 
 bool DisplayClip::isTextField() const {

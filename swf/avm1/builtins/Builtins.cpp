@@ -36,6 +36,7 @@ void installAll(Vm& vm) {
     installContextMenu(vm);
     installSelection(vm);
     installMovieClipFilters(vm);
+    installNetStream(vm);
 }
 
 } // namespace swf::avm1::builtins

@@ -43,5 +43,6 @@ void installMovieClipLoader(Vm& vm);
 void installContextMenu(Vm& vm);
 void installSelection(Vm& vm);
 void installMovieClipFilters(Vm& vm);
+void installNetStream(Vm& vm);
 
 } // namespace swf::avm1::builtins
