@@ -131,8 +131,7 @@ void FlvPlayback::seek(double seconds, double nowMs) {
     queue("NetStream.Seek.Notify");
     {
         std::lock_guard lock(pictureMutex_);
-        const auto f = file_->videoFrameAt(static_cast<uint32_t>(time_));
-        frame_ = f ? *f : -1;
+        frame_ = frameAt(time_);
     }
     startSound();
 }
@@ -215,8 +214,7 @@ void FlvPlayback::advance(double nowMs) {
         events_.emplace_back(scripts_[nextScript_++]);
     {
         std::lock_guard lock(pictureMutex_);
-        const auto f = file_->videoFrameAt(static_cast<uint32_t>(time_));
-        frame_ = f ? *f : -1;
+        frame_ = frameAt(time_);
     }
     if (ended) {
         stopSound();
@@ -229,6 +227,13 @@ void FlvPlayback::advance(double nowMs) {
 
 std::deque<FlvPlayback::Event> FlvPlayback::takeEvents() {
     return std::exchange(events_, {});
+}
+
+int FlvPlayback::frameAt(double timeMs) const {
+    const auto f = file_->videoFrameAt(static_cast<uint32_t>(timeMs));
+    // Files whose first picture comes a little after 0 show it from the start rather than
+    // a blank video.
+    return f ? *f : (file_->videoTimes().empty() ? -1 : 0);
 }
 
 double FlvPlayback::framesPerSecond() const {

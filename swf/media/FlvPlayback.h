@@ -97,6 +97,7 @@ private:
     void stopSound();
     void restartClock(double nowMs);
     double endMs() const;
+    int frameAt(double timeMs) const;
 
     SoundEngine* soundEngine_ = nullptr;
     Mixer* voiceMixer_ = nullptr; // where voice_ plays
