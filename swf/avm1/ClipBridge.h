@@ -226,14 +226,11 @@ public:
     virtual void endFill() {}
     virtual void clearDrawing() {}
 
-    // Video objects placed on a timeline show the stream script attaches (null detaches).
+    // Video objects placed on a timeline show the stream script attaches (null detaches);
+    // their width, height, smoothing and deblocking are named properties as a text field's.
     virtual bool isVideo() const { return false; }
     virtual void attachVideo(std::shared_ptr<AttachedVideo> source) { (void)source; }
     virtual void clearVideo() {}
-    virtual bool videoSmoothing() const { return false; }
-    virtual void setVideoSmoothing(bool on) { (void)on; }
-    virtual int videoDeblocking() const { return 0; }
-    virtual void setVideoDeblocking(int level) { (void)level; }
 
     virtual void toggleQuality() {}
     virtual void stopSounds() {}

@@ -11,6 +11,7 @@
 #include "swf/format/Sprite.h"
 
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 namespace swf::avm1 {
@@ -75,37 +76,45 @@ void DisplayClip::clearVideo() {
         v->clearPicture();
 }
 
-bool DisplayClip::videoSmoothing() const {
-    const VideoObject* v = videoOf(object_);
-    return v && v->smoothing();
-}
-
-void DisplayClip::setVideoSmoothing(bool on) {
-    if (VideoObject* v = videoOf(object_))
-        v->setSmoothing(on);
-}
-
-int DisplayClip::videoDeblocking() const {
-    const VideoObject* v = videoOf(object_);
-    return v ? v->deblocking() : 0;
-}
-
-void DisplayClip::setVideoDeblocking(int level) {
-    if (VideoObject* v = videoOf(object_))
-        v->setDeblocking(level);
-}
-
 bool DisplayClip::isTextField() const {
     return object_.asTextField() != nullptr;
 }
 
 // Text fields became objects with properties in Flash 6; SWF 5 movies do not see them.
 bool DisplayClip::textProperty(Vm& vm, const QString& name, Value& out) {
+    if (VideoObject* v = videoOf(object_); v && vm.version() >= 6) {
+        // A placed Video's own properties: the decoded picture's size and how it is drawn.
+        if (vm.sameName(name, QStringLiteral("width")))
+            out = Value(v->pictureSize().width());
+        else if (vm.sameName(name, QStringLiteral("height")))
+            out = Value(v->pictureSize().height());
+        else if (vm.sameName(name, QStringLiteral("smoothing")))
+            out = Value(v->smoothing());
+        else if (vm.sameName(name, QStringLiteral("deblocking")))
+            out = Value(v->deblocking());
+        else
+            return false;
+        return true;
+    }
     TextField* field = object_.asTextField();
     return field && vm.version() >= 6 && readTextProperty(vm, *field, name, out);
 }
 
 bool DisplayClip::setTextProperty(Vm& vm, const QString& name, const Value& v) {
+    if (VideoObject* video = videoOf(object_); video && vm.version() >= 6) {
+        if (vm.sameName(name, QStringLiteral("smoothing"))) {
+            video->setSmoothing(vm.toBoolean(v));
+        } else if (vm.sameName(name, QStringLiteral("deblocking"))) {
+            const double level = vm.toInteger(v);
+            video->setDeblocking(
+                std::isfinite(level) ? static_cast<int>(std::clamp(level, 0.0, 6.0)) : 0);
+        } else {
+            // The picture's size is the stream's to say.
+            return vm.sameName(name, QStringLiteral("width")) ||
+                   vm.sameName(name, QStringLiteral("height"));
+        }
+        return true;
+    }
     TextField* field = object_.asTextField();
     return field && vm.version() >= 6 && writeTextProperty(host_, *field, name, v);
 }

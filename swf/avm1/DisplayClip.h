@@ -32,10 +32,6 @@ public:
     bool isVideo() const override;
     void attachVideo(std::shared_ptr<AttachedVideo> source) override;
     void clearVideo() override;
-    bool videoSmoothing() const override;
-    void setVideoSmoothing(bool on) override;
-    int videoDeblocking() const override;
-    void setVideoDeblocking(int level) override;
 
     void play() override;
     void stop() override;

@@ -20,8 +20,6 @@ namespace {
 // letting a movie take the machine's memory.
 constexpr qint64 kMaxFlvBytes = 512ll << 20;
 
-const QString kStreamField = QStringLiteral("__netStream");
-
 class NetConnectionObject : public Object {
 public:
     using Object::Object;
@@ -316,15 +314,6 @@ void installNetStreamClass(Vm& vm) {
     defineAccessor(vm, proto, "liveDelay", number([](const media::FlvPlayback&) { return 0.0; }));
 }
 
-// The stream a Video shows, kept on the Video so its size can be answered.
-media::FlvPlayback* attachedTo(Vm& vm, const Value& video) {
-    Object* o = video.object();
-    const Property* p = o ? o->findOwn(kStreamField) : nullptr;
-    NetStreamObject* ns = p ? streamOf(p->value) : nullptr;
-    (void)vm;
-    return ns ? ns->playback.get() : nullptr;
-}
-
 ClipBridge* placedVideo(Vm& vm, const Value& v) {
     auto* clip = dynamic_cast<MovieClipObject*>(v.object());
     ClipBridge* live = clip ? clip->clip(vm) : nullptr;
@@ -336,11 +325,9 @@ void installVideo(Vm& vm) {
     vm.defineClass(
         vm.global(), QStringLiteral("Video"), [](Vm&, CallArgs&) { return Value(); }, proto);
     vm.defineMethod(proto, QStringLiteral("attachVideo"), [](Vm& vm, CallArgs& c) -> Value {
-        Object* self = c.thisObject();
-        if (!self)
-            return Value();
+        // The Video holds the playback itself: the pictures go on while the stream plays,
+        // whatever becomes of the script object.
         NetStreamObject* ns = streamOf(c.arg(0));
-        self->define(kStreamField, ns ? c.arg(0) : Value::null(), propflag::DontEnum);
         if (ClipBridge* placed = placedVideo(vm, c.thisv))
             placed->attachVideo(ns ? ns->playback : nullptr);
         return Value();
@@ -350,55 +337,6 @@ void installVideo(Vm& vm) {
             placed->clearVideo();
         return Value();
     });
-    auto size = [](bool width) {
-        return [width](Vm& vm, CallArgs& c) -> Value {
-            media::FlvPlayback* playback = attachedTo(vm, c.thisv);
-            if (!playback)
-                return Value(0);
-            const QSize s = playback->pictureSize();
-            return Value(width ? s.width() : s.height());
-        };
-    };
-    defineAccessor(vm, proto, "width", size(true));
-    defineAccessor(vm, proto, "height", size(false));
-    const QString smoothField = QStringLiteral("__smoothing");
-    const QString deblockField = QStringLiteral("__deblocking");
-    defineAccessor(
-        vm, proto, "smoothing",
-        [smoothField](Vm& vm, CallArgs& c) -> Value {
-            if (ClipBridge* placed = placedVideo(vm, c.thisv))
-                return Value(placed->videoSmoothing());
-            Object* o = c.thisObject();
-            const Property* p = o ? o->findOwn(smoothField) : nullptr;
-            return Value(p ? vm.toBoolean(p->value) : false);
-        },
-        [smoothField](Vm& vm, CallArgs& c) -> Value {
-            const bool on = vm.toBoolean(c.arg(0));
-            if (ClipBridge* placed = placedVideo(vm, c.thisv))
-                placed->setVideoSmoothing(on);
-            else if (Object* o = c.thisObject())
-                o->define(smoothField, Value(on), propflag::DontEnum);
-            return Value();
-        });
-    defineAccessor(
-        vm, proto, "deblocking",
-        [deblockField](Vm& vm, CallArgs& c) -> Value {
-            if (ClipBridge* placed = placedVideo(vm, c.thisv))
-                return Value(placed->videoDeblocking());
-            Object* o = c.thisObject();
-            const Property* p = o ? o->findOwn(deblockField) : nullptr;
-            return p ? Value(vm.toInteger(p->value)) : Value(0);
-        },
-        [deblockField](Vm& vm, CallArgs& c) -> Value {
-            const double level = vm.toInteger(c.arg(0));
-            const int clamped =
-                std::isfinite(level) ? static_cast<int>(std::clamp(level, 0.0, 6.0)) : 0;
-            if (ClipBridge* placed = placedVideo(vm, c.thisv))
-                placed->setVideoDeblocking(clamped);
-            else if (Object* o = c.thisObject())
-                o->define(deblockField, Value(clamped), propflag::DontEnum);
-            return Value();
-        });
 }
 
 } // namespace
