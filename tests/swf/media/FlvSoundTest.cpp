@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 using swf::media::FlvFile;
 
 namespace {
@@ -69,6 +73,66 @@ TEST(FlvSound, Mp3FramesSplitAnywhereDecode) {
     if (!mp3)
         GTEST_SKIP() << "this libavcodec has no MP3 encoder";
     expectTone(flvOfSound(2, pieces(*mp3, 7)), 1.0);
+}
+
+// Raw AAC frames and the encoder's configuration, as FLV stores them; nullopt when this
+// libavcodec has no AAC encoder.
+std::optional<std::pair<QByteArray, std::vector<QByteArray>>>
+aac(const std::vector<int16_t>& samples) {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (!codec)
+        return std::nullopt;
+    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    ctx->sample_rate = kRate;
+    ctx->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    ctx->bit_rate = 128000;
+    av_channel_layout_default(&ctx->ch_layout, 1);
+    if (avcodec_open2(ctx, codec, nullptr) < 0) {
+        avcodec_free_context(&ctx);
+        return std::nullopt;
+    }
+    QByteArray config(reinterpret_cast<const char*>(ctx->extradata), ctx->extradata_size);
+    std::vector<QByteArray> packets;
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* pkt = av_packet_alloc();
+    auto take = [&] {
+        while (avcodec_receive_packet(ctx, pkt) == 0) {
+            packets.emplace_back(reinterpret_cast<const char*>(pkt->data), pkt->size);
+            av_packet_unref(pkt);
+        }
+    };
+    const int n = ctx->frame_size;
+    for (std::size_t at = 0; at + static_cast<std::size_t>(n) <= samples.size(); at += n) {
+        frame->nb_samples = n;
+        frame->format = AV_SAMPLE_FMT_FLTP;
+        frame->sample_rate = kRate;
+        av_channel_layout_copy(&frame->ch_layout, &ctx->ch_layout);
+        av_frame_get_buffer(frame, 0);
+        auto* out = reinterpret_cast<float*>(frame->data[0]);
+        for (int i = 0; i < n; ++i)
+            out[i] = samples[at + static_cast<std::size_t>(i)] / 32768.0f;
+        avcodec_send_frame(ctx, frame);
+        av_frame_unref(frame);
+        take();
+    }
+    avcodec_send_frame(ctx, nullptr);
+    take();
+    av_packet_free(&pkt);
+    av_frame_free(&frame);
+    avcodec_free_context(&ctx);
+    return std::make_pair(config, packets);
+}
+
+TEST(FlvSound, AacFramesWithTheirConfigurationDecode) {
+    const auto encoded = aac(kTone);
+    if (!encoded)
+        GTEST_SKIP() << "this libavcodec has no AAC encoder";
+    // The configuration packet first (AAC packet type 0), then the frames (type 1).
+    std::vector<QByteArray> packets{QByteArray(1, '\0') + encoded->first};
+    for (const QByteArray& frame : encoded->second)
+        packets.push_back(QByteArray(1, '\1') + frame);
+    // The configuration's tag carries no sound: the first frame's time is where it starts.
+    expectTone(flvOfSound(10, packets), 1.0, 100);
 }
 
 TEST(FlvSound, NothingToHearIsAnErrorAndTheLimitHolds) {
