@@ -35,7 +35,8 @@ public:
     void trace(const QString& line) override { traces << line; }
 };
 
-// Three 16x16 pictures 100 ms apart, as Sorenson H.263.
+// Three 16x16 pictures 300 ms apart, as Sorenson H.263: far enough apart that a busy machine
+// still draws the first before the second is due.
 std::optional<QByteArray> smallFlv() {
     std::vector<QImage> pictures;
     for (const QColor& c : kColours)
@@ -44,12 +45,12 @@ std::optional<QByteArray> smallFlv() {
     if (!video)
         return std::nullopt;
     QByteArray flv = flvwriter::header(false);
-    flvwriter::putTag(flv, 18, 0, flvwriter::metaData(0.3, 16, 16));
+    flvwriter::putTag(flv, 18, 0, flvwriter::metaData(0.9, 16, 16));
     for (std::size_t i = 0; i < video->packets.size(); ++i) {
         QByteArray body;
         body.append(static_cast<char>((video->keyFrames[i] ? 0x10 : 0x20) | 2));
         body.append(video->packets[i]);
-        flvwriter::putTag(flv, 9, static_cast<uint32_t>(i * 100), body);
+        flvwriter::putTag(flv, 9, static_cast<uint32_t>(i * 300), body);
     }
     return flv;
 }
@@ -128,8 +129,12 @@ TEST(NetStreamMovie, PlaysAFileBesideTheMovieIntoAPlacedVideo) {
     EXPECT_EQ(shown.pixelColor(18, 50), QColor(Qt::white));
     EXPECT_EQ(shown.pixelColor(50, 72), QColor(Qt::white));
 
+    // Cleared, the Video stays blank until the stream moves on to its next picture.
+    static_cast<swf::VideoObject*>(v)->clearPicture();
+    EXPECT_EQ(render(player).pixelColor(50, 50), QColor(Qt::white));
+
     // Past the file's end the last picture stays and the stream says it stopped.
-    QThread::msleep(450);
+    QThread::msleep(1000);
     player.tick();
     EXPECT_TRUE(near(render(player).pixelColor(50, 50), kColours[2]));
     EXPECT_TRUE(host.traces.contains("NetStream.Play.Stop"))
@@ -145,4 +150,35 @@ TEST(NetStreamMovie, AMissingFileIsNotFoundAndTheVideoStaysBlank) {
     player.tick();
     EXPECT_EQ(host.traces, QStringList{"NetStream.Play.StreamNotFound"});
     EXPECT_EQ(render(player).pixelColor(50, 50), QColor(Qt::white));
+}
+
+TEST(NetStreamMovie, APlacedVideoAnswersItsOwnProperties) {
+    SwfWriter w(kStage, kStage, 25);
+    w.defineVideoStream(1, 0, 60, 40, 0, 2);
+    PlaceSpec place;
+    place.depth = 1;
+    place.characterId = 1;
+    place.name = QByteArray("v");
+    w.placeObject(place);
+    ActionBuilder a;
+    a.get("v").push("smoothing").push(true).setMember();
+    a.get("v").push("smoothing").getMember().trace();
+    a.get("v").push("deblocking").push(2).setMember();
+    a.get("v").push("deblocking").getMember().trace();
+    a.get("v").push("width").push(500).setMember();
+    a.get("v").push("width").getMember().trace();
+    a.get("v").push("attachVideo").getMember().typeOf().trace();
+    a.get("v").typeOf().trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    auto loaded = swf::loadMovie(w.finish());
+    ASSERT_TRUE(loaded.ok());
+    TraceHost host;
+    swf::Player player(loaded.value(), {}, &host, QString());
+    EXPECT_EQ(host.traces, (QStringList{"true", "2", "0", "function", "object"}))
+        << "the width is the picture's, which script cannot set";
+    auto* v = static_cast<swf::VideoObject*>(player.stage()->root().childByName("v", false));
+    ASSERT_TRUE(v);
+    EXPECT_TRUE(v->smoothing());
+    EXPECT_EQ(v->deblocking(), 2);
 }
