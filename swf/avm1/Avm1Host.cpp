@@ -88,6 +88,14 @@ void Avm1Host::Forward::trace(const QString& line) {
 void Avm1Host::Forward::statusMessage(const QString& text) {
     stage_.statusMessage(text);
 }
+// Without this, script's loads (XML, LoadVars, Sound, NetStream) would only ever read local
+// files, whatever the control's host can fetch.
+void Avm1Host::Forward::load(const QString& url, qint64 maxBytes, LoadDone done) {
+    if (PlayerHost* host = stage_.host())
+        host->load(url, maxBytes, std::move(done));
+    else
+        PlayerHost::load(url, maxBytes, std::move(done));
+}
 
 Avm1Host::Avm1Host(Stage& stage)
     : stage_(stage), forward_(stage), vm_(std::make_unique<Vm>(stage.swfVersion(), &forward_)) {

@@ -57,12 +57,14 @@ public:
     void applyVariables(DisplayObject& target, const QByteArray& text);
 
 private:
-    // Trace and status lines go out through the stage, whatever host it has by then.
+    // Trace and status lines, and the files script loads, go out through the stage, whatever
+    // host it has by then.
     class Forward : public PlayerHost {
     public:
         explicit Forward(Stage& stage) : stage_(stage) {}
         void trace(const QString& line) override;
         void statusMessage(const QString& text) override;
+        void load(const QString& url, qint64 maxBytes, LoadDone done) override;
 
     private:
         Stage& stage_;

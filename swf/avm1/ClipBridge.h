@@ -14,8 +14,13 @@
 #include <QTransform>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
+
+namespace swf {
+class AttachedVideo;
+}
 
 namespace swf::avm1 {
 
@@ -220,6 +225,12 @@ public:
     }
     virtual void endFill() {}
     virtual void clearDrawing() {}
+
+    // Video objects placed on a timeline show the stream script attaches (null detaches);
+    // their width, height, smoothing and deblocking are named properties as a text field's.
+    virtual bool isVideo() const { return false; }
+    virtual void attachVideo(std::shared_ptr<AttachedVideo> source) { (void)source; }
+    virtual void clearVideo() {}
 
     virtual void toggleQuality() {}
     virtual void stopSounds() {}

@@ -6,10 +6,12 @@
 #include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/display/TextField.h"
+#include "swf/display/Video.h"
 #include "swf/format/Movie.h"
 #include "swf/format/Sprite.h"
 
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 namespace swf::avm1 {
@@ -53,17 +55,66 @@ bool DisplayClip::isMovieClip() const {
     return clip() != nullptr;
 }
 
+bool DisplayClip::isVideo() const {
+    return object_.type() == DisplayObject::Type::Video;
+}
+
+namespace {
+VideoObject* videoOf(DisplayObject& object) {
+    return object.type() == DisplayObject::Type::Video ? static_cast<VideoObject*>(&object)
+                                                       : nullptr;
+}
+} // namespace
+
+void DisplayClip::attachVideo(std::shared_ptr<AttachedVideo> source) {
+    if (VideoObject* v = videoOf(object_))
+        v->attach(std::move(source));
+}
+
+void DisplayClip::clearVideo() {
+    if (VideoObject* v = videoOf(object_))
+        v->clearPicture();
+}
+
 bool DisplayClip::isTextField() const {
     return object_.asTextField() != nullptr;
 }
 
 // Text fields became objects with properties in Flash 6; SWF 5 movies do not see them.
 bool DisplayClip::textProperty(Vm& vm, const QString& name, Value& out) {
+    if (VideoObject* v = videoOf(object_); v && vm.version() >= 6) {
+        // A placed Video's own properties: the decoded picture's size and how it is drawn.
+        if (vm.sameName(name, QStringLiteral("width")))
+            out = Value(v->pictureSize().width());
+        else if (vm.sameName(name, QStringLiteral("height")))
+            out = Value(v->pictureSize().height());
+        else if (vm.sameName(name, QStringLiteral("smoothing")))
+            out = Value(v->smoothing());
+        else if (vm.sameName(name, QStringLiteral("deblocking")))
+            out = Value(v->deblocking());
+        else
+            return false;
+        return true;
+    }
     TextField* field = object_.asTextField();
     return field && vm.version() >= 6 && readTextProperty(vm, *field, name, out);
 }
 
 bool DisplayClip::setTextProperty(Vm& vm, const QString& name, const Value& v) {
+    if (VideoObject* video = videoOf(object_); video && vm.version() >= 6) {
+        if (vm.sameName(name, QStringLiteral("smoothing"))) {
+            video->setSmoothing(vm.toBoolean(v));
+        } else if (vm.sameName(name, QStringLiteral("deblocking"))) {
+            const double level = vm.toInteger(v);
+            video->setDeblocking(
+                std::isfinite(level) ? static_cast<int>(std::clamp(level, 0.0, 6.0)) : 0);
+        } else {
+            // The picture's size is the stream's to say.
+            return vm.sameName(name, QStringLiteral("width")) ||
+                   vm.sameName(name, QStringLiteral("height"));
+        }
+        return true;
+    }
     TextField* field = object_.asTextField();
     return field && vm.version() >= 6 && writeTextProperty(host_, *field, name, v);
 }

@@ -29,6 +29,10 @@ public:
     bool setTextProperty(Vm& vm, const QString& name, const Value& v) override;
     int swfVersion() const override;
 
+    bool isVideo() const override;
+    void attachVideo(std::shared_ptr<AttachedVideo> source) override;
+    void clearVideo() override;
+
     void play() override;
     void stop() override;
     void stopSounds() override;

@@ -648,6 +648,16 @@ MovieClipObject* Vm::clipObject(ClipBridge* clip) {
         return it->second;
     Object* proto =
         clip->isTextField() && protos_.textField ? protos_.textField : protos_.movieClip;
+    // A placed Video is an instance of the Video class, with attachVideo and clear.
+    if (clip->isVideo()) {
+        const Property* ctor = global_->findOwn(QStringLiteral("Video"));
+        const Property* videoProto =
+            ctor && ctor->value.object()
+                ? ctor->value.object()->findOwn(QStringLiteral("prototype"))
+                : nullptr;
+        if (videoProto && videoProto->value.object())
+            proto = videoProto->value.object();
+    }
     auto* o = heap_.make<MovieClipObject>(proto, clip);
     clipObjects_.emplace(clip, o);
     return o;

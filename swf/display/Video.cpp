@@ -15,8 +15,33 @@ const VideoCharacter& VideoObject::video() const {
     return static_cast<const VideoCharacter&>(*character());
 }
 
+void VideoObject::attach(std::shared_ptr<AttachedVideo> source) {
+    std::lock_guard lock(mutex_);
+    attached_ = std::move(source);
+    clearedAt_ = -2;
+}
+
+bool VideoObject::hasAttached() const {
+    std::lock_guard lock(mutex_);
+    return attached_ != nullptr;
+}
+
+void VideoObject::clearPicture() {
+    std::lock_guard lock(mutex_);
+    clearedAt_ = attached_ ? attached_->currentPictureNumber() : -2;
+}
+
+QSize VideoObject::pictureSize() const {
+    return picture().size();
+}
+
 QImage VideoObject::picture() const {
     std::lock_guard lock(mutex_);
+    if (attached_) {
+        if (clearedAt_ != -2 && attached_->currentPictureNumber() == clearedAt_)
+            return {};
+        return attached_->currentPicture();
+    }
     if (!opened_) {
         // Opened once: a stream whose codec cannot be decoded is not retried every frame.
         opened_ = true;
@@ -30,7 +55,11 @@ QImage VideoObject::picture() const {
 }
 
 bool VideoObject::smoothing() const {
-    return video().info().smoothing;
+    return smoothing_ < 0 ? video().info().smoothing : smoothing_ == 1;
+}
+
+void VideoObject::setSmoothing(bool on) {
+    smoothing_ = on ? 1 : 0;
 }
 
 QRectF VideoObject::localBounds() const {

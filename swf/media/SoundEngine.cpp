@@ -65,6 +65,17 @@ Result<std::shared_ptr<const DecodedSound>> SoundEngine::decoded(const SoundChar
     return sound;
 }
 
+Mixer::VoiceId SoundEngine::playDecoded(std::shared_ptr<const DecodedSound> sound,
+                                        uint64_t startFrame) {
+    if (!sound)
+        return {};
+    VoiceParams p;
+    p.sound = std::move(sound);
+    p.startFrame = startFrame;
+    p.gains = gainsFor(nullptr);
+    return mixer_.start(std::move(p));
+}
+
 Gains SoundEngine::gainsFor(const void* owner) const {
     const auto all = ownerGains_.find(nullptr);
     const Gains global = all == ownerGains_.end() ? Gains{} : all->second;

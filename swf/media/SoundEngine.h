@@ -59,6 +59,11 @@ public:
     // Where clip's stream is heard, as a frame of its timeline (0-based); nullopt when none.
     std::optional<int> streamFrameHeard(const MovieClip& clip) const;
 
+    // Sound decoded outside any timeline (the sound of an FLV that script plays), heard once
+    // from startFrame through the movie-wide volume. Invalid when no voice is free; the
+    // caller stops it through the mixer.
+    Mixer::VoiceId playDecoded(std::shared_ptr<const DecodedSound> sound, uint64_t startFrame);
+
     SoundStore& store() { return store_; }
     Mixer& mixer() { return mixer_; }
 

@@ -36,6 +36,7 @@ void installAll(Vm& vm) {
     installContextMenu(vm);
     installSelection(vm);
     installMovieClipFilters(vm);
+    installNetStream(vm);
     // Last: it records the functions every other part has made.
     installNativeTable(vm);
 }

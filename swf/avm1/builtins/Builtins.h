@@ -44,5 +44,6 @@ void installContextMenu(Vm& vm);
 void installSelection(Vm& vm);
 void installMovieClipFilters(Vm& vm);
 void installNativeTable(Vm& vm);
+void installNetStream(Vm& vm);
 
 } // namespace swf::avm1::builtins

@@ -1,0 +1,24 @@
+#pragma once
+
+// The sound of an FLV decoded as one piece, as the mixer plays it beside the pictures.
+
+#include "swf/format/Result.h"
+#include "swf/media/DecodedSound.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace swf::media {
+
+class FlvFile;
+
+struct FlvSound {
+    std::shared_ptr<const DecodedSound> sound;
+    uint32_t startMs = 0; // the time of the first sound packet: where sample 0 is heard
+};
+
+// MP3, ADPCM, PCM of both byte orders, Nellymoser, Speex and AAC. Holding more than maxBytes
+// of samples is an error; so is a file with no sound or a codec this build lacks.
+Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes);
+
+} // namespace swf::media
