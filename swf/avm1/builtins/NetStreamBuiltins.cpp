@@ -27,17 +27,11 @@ public:
     bool pending = false; // a connection to a server was asked for; none is ever made
 };
 
-struct Arrival {
-    bool done = false;
-    bool ok = false;
-    QByteArray bytes;
-};
-
 class NetStreamObject : public Object {
 public:
     using Object::Object;
     std::shared_ptr<media::FlvPlayback> playback = std::make_shared<media::FlvPlayback>();
-    std::shared_ptr<Arrival> arrival; // the load of the last play, until taken
+    std::shared_ptr<LoadArrival> arrival; // the load of the last play, until taken
     Value connection;
     int timer = 0;
     void markChildren(std::vector<Object*>& pending) override {
@@ -112,7 +106,7 @@ void pump(Vm& vm, const Value& self) {
     playback.setSoundEngine(soundEngineOf(vm));
     const double now = vm.timeMs();
     if (ns->arrival && ns->arrival->done) {
-        const std::shared_ptr<Arrival> arrival = std::move(ns->arrival);
+        const std::shared_ptr<LoadArrival> arrival = std::move(ns->arrival);
         if (arrival->ok) {
             Stage* stage = stageOf(vm);
             playback.setData(arrival->bytes, true, now, stage ? stage->videoHost() : nullptr);
@@ -230,22 +224,7 @@ void installNetStreamClass(Vm& vm) {
             return Value();
         ns->playback->setSoundEngine(soundEngineOf(vm));
         ns->playback->play(vm.timeMs());
-        auto arrival = std::make_shared<Arrival>();
-        ns->arrival = arrival;
-        // The host only fills this in; the stream takes it on its next turn, never inside
-        // this call, so onStatus always comes after play returned.
-        if (PlayerHost* host = vm.host()) {
-            host->load(resolveAgainstMovie(vm, url), kMaxFlvBytes,
-                       [arrival](bool ok, QByteArray bytes) {
-                           if (arrival->done)
-                               return;
-                           arrival->done = true;
-                           arrival->ok = ok;
-                           arrival->bytes = std::move(bytes);
-                       });
-        } else {
-            arrival->done = true;
-        }
+        ns->arrival = requestLoad(vm, url, kMaxFlvBytes);
         ensureTimer(vm, c.thisv);
         return Value();
     });

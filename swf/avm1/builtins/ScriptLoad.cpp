@@ -14,12 +14,6 @@ namespace swf::avm1::builtins {
 
 namespace {
 
-struct Arrival {
-    bool done = false;
-    bool ok = false;
-    QByteArray bytes;
-};
-
 const QString kSeq = QStringLiteral("_loadSeq");
 
 } // namespace
@@ -40,6 +34,23 @@ QString resolveAgainstMovie(Vm& vm, const QString& url) {
     if (QDir::isAbsolutePath(url))
         return url;
     return QDir::cleanPath(QFileInfo(basePath).dir().filePath(url));
+}
+
+std::shared_ptr<LoadArrival> requestLoad(Vm& vm, const QString& url, qint64 maxBytes) {
+    auto arrival = std::make_shared<LoadArrival>();
+    PlayerHost* host = vm.host();
+    if (!host) {
+        arrival->done = true;
+        return arrival;
+    }
+    host->load(resolveAgainstMovie(vm, url), maxBytes, [arrival](bool ok, QByteArray bytes) {
+        if (arrival->done)
+            return;
+        arrival->done = true;
+        arrival->ok = ok;
+        arrival->bytes = std::move(bytes);
+    });
+    return arrival;
 }
 
 QString decodeLoadedText(const QByteArray& bytes) {
@@ -66,20 +77,7 @@ bool startScriptLoad(Vm& vm, const Value& target, const QString& url) {
     o->define(QStringLiteral("_bytesLoaded"), Value(0), propflag::DontEnum);
     o->define(QStringLiteral("_bytesTotal"), Value(), propflag::DontEnum);
 
-    // The host's callback only fills this in; it may come after the machine is gone.
-    auto arrival = std::make_shared<Arrival>();
-    const QString resolved = resolveAgainstMovie(vm, url);
-    if (PlayerHost* host = vm.host()) {
-        host->load(resolved, kMaxScriptLoadBytes, [arrival](bool ok, QByteArray bytes) {
-            if (arrival->done)
-                return;
-            arrival->done = true;
-            arrival->ok = ok;
-            arrival->bytes = std::move(bytes);
-        });
-    } else {
-        arrival->done = true;
-    }
+    const auto arrival = requestLoad(vm, url, kMaxScriptLoadBytes);
 
     auto timerId = std::make_shared<int>(0);
     auto self = std::make_shared<Object*>(nullptr);

@@ -6,7 +6,9 @@
 
 #include "swf/avm1/Value.h"
 
+#include <QByteArray>
 #include <QString>
+#include <memory>
 
 namespace swf::avm1 {
 class Object;
@@ -20,6 +22,18 @@ constexpr qint64 kMaxScriptLoadBytes = 16 << 20;
 
 // url resolved against the movie's own location (a file path or a URL).
 QString resolveAgainstMovie(Vm& vm, const QString& url);
+
+// What a load brought. The host's callback only fills it in, and may come after the machine
+// is gone; script takes it on a later timer turn.
+struct LoadArrival {
+    bool done = false;
+    bool ok = false;
+    QByteArray bytes;
+};
+
+// Asks the host for url (resolved against the movie) with at most maxBytes. Without a host
+// the load is done at once, and failed.
+std::shared_ptr<LoadArrival> requestLoad(Vm& vm, const QString& url, qint64 maxBytes);
 
 // Fetches url and then calls target.onData(text), or target.onData() on failure. A newer load
 // on the same target supersedes an older one still in flight. Keeps _bytesLoaded and

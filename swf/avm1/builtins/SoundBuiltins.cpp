@@ -52,12 +52,6 @@ public:
 // An MP3 file beyond this is not a sound effect or a song but an attempt on memory.
 constexpr qint64 kMaxLoadedSoundBytes = 64ll << 20;
 
-struct LoadArrival {
-    bool done = false;
-    bool ok = false;
-    QByteArray bytes;
-};
-
 SoundObject* self(const CallArgs& c) {
     return dynamic_cast<SoundObject*>(c.thisObject());
 }
@@ -275,7 +269,6 @@ void installSound(Vm& vm) {
     });
     vm.defineMethod(proto, QStringLiteral("loadSound"), [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
-        PlayerHost* host = vm.host();
         const QString url = vm.toString(c.arg(0));
         if (!s || url.isEmpty())
             return Value();
@@ -283,21 +276,8 @@ void installSound(Vm& vm) {
         const double seq = ++s->loadSeq;
         s->define(QStringLiteral("_bytesLoaded"), Value(0), propflag::DontEnum);
         s->define(QStringLiteral("_bytesTotal"), Value(), propflag::DontEnum);
-        // The host only fills this in, whenever it has the bytes; script hears of them on the
-        // machine's timer turn, never inside this call.
-        auto arrival = std::make_shared<LoadArrival>();
-        if (host) {
-            host->load(resolveAgainstMovie(vm, url), kMaxLoadedSoundBytes,
-                       [arrival](bool ok, QByteArray bytes) {
-                           if (arrival->done)
-                               return;
-                           arrival->done = true;
-                           arrival->ok = ok;
-                           arrival->bytes = std::move(bytes);
-                       });
-        } else {
-            arrival->done = true;
-        }
+        // Script hears of the bytes on the machine's timer turn, never inside this call.
+        const auto arrival = requestLoad(vm, url, kMaxLoadedSoundBytes);
         Object* relay = vm.newObject();
         relay->define(QStringLiteral("sound"), c.thisv, propflag::DontEnum);
         auto timer = std::make_shared<int>(0);
