@@ -60,7 +60,7 @@ public:
                 AmfValue element;
                 if (!nested(element, depth))
                     return false;
-                out.members.emplace_back(QString::number(i), std::move(element));
+                out.members.push_back(AmfMember{QString::number(i), std::move(element)});
             }
             return true;
         }
@@ -110,7 +110,7 @@ private:
             AmfValue member;
             if (!nested(member, depth))
                 return false;
-            out.members.emplace_back(std::move(name), std::move(member));
+            out.members.push_back(AmfMember{std::move(name), std::move(member)});
         }
     }
     bool u8(uint8_t& v) {

@@ -14,13 +14,20 @@
 
 namespace swf::media {
 
+struct AmfMember;
+
 struct AmfValue {
     enum class Type { Undefined, Null, Number, Boolean, String, Object, Array, Date };
     Type type = Type::Undefined;
     double number = 0; // Number, Boolean (0 or 1) and Date (ms since 1970)
     QString string;
     // Object members in file order; Array elements with their index as the name.
-    std::vector<std::pair<QString, AmfValue>> members;
+    std::vector<AmfMember> members;
+};
+
+struct AmfMember {
+    QString name;
+    AmfValue value;
 };
 
 struct FlvScriptTag {

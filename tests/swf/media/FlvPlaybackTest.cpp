@@ -200,11 +200,11 @@ TEST(FlvScriptDataTest, ReadsMetaDataAndSurvivesDamage) {
     const AmfValue& v = tag.value().value;
     ASSERT_EQ(v.type, AmfValue::Type::Object);
     ASSERT_EQ(v.members.size(), 5u);
-    EXPECT_EQ(v.members[0].first, "duration");
-    EXPECT_DOUBLE_EQ(v.members[0].second.number, 12.5);
-    EXPECT_EQ(v.members[3].second.string, QString::fromUtf8("测试"));
-    EXPECT_EQ(v.members[4].second.type, AmfValue::Type::Array);
-    EXPECT_EQ(v.members[4].second.members.size(), 2u);
+    EXPECT_EQ(v.members[0].name, "duration");
+    EXPECT_DOUBLE_EQ(v.members[0].value.number, 12.5);
+    EXPECT_EQ(v.members[3].value.string, QString::fromUtf8("测试"));
+    EXPECT_EQ(v.members[4].value.type, AmfValue::Type::Array);
+    EXPECT_EQ(v.members[4].value.members.size(), 2u);
 
     // Every cut of the body reads without running off its end.
     for (qsizetype n = 0; n < body.size(); ++n)
