@@ -324,6 +324,10 @@ void installNetStream(Vm& vm) {
     installNetConnection(vm);
     installNetStreamClass(vm);
     installVideo(vm);
+    // Flash Player 6 brought streamed video; SWF 5 movies do not see these classes.
+    for (const char* name : {"NetConnection", "NetStream", "Video"})
+        if (Property* p = vm.global()->findOwn(QLatin1String(name)))
+            p->flags |= propflag::OnlySwf6Up;
 }
 
 } // namespace swf::avm1::builtins

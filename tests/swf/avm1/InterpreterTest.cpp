@@ -362,3 +362,14 @@ TEST(Avm1Interpreter, GotoMethodsFollowAPathBeforeTheFrame) {
     EXPECT_EQ(test->current, 3);
     EXPECT_TRUE(test->playing);
 }
+
+TEST(Avm1Interpreter, StreamedVideoClassesArriveWithSwf6) {
+    for (int version : {5, 6}) {
+        Machine m(version);
+        Asm code;
+        for (const char* name : {"NetConnection", "NetStream", "Video"})
+            code.getVar(name).op(0x44).trace();
+        const char* kind = version >= 6 ? "function" : "undefined";
+        EXPECT_EQ(m.run(code), (QStringList{kind, kind, kind})) << version;
+    }
+}
