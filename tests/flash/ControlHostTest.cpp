@@ -3,6 +3,7 @@
 // 127.0.0.1 that the test runs.
 
 #include "flash/plugin/ControlHost.h"
+#include "FileServer.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/Stage.h"
 #include "swf/format/Movie.h"
@@ -10,8 +11,6 @@
 #include "tests/support/SwfWriter.h"
 #include "tests/support/Wait.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using testsupport::waitFor;
@@ -36,45 +35,6 @@ std::shared_ptr<swf::Movie> smallMovie(QColor colour = Qt::red) {
     w.showFrame();
     return swf::loadMovie(w.finish()).value();
 }
-
-// Serves a map of paths; anything else is a 404. Counts the requests it saw.
-class Server : public QObject {
-public:
-    std::map<QByteArray, QByteArray> files;
-    QList<QByteArray> requested;
-
-    Server() {
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    buffer_[s] += s->readAll();
-                    if (!buffer_[s].contains("\r\n\r\n"))
-                        return;
-                    const QByteArray path = buffer_[s].split(' ').value(1);
-                    // A later connection may get this socket's address once it is deleted.
-                    buffer_.erase(s);
-                    requested << path;
-                    const auto it = files.find(path);
-                    const QByteArray body = it == files.end() ? QByteArray("no") : it->second;
-                    const QByteArray status = it == files.end() ? "404 Not Found" : "200 OK";
-                    s->write("HTTP/1.1 " + status +
-                             "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                             "\r\nConnection: close\r\n\r\n" + body);
-                    s->disconnectFromHost();
-                });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString url(const QString& path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
-    }
-
-private:
-    QTcpServer server_;
-    std::map<QTcpSocket*, QByteArray> buffer_;
-};
 
 } // namespace
 
@@ -115,7 +75,7 @@ TEST(ControlHost, PagesAndFsCommandsReachTheHolderAndNothingElseDoes) {
 }
 
 TEST(ControlHost, MoviesAndDataBesideAMovieOnTheWebLoadThroughTheFetcher) {
-    Server server;
+    flashtest::FileServer server;
     testsupport::SwfWriter w(100, 100, 12);
     w.defineRectShape(1, QRect(0, 0, 10, 10), Qt::blue);
     w.placeObject2(1, 1);
@@ -150,7 +110,7 @@ TEST(ControlHost, MoviesAndDataBesideAMovieOnTheWebLoadThroughTheFetcher) {
 }
 
 TEST(ControlHost, LoadsStillUnderWayWhenTheMovieGoesAreDropped) {
-    Server server;
+    flashtest::FileServer server;
     server.files["/slow.swf"] = QByteArray(1000, 'x');
     bool called = false;
     {

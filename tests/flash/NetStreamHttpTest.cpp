@@ -1,6 +1,7 @@
 // A movie on the web playing an FLV beside it: NetStream.play fetches the file through the
 // control's host from a real server on 127.0.0.1 that the test runs, like any other load.
 
+#include "FileServer.h"
 #include "flash/plugin/ControlHost.h"
 #include "swf/Player.h"
 #include "swf/format/MovieLoader.h"
@@ -9,52 +10,12 @@
 #include "tests/support/Wait.h"
 #include "tests/swf/media/FlvWriter.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using testsupport::ActionBuilder;
 using testsupport::PushValue;
 
 namespace {
-
-// Serves a map of paths; anything else is a 404.
-class FlvServer : public QObject {
-public:
-    std::map<QByteArray, QByteArray> files;
-    QList<QByteArray> requested;
-
-    FlvServer() {
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    buffer_[s] += s->readAll();
-                    if (!buffer_[s].contains("\r\n\r\n"))
-                        return;
-                    const QByteArray path = buffer_[s].split(' ').value(1);
-                    buffer_.erase(s);
-                    requested << path;
-                    const auto it = files.find(path);
-                    const QByteArray body = it == files.end() ? QByteArray("no") : it->second;
-                    const QByteArray status = it == files.end() ? "404 Not Found" : "200 OK";
-                    s->write("HTTP/1.1 " + status +
-                             "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                             "\r\nConnection: close\r\n\r\n" + body);
-                    s->disconnectFromHost();
-                });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString url(const QString& path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
-    }
-
-private:
-    QTcpServer server_;
-    std::map<QTcpSocket*, QByteArray> buffer_;
-};
 
 // The control's loads, with the movie's trace lines kept.
 class TracingHost : public swf::PlayerHost {
@@ -99,7 +60,7 @@ QByteArray flvWithMetaData() {
 
 TEST(NetStreamHttp, AFileBesideAMovieOnTheWebPlaysAndAMissingOneIsNotFound) {
     for (const bool present : {true, false}) {
-        FlvServer server;
+        flashtest::FileServer server;
         if (present)
             server.files["/site/clips/a.flv"] = flvWithMetaData();
         TracingHost host;
