@@ -10,6 +10,7 @@
 #include "swf/render/BlendComposite.h"
 #include "swf/render/FilterRenderer.h"
 #include "tests/support/SwfWriter.h"
+#include "tests/swf/render/TwoSquareSprite.h"
 
 #include <QImage>
 #include <QPainter>
@@ -455,21 +456,9 @@ TEST(Filters, PlacementKeepsItsFiltersWhenMoved) {
 
 namespace {
 
-// A sprite of a red square at (0, 0) and a blue one at (40, 0), both 40 pixels, placed at
-// (10, 10) at depth 1; the clip is handed to `change` before drawing.
+// The two-square sprite scene; the clip is handed to `change` before drawing.
 QImage spriteWith(const std::function<void(swf::DisplayObject&)>& change) {
-    SwfWriter w(100, 100, 12);
-    w.setBackgroundColor(Qt::white);
-    w.defineRectShape(1, QRect(0, 0, 40, 40), Qt::red);
-    w.defineRectShape(2, QRect(40, 0, 40, 40), Qt::blue);
-    SwfWriter inner(100, 100, 12);
-    inner.placeObject2(1, 1);
-    inner.placeObject2(2, 2);
-    inner.showFrame();
-    w.defineSprite(3, inner);
-    w.placeObject2(1, 3, 10, 10);
-    w.showFrame();
-    swf::Player player(load(w.finish()));
+    swf::Player player(load(twoSquareSpriteMovie()));
     const auto& root = *player.stage()->levels().begin()->second;
     swf::DisplayObject* clip = root.childAtDepth(1 + swf::kTimelineDepthOffset);
     EXPECT_NE(clip, nullptr);

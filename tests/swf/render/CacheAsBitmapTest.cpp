@@ -8,6 +8,7 @@
 #include "swf/format/MovieLoader.h"
 #include "swf/render/Renderer.h"
 #include "tests/support/SwfWriter.h"
+#include "tests/swf/render/TwoSquareSprite.h"
 
 #include <QImage>
 #include <QPainter>
@@ -30,18 +31,7 @@ struct Scene {
     }
 
     static std::shared_ptr<swf::Movie> makeMovie() {
-        SwfWriter w(100, 100, 12);
-        w.setBackgroundColor(Qt::white);
-        w.defineRectShape(1, QRect(0, 0, 40, 40), Qt::red);
-        w.defineRectShape(2, QRect(40, 0, 40, 40), Qt::blue);
-        SwfWriter inner(100, 100, 12);
-        inner.placeObject2(1, 1);
-        inner.placeObject2(2, 2);
-        inner.showFrame();
-        w.defineSprite(3, inner);
-        w.placeObject2(1, 3, 10, 10);
-        w.showFrame();
-        auto r = swf::loadMovie(w.finish());
+        auto r = swf::loadMovie(twoSquareSpriteMovie());
         EXPECT_TRUE(r.ok());
         return r.ok() ? r.value() : nullptr;
     }
