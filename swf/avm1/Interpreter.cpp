@@ -292,7 +292,7 @@ Value Runner::resolvePath(const QString& path) {
         return Value(f_.target);
     const QString& first = parts[0];
     Value cur;
-    if (first == QLatin1String("this"))
+    if (vm_.sameName(first, QStringLiteral("this")))
         cur = f_.thisv.isObject() ? f_.thisv : Value(f_.target);
     else if (first.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
              first.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0 ||
@@ -344,8 +344,18 @@ Value Runner::getVariable(const QString& name) {
         }
         return resolvePath(name);
     }
-    if (c0 == 't' && name == QLatin1String("this"))
-        return f_.thisv;
+    if ((c0 == 't' || c0 == 'T') && vm_.sameName(name, QStringLiteral("this"))) {
+        // A function's "this" is one of its locals. A function that keeps it in a
+        // register only has none of its own, and the name reaches past it: to an enclosing
+        // function's, or else to the timeline (nothing at all in Flash 5).
+        if (!f_.activation)
+            return f_.thisv;
+        Value out;
+        for (auto it = f_.scope.rbegin(); it != f_.scope.rend(); ++it)
+            if (vm_.lookup(*it, name, out))
+                return out;
+        return f_.version >= 6 && f_.target ? Value(f_.target) : Value();
+    }
     if (c0 == '_') {
         if (vm_.sameName(name, QStringLiteral("_global")) && f_.version >= 6)
             return Value(vm_.global());
@@ -860,6 +870,14 @@ int Runner::run(int pc, int lo, int hi) {
         }
         case ADelete2: {
             const QString name = vm_.toString(f_.pop());
+            Value pathObject;
+            QString member;
+            if ((name.contains('.') || name.contains(':') || name.contains('/')) &&
+                splitVariablePath(name, pathObject, member)) {
+                f_.push(Value(pathObject.isObject() && !member.isEmpty() &&
+                              vm_.deleteMember(pathObject.object(), member)));
+                break;
+            }
             bool done = false;
             for (auto it = f_.scope.rbegin(); it != f_.scope.rend() && !done; ++it)
                 if (vm_.hasOwn(*it, name)) {
@@ -1104,7 +1122,12 @@ int Runner::run(int pc, int lo, int hi) {
                 r = a >> (b & 31);
                 break;
             default:
-                r = static_cast<uint32_t>(a) >> (b & 31);
+                // Up to Flash 8 the unsigned shift's result is read back as a signed integer,
+                // so a shift by nothing leaves negative numbers negative.
+                if (f_.version <= 8)
+                    r = static_cast<int32_t>(static_cast<uint32_t>(a) >> (b & 31));
+                else
+                    r = static_cast<uint32_t>(a) >> (b & 31);
             }
             f_.push(Value(r));
             break;

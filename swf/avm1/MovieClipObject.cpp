@@ -92,6 +92,10 @@ bool MovieClipObject::getSpecial(Vm& vm, const QString& name, Value& out) {
                 return true;
             }
         }
+        if (vm.version() >= 6 && vm.sameName(name, QStringLiteral("_global")) && !findOwn(name)) {
+            out = Value(vm.global());
+            return true;
+        }
         if (name.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0) {
             ClipBridge* p = c->parent();
             out = p ? Value(static_cast<Object*>(vm.clipObject(p))) : Value();

@@ -107,8 +107,7 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
     int b = 0, e = str.size();
     while (b < e && isSpace(str[b]))
         ++b;
-    while (e > b && isSpace(str[e - 1]))
-        --e;
+    // Only white space before the number is passed over: "5 " is not a number.
     if (b == e)
         return nan;
     QString s = str.mid(b, e - b);

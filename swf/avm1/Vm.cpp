@@ -757,8 +757,20 @@ Value Vm::resolveTarget(const Value& base, const QString& path) {
 // ---- host services ----
 
 void Vm::trace(const QString& line) {
-    if (host_)
-        host_->trace(line);
+    if (!host_)
+        return;
+    // Half of a surrogate pair (a string cut in the middle of a character) shows as the
+    // replacement character rather than as a byte the log cannot hold.
+    QString text = line;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            text[i] = QChar(QChar::ReplacementCharacter);
+        }
+    }
+    host_->trace(text);
 }
 
 void Vm::statusMessage(const QString& text) {

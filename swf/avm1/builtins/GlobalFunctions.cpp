@@ -3,6 +3,7 @@
 #include "swf/avm1/builtins/Builtins.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace swf::avm1::builtins {
@@ -45,16 +46,29 @@ int hexDigit(QChar c) {
 }
 
 Value unescape(Vm& vm, CallArgs& c) {
+    if (c.count() == 0)
+        return Value();
     const QString s = vm.toString(c.arg(0));
     QByteArray bytes;
     for (int i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() + 0 && hexDigit(s[i + 1]) >= 0 &&
-            hexDigit(s[i + 2]) >= 0) {
-            bytes += static_cast<char>(hexDigit(s[i + 1]) * 16 + hexDigit(s[i + 2]));
+        if (s[i] == '%') {
+            // A "%" always swallows what follows it: two characters when the first is a hex
+            // digit (a byte only when both are), otherwise just the one.
+            if (i + 1 >= s.size())
+                break;
+            const int high = hexDigit(s[i + 1]);
+            if (high < 0) {
+                ++i;
+                continue;
+            }
+            if (i + 2 >= s.size())
+                break;
+            const int low = hexDigit(s[i + 2]);
+            if (low >= 0)
+                bytes += static_cast<char>(high * 16 + low);
             i += 2;
-        } else if (s[i] == '%' && i + 2 >= s.size()) {
-            // A broken escape at the end is dropped.
-            break;
+        } else if (s[i] == '+') {
+            bytes += ' ';
         } else {
             bytes += vm.version() >= 6 ? QString(s[i]).toUtf8() : QString(s[i]).toLatin1();
         }
@@ -63,29 +77,48 @@ Value unescape(Vm& vm, CallArgs& c) {
 }
 
 Value parseIntFn(Vm& vm, CallArgs& c) {
+    if (c.count() == 0)
+        return Value();
     const QString s = vm.toString(c.arg(0));
-    int radix = c.count() > 1 ? static_cast<int>(vm.toInteger(c.arg(1))) : 0;
-    if (c.count() > 1 && (radix < 2 || radix > 36))
+    const bool radixGiven = c.count() > 1;
+    int radix = radixGiven ? static_cast<int>(vm.toInteger(c.arg(1))) : 0;
+    if (radixGiven && (radix < 2 || radix > 36))
         return Value(kNaN);
+    auto isSpace = [&](int k) {
+        return k < s.size() && (s[k] == ' ' || s[k] == '\t' || s[k] == '\n' || s[k] == '\r');
+    };
+    auto isHexPrefix = [&](int k) {
+        return k + 1 < s.size() && s[k] == '0' && (s[k + 1] == 'x' || s[k + 1] == 'X');
+    };
     int i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
-        ++i;
-    const bool leadingSpace = i > 0;
     bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    // A "0x" that opens the text means hexadecimal whatever radix was asked for; after
-    // white space it does not.
-    if (!leadingSpace && i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        radix = 16;
-        i += 2;
+    if (isHexPrefix(0)) {
+        // "0x" opening the text is hexadecimal unless another radix was asked for, and
+        // white space and a sign may follow it.
+        i = 2;
+        if (!radixGiven)
+            radix = 16;
+        while (isSpace(i))
+            ++i;
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            negative = s[i++] == '-';
+    } else if (s.size() > 0 && (s[0] == '-' || s[0] == '+') && isHexPrefix(1)) {
+        // A sign before "0x" is no number; with a radix given, the sign and the zero are
+        // passed over and the "x" is read as a digit of that radix.
+        if (!radixGiven)
+            return Value(kNaN);
+        i = 2;
+    } else {
+        while (isSpace(i))
+            ++i;
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            negative = s[i++] == '-';
     }
     if (radix == 0) {
-        // A leading zero means octal, when everything after it is an octal digit.
+        // A leading zero means octal, when the text starts with it (a sign aside) and
+        // everything after it is an octal digit.
         radix = 10;
-        if (i + 1 < s.size() && s[i] == '0') {
+        if (!isSpace(0) && i + 1 < s.size() && s[i] == '0') {
             bool octal = true;
             for (int k = i; k < s.size(); ++k)
                 if (s[k] < '0' || s[k] > '7') {
@@ -116,38 +149,49 @@ Value parseIntFn(Vm& vm, CallArgs& c) {
 }
 
 Value parseFloatFn(Vm& vm, CallArgs& c) {
+    if (c.count() == 0)
+        return Value();
     const QString s = vm.toString(c.arg(0));
     int i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
         ++i;
-    const int begin = i;
+    QByteArray number;
     if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        ++i;
+        number += static_cast<char>(s[i++].unicode());
+    // Flash reads on over a second decimal point as if it were not there, but after one
+    // it no longer takes an exponent.
     int digits = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-        ++i;
-        ++digits;
-    }
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-            ++i;
+    int points = 0;
+    for (; i < s.size(); ++i) {
+        const ushort u = s[i].unicode();
+        if (u >= '0' && u <= '9') {
+            number += static_cast<char>(u);
             ++digits;
+        } else if (u == '.') {
+            if (points++ == 0)
+                number += '.';
+        } else {
+            break;
         }
     }
     if (digits == 0)
         return Value(kNaN);
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    if (points < 2 && i + 1 < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         int k = i + 1;
-        if (k < s.size() && (s[k] == '-' || s[k] == '+'))
-            ++k;
+        bool negativeExponent = false;
+        if (s[k] == '-' || s[k] == '+')
+            negativeExponent = s[k++] == '-';
         if (k < s.size() && s[k] >= '0' && s[k] <= '9') {
-            while (k < s.size() && s[k] >= '0' && s[k] <= '9')
-                ++k;
-            i = k;
+            // The exponent is kept in 32 bits and wraps like every other Flash integer.
+            uint32_t exponent = 0;
+            for (; k < s.size() && s[k] >= '0' && s[k] <= '9'; ++k)
+                exponent = exponent * 10 + (s[k].unicode() - '0');
+            const int32_t e = static_cast<int32_t>(negativeExponent ? 0u - exponent : exponent);
+            number += 'e';
+            number += QByteArray::number(e);
         }
     }
-    return Value(s.mid(begin, i - begin).toDouble());
+    return Value(std::strtod(number.constData(), nullptr));
 }
 
 // setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
@@ -183,6 +227,8 @@ void installGlobals(Vm& vm) {
         return Value(std::isnan(vm.toNumber(c.arg(0))));
     });
     vm.defineMethod(g, QStringLiteral("isFinite"), [](Vm& vm, CallArgs& c) -> Value {
+        if (c.count() == 0)
+            return Value(false);
         return Value(std::isfinite(vm.toNumber(c.arg(0))));
     });
     vm.defineMethod(g, QStringLiteral("getTimer"),

@@ -111,7 +111,9 @@ void installObject(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("valueOf"),
                     [](Vm&, CallArgs& c) -> Value { return c.thisv; });
     vm.defineMethod(proto, QStringLiteral("hasOwnProperty"), [](Vm& vm, CallArgs& c) -> Value {
-        return Value(vm.hasOwn(c.thisObject(), vm.toString(c.arg(0))));
+        // No name, or the empty one, is never an own property, even where "" was set.
+        const QString name = c.count() ? vm.toString(c.arg(0)) : QString();
+        return Value(!name.isEmpty() && vm.hasOwn(c.thisObject(), name));
     });
     vm.defineMethod(
         proto, QStringLiteral("isPropertyEnumerable"), [](Vm& vm, CallArgs& c) -> Value {

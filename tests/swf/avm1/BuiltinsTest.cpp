@@ -148,7 +148,7 @@ TEST(Avm1String, SplitOnEmptyDependsOnVersion) {
 TEST(Avm1Number, ConversionsAndMath) {
     Asm code;
     code.callMethod(Asm().i32(255), "toString", {Asm().i32(16)}).trace();
-    // "0x" counts only at the very start, and then whatever radix is given.
+    // "0x" counts only at the very start; a radix that is given still holds after it.
     code.callFunction("parseInt", {Asm().str("  0x1A")}).trace();
     code.callFunction("parseInt", {Asm().str("0x1A"), Asm().i32(10)}).trace();
     code.str(" 0x1A").i32(1).op(0x0C).trace(); // as a number: not hexadecimal at all
@@ -169,7 +169,7 @@ TEST(Avm1Number, ConversionsAndMath) {
     code.i32(5).i32(3).op(0x62).trace();   // xor
     code.newObject("Number", {Asm().i32(3)}).i32(4).op(0x47).trace();
     code.callFunction("Boolean", {Asm().str("x")}).trace();
-    EXPECT_EQ(run(code), (QStringList{"ff", "0",        "26",  "NaN",  "12",
+    EXPECT_EQ(run(code), (QStringList{"ff", "0",        "1",   "NaN",  "12",
                                       "35", "NaN",      "350", "true", "false",
                                       "8",  "Infinity", "-2",  "1024", "3.14159265358979",
                                       "1",  "15",       "6",   "7",    "true"}));
@@ -287,4 +287,99 @@ TEST(Avm1Number, MathReadsItsArgumentsAsFlashDoes) {
     math("abs", {Asm().getVar("a"), Asm().getVar("b")});
     EXPECT_EQ(run(code), (QStringList{"8", "NaN", "0.707106781186548", "Infinity", "a", "b",
                                       "0.785398163397448", "a", "b", "1"}));
+}
+
+TEST(Avm1Global, ParseIntReadsPrefixesSignsAndOctalAsFlashDoes) {
+    Asm code;
+    auto parseInt = [&](const char* text, std::optional<int> radix = std::nullopt) {
+        std::vector<Asm> args{Asm().str(text)};
+        if (radix)
+            args.push_back(Asm().i32(*radix));
+        code.callFunction("parseInt", args).trace();
+    };
+    code.callFunction("parseInt", {}).trace();
+    parseInt("0x-100");     // a sign may follow the prefix
+    parseInt("0x -100");    // and so may white space
+    parseInt("-0x100");     // but a sign before it is no number
+    parseInt("-0x100", 36); // unless a radix is given: then "x" is a digit and the sign is lost
+    parseInt("+0x123", 33); // ... and "x" is no digit of radix 33
+    parseInt("0x100", 36);  // the prefix is dropped, the radix kept
+    parseInt("077");
+    parseInt("  077"); // octal only at the very start
+    parseInt("-077");
+    parseInt("077 ");
+    EXPECT_EQ(run(code), (QStringList{"undefined", "-256", "-256", "NaN", "1540944", "NaN", "1296",
+                                      "63", "77", "-63", "77"}));
+}
+
+TEST(Avm1Global, ParseFloatSkipsExtraPointsAndWrapsTheExponent) {
+    Asm code;
+    code.callFunction("parseFloat", {}).trace();
+    for (const char* text : {"1.2345.678", "1.2345.6e50", "1e4294967297", "10e-", ".2E20E1",
+                             "10101010e-20.0", "0xff", "Infinity", "  -2.5x"})
+        code.callFunction("parseFloat", {Asm().str(text)}).trace();
+    EXPECT_EQ(run(code), (QStringList{"undefined", "1.2345678", "1.23456", "10", "10", "2e+19",
+                                      "1.010101e-13", "0", "NaN", "-2.5"}));
+}
+
+TEST(Avm1Global, NumbersFromTextAndTheFiniteTest) {
+    Asm code;
+    code.callFunction("isFinite", {}).trace();
+    code.callFunction("isFinite", {Asm().str("  5")}).trace();
+    code.callFunction("isFinite", {Asm().str("5  ")}).trace(); // trailing space: not a number
+    code.str("  7").i32(1).op(0x0C).trace();
+    EXPECT_EQ(run(code, 6), (QStringList{"false", "true", "false", "7"}));
+}
+
+TEST(Avm1Global, UnescapeSwallowsBrokenEscapesAndReadsPlusAsSpace) {
+    Asm code;
+    code.callFunction("unescape", {}).trace();
+    for (const char* text : {"Hello+World", "One%20+mo%2re", "aaa%zz", "aaa%4zz", "aaa%4", "%u0100",
+                             "%_a%@b%.c", "%%"})
+        code.callFunction("unescape", {Asm().str(text)}).trace();
+    EXPECT_EQ(run(code), (QStringList{"undefined", "Hello World", "One  moe", "aaaz", "aaaz", "aaa",
+                                      "0100", "abc", ""}));
+}
+
+TEST(Avm1String, PositionsWrapTo32BitsAndNegativeCountsCountFromTheEnd) {
+    Asm code;
+    const Asm s = Asm().str("hello world");
+    code.callMethod(s, "charAt", {Asm().num(4294967297.0)}).trace();
+    code.callMethod(s, "indexOf", {Asm().str("o"), Asm().num(4294967301.0)}).trace();
+    code.callMethod(s, "slice", {Asm().num(4294967296.0), Asm().num(4294967298.0)}).trace();
+    code.callMethod(s, "substring", {Asm().num(4294967296.0), Asm().num(-4294967294.0)}).trace();
+    code.callMethod(s, "substr", {Asm().i32(3), Asm().i32(-4)}).trace();
+    code.callMethod(s, "substr", {Asm().i32(3), Asm().i32(-3)}).trace(); // reaches the end
+    code.callMethod(s, "substr", {Asm().i32(-3), Asm().i32(-9)}).trace();
+    code.callMethod(s, "substr", {}).trace();
+    code.callMethod(s, "indexOf", {}).trace();
+    code.callMethod(s, "indexOf", {Asm().str(""), Asm().i32(100)}).trace();
+    code.callMethod(s, "lastIndexOf", {Asm().str("")}).trace();
+    code.callMethod(s, "lastIndexOf", {Asm().str("o"), Asm().undef()}).trace();
+    EXPECT_EQ(run(code), (QStringList{"e", "7", "he", "he", "lo worl", "", "rl", "undefined",
+                                      "undefined", "-1", "11", "7"}));
+}
+
+TEST(Avm1String, VersionsDifferAtTheEdges) {
+    Asm code;
+    code.callMethod(Asm().str("a,b,c"), "split", {}).getMember("length").trace();
+    code.callMethod(Asm().str("abc"), "charCodeAt", {Asm().i32(5)}).trace();
+    EXPECT_EQ(run(code, 5), (QStringList{"3", "0"})); // Flash 5 splits at commas by default
+    EXPECT_EQ(run(code, 6), (QStringList{"1", "NaN"}));
+}
+
+TEST(Avm1String, CaseChangesNeverGrowTheString) {
+    Asm code;
+    code.callMethod(Asm().str("straße"), "toUpperCase", {}).trace();
+    code.callMethod(Asm().str("İx"), "toLowerCase", {}).getMember("length").trace();
+    code.callMethod(Asm().str("\U0001D504"), "toLowerCase", {}).getMember("length").trace();
+    EXPECT_EQ(run(code), (QStringList{"STRAßE", "2", "2"}));
+}
+
+TEST(Avm1Number, UnsignedShiftResultIsSignedUpToFlash8) {
+    Asm code;
+    code.num(4294967295.0).i32(0).op(0x65).trace();
+    code.i32(-3).i32(1).op(0x65).trace();
+    EXPECT_EQ(run(code, 8), (QStringList{"-1", "2147483646"}));
+    EXPECT_EQ(run(code, 9), (QStringList{"4294967295", "2147483646"}));
 }

@@ -373,3 +373,50 @@ TEST(Avm1Interpreter, StreamedVideoClassesArriveWithSwf6) {
         EXPECT_EQ(m.run(code), (QStringList{kind, kind, kind})) << version;
     }
 }
+
+TEST(Avm1Interpreter, ThisIsALocalThatRegisterFunctionsDoNotHave) {
+    // "this" is found whatever its case before Flash 7; a function that preloads it into a
+    // register has no local of that name, and the name reaches the timeline from Flash 6 on.
+    Asm body;
+    body.getVar("THIS").op(0x44).trace();
+    Asm plain;
+    plain.getVar("tHiS").op(0x44).trace();
+    Asm code;
+    code.getVar("This").op(0x44).trace();
+    code.function2("f", {}, 2, 0x01 | 0x08 | 0x20, body);
+    code.function("g", {}, plain);
+    code.newObject("f", {}).op(0x17);
+    code.newObject("g", {}).op(0x17);
+    for (int version : {5, 6}) {
+        Machine m(version);
+        const QStringList lines = m.run(code);
+        EXPECT_EQ(lines,
+                  (QStringList{"movieclip", version == 5 ? "undefined" : "movieclip", "object"}))
+            << "version " << version;
+    }
+}
+
+TEST(Avm1Interpreter, DeleteByPathAndOwnPropertyNames) {
+    Machine m(7);
+    Asm code;
+    code.setVar("o", Asm().i32(0).op(0x43));
+    code.getVar("o").str("a").i32(1).op(0x4F);
+    code.getVar("o").str("").i32(2).op(0x4F);
+    code.callMethod(Asm().getVar("o"), "hasOwnProperty", {Asm().str("a")}).trace();
+    code.callMethod(Asm().getVar("o"), "hasOwnProperty", {Asm().str("")}).trace();
+    code.callMethod(Asm().getVar("o"), "hasOwnProperty", {}).trace();
+    code.str("o.a").op(0x3B).trace(); // delete2 through a path
+    code.getVar("o").getMember("a").trace();
+    code.str("o.nothing.a").op(0x3B).trace();
+    EXPECT_EQ(m.run(code), (QStringList{"true", "false", "false", "true", "undefined", "false"}));
+}
+
+TEST(Avm1Interpreter, ClipsShowGlobalAsAMemberFromFlash6) {
+    Asm code;
+    code.getVar("_root").getMember("_global").getVar("_global").op(0x66).trace();
+    code.getVar("_root").getMember("_global").op(0x44).trace();
+    Machine m6(6);
+    EXPECT_EQ(m6.run(code), (QStringList{"true", "object"}));
+    Machine m5(5);
+    EXPECT_EQ(m5.run(code), (QStringList{"true", "undefined"}));
+}

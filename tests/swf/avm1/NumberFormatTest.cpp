@@ -60,7 +60,8 @@ TEST(Avm1NumberFormat, PrintsInOtherRadixes) {
 }
 
 TEST(Avm1NumberFormat, ReadsNumbersFromStrings) {
-    EXPECT_EQ(stringToNumber(" 12 ", true), 12);
+    EXPECT_EQ(stringToNumber(" 12", true), 12);
+    EXPECT_TRUE(std::isnan(stringToNumber(" 12 ", true))); // white space only in front
     EXPECT_EQ(stringToNumber("0x1F", true), 31);
     EXPECT_EQ(stringToNumber("010", true), 8);
     EXPECT_EQ(stringToNumber("019", true), 19);
