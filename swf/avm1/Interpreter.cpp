@@ -1385,9 +1385,13 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
     f.registers.resize(function2 ? std::max(registerCount, 1) : 4);
 
     vm.callers().push_back(this);
+    vm.callersConstructing().push_back(c.construct);
     struct PopCaller {
         Vm& vm;
-        ~PopCaller() { vm.callers().pop_back(); }
+        ~PopCaller() {
+            vm.callers().pop_back();
+            vm.callersConstructing().pop_back();
+        }
     } popCaller{vm};
     Object* activation = vm.heap().make<Object>(nullptr);
     f.activation = activation;

@@ -155,6 +155,8 @@ public:
     int depth() const { return depth_; }
     // The script functions running, innermost last (for arguments.caller).
     std::vector<Object*>& callers() { return callers_; }
+    // Whether each of those was called by new, for ASnew.
+    std::vector<bool>& callersConstructing() { return callersConstructing_; }
     void checkBudget();
     // Counts actions across every running frame; the interpreter checks the budget each time
     // it wraps.
@@ -214,6 +216,7 @@ private:
 
     int depth_ = 0;
     std::vector<Object*> callers_;
+    std::vector<bool> callersConstructing_;
     QElapsedTimer runClock_;
     bool running_ = false;
     std::size_t lastHeapSize_ = 0;

@@ -7,6 +7,7 @@ void installAll(Vm& vm) {
     installObject(vm);
     installFunction(vm);
     installGlobals(vm);
+    installNativeTable(vm);
     installArray(vm);
     installString(vm);
     installNumber(vm);
@@ -38,7 +39,7 @@ void installAll(Vm& vm) {
     installMovieClipFilters(vm);
     installNetStream(vm);
     // Last: it records the functions every other part has made.
-    installNativeTable(vm);
+    recordNativeEntries(vm);
 }
 
 } // namespace swf::avm1::builtins

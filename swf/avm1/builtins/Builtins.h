@@ -4,8 +4,9 @@
 // place that knows them all; a new built-in adds its install function here.
 
 namespace swf::avm1 {
+class Object;
 class Vm;
-}
+} // namespace swf::avm1
 
 namespace swf::avm1::builtins {
 
@@ -43,7 +44,11 @@ void installMovieClipLoader(Vm& vm);
 void installContextMenu(Vm& vm);
 void installSelection(Vm& vm);
 void installMovieClipFilters(Vm& vm);
+// ASnative comes early, so that parts made later can enter their functions in its table
+// (registerNative); recordNativeEntries, last, enters the rest by their names.
 void installNativeTable(Vm& vm);
+void registerNative(Vm& vm, int category, int index, Object* fn);
+void recordNativeEntries(Vm& vm);
 void installNetStream(Vm& vm);
 
 } // namespace swf::avm1::builtins

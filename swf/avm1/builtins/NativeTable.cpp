@@ -22,15 +22,31 @@ int tableIndex(double d) {
 } // namespace
 
 void installNativeTable(Vm& vm) {
-    NativeFunction* asNative =
-        vm.defineMethod(vm.global(), QStringLiteral("ASnative"), [](Vm& vm, CallArgs& c) -> Value {
-            if (!c.callee || c.count() < 2)
-                return Value();
-            const QString key =
-                entryKey(tableIndex(vm.toInteger(c.arg(0))), tableIndex(vm.toInteger(c.arg(1))));
-            const Property* entry = c.callee->findOwn(key);
-            return entry ? entry->value : Value();
-        });
+    vm.defineMethod(vm.global(), QStringLiteral("ASnative"), [](Vm& vm, CallArgs& c) -> Value {
+        if (!c.callee || c.count() < 2)
+            return Value();
+        const QString key =
+            entryKey(tableIndex(vm.toInteger(c.arg(0))), tableIndex(vm.toInteger(c.arg(1))));
+        const Property* entry = c.callee->findOwn(key);
+        return entry ? entry->value : Value();
+    });
+    // ASnew answers whether the script function calling it was called by new.
+    registerNative(vm, 2, 0, vm.newNative([](Vm& vm, CallArgs&) -> Value {
+        const auto& constructing = vm.callersConstructing();
+        return Value(!constructing.empty() && constructing.back());
+    }));
+}
+
+void registerNative(Vm& vm, int category, int index, Object* fn) {
+    // The table keeps the functions as they were made, whatever script later does to their
+    // names; they live as hidden properties of ASnative itself, so they are kept alive with it.
+    const Property* table = vm.global()->findOwn(QStringLiteral("ASnative"));
+    if (Object* asNative = table ? table->value.object() : nullptr)
+        asNative->define(entryKey(category, index), Value(fn),
+                         propflag::DontEnum | propflag::DontDelete);
+}
+
+void recordNativeEntries(Vm& vm) {
     struct Entry {
         int category;
         int index;
@@ -46,6 +62,7 @@ void installNativeTable(Vm& vm) {
         {101, 5, "Object.prototype", "hasOwnProperty"},
         {101, 6, "Object.prototype", "isPrototypeOf"},
         {101, 7, "Object.prototype", "isPropertyEnumerable"},
+        {101, 12, "AsBroadcaster", "broadcastMessage"},
         {200, 0, "Math", "abs"},
         {200, 1, "Math", "min"},
         {200, 2, "Math", "max"},
@@ -65,16 +82,12 @@ void installNativeTable(Vm& vm) {
         {200, 16, "Math", "acos"},
         {200, 17, "Math", "pow"},
     };
-    // The table keeps the functions as they were made, whatever script later does to their
-    // names; they live as hidden properties of ASnative itself, so they are kept alive with it.
     for (const Entry& e : entries) {
         Value holder(vm.global());
         for (const QString& part : QString::fromLatin1(e.holder).split(QLatin1Char('.')))
             holder = vm.getMember(holder, part);
-        const Value fn = vm.getMember(holder, QLatin1String(e.name));
-        if (fn.object())
-            asNative->define(entryKey(e.category, e.index), fn,
-                             propflag::DontEnum | propflag::DontDelete);
+        if (Object* fn = vm.getMember(holder, QLatin1String(e.name)).object())
+            registerNative(vm, e.category, e.index, fn);
     }
 }
 

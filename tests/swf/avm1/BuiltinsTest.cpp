@@ -257,7 +257,49 @@ TEST(Avm1Global, AsBroadcasterDeliversToListeners) {
     code.callMethod(Asm().getVar("b"), "removeListener", {Asm().getVar("l")}).trace();
     code.callMethod(Asm().getVar("b"), "broadcastMessage", {Asm().str("onPing"), Asm().i32(2)})
         .trace();
-    EXPECT_EQ(run(code), (QStringList{"ping 1", "true", "false"}));
+    // With nobody listening there is no answer at all.
+    EXPECT_EQ(run(code), (QStringList{"ping 1", "true", "undefined"}));
+}
+
+TEST(Avm1Global, AsBroadcasterMatchesListenersLooselyAndCanBeOverridden) {
+    Asm code;
+    code.setVar("b", Asm().newObject("Object", {}));
+    code.callMethod(Asm().getVar("AsBroadcaster"), "initialize", {Asm().getVar("b")}).op(0x17);
+    auto listeners = [&] { code.getVar("b").getMember("_listeners").trace(); };
+    code.callMethod(Asm().getVar("b"), "addListener", {Asm().undef()}).op(0x17);
+    code.callMethod(Asm().getVar("b"), "addListener", {Asm().null()}).op(0x17); // replaces it
+    code.callMethod(Asm().getVar("b"), "addListener", {Asm().boolean(false)}).op(0x17);
+    listeners();
+    code.callMethod(Asm().getVar("b"), "broadcastMessage", {Asm().str("x")}).trace();
+    code.callMethod(Asm().getVar("b"), "removeListener", {Asm().undef()}).trace();
+    listeners();
+    // An empty message calls a listener that is itself a function.
+    code.callMethod(Asm().getVar("b"), "removeListener", {Asm().boolean(false)}).op(0x17);
+    code.function("f", {}, Asm().str("called").trace());
+    code.callMethod(Asm().getVar("b"), "addListener", {Asm().getVar("f")}).op(0x17);
+    code.callMethod(Asm().getVar("b"), "broadcastMessage", {Asm().str("")}).trace();
+    // initialize hands out the listener methods AsBroadcaster has now.
+    code.getVar("AsBroadcaster")
+        .str("addListener")
+        .function("", {}, Asm().str("mine").trace())
+        .op(0x4F);
+    code.setVar("c", Asm().newObject("Object", {}));
+    code.callMethod(Asm().getVar("AsBroadcaster"), "initialize", {Asm().getVar("c")}).op(0x17);
+    code.callMethod(Asm().getVar("c"), "addListener", {Asm().getVar("f")}).op(0x17);
+    code.callMethod(Asm().getVar("c"), "broadcastMessage", {Asm().str("")}).trace();
+    EXPECT_EQ(run(code), (QStringList{"null,false", "true", "true", "false", "called", "true",
+                                      "mine", "undefined"}));
+    EXPECT_EQ(run(Asm().getVar("AsBroadcaster").op(0x44).trace(), 5), QStringList{"undefined"});
+}
+
+TEST(Avm1Global, AsNewTellsAConstructorCallFromAPlainOne) {
+    Asm code;
+    code.setVar("isNew", Asm().callFunction("ASnative", {Asm().i32(2), Asm().i32(0)}));
+    code.function("T", {}, Asm().callFunction("isNew", {}).trace());
+    code.callFunction("T", {}).op(0x17);
+    code.newObject("T", {}).op(0x17);
+    code.callFunction("isNew", {}).trace();
+    EXPECT_EQ(run(code), (QStringList{"false", "true", "false"}));
 }
 
 TEST(Avm1Global, SystemCapabilities) {
