@@ -235,7 +235,8 @@ public:
     int run(int pc, int lo, int hi);
 
 private:
-    Value getVariable(const QString& name);
+    // scopeHolder, when asked for, answers the scope object the name was found on.
+    Value getVariable(const QString& name, Object** scopeHolder = nullptr);
     void setVariable(const QString& name, const Value& v);
     bool splitVariablePath(const QString& name, Value& object, QString& member);
     Value resolvePath(const QString& path);
@@ -330,7 +331,7 @@ bool Runner::splitVariablePath(const QString& name, Value& object, QString& memb
     return true;
 }
 
-Value Runner::getVariable(const QString& name) {
+Value Runner::getVariable(const QString& name, Object** scopeHolder) {
     if (name.isEmpty())
         return Value();
     const QChar c0 = name[0];
@@ -372,12 +373,18 @@ Value Runner::getVariable(const QString& name) {
     }
     Value out;
     for (auto it = f_.scope.rbegin(); it != f_.scope.rend(); ++it)
-        if (vm_.lookup(*it, name, out) || vm_.resolveMissing(*it, name, out))
+        if (vm_.lookup(*it, name, out) || vm_.resolveMissing(*it, name, out)) {
+            if (scopeHolder)
+                *scopeHolder = *it;
             return out;
+        }
     if (f_.target && vm_.lookup(f_.target, name, out))
         return out;
-    if (vm_.lookup(vm_.global(), name, out))
+    if (vm_.lookup(vm_.global(), name, out)) {
+        if (scopeHolder)
+            *scopeHolder = vm_.global();
         return out;
+    }
     return Value();
 }
 
@@ -917,8 +924,11 @@ int Runner::run(int pc, int lo, int hi) {
         }
         case ACallFunction: {
             const QString name = vm_.toString(f_.pop());
-            const Value fn = getVariable(name);
-            Value thisv = f_.target ? Value(f_.target) : Value();
+            // A function is called on the scope object it was found on: a function kept
+            // in another function's locals sees that activation as this.
+            Object* holder = nullptr;
+            const Value fn = getVariable(name, &holder);
+            Value thisv = holder ? Value(holder) : f_.target ? Value(f_.target) : Value();
             if (auto* s = dynamic_cast<SuperObject*>(fn.object()))
                 thisv = s->thisValue();
             doCall(fn, thisv, nullptr);
@@ -1059,7 +1069,9 @@ int Runner::run(int pc, int lo, int hi) {
             const Value obj = f_.pop();
             const QString name = nameValue.isUndefined() ? QString() : vm_.toString(nameValue);
             if (name.isEmpty()) {
-                Value thisv = obj;
+                // A method call with no name calls the object itself, on no this at all
+                // (super() keeps the this it was made for).
+                Value thisv;
                 if (auto* s = dynamic_cast<SuperObject*>(obj.object()))
                     thisv = s->thisValue();
                 doCall(obj, thisv, nullptr);

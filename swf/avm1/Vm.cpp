@@ -32,13 +32,17 @@ Vm::~Vm() {
 void Vm::installBuiltins() {
     protos_.object = heap_.make<Object>(nullptr);
     protos_.function = heap_.make<Object>(protos_.object);
-    global_ = heap_.make<Object>(protos_.object);
+    // The global object stands outside the prototype chains: it has none of Object's
+    // methods, and turns into text only as its type.
+    global_ = heap_.make<Object>(nullptr);
     builtins::installAll(*this);
 }
 
 // ---- conversions ----
 
-Value Vm::toPrimitive(const Value& v, Hint hint) {
+Value Vm::toPrimitive(const Value& v, Hint hint, bool* convertible) {
+    if (convertible)
+        *convertible = true;
     Object* o = v.object();
     if (!o)
         return v;
@@ -75,8 +79,11 @@ Value Vm::toPrimitive(const Value& v, Hint hint) {
         }
     }
     // An object cut off from its prototypes has no way to become a value.
-    if (!converted)
+    if (!converted) {
+        if (convertible)
+            *convertible = false;
         return Value();
+    }
     return Value(o->isFunction() ? QStringLiteral("[type Function]")
                                  : QStringLiteral("[type Object]"));
 }
@@ -133,7 +140,12 @@ QString Vm::toString(const Value& v) {
         // A String object is its text, whatever toString it was given.
         if (o->hasPrimitive() && o->primitive().isString())
             return o->primitive().string();
-        const Value p = toPrimitive(v, Hint::String);
+        // Text of an object that cannot convert itself names its type instead.
+        bool convertible = true;
+        const Value p = toPrimitive(v, Hint::String, &convertible);
+        if (!convertible)
+            return o->isFunction() ? QStringLiteral("[type Function]")
+                                   : QStringLiteral("[type Object]");
         if (p.isObject())
             return QStringLiteral("[type Object]");
         return toString(p);

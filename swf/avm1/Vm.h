@@ -72,7 +72,9 @@ public:
 
     // Conversions.
     enum class Hint { None, Number, String };
-    Value toPrimitive(const Value& v, Hint hint = Hint::None);
+    // convertible, when asked for, answers false for an object with neither valueOf nor
+    // toString to call (one cut off from every prototype).
+    Value toPrimitive(const Value& v, Hint hint = Hint::None, bool* convertible = nullptr);
     double toNumber(const Value& v);
     QString toString(const Value& v);
     bool toBoolean(const Value& v);

@@ -166,9 +166,8 @@ void installFunction(Vm& vm) {
     vm.defineMethod(
         proto, QStringLiteral("call"),
         [](Vm& vm, CallArgs& c) -> Value {
-            Value thisv = c.arg(0);
-            if (thisv.isNullish())
-                thisv = Value();
+            // No object to call on means the global object.
+            const Value thisv = c.arg(0).isNullish() ? Value(vm.global()) : c.arg(0);
             const std::span<const Value> rest =
                 c.args.size() > 1 ? c.args.subspan(1) : std::span<const Value>();
             return vm.call(c.thisv, thisv, rest);
@@ -177,10 +176,20 @@ void installFunction(Vm& vm) {
     vm.defineMethod(
         proto, QStringLiteral("apply"),
         [](Vm& vm, CallArgs& c) -> Value {
+            const Value thisv = c.arg(0).isNullish() ? Value(vm.global()) : c.arg(0);
+            // Any object with a length serves as the arguments, as arguments itself does.
             std::vector<Value> args;
-            if (auto* a = dynamic_cast<ArrayObject*>(c.arg(1).object()))
+            if (auto* a = dynamic_cast<ArrayObject*>(c.arg(1).object())) {
                 args = a->elements();
-            return vm.call(c.thisv, c.arg(0), args);
+            } else if (Object* list = c.arg(1).object()) {
+                const double length =
+                    vm.toInteger(vm.getMember(c.arg(1), QStringLiteral("length")));
+                const int count =
+                    length > 0 ? static_cast<int>(std::min<double>(length, 65536)) : 0;
+                for (int i = 0; i < count; ++i)
+                    args.push_back(vm.getMember(Value(list), QString::number(i)));
+            }
+            return vm.call(c.thisv, thisv, args);
         },
         swf6);
 }

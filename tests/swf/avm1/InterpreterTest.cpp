@@ -420,3 +420,46 @@ TEST(Avm1Interpreter, ClipsShowGlobalAsAMemberFromFlash6) {
     Machine m5(5);
     EXPECT_EQ(m5.run(code), (QStringList{"true", "undefined"}));
 }
+
+TEST(Avm1Interpreter, FunctionsAreCalledOnTheScopeObjectTheyWereFoundOn) {
+    Machine m(6);
+    // var a = 5; var getRef = function () { trace(this.a); }; getRef();  inside test()
+    Asm inner;
+    inner.getVar("this").getMember("a").trace();
+    Asm outer;
+    outer.str("a").i32(5).op(0x3C); // DefineLocal
+    outer.str("getRef").function("", {}, inner).op(0x3C);
+    outer.callFunction("getRef", {}).op(0x17);
+    Asm code;
+    code.setVar("a", Asm().i32(4));
+    code.function("test", {}, outer);
+    code.callFunction("test", {}).op(0x17);
+    EXPECT_EQ(m.run(code), QStringList{"5"});
+}
+
+TEST(Avm1Interpreter, CallAndApplyWithoutAnObjectUseTheGlobalOne) {
+    Machine m(7);
+    Asm body;
+    body.getVar("this").getVar("_global").op(0x66).trace();
+    body.getVar("arguments").getMember("length").trace();
+    Asm code;
+    code.function("f", {}, body);
+    code.callMethod(Asm().getVar("f"), "call", {Asm().undef(), Asm().i32(1)}).op(0x17);
+    // Any object with a length passes as the argument list.
+    code.setVar("args", Asm().i32(0).op(0x43));
+    code.getVar("args").str("length").i32(2).op(0x4F);
+    code.callMethod(Asm().getVar("f"), "apply", {Asm().null(), Asm().getVar("args")}).op(0x17);
+    // A method call with no name calls the object itself, on no object at all.
+    code.callMethod(Asm().getVar("f"), "", {}).op(0x17);
+    EXPECT_EQ(m.run(code), (QStringList{"true", "1", "true", "2", "false", "0"}));
+}
+
+TEST(Avm1Interpreter, TheGlobalObjectHasNoPrototypeAndConvertsOnlyAsItsType) {
+    Machine m(7);
+    Asm code;
+    code.getVar("_global").trace();                     // text: its type
+    code.str("is ").getVar("_global").op(0x47).trace(); // a value: none at all
+    code.getVar("_global").getMember("hasOwnProperty").op(0x44).trace();
+    code.getVar("_global").getMember("Math").op(0x44).trace(); // its own members still there
+    EXPECT_EQ(m.run(code), (QStringList{"[type Object]", "is undefined", "undefined", "object"}));
+}
