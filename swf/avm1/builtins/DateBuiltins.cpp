@@ -199,7 +199,7 @@ double timeFromArgs(Vm& vm, CallArgs& c, bool utc) {
     double v[7] = {0, 0, 1, 0, 0, 0, 0};
     for (std::size_t i = 0; i < 7 && i < c.count(); ++i)
         v[i] = vm.toNumber(c.arg(i));
-    if (v[0] >= 0 && v[0] < 100)
+    if (v[0] < 100) // two-digit years are 1900s, and so, counted back, are negative ones
         v[0] += 1900;
     const double local = makeTime(v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
     return clip(utc ? local : local - localOffset(local));
@@ -227,8 +227,10 @@ void installDate(Vm& vm) {
             return c.thisv;
         },
         proto);
-    vm.defineMethod(ctor, QStringLiteral("UTC"),
-                    [](Vm& vm, CallArgs& c) -> Value { return Value(timeFromArgs(vm, c, true)); });
+    // A year alone is too little for Date.UTC: it needs the month as well.
+    vm.defineMethod(ctor, QStringLiteral("UTC"), [](Vm& vm, CallArgs& c) -> Value {
+        return c.count() < 2 ? Value() : Value(timeFromArgs(vm, c, true));
+    });
     struct G {
         const char* local;
         const char* utc;

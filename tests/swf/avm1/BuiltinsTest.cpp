@@ -425,3 +425,14 @@ TEST(Avm1Number, UnsignedShiftResultIsSignedUpToFlash8) {
     EXPECT_EQ(run(code, 8), (QStringList{"-1", "2147483646"}));
     EXPECT_EQ(run(code, 9), (QStringList{"4294967295", "2147483646"}));
 }
+
+TEST(Avm1Date, UtcNeedsAMonthAndCountsYearsBelow100From1900) {
+    Asm code;
+    code.callMethod(Asm().getVar("Date"), "UTC", {Asm().i32(1983)}).trace();
+    code.callMethod(Asm().getVar("Date"), "UTC",
+                    {Asm().i32(-100), Asm().i32(5), Asm().i32(25), Asm().i32(13), Asm().i32(50),
+                     Asm().i32(50), Asm().i32(300)})
+        .trace();
+    code.callMethod(Asm().getVar("Date"), "UTC", {Asm().i32(83), Asm().i32(0)}).trace();
+    EXPECT_EQ(run(code), (QStringList{"undefined", "-5349492549700", "410227200000"}));
+}
