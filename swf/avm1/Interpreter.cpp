@@ -239,7 +239,10 @@ private:
     Value getVariable(const QString& name, Object** scopeHolder = nullptr);
     void setVariable(const QString& name, const Value& v);
     bool splitVariablePath(const QString& name, Value& object, QString& member);
-    Value resolvePath(const QString& path);
+    // Follows a path of clips and objects ("a/b", "_root.a", "../a"). With clipsOnly every
+    // step must be a clip, as a path naming a target requires.
+    Value resolvePath(const QString& path, bool clipsOnly = false);
+    Value pathStep(const Value& cur, const QString& segment);
     ClipBridge* targetClip(const Value& v);
     ClipBridge* currentClip() { return targetClip(Value(f_.target)); }
     Value targetFromValue(const Value& v);
@@ -283,31 +286,95 @@ ClipBridge* Runner::targetClip(const Value& v) {
     return nullptr;
 }
 
-Value Runner::resolvePath(const QString& path) {
+// One step along a path: the parent, a special name, or a member, where a clip's own
+// children come before its variables of the same name.
+Value Runner::pathStep(const Value& cur, const QString& segment) {
+    if (segment == QLatin1String(".."))
+        return vm_.resolveTarget(cur, segment);
+    if (segment.startsWith('_') &&
+        (segment.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
+         segment.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0 ||
+         segment.startsWith(QLatin1String("_level"), Qt::CaseInsensitive)))
+        return vm_.resolveTarget(cur, segment);
+    if (vm_.sameName(segment, QStringLiteral("this")))
+        return cur;
+    if (ClipBridge* c = targetClip(cur))
+        if (ClipBridge* child = c->childByName(segment, vm_.caseSensitive()))
+            return Value(static_cast<Object*>(vm_.clipObject(child)));
+    return vm_.getMember(cur, segment);
+}
+
+Value Runner::resolvePath(const QString& path, bool clipsOnly) {
     if (path.isEmpty())
         return Value(f_.target);
-    if (path.startsWith('/') || path.startsWith(QLatin1String("..")))
-        return vm_.resolveTarget(Value(f_.target), path);
-    const std::vector<QString> parts = vm_.splitPath(path);
-    if (parts.empty())
-        return Value(f_.target);
-    const QString& first = parts[0];
+    auto isSeparator = [&](int i) {
+        return i < path.size() && (path[i] == '/' || path[i] == ':' || path[i] == '.');
+    };
     Value cur;
-    if (vm_.sameName(first, QStringLiteral("this")))
-        cur = f_.thisv.isObject() ? f_.thisv : Value(f_.target);
-    else if (first.compare(QLatin1String("_root"), Qt::CaseInsensitive) == 0 ||
-             first.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0 ||
-             first.startsWith(QLatin1String("_level"), Qt::CaseInsensitive))
-        cur = vm_.resolveTarget(Value(f_.target), first);
-    else
-        cur = getVariable(first);
-    for (std::size_t i = 1; i < parts.size() && cur.isObject(); ++i) {
-        if (parts[i] == QLatin1String(".."))
-            cur = vm_.resolveTarget(cur, QStringLiteral(".."));
-        else
-            cur = vm_.getMember(cur, parts[i]);
+    int i = 0;
+    bool first = true;
+    if (path[0] == '/') {
+        cur = vm_.resolveTarget(Value(f_.target), QStringLiteral("/"));
+        i = 1;
+        first = false;
+    } else if (path[0] == ':') {
+        // A path opened by a colon starts from the timeline; one opened by a lone dot names
+        // nothing.
+        cur = Value(f_.target);
+        i = 1;
+        first = false;
+    } else if (path[0] == '.' && !path.startsWith(QLatin1String(".."))) {
+        return Value();
     }
-    return cur;
+    while (i < path.size()) {
+        if (!first && !cur.isObject())
+            return Value();
+        QString segment;
+        if (path.mid(i, 2) == QLatin1String("..") && (i + 2 == path.size() || isSeparator(i + 2))) {
+            segment = QStringLiteral("..");
+            i += 2;
+        } else {
+            const int start = i;
+            while (i < path.size() && !isSeparator(i))
+                ++i;
+            segment = path.mid(start, i - start);
+        }
+        const QChar separator = i < path.size() ? path[i] : QChar();
+        if (i < path.size())
+            ++i;
+        // Colons may repeat; any other two separators in a row name nothing.
+        if (segment.isEmpty()) {
+            if (separator == ':')
+                continue;
+            return Value();
+        }
+        if (first) {
+            first = false;
+            if (segment == QLatin1String("..") || segment.startsWith('_') ||
+                vm_.sameName(segment, QStringLiteral("this"))) {
+                cur = vm_.sameName(segment, QStringLiteral("this"))
+                          ? (f_.thisv.isObject() ? f_.thisv : Value(f_.target))
+                          : pathStep(Value(f_.target), segment);
+                if (!cur.isObject() && segment.startsWith('_'))
+                    cur = getVariable(segment);
+            } else {
+                // Locals come first; then the timeline's own children before its variables.
+                cur = Value();
+                bool found = false;
+                for (auto it = f_.scope.rbegin(); it != f_.scope.rend() && !found; ++it)
+                    found = vm_.lookup(*it, segment, cur);
+                if (!found)
+                    cur = pathStep(Value(f_.target), segment);
+                if (!found && cur.isUndefined())
+                    cur = getVariable(segment);
+            }
+        } else {
+            cur = pathStep(cur, segment);
+        }
+        if (clipsOnly && !targetClip(cur))
+            return Value();
+    }
+    return cur.isObject() ? cur : Value();
 }
 
 bool Runner::splitVariablePath(const QString& name, Value& object, QString& member) {
@@ -336,14 +403,24 @@ Value Runner::getVariable(const QString& name, Object** scopeHolder) {
         return Value();
     const QChar c0 = name[0];
     if (name.contains('/') || name.contains(':') || name.contains('.')) {
-        Value obj;
-        QString member;
-        if (splitVariablePath(name, obj, member)) {
-            if (member.isEmpty())
-                return obj;
+        // The last ":" or "." parts the path from the variable; a name with slashes alone
+        // is the path of a clip.
+        int cut = -1;
+        for (int i = name.size() - 1; i >= 0 && cut < 0; --i)
+            if (name[i] == ':' || name[i] == '.')
+                cut = i;
+        if (cut >= 0) {
+            const QString member = name.mid(cut + 1);
+            if (member.isEmpty() || cut == 0)
+                return Value();
+            const Value obj = resolvePath(name.left(cut));
             return obj.isObject() ? vm_.getMember(obj, member) : Value();
         }
-        return resolvePath(name);
+        // A slash path that leads to no clip may still be the name of a variable, since
+        // setting one by such a name makes a variable of that very name.
+        const Value clip = resolvePath(name, true);
+        if (clip.isObject())
+            return clip;
     }
     if ((c0 == 't' || c0 == 'T') && vm_.sameName(name, QStringLiteral("this"))) {
         // A function's "this" is one of its locals. A function that keeps it in a
@@ -389,7 +466,7 @@ Value Runner::getVariable(const QString& name, Object** scopeHolder) {
 }
 
 void Runner::setVariable(const QString& name, const Value& v) {
-    if (name.contains('/') || name.contains(':') || name.contains('.')) {
+    if (name.contains(':') || name.contains('.')) {
         Value obj;
         QString member;
         if (splitVariablePath(name, obj, member) && obj.isObject() && !member.isEmpty())

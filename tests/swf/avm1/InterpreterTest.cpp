@@ -463,3 +463,24 @@ TEST(Avm1Interpreter, TheGlobalObjectHasNoPrototypeAndConvertsOnlyAsItsType) {
     code.getVar("_global").getMember("Math").op(0x44).trace(); // its own members still there
     EXPECT_EQ(m.run(code), (QStringList{"[type Object]", "is undefined", "undefined", "object"}));
 }
+
+TEST(Avm1Interpreter, PathsPreferChildClipsAndSlashPathsNameOnlyClips) {
+    Machine m(7);
+    TestClip* a = m.root.addChild("a");
+    a->addChild("a");
+    Asm code;
+    code.getVar("a").str("a").i32(842).op(0x4F); // the clip's own variable a
+    code.setVar("a", Asm().i32(0).op(0x43));     // and a variable a beside the clip
+    code.getVar("a").str("a").i32(42).op(0x4F);
+    for (const char* name : {"a", "a.a", "/a", "a/", "a/a", "a/.a", "/:a", "a.", ":a", "//", ":a:a",
+                             "a/_level0", ".a"})
+        code.traceVar(name);
+    // A name with slashes alone is set as a variable of that very name.
+    code.setVar("x/y", Asm().i32(5));
+    code.traceVar("x/y");
+    code.getVar("this").getMember("x/y").trace();
+    EXPECT_EQ(m.run(code),
+              (QStringList{"[object Object]", "842", "_level0.a", "_level0.a", "_level0.a.a", "842",
+                           "[object Object]", "undefined", "undefined", "undefined", "842",
+                           "_level0", "undefined", "5", "5"}));
+}
