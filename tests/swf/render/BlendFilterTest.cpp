@@ -150,7 +150,7 @@ QImage render(SwfWriter& w, int size = 100) {
     img.fill(Qt::magenta);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     player.render(painter, QRectF(0, 0, size, size), o);
     return img;
 }
@@ -467,7 +467,7 @@ QImage spriteWith(const std::function<void(swf::DisplayObject&)>& change) {
     QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     player.render(painter, QRectF(0, 0, 100, 100), o);
     return img;
 }
