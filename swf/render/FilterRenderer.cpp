@@ -161,14 +161,60 @@ void boxColumns(uint8_t* data, int width, int height, int stride, int channels, 
     }
 }
 
+// Pixels of src (width x height, srcStride bytes a row) into dst with rows and columns swapped,
+// a small block at a time so both sides stay in the cache.
+void transpose(const uint8_t* src, int width, int height, int srcStride, uint32_t* dst) {
+    constexpr int kBlock = 16;
+    for (int y0 = 0; y0 < height; y0 += kBlock) {
+        for (int x0 = 0; x0 < width; x0 += kBlock) {
+            const int y1 = std::min(height, y0 + kBlock), x1 = std::min(width, x0 + kBlock);
+            for (int y = y0; y < y1; ++y) {
+                const auto* row = reinterpret_cast<const uint32_t*>(
+                    src + static_cast<std::ptrdiff_t>(y) * srcStride);
+                for (int x = x0; x < x1; ++x)
+                    dst[static_cast<std::size_t>(x) * height + y] = row[x];
+            }
+        }
+    }
+}
+
+void untranspose(const uint32_t* src, int width, int height, uint8_t* dst, int dstStride) {
+    constexpr int kBlock = 16;
+    for (int y0 = 0; y0 < height; y0 += kBlock) {
+        for (int x0 = 0; x0 < width; x0 += kBlock) {
+            const int y1 = std::min(height, y0 + kBlock), x1 = std::min(width, x0 + kBlock);
+            for (int y = y0; y < y1; ++y) {
+                auto* row =
+                    reinterpret_cast<uint32_t*>(dst + static_cast<std::ptrdiff_t>(y) * dstStride);
+                for (int x = x0; x < x1; ++x)
+                    row[x] = src[static_cast<std::size_t>(x) * height + y];
+            }
+        }
+    }
+}
+
 void blur(uint8_t* data, int width, int height, int stride, int channels, int boxX, int boxY,
           int passes) {
+    // Along a row each sum waits for the one before it; down the columns a whole row of sums
+    // moves at once. So whole pictures are turned on their side for the rows' pass, and turned
+    // back, when the copy is of a sensible size.
+    constexpr std::size_t kMaxTurned = 4u * 1024 * 1024;
+    const auto pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::vector<uint32_t> turned;
+    if (channels == 4 && boxX > 1 && pixels <= kMaxTurned)
+        turned.resize(pixels);
     for (int pass = 0; pass < passes; ++pass) {
         if (boxX > 1) {
-            if (channels == 4)
+            if (!turned.empty()) {
+                transpose(data, width, height, stride, turned.data());
+                boxColumns(reinterpret_cast<uint8_t*>(turned.data()), height, width, height * 4, 4,
+                           boxX);
+                untranspose(turned.data(), width, height, data, stride);
+            } else if (channels == 4) {
                 boxRows<4>(data, width, height, stride, boxX);
-            else
+            } else {
                 boxRows<1>(data, width, height, stride, boxX);
+            }
         }
         if (boxY > 1)
             boxColumns(data, width, height, stride, channels, boxY);
