@@ -298,6 +298,28 @@ void shadow(QImage& image, const Filter& f, double scale) {
         tint[static_cast<std::size_t>(a)] = premultiplied(f.color, a);
     }
     const auto strengthened = [&](int a) { return strong[static_cast<std::size_t>(a)]; };
+    if (!f.inner && !gradient && !f.knockout && f.compositeSource) {
+        // The usual glow or shadow behind the object. Where the object is opaque, or the shadow
+        // empty (its tint at alpha 0 is transparent), the pixel stays as it is; over a
+        // transparent pixel the shadow shows as it is. Only the rest needs the arithmetic.
+        for (int y = 0; y < h; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            const int by = y - off.y();
+            if (by < 0 || by >= h)
+                continue;
+            const uint8_t* shade = blurred.data() + static_cast<std::size_t>(by) * w;
+            const int from = std::max(0, off.x()), to = std::min(w, w + off.x());
+            for (int x = from; x < to; ++x) {
+                const int b = shade[x - off.x()];
+                const QRgb object = line[x];
+                if (b == 0 || qAlpha(object) == 255)
+                    continue;
+                const QRgb tinted = tint[static_cast<std::size_t>(strengthened(b))];
+                line[x] = qAlpha(object) == 0 ? tinted : over(object, tinted);
+            }
+        }
+        return;
+    }
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const uint8_t* owns = source.data() + static_cast<std::size_t>(y) * w;

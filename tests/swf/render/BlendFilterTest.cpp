@@ -365,6 +365,61 @@ TEST(Filters, BoxBlurMatchesAveragingEachWindow) {
     }
 }
 
+TEST(Filters, ShadowBehindTheObjectPixelByPixel) {
+    // One row: transparent, opaque red at 3..5, half-transparent blue at 6..7, transparent. An
+    // unblurred green shadow two pixels to one side or the other shows where the object is not
+    // opaque: alone over nothing, under the blue where the blue lets it through.
+    const QRgb red = qRgba(255, 0, 0, 255), blue = qRgba(0, 0, 128, 128), none = 0;
+    const QRgb green = qRgba(0, 255, 0, 255), halfGreen = qRgba(0, 128, 0, 128);
+    const QRgb blueOverGreen = qRgba(0, 127, 128, 255);
+    struct Case {
+        double angle, strength;
+        std::array<QRgb, 12> want;
+    };
+    const Case cases[] = {
+        {0,
+         1,
+         {none, none, none, red, red, red, blueOverGreen, blueOverGreen, halfGreen, halfGreen, none,
+          none}},
+        {0,
+         2,
+         {none, none, none, red, red, red, blueOverGreen, blueOverGreen, green, green, none, none}},
+        {M_PI, 1, {none, green, green, red, red, red, blue, blue, none, none, none, none}},
+    };
+    for (const Case& c : cases) {
+        QImage image(12, 1, QImage::Format_ARGB32_Premultiplied);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(0));
+        for (int x = 0; x < 12; ++x)
+            line[x] = x >= 3 && x <= 5 ? red : x >= 6 && x <= 7 ? blue : none;
+        Filter f;
+        f.type = Filter::Type::DropShadow;
+        f.blurX = f.blurY = 1;
+        f.distance = 2;
+        f.angle = c.angle;
+        f.strength = c.strength;
+        f.color = QColor(0, 255, 0);
+        FilterRenderer::apply(image, f, 1.0);
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(line[x], c.want[static_cast<std::size_t>(x)])
+                << "angle " << c.angle << " strength " << c.strength << " x " << x;
+    }
+    // Down a column the same: the shadow two rows below, none above the picture's top.
+    QImage column(1, 6, QImage::Format_ARGB32_Premultiplied);
+    const QRgb down[6] = {red, blue, none, none, none, none};
+    for (int y = 0; y < 6; ++y)
+        column.setPixel(0, y, down[y]);
+    Filter f;
+    f.type = Filter::Type::DropShadow;
+    f.blurX = f.blurY = 1;
+    f.distance = 2;
+    f.angle = M_PI / 2;
+    f.color = QColor(0, 255, 0);
+    FilterRenderer::apply(column, f, 1.0);
+    const QRgb want[6] = {red, blue, green, halfGreen, none, none};
+    for (int y = 0; y < 6; ++y)
+        EXPECT_EQ(column.pixel(0, y), want[y]) << "row " << y;
+}
+
 TEST(Filters, BlurSoftensEdgesAndGrowsTheObject) {
     const QImage img = filteredSquare(blurFilter(8, 8, 1));
     // Deep inside: untouched. A box of 8 reaches 3 pixels back and 4 ahead, so the pixel just
