@@ -51,6 +51,7 @@ enum DispId : int {
     DISPID_CurrentFrame = 128,
     DISPID_IsPlaying = 129,
     DISPID_PercentLoaded = 130,
+    DISPID_Quality2 = 141,
 };
 
 enum class InvokeKind { Method, PropertyGet, PropertyPut };

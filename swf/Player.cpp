@@ -10,6 +10,7 @@
 #include "swf/render/Renderer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf {
 
@@ -24,6 +25,7 @@ struct Player::State {
     media::VideoEngine video;
     std::unique_ptr<Stage> stage;
     Renderer renderer;
+    AutoQuality quality;
     bool started = false;
 
     explicit State(std::shared_ptr<Movie> m) : movie(std::move(m)) {
@@ -43,6 +45,11 @@ struct Player::State {
         started = true;
         stage->start();
         return true;
+    }
+    // Script may have set a level of its own since the automatic choice was made; it wins.
+    void followScript() {
+        if (stage && stage->quality() != quality.quality())
+            quality.fix(stage->quality());
     }
     bool atEnd() const {
         return movie && movie->complete() && root() && root()->currentFrame() >= loaded();
@@ -204,6 +211,31 @@ int Player::tick() {
     return steps;
 }
 
+void Player::setQualityMode(QualityMode mode) {
+    d_->quality.setMode(mode);
+    if (d_->stage)
+        d_->stage->setQuality(d_->quality.quality());
+}
+
+QualityMode Player::qualityMode() const {
+    d_->followScript();
+    return d_->quality.mode();
+}
+
+RenderQuality Player::quality() const {
+    return d_->stage ? d_->stage->quality() : d_->quality.quality();
+}
+
+void Player::frameTook(double ms) {
+    d_->followScript();
+    double rate = d_->movie ? d_->movie->header().frameRate : 0;
+    // A rate of 0 asks for frames as fast as they come; the control caps it at 120.
+    if (!(rate > 0) || !std::isfinite(rate))
+        rate = 120;
+    if (d_->quality.frameDone(ms, 1000.0 / std::min(rate, 120.0)) && d_->stage)
+        d_->stage->setQuality(d_->quality.quality());
+}
+
 QColor Player::backgroundColor() const {
     if (d_->movie && d_->movie->backgroundColor())
         return *d_->movie->backgroundColor();
@@ -238,7 +270,7 @@ void Player::render(QPainter& painter, const QRectF& target, const RenderOptions
         const QRectF stage = d_->movie->header().stage;
         if (stage.width() > 0 && stage.height() > 0 && target.width() > 0 && target.height() > 0)
             d_->renderer.render(painter, *d_->stage, viewTransform(target, options),
-                                options.antialias);
+                                options.quality.value_or(d_->stage->quality()));
     }
     painter.restore();
 }

@@ -4,6 +4,8 @@
 // stopped, and the picture of the current frame. Runs on one thread (the user-interface
 // thread in the player); tick() is called by the owner at the movie's frame rate.
 
+#include "swf/render/AutoQuality.h"
+
 #include <QColor>
 #include <QPainter>
 #include <QRectF>
@@ -24,7 +26,9 @@ class SoundEngine;
 } // namespace media
 
 struct RenderOptions {
-    bool antialias = true;    // quality high/best on, low off
+    // Drawn at this level instead of the movie's own (see Player::setQualityMode); a still
+    // picture for a test or a thumbnail sets it without changing what script reads.
+    std::optional<RenderQuality> quality;
     double zoom = 1.0;        // 1 = the whole stage (show-all); 0.5 shows half the width
     QPointF centre{0.5, 0.5}; // the stage point (as a fraction of the stage) at the view centre
     std::optional<QColor> backgroundOverride; // set by the host's BackgroundColor
@@ -88,6 +92,16 @@ public:
     // as many frames as the sound has moved on (none when the picture is ahead), so a slow
     // picture skips frames rather than drifting from the sound. Returns the frames advanced.
     int tick();
+
+    // The level the movie is drawn at and, under autolow and autohigh, how it follows the
+    // machine. Script's _quality reads and changes the same level; a level set by script ends
+    // an automatic mode. High until set.
+    void setQualityMode(QualityMode mode);
+    QualityMode qualityMode() const;
+    RenderQuality quality() const;
+    // What the last frame cost to advance and draw, in milliseconds; under autolow and
+    // autohigh the level follows it against the time the movie's frame rate allows.
+    void frameTook(double ms);
 
     QColor backgroundColor() const;
     // Draws the current frame into target (a widget's rectangle), keeping the stage's aspect

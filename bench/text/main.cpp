@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
 
     QImage img(kW, kH, QImage::Format_ARGB32_Premultiplied);
     swf::RenderOptions options;
-    options.antialias = true;
+    options.quality = swf::RenderQuality::High;
 
     // (a) the HTML field.
     {

@@ -79,6 +79,15 @@ void TShockwaveFlash::set_Playing(bool playing) {
 void TShockwaveFlash::set_Quality(int quality) {
     invoke(DISPID_Quality, InvokeKind::PropertyPut, {quality});
 }
+int TShockwaveFlash::get_Quality() {
+    return invoke(DISPID_Quality, InvokeKind::PropertyGet).toInt();
+}
+void TShockwaveFlash::set_Quality2(const QString& quality) {
+    invoke(DISPID_Quality2, InvokeKind::PropertyPut, {quality});
+}
+QString TShockwaveFlash::get_Quality2() {
+    return invoke(DISPID_Quality2, InvokeKind::PropertyGet).toString();
+}
 void TShockwaveFlash::set_BackgroundColor(int color) {
     invoke(DISPID_BackgroundColor, InvokeKind::PropertyPut, {color});
 }

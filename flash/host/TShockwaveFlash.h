@@ -52,7 +52,12 @@ public:
     void set_Movie(const QString& movie);
     bool get_Playing();
     void set_Playing(bool playing);
+    // 0 low, 1 high, 2 autolow, 3 autohigh.
     void set_Quality(int quality);
+    int get_Quality();
+    // "low", "medium", "high", "best", "autolow" or "autohigh".
+    void set_Quality2(const QString& quality);
+    QString get_Quality2();
     void set_BackgroundColor(int color);
     int get_TotalFrames();
     // Methods.

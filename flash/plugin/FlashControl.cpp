@@ -11,6 +11,7 @@
 #include "flash/UrlFetcher.h"
 #endif
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QInputMethodEvent>
@@ -229,16 +230,50 @@ HRESULT FlashControl::Invoke(int dispId, InvokeKind kind, const QVariantList& ar
                 player_->stop();
         }
         return S_OK;
-    case DISPID_Quality:
+    case DISPID_Quality: {
+        // The numbers of the vendor's control: 0 low, 1 high, 2 autolow, 3 autohigh.
+        static constexpr swf::QualityMode kByNumber[] = {
+            swf::QualityMode::Low, swf::QualityMode::High, swf::QualityMode::AutoLow,
+            swf::QualityMode::AutoHigh};
+        if (kind == InvokeKind::PropertyGet) {
+            switch (qualityMode()) {
+            case swf::QualityMode::Low:
+                return give(0);
+            case swf::QualityMode::AutoLow:
+                return give(2);
+            case swf::QualityMode::AutoHigh:
+                return give(3);
+            default:
+                return give(1);
+            }
+        }
         if (kind != InvokeKind::PropertyPut)
             return DISP_E_MEMBERNOTFOUND;
         if (!needArgs(1))
             return DISP_E_BADPARAMCOUNT;
-        quality_ = intArg(&ok);
+        const int value = intArg(&ok);
         if (!ok)
             return DISP_E_TYPEMISMATCH;
-        pictureChanged();
+        if (value < 0 || value > 3)
+            return fail(errorText, QStringLiteral("Quality must be 0 to 3, not %1").arg(value),
+                        E_INVALIDARG);
+        setQualityMode(kByNumber[value]);
         return S_OK;
+    }
+    case DISPID_Quality2: {
+        if (kind == InvokeKind::PropertyGet)
+            return give(swf::qualityModeName(qualityMode()));
+        if (kind != InvokeKind::PropertyPut)
+            return DISP_E_MEMBERNOTFOUND;
+        if (!needArgs(1))
+            return DISP_E_BADPARAMCOUNT;
+        const auto mode = swf::qualityModeFromName(args[0].toString());
+        if (!mode)
+            return fail(errorText, QStringLiteral("Unknown quality \"%1\"").arg(args[0].toString()),
+                        E_INVALIDARG);
+        setQualityMode(*mode);
+        return S_OK;
+    }
     case DISPID_BackgroundColor: {
         if (kind != InvokeKind::PropertyPut)
             return DISP_E_MEMBERNOTFOUND;
@@ -449,6 +484,8 @@ void FlashControl::makePlayer() {
     claimAudio();
     player_ = std::make_unique<swf::Player>(loader_->movie(), swf::Player::ScriptHostFactory{},
                                             host_.get(), movieUrl_, mixer_.get());
+    player_->setQualityMode(qualityMode_);
+    tickMs_ = -1;
 }
 
 void FlashControl::SetSite(IFlashControlSite* site) {
@@ -474,15 +511,30 @@ void FlashControl::startWhenFirstFrameArrives() {
 void FlashControl::onFrameTimer() {
     if (!player_)
         return;
+    // The frame before this one is done: what it cost to advance and draw decides the level
+    // under autolow and autohigh. A frame never drawn (the window hidden) cost its advance.
+    if (tickMs_ >= 0)
+        player_->frameTook(tickMs_ + renderMs_);
+    renderMs_ = 0;
+    QElapsedTimer clock;
+    clock.start();
     player_->tick();
+    tickMs_ = clock.nsecsElapsed() / 1e6;
     // Sprites may animate while the main timeline stands still, so every tick is a new picture.
     pictureChanged();
     updateCursor();
 }
 
-bool FlashControl::antialiased() const {
-    // 1 high and 3 auto-high smooth edges; 0 low and 2 auto-low do not.
-    return quality_ == 1 || quality_ == 3;
+void FlashControl::setQualityMode(swf::QualityMode mode) {
+    qualityMode_ = mode;
+    if (player_)
+        player_->setQualityMode(mode);
+    tickMs_ = -1;
+    pictureChanged();
+}
+
+swf::QualityMode FlashControl::qualityMode() const {
+    return player_ ? player_->qualityMode() : qualityMode_;
 }
 
 void FlashControl::pictureChanged() {
@@ -500,7 +552,10 @@ void FlashControl::renderPicture() {
     if (!player_) {
         p.fillRect(picture_.rect(), fill);
     } else {
+        QElapsedTimer clock;
+        clock.start();
         player_->render(p, QRectF(picture_.rect()), renderOptions());
+        renderMs_ += clock.nsecsElapsed() / 1e6;
     }
     pictureValid_ = true;
 }
@@ -524,7 +579,6 @@ void FlashControl::resizeEvent(QResizeEvent*) {
 
 swf::RenderOptions FlashControl::renderOptions() const {
     swf::RenderOptions options;
-    options.antialias = antialiased();
     options.zoom = zoom_;
     options.backgroundOverride = background_;
     return options;

@@ -80,7 +80,8 @@ private:
     void onFrameTimer();
     void pictureChanged();
     void renderPicture();
-    bool antialiased() const;
+    void setQualityMode(swf::QualityMode mode);
+    swf::QualityMode qualityMode() const;
 
     int currentFrameNumber() const;
     int totalFrames() const;
@@ -101,7 +102,11 @@ private:
 #endif
     QTimer frameTimer_;
     bool started_ = false;
-    int quality_ = 1;
+    // What the holder set; each new movie starts there, and script may change it after.
+    swf::QualityMode qualityMode_ = swf::QualityMode::High;
+    // What the frame shown last cost, for autolow and autohigh.
+    double tickMs_ = -1;
+    double renderMs_ = 0;
     double zoom_ = 1.0;
     std::optional<QColor> background_;
     QImage picture_;

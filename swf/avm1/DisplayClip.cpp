@@ -139,6 +139,13 @@ void DisplayClip::stopSounds() {
         sound->stopAllSounds();
 }
 
+// Low goes to high; any smoothed level goes to low.
+void DisplayClip::toggleQuality() {
+    Stage& stage = object_.stage();
+    stage.setQuality(stage.quality() == RenderQuality::Low ? RenderQuality::High
+                                                           : RenderQuality::Low);
+}
+
 void DisplayClip::gotoFrame(int frame, bool play) {
     if (MovieClip* mc = clip())
         mc->gotoFrame(frame, play);
@@ -206,13 +213,21 @@ Value DisplayClip::property(int index) const {
     case PropUrl:
         return Value(object_.stage().movieUrl());
     case PropHighQuality:
-        return Value(1);
+        // 0 low, 1 smoothed edges, 2 best; medium smooths edges too.
+        switch (object_.stage().quality()) {
+        case RenderQuality::Low:
+            return Value(0);
+        case RenderQuality::Best:
+            return Value(2);
+        default:
+            return Value(1);
+        }
     case PropFocusRect:
         return Value(focusRect_);
     case PropSoundBufTime:
         return Value(soundBufTime_);
     case PropQuality:
-        return Value(QStringLiteral("HIGH"));
+        return Value(qualityName(object_.stage().quality()));
     case PropXMouse:
         return Value(object_.globalToLocal(object_.stage().mousePosition()).x() / 20);
     case PropYMouse:
@@ -226,6 +241,12 @@ void DisplayClip::setProperty(int index, const Value& v) {
     Vm& vm = host_.vm();
     if (index == PropVisible) {
         object_.setVisible(vm.toBoolean(v));
+        return;
+    }
+    if (index == PropQuality) {
+        // A name Flash does not know leaves the quality as it was.
+        if (const auto quality = qualityFromName(vm.toString(v)))
+            object_.stage().setQuality(*quality);
         return;
     }
     const double n = vm.toNumber(v);
@@ -258,6 +279,11 @@ void DisplayClip::setProperty(int index, const Value& v) {
         break;
     case PropRotation:
         object_.setRotation(n);
+        break;
+    case PropHighQuality:
+        object_.stage().setQuality(n >= 2   ? RenderQuality::Best
+                                   : n >= 1 ? RenderQuality::High
+                                            : RenderQuality::Low);
         break;
     case PropFocusRect:
         focusRect_ = n;

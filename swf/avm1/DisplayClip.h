@@ -36,6 +36,7 @@ public:
     void play() override;
     void stop() override;
     void stopSounds() override;
+    void toggleQuality() override;
     void gotoFrame(int frame, bool play) override;
     int frameForLabel(const QString& label) const override;
     int currentFrame() const override;

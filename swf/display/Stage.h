@@ -8,6 +8,7 @@
 
 #include "swf/PlayerHost.h"
 #include "swf/display/DisplayObject.h"
+#include "swf/display/StageQuality.h"
 
 #include <QByteArray>
 #include <QPointF>
@@ -72,6 +73,10 @@ public:
     // Loop), or stops there.
     void setMainTimelineLoops(bool on) { mainLoops_ = on; }
     bool mainTimelineLoops() const { return mainLoops_; }
+
+    // One quality for every level; high, as Flash starts.
+    void setQuality(RenderQuality quality) { quality_ = quality; }
+    RenderQuality quality() const { return quality_; }
     // Runs what script queued (no-op without a script host).
     void runQueuedActions();
     uint64_t tick() const { return tick_; }
@@ -200,6 +205,7 @@ private:
     QString movieUrl_;
     uint64_t tick_ = 1;
     bool mainLoops_ = true;
+    RenderQuality quality_ = RenderQuality::High;
     int instanceNames_ = 0;
     bool started_ = false;
 

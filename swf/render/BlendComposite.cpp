@@ -1,6 +1,7 @@
 #include "swf/render/BlendComposite.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace swf {
 
@@ -71,14 +72,75 @@ inline int alphaOf(int sa, int da, BlendMode mode) {
     }
 }
 
+// With the mode known at compile time the switches above fold away, leaving each mode's own
+// arithmetic in the loop over a layer's pixels.
+template <BlendMode Mode> inline QRgb blendAs(QRgb source, QRgb destination) {
+    const int sa = qAlpha(source), da = qAlpha(destination);
+    const int a = std::clamp(alphaOf(sa, da, Mode), 0, 255);
+    const auto c = [&](int s, int d) { return std::clamp(channel(s, sa, d, da, Mode), 0, a); };
+    return qRgba(c(qRed(source), qRed(destination)), c(qGreen(source), qGreen(destination)),
+                 c(qBlue(source), qBlue(destination)), a);
+}
+
+template <BlendMode Mode>
+void compositeAs(QImage& target, QPoint at, const QImage& layer, const QRect& area, bool opaque) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y - at.y())) - at.x();
+        auto* dst = reinterpret_cast<QRgb*>(target.scanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb s = src[x];
+            // Alpha clears what its layer leaves empty; the other modes leave it alone.
+            if (Mode != BlendMode::Alpha && qAlpha(s) == 0)
+                continue;
+            QRgb r = blendAs<Mode>(s, opaque ? (dst[x] | 0xff000000u) : dst[x]);
+            if (opaque) {
+                // A picture without alpha shows what remains over black.
+                r |= 0xff000000u;
+            }
+            dst[x] = r;
+        }
+    }
+}
+
+// Calls f with the mode as a compile-time constant.
+template <typename F> auto withMode(BlendMode mode, F&& f) {
+    switch (mode) {
+    case BlendMode::Multiply:
+        return f(std::integral_constant<BlendMode, BlendMode::Multiply>());
+    case BlendMode::Screen:
+        return f(std::integral_constant<BlendMode, BlendMode::Screen>());
+    case BlendMode::Lighten:
+        return f(std::integral_constant<BlendMode, BlendMode::Lighten>());
+    case BlendMode::Darken:
+        return f(std::integral_constant<BlendMode, BlendMode::Darken>());
+    case BlendMode::Difference:
+        return f(std::integral_constant<BlendMode, BlendMode::Difference>());
+    case BlendMode::Add:
+        return f(std::integral_constant<BlendMode, BlendMode::Add>());
+    case BlendMode::Subtract:
+        return f(std::integral_constant<BlendMode, BlendMode::Subtract>());
+    case BlendMode::Invert:
+        return f(std::integral_constant<BlendMode, BlendMode::Invert>());
+    case BlendMode::Alpha:
+        return f(std::integral_constant<BlendMode, BlendMode::Alpha>());
+    case BlendMode::Erase:
+        return f(std::integral_constant<BlendMode, BlendMode::Erase>());
+    case BlendMode::Overlay:
+        return f(std::integral_constant<BlendMode, BlendMode::Overlay>());
+    case BlendMode::Hardlight:
+        return f(std::integral_constant<BlendMode, BlendMode::Hardlight>());
+    case BlendMode::Layer:
+        return f(std::integral_constant<BlendMode, BlendMode::Layer>());
+    case BlendMode::Normal:
+        break;
+    }
+    return f(std::integral_constant<BlendMode, BlendMode::Normal>());
+}
+
 } // namespace
 
 QRgb BlendComposite::blend(QRgb source, QRgb destination, BlendMode mode) {
-    const int sa = qAlpha(source), da = qAlpha(destination);
-    const int a = std::clamp(alphaOf(sa, da, mode), 0, 255);
-    const auto c = [&](int s, int d) { return std::clamp(channel(s, sa, d, da, mode), 0, a); };
-    return qRgba(c(qRed(source), qRed(destination)), c(qGreen(source), qGreen(destination)),
-                 c(qBlue(source), qBlue(destination)), a);
+    return withMode(mode, [&](auto m) { return blendAs<decltype(m)::value>(source, destination); });
 }
 
 bool BlendComposite::composite(QImage& target, QPoint at, const QImage& layer, BlendMode mode) {
@@ -87,22 +149,8 @@ bool BlendComposite::composite(QImage& target, QPoint at, const QImage& layer, B
         layer.format() != QImage::Format_ARGB32_Premultiplied)
         return false;
     const QRect area = QRect(at, layer.size()) & target.rect();
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y - at.y())) - at.x();
-        auto* dst = reinterpret_cast<QRgb*>(target.scanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb s = src[x];
-            // Alpha clears what its layer leaves empty; the other modes leave it alone.
-            if (qAlpha(s) == 0 && mode != BlendMode::Alpha)
-                continue;
-            QRgb r = blend(s, opaque ? (dst[x] | 0xff000000u) : dst[x], mode);
-            if (opaque) {
-                // A picture without alpha shows what remains over black.
-                r |= 0xff000000u;
-            }
-            dst[x] = r;
-        }
-    }
+    withMode(mode,
+             [&](auto m) { compositeAs<decltype(m)::value>(target, at, layer, area, opaque); });
     return true;
 }
 

@@ -244,3 +244,77 @@ TEST_F(FlashControlTest, ZoomChangesTheViewAndZeroRestoresIt) {
     flash->Zoom(0);
     EXPECT_EQ(QColor(grab().pixel(70, 100)), QColor(Qt::white));
 }
+
+TEST_F(FlashControlTest, QualityDecidesEdgesAndBitmapSmoothing) {
+    // A black square whose left edge lies half way across a pixel, and a bitmap of a red and
+    // a blue column enlarged 20 times through a fill that asks not to be smoothed.
+    testsupport::SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(Qt::white);
+    w.defineRectShape(1, QRect(0, 0, 20, 20), Qt::black);
+    testsupport::PlaceSpec at;
+    at.characterId = 1;
+    at.matrix = QTransform::fromTranslate(10.5 * 20, 60 * 20);
+    w.placeObject(at);
+    QImage source(2, 2, QImage::Format_ARGB32);
+    for (int y = 0; y < 2; ++y) {
+        source.setPixel(0, y, qRgb(255, 0, 0));
+        source.setPixel(1, y, qRgb(0, 0, 255));
+    }
+    w.defineBitsLossless(2, source, 1, 5);
+    testsupport::ShapeSpec s;
+    s.fills = {testsupport::FillSpec::bitmap(2, 0x43, 0, 0, 20)};
+    s.rect(QRect(0, 0, 40, 40), 1);
+    w.defineShape(3, s, 3);
+    at.depth = 2;
+    at.characterId = 3;
+    at.matrix = QTransform::fromTranslate(50 * 20, 0);
+    w.placeObject(at);
+    w.showFrame();
+    const QByteArray bytes = w.finish();
+    flash->set_Movie(writeMovie("q.swf", bytes));
+    flash->SetBounds(QRect(0, 0, 100, 100));
+    struct Seen {
+        bool edge, bitmap;
+    };
+    auto look = [&] {
+        QImage img(100, 100, QImage::Format_RGB32);
+        QPainter p(&img);
+        flash->PaintTo(p, 0, 0);
+        p.end();
+        const int edge = qRed(img.pixel(10, 70));
+        return Seen{edge > 30 && edge<225, qBlue(img.pixel(68, 20))> 20 &&
+                    qRed(img.pixel(71, 20)) > 20};
+    };
+    // High until told otherwise.
+    EXPECT_EQ(flash->get_Quality(), 1);
+    EXPECT_EQ(flash->get_Quality2(), "high");
+    Seen seen = look();
+    EXPECT_TRUE(seen.edge);
+    EXPECT_FALSE(seen.bitmap);
+    // What the quality menu writes: 2 "低" autolow starts hard-edged, 3 "高" autohigh smooth.
+    flash->set_Quality(2);
+    EXPECT_EQ(flash->get_Quality2(), "autolow");
+    EXPECT_FALSE(look().edge);
+    flash->set_Quality(3);
+    EXPECT_EQ(flash->get_Quality2(), "autohigh");
+    EXPECT_TRUE(look().edge);
+    flash->set_Quality(0);
+    EXPECT_FALSE(look().edge);
+    flash->set_Quality2("BEST");
+    EXPECT_EQ(flash->get_Quality(), 1);
+    seen = look();
+    EXPECT_TRUE(seen.edge);
+    EXPECT_TRUE(seen.bitmap); // best smooths every bitmap
+    flash->set_Quality2("medium");
+    seen = look();
+    EXPECT_TRUE(seen.edge);
+    EXPECT_FALSE(seen.bitmap);
+    // Nonsense is refused and changes nothing.
+    EXPECT_THROW(flash->set_Quality(4), EOleException);
+    EXPECT_THROW(flash->set_Quality2("ultra"), EOleException);
+    EXPECT_EQ(flash->get_Quality2(), "medium");
+    // The level outlives the movie: the next one starts at it.
+    flash->set_Quality2("low");
+    flash->set_Movie(writeMovie("q2.swf", bytes));
+    EXPECT_FALSE(look().edge);
+}

@@ -151,7 +151,7 @@ TEST(Player, ZoomShowsPartOfTheStageAroundTheChosenCentre) {
         swf::RenderOptions o;
         o.zoom = zoom;
         o.centre = centre;
-        o.antialias = false;
+        o.quality = swf::RenderQuality::Low;
         p.render(painter, QRectF(0, 0, 200, 100), o);
         return img;
     };
@@ -194,7 +194,7 @@ TEST(Player, LowQualityDrawsWithoutAntialiasing) {
         QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&img);
         swf::RenderOptions o;
-        o.antialias = antialias;
+        o.quality = antialias ? swf::RenderQuality::High : swf::RenderQuality::Low;
         p.render(painter, QRectF(0, 0, 100, 100), o);
         painter.end();
         int count = 0;

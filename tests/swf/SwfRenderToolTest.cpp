@@ -86,3 +86,34 @@ TEST(SwfRenderTool, BrokenMovieOrBadArgumentsGiveOneLineAndNonZero) {
     EXPECT_NE(swfrender({movie, "--frame", "1", "--size", "0x10"}).exitCode, 0);
     EXPECT_NE(swfrender({movie}).exitCode, 0);
 }
+
+TEST(SwfRenderTool, QualityChoosesHardOrSmoothEdges) {
+    QTemporaryDir dir;
+    // A black square whose left edge lies half way across pixel column 10.
+    testsupport::SwfWriter w(40, 40, 12);
+    w.setBackgroundColor(Qt::white);
+    w.defineRectShape(1, QRect(0, 0, 20, 20), Qt::black);
+    testsupport::PlaceSpec at;
+    at.characterId = 1;
+    at.matrix = QTransform::fromTranslate(10.5 * 20, 10 * 20);
+    w.placeObject(at);
+    w.showFrame();
+    const QString movie = write(dir, "q.swf", w.finish());
+    const auto edge = [&](const QStringList& extra) {
+        const QString out = dir.filePath("q.png");
+        QFile::remove(out);
+        const ToolRun r = swfrender(QStringList{movie, "--frame", "1", "--out", out} + extra);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return qRed(QImage(out).pixel(10, 20));
+    };
+    const int high = edge({}), low = edge({"--quality", "low"}), best = edge({"--quality", "BEST"});
+    EXPECT_GT(high, 60);
+    EXPECT_LT(high, 200);
+    EXPECT_TRUE(low == 0 || low == 255) << low;
+    EXPECT_EQ(best, high);
+    for (const char* bad : {"autohigh", "ultra", ""}) {
+        const ToolRun r = swfrender({movie, "--frame", "1", "--quality", bad});
+        EXPECT_NE(r.exitCode, 0) << bad;
+        EXPECT_TRUE(r.err.contains("--quality")) << bad;
+    }
+}

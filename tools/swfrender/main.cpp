@@ -7,6 +7,9 @@
 //   swfrender MOVIE --frames A-B --audio-out FILE.wav [--out-dir DIR]
 //   swfrender MOVIE --video FILE.mp4 [--frames A-B] [--size WxH]
 //
+// Every form takes --quality low, medium, high or best (high unless given), the level the
+// movie starts at, as the player's quality menu sets it; script may change it as it plays.
+//
 // With --audio-out, the sound the movie makes while frames A to B are on show is written as
 // 16-bit stereo at 44,100 Hz and full player volume: each frame lasts 1/rate seconds of
 // sound, and the mixer runs from frame 1 so sounds started earlier are heard where they are.
@@ -84,7 +87,8 @@ void usage() {
                          "[--timing]\n"
                          "       swfrender MOVIE --frame N --trace [--out FILE.png]\n"
                          "       swfrender MOVIE --frames A-B --audio-out FILE.wav\n"
-                         "       swfrender MOVIE --video FILE.mp4 [--frames A-B] [--size WxH]\n");
+                         "       swfrender MOVIE --video FILE.mp4 [--frames A-B] [--size WxH]\n"
+                         "every form: [--quality low|medium|high|best]\n");
 }
 
 } // namespace
@@ -109,6 +113,7 @@ int main(int argc, char** argv) {
     bool timing = false;
     bool trace = false;
     std::optional<QSize> size;
+    swf::QualityMode quality = swf::QualityMode::High;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
@@ -134,6 +139,12 @@ int main(int argc, char** argv) {
             if (!ok1 || !ok2 || size->width() < 1 || size->height() < 1 || size->width() > 16384 ||
                 size->height() > 16384)
                 return fail(QStringLiteral("--size needs WxH, each 1 to 16384"));
+        } else if (a == "--quality") {
+            const auto mode = swf::qualityModeFromName(value());
+            // Nothing times the frames here, so the automatic levels mean nothing.
+            if (!mode || *mode == swf::QualityMode::AutoLow || *mode == swf::QualityMode::AutoHigh)
+                return fail(QStringLiteral("--quality needs low, medium, high or best"));
+            quality = *mode;
         } else if (a == "--out") {
             out = value();
         } else if (a == "--audio-out") {
@@ -204,6 +215,7 @@ int main(int argc, char** argv) {
     swf::Player player(movie, actionScriptMachine(), &host, QFileInfo(moviePath).absoluteFilePath(),
                        &mixer);
     player.setLoop(true);
+    player.setQualityMode(quality);
     const bool drawing = !out.isEmpty() || !outDir.isEmpty() || timing || !videoOut.isEmpty();
     int shown = 1; // the first frame is on show once the player exists
     QImage image;

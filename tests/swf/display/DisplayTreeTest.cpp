@@ -227,7 +227,7 @@ TEST(DisplayTree, LevelsLoadedByScriptPlayAboveTheMovie) {
     QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, 100, 100), o);
     painter.end();
     EXPECT_EQ(img.pixelColor(50, 50), QColor(Qt::blue));

@@ -61,7 +61,7 @@ struct Rig {
         QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&img);
         swf::RenderOptions o;
-        o.antialias = false;
+        o.quality = swf::RenderQuality::Low;
         player->render(painter, QRectF(0, 0, 100, 100), o);
         painter.end();
         return img.pixelColor(x, y);

@@ -24,7 +24,7 @@ QColor sample(swf::Player& p, int x, int y) {
     QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, 100, 100), o);
     painter.end();
     return img.pixelColor(x, y);

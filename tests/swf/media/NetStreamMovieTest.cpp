@@ -85,7 +85,7 @@ QImage render(swf::Player& p) {
     QImage img(kStage, kStage, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, kStage, kStage), o);
     return img;
 }

@@ -92,7 +92,7 @@ QImage render(swf::Player& p, bool antialias = false) {
     img.fill(Qt::magenta);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = antialias;
+    o.quality = antialias ? swf::RenderQuality::High : swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, kStage, kStage), o);
     return img;
 }

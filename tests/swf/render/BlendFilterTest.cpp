@@ -150,7 +150,7 @@ QImage render(SwfWriter& w, int size = 100) {
     img.fill(Qt::magenta);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     player.render(painter, QRectF(0, 0, size, size), o);
     return img;
 }
@@ -257,6 +257,167 @@ TEST(Filters, BoxBlurSpreadsEvenlyOverItsWidth) {
     EXPECT_EQ(FilterRenderer::boxFor(1, 1), 1);
     EXPECT_EQ(FilterRenderer::boxFor(8, 1), 8);
     EXPECT_EQ(FilterRenderer::boxFor(4, 2), 8);
+}
+
+namespace {
+
+// One box pass the slow way: each value the average of its window, (box - 1) / 2 before and
+// box / 2 after, with nothing outside the picture.
+std::vector<int> boxSlowly(const std::vector<int>& v, int box) {
+    const int n = static_cast<int>(v.size());
+    std::vector<int> out(v.size());
+    for (int i = 0; i < n; ++i) {
+        int sum = 0;
+        for (int k = i - (box - 1) / 2; k <= i + box / 2; ++k)
+            if (k >= 0 && k < n)
+                sum += v[static_cast<std::size_t>(k)];
+        out[static_cast<std::size_t>(i)] = static_cast<int>(std::lround(sum / double(box)));
+    }
+    return out;
+}
+
+// A plane of w x h values (channels interleaved) blurred rows then columns, passes times.
+std::vector<int> blurSlowly(std::vector<int> p, int w, int h, int channels, int boxX, int boxY,
+                            int passes) {
+    const auto index = [&](int x, int y, int c) {
+        return static_cast<std::size_t>((y * w + x) * channels + c);
+    };
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int c = 0; c < channels; ++c) {
+            for (int y = 0; y < h && boxX > 1; ++y) {
+                std::vector<int> line;
+                for (int x = 0; x < w; ++x)
+                    line.push_back(p[index(x, y, c)]);
+                line = boxSlowly(line, boxX);
+                for (int x = 0; x < w; ++x)
+                    p[index(x, y, c)] = line[static_cast<std::size_t>(x)];
+            }
+            for (int x = 0; x < w && boxY > 1; ++x) {
+                std::vector<int> line;
+                for (int y = 0; y < h; ++y)
+                    line.push_back(p[index(x, y, c)]);
+                line = boxSlowly(line, boxY);
+                for (int y = 0; y < h; ++y)
+                    p[index(x, y, c)] = line[static_cast<std::size_t>(y)];
+            }
+        }
+    }
+    return p;
+}
+
+} // namespace
+
+TEST(Filters, BoxBlurMatchesAveragingEachWindow) {
+    // Odd sizes, boxes wider than the picture, and several passes; values off by at most one
+    // for the fast division's rounding, as a window misplaced by a row or column would be
+    // far more on noise like this.
+    uint32_t seed = 12345;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>(seed >> 24);
+    };
+    struct Case {
+        int w, h, boxX, boxY, passes;
+    };
+    const Case cases[] = {{37, 23, 2, 2, 1}, {37, 23, 3, 5, 2}, {16, 40, 7, 9, 3},
+                          {5, 6, 40, 40, 1}, {64, 3, 1, 4, 1},  {1, 50, 3, 6, 2},
+                          {50, 50, 10, 1, 1}};
+    for (const Case& c : cases) {
+        const std::string what = std::to_string(c.w) + "x" + std::to_string(c.h) + " box " +
+                                 std::to_string(c.boxX) + "x" + std::to_string(c.boxY) +
+                                 " passes " + std::to_string(c.passes);
+        // One channel, as glows and shadows blur their alpha.
+        std::vector<int> values(static_cast<std::size_t>(c.w * c.h));
+        for (int& v : values)
+            v = noise();
+        std::vector<uint8_t> plane(values.begin(), values.end());
+        FilterRenderer::blurPlane(plane.data(), c.w, c.h, c.w, c.boxX, c.boxY, c.passes);
+        const std::vector<int> want = blurSlowly(values, c.w, c.h, 1, c.boxX, c.boxY, c.passes);
+        int worst = 0;
+        for (std::size_t i = 0; i < want.size(); ++i)
+            worst = std::max(worst, std::abs(plane[i] - want[i]));
+        EXPECT_LE(worst, c.passes) << what;
+        // Four channels, as the blur filter blurs a whole picture.
+        QImage image(c.w, c.h, QImage::Format_ARGB32_Premultiplied);
+        std::vector<int> pixels;
+        for (int y = 0; y < c.h; ++y) {
+            auto* line = image.scanLine(y);
+            for (int i = 0; i < c.w * 4; ++i) {
+                line[i] = static_cast<uint8_t>(noise());
+                pixels.push_back(line[i]);
+            }
+        }
+        Filter f;
+        f.type = Filter::Type::Blur;
+        f.blurX = c.boxX;
+        f.blurY = c.boxY;
+        f.passes = c.passes;
+        FilterRenderer::apply(image, f, 1.0);
+        const std::vector<int> wantPixels =
+            blurSlowly(pixels, c.w, c.h, 4, c.boxX, c.boxY, c.passes);
+        worst = 0;
+        for (int y = 0; y < c.h; ++y)
+            for (int i = 0; i < c.w * 4; ++i)
+                worst = std::max(worst,
+                                 std::abs(image.scanLine(y)[i] -
+                                          wantPixels[static_cast<std::size_t>(y * c.w * 4 + i)]));
+        EXPECT_LE(worst, c.passes) << what << " (four channels)";
+    }
+}
+
+TEST(Filters, ShadowBehindTheObjectPixelByPixel) {
+    // One row: transparent, opaque red at 3..5, half-transparent blue at 6..7, transparent. An
+    // unblurred green shadow two pixels to one side or the other shows where the object is not
+    // opaque: alone over nothing, under the blue where the blue lets it through.
+    const QRgb red = qRgba(255, 0, 0, 255), blue = qRgba(0, 0, 128, 128), none = 0;
+    const QRgb green = qRgba(0, 255, 0, 255), halfGreen = qRgba(0, 128, 0, 128);
+    const QRgb blueOverGreen = qRgba(0, 127, 128, 255);
+    struct Case {
+        double angle, strength;
+        std::array<QRgb, 12> want;
+    };
+    const Case cases[] = {
+        {0,
+         1,
+         {none, none, none, red, red, red, blueOverGreen, blueOverGreen, halfGreen, halfGreen, none,
+          none}},
+        {0,
+         2,
+         {none, none, none, red, red, red, blueOverGreen, blueOverGreen, green, green, none, none}},
+        {M_PI, 1, {none, green, green, red, red, red, blue, blue, none, none, none, none}},
+    };
+    for (const Case& c : cases) {
+        QImage image(12, 1, QImage::Format_ARGB32_Premultiplied);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(0));
+        for (int x = 0; x < 12; ++x)
+            line[x] = x >= 3 && x <= 5 ? red : x >= 6 && x <= 7 ? blue : none;
+        Filter f;
+        f.type = Filter::Type::DropShadow;
+        f.blurX = f.blurY = 1;
+        f.distance = 2;
+        f.angle = c.angle;
+        f.strength = c.strength;
+        f.color = QColor(0, 255, 0);
+        FilterRenderer::apply(image, f, 1.0);
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(line[x], c.want[static_cast<std::size_t>(x)])
+                << "angle " << c.angle << " strength " << c.strength << " x " << x;
+    }
+    // Down a column the same: the shadow two rows below, none above the picture's top.
+    QImage column(1, 6, QImage::Format_ARGB32_Premultiplied);
+    const QRgb down[6] = {red, blue, none, none, none, none};
+    for (int y = 0; y < 6; ++y)
+        column.setPixel(0, y, down[y]);
+    Filter f;
+    f.type = Filter::Type::DropShadow;
+    f.blurX = f.blurY = 1;
+    f.distance = 2;
+    f.angle = M_PI / 2;
+    f.color = QColor(0, 255, 0);
+    FilterRenderer::apply(column, f, 1.0);
+    const QRgb want[6] = {red, blue, green, halfGreen, none, none};
+    for (int y = 0; y < 6; ++y)
+        EXPECT_EQ(column.pixel(0, y), want[y]) << "row " << y;
 }
 
 TEST(Filters, BlurSoftensEdgesAndGrowsTheObject) {
@@ -467,7 +628,7 @@ QImage spriteWith(const std::function<void(swf::DisplayObject&)>& change) {
     QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     player.render(painter, QRectF(0, 0, 100, 100), o);
     return img;
 }

@@ -1,18 +1,24 @@
 // The four drawing qualities, told apart by single pixels on edges and between bitmap pixels,
-// and bitmaps at their own size landing on whole pixels.
+// and bitmaps at their own size landing on whole pixels; the level as the player, script and
+// the automatic modes set it.
 
 #include "swf/Player.h"
+#include "swf/PlayerHost.h"
 #include "swf/display/Stage.h"
 #include "swf/format/MovieLoader.h"
+#include "swf/render/AutoQuality.h"
 #include "swf/render/RenderQuality.h"
 #include "swf/render/Renderer.h"
+#include "tests/support/ActionBuilder.h"
 #include "tests/support/SwfWriter.h"
 
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
 
+using swf::QualityMode;
 using swf::RenderQuality;
+using testsupport::ActionBuilder;
 using testsupport::FillSpec;
 using testsupport::PlaceSpec;
 using testsupport::ShapeSpec;
@@ -220,4 +226,220 @@ TEST(RenderQuality, BitmapTilesSideBySideShowNoSeams) {
                     ++off;
         EXPECT_EQ(off, 0) << swf::qualityName(q).toStdString();
     }
+}
+
+namespace {
+
+// A red square whose left edge lies half way across pixel column 10 (rows 60 to 80), and the
+// two-column bitmap twice: from x 0 through a smoothed fill (columns meet at x 20) and from x 50
+// through an unsmoothed one (they meet at x 70), rows 0 to 40.
+SwfWriter qualityScene() {
+    SwfWriter w(100, 100, 12);
+    w.setBackgroundColor(Qt::white);
+    QImage source(2, 2, QImage::Format_ARGB32);
+    for (int y = 0; y < 2; ++y) {
+        source.setPixel(0, y, qRgb(255, 0, 0));
+        source.setPixel(1, y, qRgb(0, 0, 255));
+    }
+    w.defineBitsLossless(1, source, 1, 5);
+    uint16_t depth = 1;
+    for (const int fillType : {0x41, 0x43}) {
+        ShapeSpec s;
+        s.fills = {FillSpec::bitmap(1, fillType, 0, 0, 20)};
+        s.rect(QRect(0, 0, 40, 40), 1);
+        w.defineShape(depth + 1, s, 3);
+        PlaceSpec at;
+        at.depth = depth;
+        at.characterId = depth + 1;
+        at.matrix = QTransform::fromTranslate(fillType == 0x41 ? 0 : 50 * 20, 0);
+        w.placeObject(at);
+        ++depth;
+    }
+    w.defineRectShape(4, QRect(0, 0, 20, 20), Qt::red);
+    PlaceSpec at;
+    at.depth = 3;
+    at.characterId = 4;
+    at.matrix = QTransform::fromTranslate(10.5 * 20, 60 * 20);
+    w.placeObject(at);
+    return w;
+}
+
+QImage drawPlayer(swf::Player& player, const swf::RenderOptions& options = {}) {
+    QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    player.render(painter, QRectF(0, 0, 100, 100), options);
+    return img;
+}
+
+struct Seen {
+    bool smoothEdge;     // the square's half-covered column is a mix
+    bool smoothFill;     // the smoothed fill's columns mix where they meet
+    bool smoothHardFill; // so do the unsmoothed fill's
+};
+
+Seen look(const QImage& img) {
+    const auto mixed = [](QRgb left, QRgb right) { return qBlue(left) > 20 && qRed(right) > 20; };
+    return {qGreen(img.pixel(10, 70)) > 30 && qGreen(img.pixel(10, 70)) < 225,
+            mixed(img.pixel(18, 20), img.pixel(21, 20)),
+            mixed(img.pixel(68, 20), img.pixel(71, 20))};
+}
+
+class TraceHost : public swf::PlayerHost {
+public:
+    void trace(const QString& line) override { traces << line; }
+    QStringList traces;
+};
+
+} // namespace
+
+TEST(RenderQuality, PlayerDrawsAtTheLevelItIsSet) {
+    SwfWriter w = qualityScene();
+    w.showFrame();
+    auto movie = swf::loadMovie(w.finish());
+    ASSERT_TRUE(movie.ok());
+    swf::Player player(movie.value());
+    EXPECT_EQ(player.quality(), RenderQuality::High);
+    struct Case {
+        QualityMode mode;
+        Seen seen;
+    };
+    const Case cases[] = {
+        {QualityMode::Low, {false, false, false}},     {QualityMode::Medium, {true, false, false}},
+        {QualityMode::High, {true, true, false}},      {QualityMode::Best, {true, true, true}},
+        {QualityMode::AutoLow, {false, false, false}}, {QualityMode::AutoHigh, {true, true, false}},
+    };
+    for (const Case& c : cases) {
+        player.setQualityMode(c.mode);
+        const std::string what = swf::qualityModeName(c.mode).toStdString();
+        const Seen seen = look(drawPlayer(player));
+        EXPECT_EQ(seen.smoothEdge, c.seen.smoothEdge) << what;
+        EXPECT_EQ(seen.smoothFill, c.seen.smoothFill) << what;
+        EXPECT_EQ(seen.smoothHardFill, c.seen.smoothHardFill) << what;
+    }
+    // A picture drawn at a level of its own leaves the movie's level alone.
+    player.setQualityMode(QualityMode::Best);
+    swf::RenderOptions low;
+    low.quality = RenderQuality::Low;
+    EXPECT_FALSE(look(drawPlayer(player, low)).smoothEdge);
+    EXPECT_EQ(player.quality(), RenderQuality::Best);
+    EXPECT_TRUE(look(drawPlayer(player)).smoothHardFill);
+}
+
+TEST(RenderQuality, ScriptReadsAndChangesTheLevel) {
+    SwfWriter w = qualityScene();
+    ActionBuilder a;
+    const auto show = [&a] {
+        a.get("_quality").trace();
+        a.get("_highquality").trace();
+    };
+    show();
+    a.set("_quality", "low");
+    show();
+    a.set("_highquality", 2);
+    show();
+    a.toggleQuality();
+    show();
+    a.toggleQuality();
+    show();
+    a.set("_quality", "Medium");
+    show();
+    a.set("_quality", "ultra"); // not a level: nothing changes
+    show();
+    // The numbered property form reaches the same level.
+    a.push({"", 19, "best"}).setProperty();
+    a.push({"", 19}).getProperty().trace();
+    a.set("_highquality", 0);
+    show();
+    w.doAction(a.finish());
+    w.showFrame();
+    auto movie = swf::loadMovie(w.finish());
+    ASSERT_TRUE(movie.ok());
+    TraceHost host;
+    swf::Player player(movie.value(), {}, &host);
+    EXPECT_EQ(host.traces.join(' ').toStdString(),
+              "HIGH 1 LOW 0 BEST 2 LOW 0 HIGH 1 MEDIUM 1 MEDIUM 1 BEST LOW 0");
+    EXPECT_EQ(player.quality(), RenderQuality::Low);
+    EXPECT_EQ(player.qualityMode(), QualityMode::Low);
+    const Seen seen = look(drawPlayer(player));
+    EXPECT_FALSE(seen.smoothEdge);
+    EXPECT_FALSE(seen.smoothFill);
+}
+
+TEST(RenderQuality, ModesAreNamedInAnyCase) {
+    EXPECT_EQ(swf::qualityModeFromName(u"AutoHigh"), QualityMode::AutoHigh);
+    EXPECT_EQ(swf::qualityModeFromName(u"autolow"), QualityMode::AutoLow);
+    EXPECT_EQ(swf::qualityModeFromName(u"BEST"), QualityMode::Best);
+    EXPECT_EQ(swf::qualityModeFromName(u"auto"), std::nullopt);
+    for (const auto m : {QualityMode::Low, QualityMode::Medium, QualityMode::High,
+                         QualityMode::Best, QualityMode::AutoLow, QualityMode::AutoHigh})
+        EXPECT_EQ(swf::qualityModeFromName(swf::qualityModeName(m)), m);
+}
+
+TEST(AutoQuality, AutoHighDropsToLowOnlyWhenFramesKeepFallingBehind) {
+    swf::AutoQuality q;
+    q.setMode(QualityMode::AutoHigh);
+    EXPECT_EQ(q.quality(), RenderQuality::High);
+    // A few slow frames among quick ones are not falling behind.
+    for (int i = 0; i < 40; ++i)
+        EXPECT_FALSE(q.frameDone(i % 10 == 0 ? 60 : 10, 40)) << i;
+    EXPECT_EQ(q.quality(), RenderQuality::High);
+    int changedAt = -1;
+    for (int i = 0; i < 20 && changedAt < 0; ++i)
+        if (q.frameDone(70, 40))
+            changedAt = i;
+    EXPECT_GE(changedAt, 2);
+    EXPECT_EQ(q.quality(), RenderQuality::Low);
+    EXPECT_EQ(q.mode(), QualityMode::AutoHigh);
+    // Comfortably quick again: back to high, but not at once.
+    EXPECT_FALSE(q.frameDone(5, 40));
+    for (int i = 0; i < 40; ++i)
+        q.frameDone(5, 40);
+    EXPECT_EQ(q.quality(), RenderQuality::High);
+}
+
+TEST(AutoQuality, AutoLowRisesWhenFramesKeepUpAndFixedLevelsNeverMove) {
+    swf::AutoQuality q;
+    q.setMode(QualityMode::AutoLow);
+    EXPECT_EQ(q.quality(), RenderQuality::Low);
+    // Just keeping up is not enough to afford the dearer level.
+    for (int i = 0; i < 60; ++i)
+        q.frameDone(35, 40);
+    EXPECT_EQ(q.quality(), RenderQuality::Low);
+    for (int i = 0; i < 60; ++i)
+        q.frameDone(8, 40);
+    EXPECT_EQ(q.quality(), RenderQuality::High);
+    // Nonsense costs are ignored.
+    EXPECT_FALSE(q.frameDone(-1, 40));
+    EXPECT_FALSE(q.frameDone(std::nan(""), 40));
+    EXPECT_FALSE(q.frameDone(100, 0));
+    for (const auto m :
+         {QualityMode::Low, QualityMode::Medium, QualityMode::High, QualityMode::Best}) {
+        q.setMode(m);
+        const RenderQuality before = q.quality();
+        for (int i = 0; i < 60; ++i)
+            q.frameDone(i < 30 ? 500 : 1, 40);
+        EXPECT_EQ(q.quality(), before) << swf::qualityModeName(m).toStdString();
+    }
+}
+
+TEST(AutoQuality, PlayerFollowsItsFramesUntilScriptChoosesALevel) {
+    SwfWriter w = qualityScene();
+    w.showFrame();
+    auto movie = swf::loadMovie(w.finish()); // 12 frames a second: 83 ms each
+    ASSERT_TRUE(movie.ok());
+    swf::Player player(movie.value());
+    player.setQualityMode(QualityMode::AutoHigh);
+    for (int i = 0; i < 30; ++i)
+        player.frameTook(200);
+    EXPECT_EQ(player.quality(), RenderQuality::Low);
+    EXPECT_EQ(player.stage()->quality(), RenderQuality::Low); // what script reads
+    EXPECT_FALSE(look(drawPlayer(player)).smoothEdge);
+    EXPECT_EQ(player.qualityMode(), QualityMode::AutoHigh);
+    // Script sets a level: the automatic choice is over.
+    player.stage()->setQuality(RenderQuality::Medium);
+    for (int i = 0; i < 60; ++i)
+        player.frameTook(i < 30 ? 200 : 1);
+    EXPECT_EQ(player.quality(), RenderQuality::Medium);
+    EXPECT_EQ(player.qualityMode(), QualityMode::Medium);
 }

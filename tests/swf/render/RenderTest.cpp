@@ -29,7 +29,7 @@ QImage render(swf::Player& p, int w = 100, int h = 100, bool antialias = false) 
     img.fill(Qt::magenta);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = antialias;
+    o.quality = antialias ? swf::RenderQuality::High : swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, w, h), o);
     return img;
 }

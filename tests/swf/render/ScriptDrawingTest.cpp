@@ -27,7 +27,7 @@ QImage render(swf::Player& p) {
     QImage img(100, 100, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, 100, 100), o);
     return img;
 }

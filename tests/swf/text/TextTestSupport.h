@@ -28,7 +28,7 @@ inline QImage render(const swf::Player& p, int w, int h) {
     img.fill(Qt::magenta);
     QPainter painter(&img);
     swf::RenderOptions o;
-    o.antialias = false;
+    o.quality = swf::RenderQuality::Low;
     p.render(painter, QRectF(0, 0, w, h), o);
     return img;
 }
