@@ -185,6 +185,17 @@ public:
     virtual QTransform concatenatedMatrix() const { return {}; }
     // The filters drawn over it, in order (MovieClip.filters).
     virtual void setFilters(std::vector<Filter> filters) { (void)filters; }
+    // How it is drawn over what lies beneath, as the numbers of the SWF blend modes (1 normal
+    // .. 14 hard light); whether its picture is cached; the colour filled beneath it; the part
+    // of it shown, in its own pixels.
+    virtual int blendMode() const { return 1; }
+    virtual void setBlendMode(int mode) { (void)mode; }
+    virtual bool cacheAsBitmap() const { return false; }
+    virtual void setCacheAsBitmap(bool on) { (void)on; }
+    virtual std::optional<QRgb> opaqueBackground() const { return std::nullopt; }
+    virtual void setOpaqueBackground(std::optional<QRgb> rgb) { (void)rgb; }
+    virtual std::optional<QRectF> scrollRect() const { return std::nullopt; }
+    virtual void setScrollRect(std::optional<QRectF> r) { (void)r; }
     virtual double bytesLoaded() const { return 0; }
     virtual double bytesTotal() const { return 0; }
 

@@ -495,6 +495,42 @@ void DisplayClip::setFilters(std::vector<Filter> filters) {
     object_.setFilters(std::move(filters));
 }
 
+int DisplayClip::blendMode() const {
+    return static_cast<int>(object_.blendMode());
+}
+
+void DisplayClip::setBlendMode(int mode) {
+    if (mode >= static_cast<int>(BlendMode::Normal) &&
+        mode <= static_cast<int>(BlendMode::Hardlight))
+        object_.setBlendMode(static_cast<BlendMode>(mode));
+}
+
+bool DisplayClip::cacheAsBitmap() const {
+    return object_.cacheAsBitmap();
+}
+
+void DisplayClip::setCacheAsBitmap(bool on) {
+    object_.setCacheAsBitmap(on);
+}
+
+std::optional<QRgb> DisplayClip::opaqueBackground() const {
+    const auto& c = object_.opaqueBackground();
+    return c ? std::optional<QRgb>(c->rgb() & 0xFFFFFF) : std::nullopt;
+}
+
+void DisplayClip::setOpaqueBackground(std::optional<QRgb> rgb) {
+    object_.setOpaqueBackground(rgb ? std::optional<QColor>(QColor::fromRgb(*rgb | 0xFF000000u))
+                                    : std::nullopt);
+}
+
+std::optional<QRectF> DisplayClip::scrollRect() const {
+    return object_.scrollRect();
+}
+
+void DisplayClip::setScrollRect(std::optional<QRectF> r) {
+    object_.setScrollRect(r);
+}
+
 QTransform DisplayClip::concatenatedMatrix() const {
     return toPixels(object_.concatenatedMatrix());
 }

@@ -75,6 +75,14 @@ public:
     void setMatrix(const QTransform& m) override;
     QTransform concatenatedMatrix() const override;
     void setFilters(std::vector<Filter> filters) override;
+    int blendMode() const override;
+    void setBlendMode(int mode) override;
+    bool cacheAsBitmap() const override;
+    void setCacheAsBitmap(bool on) override;
+    std::optional<QRgb> opaqueBackground() const override;
+    void setOpaqueBackground(std::optional<QRgb> rgb) override;
+    std::optional<QRectF> scrollRect() const override;
+    void setScrollRect(std::optional<QRectF> r) override;
     double bytesLoaded() const override;
     double bytesTotal() const override;
 

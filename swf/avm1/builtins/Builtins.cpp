@@ -37,6 +37,7 @@ void installAll(Vm& vm) {
     installContextMenu(vm);
     installSelection(vm);
     installMovieClipFilters(vm);
+    installMovieClipEffects(vm);
     installNetStream(vm);
     // Last: it records the functions every other part has made.
     recordNativeEntries(vm);

@@ -44,6 +44,7 @@ void installMovieClipLoader(Vm& vm);
 void installContextMenu(Vm& vm);
 void installSelection(Vm& vm);
 void installMovieClipFilters(Vm& vm);
+void installMovieClipEffects(Vm& vm);
 // ASnative comes early, so that parts made later can enter their functions in its table
 // (registerNative); recordNativeEntries, last, enters the rest by their names.
 void installNativeTable(Vm& vm);

@@ -460,3 +460,42 @@ TEST(Avm1Player, ADoActionBeforeAPlacementRunsBeforeThePlacedClipsFirstFrame) {
     EXPECT_EQ(run.host.lines,
               (QStringList{"root frame _level0.kid", "name []", "child frame", "after placement"}));
 }
+
+TEST(Avm1Player, ScriptSetsAClipsBlendModeCacheBackgroundAndScrollRect) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    a.push({"c", 1, "made", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod();
+    a.setVariable();
+    auto show = [&](const char* name) { a.get("c").push(name).getMember().trace(); };
+    a.get("c").push({"blendMode", "multiply"}).setMember();
+    show("blendMode");
+    a.get("c").push({"blendMode", "nonsense"}).setMember(); // refused: the mode stays
+    show("blendMode");
+    a.get("c").push({"blendMode", 8}).setMember(); // by number too
+    show("blendMode");
+    a.get("c").push({"cacheAsBitmap", 1}).setMember();
+    show("cacheAsBitmap");
+    a.get("c").push({"opaqueBackground", 0x1FF0000}).setMember(); // only the colour is kept
+    show("opaqueBackground");
+    // c.scrollRect = new flash.geom.Rectangle(5, 6, 20, 30)
+    a.get("c").push("scrollRect");
+    a.push({30, 20, 6, 5, 4}).get("flash").push("geom").getMember().push("Rectangle");
+    a.op(0x53); // NewMethod
+    a.setMember();
+    show("scrollRect");
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    PlayedMovie m(w.finish());
+    EXPECT_EQ(m.host.lines, (QStringList{"multiply", "multiply", "add", "true",
+                                         QString::number(0xFF0000), "(x=5, y=6, w=20, h=30)"}));
+    const swf::DisplayObject* clip = m.player->stage()->root().childByName("made", true);
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(clip->blendMode(), swf::BlendMode::Add);
+    EXPECT_TRUE(clip->cacheAsBitmap());
+    ASSERT_TRUE(clip->opaqueBackground().has_value());
+    EXPECT_EQ(clip->opaqueBackground()->rgb(), 0xFFFF0000u);
+    ASSERT_TRUE(clip->scrollRect().has_value());
+    EXPECT_EQ(*clip->scrollRect(), QRectF(5, 6, 20, 30));
+}
