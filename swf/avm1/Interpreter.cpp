@@ -240,8 +240,11 @@ private:
     void setVariable(const QString& name, const Value& v);
     bool splitVariablePath(const QString& name, Value& object, QString& member);
     // Follows a path of clips and objects ("a/b", "_root.a", "../a"). With clipsOnly every
-    // step must be a clip, as a path naming a target requires.
-    Value resolvePath(const QString& path, bool clipsOnly = false);
+    // step must be a clip, as a path naming a target requires. Paths that name a target
+    // (tellTarget, properties) may repeat their colons; paths to variables may not.
+    enum class PathUse { Variable, Target };
+    Value resolvePath(const QString& path, bool clipsOnly = false,
+                      PathUse use = PathUse::Target);
     Value pathStep(const Value& cur, const QString& segment);
     ClipBridge* targetClip(const Value& v);
     ClipBridge* currentClip() { return targetClip(Value(f_.target)); }
@@ -304,7 +307,7 @@ Value Runner::pathStep(const Value& cur, const QString& segment) {
     return vm_.getMember(cur, segment);
 }
 
-Value Runner::resolvePath(const QString& path, bool clipsOnly) {
+Value Runner::resolvePath(const QString& path, bool clipsOnly, PathUse use) {
     if (path.isEmpty())
         return Value(f_.target);
     auto isSeparator = [&](int i) {
@@ -344,7 +347,7 @@ Value Runner::resolvePath(const QString& path, bool clipsOnly) {
             ++i;
         // Colons may repeat; any other two separators in a row name nothing.
         if (segment.isEmpty()) {
-            if (separator == ':')
+            if (separator == ':' && use == PathUse::Target)
                 continue;
             return Value();
         }
@@ -413,7 +416,7 @@ Value Runner::getVariable(const QString& name, Object** scopeHolder) {
             const QString member = name.mid(cut + 1);
             if (member.isEmpty() || cut == 0)
                 return Value();
-            const Value obj = resolvePath(name.left(cut));
+            const Value obj = resolvePath(name.left(cut), false, PathUse::Variable);
             return obj.isObject() ? vm_.getMember(obj, member) : Value();
         }
         // A slash path that leads to no clip may still be the name of a variable, since
@@ -1468,6 +1471,13 @@ Value ScriptFunction::call(Vm& vm, CallArgs& c) {
     if (auto* clip = dynamic_cast<MovieClipObject*>(target); clip && !clip->liveClip())
         if (ClipBridge* live = clip->clip(vm))
             f.target = vm.clipObject(live);
+    // Flash 5 functions keep nothing of where they were made: they see their own locals,
+    // then the clip they are called on (or else the timeline that made them).
+    if (version < 6) {
+        f.scope.clear();
+        if (auto* self = dynamic_cast<MovieClipObject*>(c.thisv.object()); self && self->clip(vm))
+            f.target = self;
+    }
     f.origTarget = f.target;
     f.thisv = c.thisv;
     f.constants = constants;

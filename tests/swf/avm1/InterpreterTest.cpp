@@ -484,3 +484,21 @@ TEST(Avm1Interpreter, PathsPreferChildClipsAndSlashPathsNameOnlyClips) {
                            "[object Object]", "undefined", "undefined", "undefined", "842",
                            "_level0", "undefined", "5", "5"}));
 }
+
+TEST(Avm1Interpreter, Flash5FunctionsHaveNoClosures) {
+    // function f() { var foo = "f"; return function () { trace(foo); }; } foo = "root"; f()();
+    Asm inner;
+    inner.traceVar("foo");
+    Asm outer;
+    outer.str("foo").str("f").op(0x3C);
+    outer.function("", {}, inner).op(0x3E);
+    Asm code;
+    code.function("f", {}, outer);
+    code.setVar("foo", Asm().str("root"));
+    code.setVar("g", Asm().callFunction("f", {}));
+    code.callFunction("g", {}).op(0x17);
+    Machine m5(5);
+    EXPECT_EQ(m5.run(code), QStringList{"root"});
+    Machine m6(6);
+    EXPECT_EQ(m6.run(code), QStringList{"f"});
+}
