@@ -243,8 +243,7 @@ private:
     // step must be a clip, as a path naming a target requires. Paths that name a target
     // (tellTarget, properties) may repeat their colons; paths to variables may not.
     enum class PathUse { Variable, Target };
-    Value resolvePath(const QString& path, bool clipsOnly = false,
-                      PathUse use = PathUse::Target);
+    Value resolvePath(const QString& path, bool clipsOnly = false, PathUse use = PathUse::Target);
     Value pathStep(const Value& cur, const QString& segment);
     ClipBridge* targetClip(const Value& v);
     ClipBridge* currentClip() { return targetClip(Value(f_.target)); }
@@ -784,8 +783,9 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         case AStringExtract:
         case AMBStringExtract: {
-            const double count = vm_.toInteger(f_.pop());
-            const double index = vm_.toInteger(f_.pop());
+            // Both numbers wrap to 32 bits: an infinite count is no count at all.
+            const double count = vm_.toInt32(f_.pop());
+            const double index = vm_.toInt32(f_.pop());
             const QString s = vm_.toString(f_.pop());
             double start = index - 1;
             if (start < 0)

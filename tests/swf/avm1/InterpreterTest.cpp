@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace avm1test;
 
 TEST(Avm1Interpreter, LoopsBranchesAndRegisters) {
@@ -501,4 +503,13 @@ TEST(Avm1Interpreter, Flash5FunctionsHaveNoClosures) {
     EXPECT_EQ(m5.run(code), QStringList{"root"});
     Machine m6(6);
     EXPECT_EQ(m6.run(code), QStringList{"f"});
+}
+
+TEST(Avm1Interpreter, StringExtractWrapsItsNumbersTo32Bits) {
+    Machine m(7);
+    Asm code;
+    code.str("hello").i32(2).i32(3).op(0x15).trace();
+    code.str("hello").i32(2).num(std::numeric_limits<double>::infinity()).op(0x15).trace();
+    code.str("hello").num(4294967298.0).i32(2).op(0x15).trace(); // index 2
+    EXPECT_EQ(m.run(code), (QStringList{"ell", "", "el"}));
 }
