@@ -243,7 +243,9 @@ private:
     // step must be a clip, as a path naming a target requires. Paths that name a target
     // (tellTarget, properties) may repeat their colons; paths to variables may not.
     enum class PathUse { Variable, Target };
-    Value resolvePath(const QString& path, bool clipsOnly = false, PathUse use = PathUse::Target);
+    // With member given, a scope only answers for a path that leads to an object having it.
+    Value resolvePath(const QString& path, bool clipsOnly = false, PathUse use = PathUse::Target,
+                      const QString* member = nullptr);
     Value pathStep(const Value& cur, const QString& segment);
     ClipBridge* targetClip(const Value& v);
     ClipBridge* currentClip() { return targetClip(Value(f_.target)); }
@@ -306,40 +308,36 @@ Value Runner::pathStep(const Value& cur, const QString& segment) {
     return vm_.getMember(cur, segment);
 }
 
-Value Runner::resolvePath(const QString& path, bool clipsOnly, PathUse use) {
+Value Runner::resolvePath(const QString& path, bool clipsOnly, PathUse use, const QString* member) {
     if (path.isEmpty())
         return Value(f_.target);
     auto isSeparator = [&](int i) {
         return i < path.size() && (path[i] == '/' || path[i] == ':' || path[i] == '.');
     };
-    Value cur;
+    Value start;
     int i = 0;
-    bool first = true;
     if (path[0] == '/') {
-        cur = vm_.resolveTarget(Value(f_.target), QStringLiteral("/"));
+        start = vm_.resolveTarget(Value(f_.target), QStringLiteral("/"));
         i = 1;
-        first = false;
     } else if (path[0] == ':') {
         // A path opened by a colon starts from the timeline; one opened by a lone dot names
         // nothing.
-        cur = Value(f_.target);
+        start = Value(f_.target);
         i = 1;
-        first = false;
     } else if (path[0] == '.' && !path.startsWith(QLatin1String(".."))) {
         return Value();
     }
+    std::vector<QString> segments;
     while (i < path.size()) {
-        if (!first && !cur.isObject())
-            return Value();
         QString segment;
         if (path.mid(i, 2) == QLatin1String("..") && (i + 2 == path.size() || isSeparator(i + 2))) {
             segment = QStringLiteral("..");
             i += 2;
         } else {
-            const int start = i;
+            const int begin = i;
             while (i < path.size() && !isSeparator(i))
                 ++i;
-            segment = path.mid(start, i - start);
+            segment = path.mid(begin, i - begin);
         }
         const QChar separator = i < path.size() ? path[i] : QChar();
         if (i < path.size())
@@ -350,33 +348,65 @@ Value Runner::resolvePath(const QString& path, bool clipsOnly, PathUse use) {
                 continue;
             return Value();
         }
-        if (first) {
-            first = false;
-            if (segment == QLatin1String("..") || segment.startsWith('_') ||
-                vm_.sameName(segment, QStringLiteral("this"))) {
-                cur = vm_.sameName(segment, QStringLiteral("this"))
-                          ? (f_.thisv.isObject() ? f_.thisv : Value(f_.target))
-                          : pathStep(Value(f_.target), segment);
-                if (!cur.isObject() && segment.startsWith('_'))
-                    cur = getVariable(segment);
-            } else {
-                // Locals come first; then the timeline's own children before its variables.
-                cur = Value();
-                bool found = false;
-                for (auto it = f_.scope.rbegin(); it != f_.scope.rend() && !found; ++it)
-                    found = vm_.lookup(*it, segment, cur);
-                if (!found)
-                    cur = pathStep(Value(f_.target), segment);
-                if (!found && cur.isUndefined())
-                    cur = getVariable(segment);
-            }
-        } else {
-            cur = pathStep(cur, segment);
+        segments.push_back(segment);
+    }
+    // Walks the segments from `from` on; nothing when a step leads nowhere.
+    auto walk = [&](Value cur, std::size_t from) -> Value {
+        for (std::size_t k = from; k < segments.size(); ++k) {
+            if (!cur.isObject())
+                return Value();
+            cur = pathStep(cur, segments[k]);
+            if (clipsOnly && !targetClip(cur))
+                return Value();
         }
+        return cur.isObject() ? cur : Value();
+    };
+    if (start.isObject() || segments.empty())
+        return walk(start.isObject() ? start : Value(f_.target), 0);
+    const QString& first = segments.front();
+    if (first == QLatin1String("..") || first.startsWith('_') ||
+        vm_.sameName(first, QStringLiteral("this"))) {
+        Value cur = vm_.sameName(first, QStringLiteral("this"))
+                        ? (f_.thisv.isObject() ? f_.thisv : Value(f_.target))
+                        : pathStep(Value(f_.target), first);
+        if (!cur.isObject() && first.startsWith('_'))
+            cur = getVariable(first);
         if (clipsOnly && !targetClip(cur))
             return Value();
+        return walk(cur, 1);
     }
-    return cur.isObject() ? cur : Value();
+    // The first name is looked for in each scope in turn, locals first and the timeline's
+    // children before its variables; the first place the whole path leads somewhere wins.
+    auto tryFrom = [&](const Value& cur) -> Value {
+        if (clipsOnly && !targetClip(cur))
+            return Value();
+        const Value end = walk(cur, 1);
+        Value unused;
+        if (member && end.isObject() && !vm_.lookup(end.object(), *member, unused))
+            return Value();
+        return end;
+    };
+    Value found;
+    for (auto it = f_.scope.rbegin(); it != f_.scope.rend(); ++it) {
+        Value v;
+        if (vm_.lookup(*it, first, v))
+            if (found = tryFrom(v); found.isObject())
+                return found;
+    }
+    if (f_.target) {
+        const Value v = pathStep(Value(f_.target), first);
+        if (!v.isUndefined())
+            if (found = tryFrom(v); found.isObject())
+                return found;
+    }
+    Value v;
+    if (vm_.lookup(vm_.global(), first, v))
+        if (found = tryFrom(v); found.isObject())
+            return found;
+    // No scope has the member: the first scope's path is the object asked of.
+    if (member)
+        return resolvePath(path, clipsOnly, use);
+    return Value();
 }
 
 bool Runner::splitVariablePath(const QString& name, Value& object, QString& member) {
@@ -415,7 +445,7 @@ Value Runner::getVariable(const QString& name, Object** scopeHolder) {
             const QString member = name.mid(cut + 1);
             if (member.isEmpty() || cut == 0)
                 return Value();
-            const Value obj = resolvePath(name.left(cut), false, PathUse::Variable);
+            const Value obj = resolvePath(name.left(cut), false, PathUse::Variable, &member);
             return obj.isObject() ? vm_.getMember(obj, member) : Value();
         }
         // A slash path that leads to no clip may still be the name of a variable, since

@@ -513,3 +513,17 @@ TEST(Avm1Interpreter, StringExtractWrapsItsNumbersTo32Bits) {
     code.str("hello").num(4294967298.0).i32(2).op(0x15).trace(); // index 2
     EXPECT_EQ(m.run(code), (QStringList{"ell", "", "el"}));
 }
+
+TEST(Avm1Interpreter, DottedNamesFallBackToTheNextScopeThatHasTheWholePath) {
+    Machine m(8);
+    auto object = [](const char* name, const Asm& value) {
+        return Asm().str(name).code(value).i32(1).op(0x43);
+    };
+    Asm code;
+    code.getVar("_global").str("a").code(object("b", object("c", Asm().str("global")))).op(0x4F);
+    code.setVar("a", object("b", Asm().i32(0).op(0x43))); // a.b here, but no a.b.c
+    code.traceVar("a.b.c");
+    code.setVar("a", object("b", Asm().str("here")));
+    code.traceVar("a.b");
+    EXPECT_EQ(m.run(code), (QStringList{"global", "here"}));
+}
