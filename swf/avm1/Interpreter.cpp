@@ -1352,7 +1352,8 @@ int Runner::run(int pc, int lo, int hi) {
             const int size = p.u16();
             const Value obj = f_.pop();
             const int end = std::min(next + size, f_.size);
-            if (Object* o = obj.object()) {
+            // A string, number or boolean is boxed for the block; nothing else is a scope.
+            if (Object* o = obj.isNullish() ? nullptr : vm_.toObject(obj)) {
                 if (f_.scope.size() < 64) {
                     f_.scope.push_back(o);
                     struct Pop {

@@ -183,6 +183,9 @@ Object* Vm::toObject(const Value& v) {
     case Type::String: {
         Object* o = heap_.make<Object>(protos_.string);
         o->setPrimitive(v);
+        // As new String would have it.
+        o->define(QStringLiteral("length"), Value(static_cast<double>(v.string().size())),
+                  propflag::DontEnum);
         return o;
     }
     case Type::Number: {

@@ -527,3 +527,12 @@ TEST(Avm1Interpreter, DottedNamesFallBackToTheNextScopeThatHasTheWholePath) {
     code.traceVar("a.b");
     EXPECT_EQ(m.run(code), (QStringList{"global", "here"}));
 }
+
+TEST(Avm1Interpreter, WithBoxesAPrimitiveAndSkipsNothing) {
+    Machine m(7);
+    Asm code;
+    code.str("STRING").with(Asm().traceVar("length"));
+    code.undef().with(Asm().traceStr("never"));
+    code.traceStr("after");
+    EXPECT_EQ(m.run(code), (QStringList{"6", "after"}));
+}
