@@ -505,6 +505,11 @@ void Runner::setVariable(const QString& name, const Value& v) {
             vm_.setMember(obj, member, v);
         return;
     }
+    // Outside functions "this" is the frame's own, and a script may set it.
+    if (!f_.activation && vm_.sameName(name, QStringLiteral("this"))) {
+        f_.thisv = v;
+        return;
+    }
     for (auto it = f_.scope.rbegin(); it != f_.scope.rend(); ++it) {
         Value dummy;
         if (vm_.lookup(*it, name, dummy)) {

@@ -536,3 +536,17 @@ TEST(Avm1Interpreter, WithBoxesAPrimitiveAndSkipsNothing) {
     code.traceStr("after");
     EXPECT_EQ(m.run(code), (QStringList{"6", "after"}));
 }
+
+TEST(Avm1Interpreter, ScriptsMaySetThis) {
+    Machine m(7);
+    Asm body;
+    body.setVar("this", Asm().null());
+    body.getVar("this").op(0x44).trace();
+    Asm code;
+    code.function("f", {}, body);
+    code.setVar("this", Asm().str("test"));
+    code.getVar("this").op(0x44).trace();
+    code.callFunction("f", {}).op(0x17);
+    code.getVar("this").trace();
+    EXPECT_EQ(m.run(code), (QStringList{"string", "null", "test"}));
+}
