@@ -29,7 +29,16 @@ bool ArrayObject::setLength(double n) {
     return true;
 }
 
+bool ArrayObject::hiddenByAccessor(const QString& name) const {
+    if (properties().empty())
+        return false;
+    const Property* p = findOwn(name);
+    return p && p->accessor;
+}
+
 bool ArrayObject::getSpecial(Vm&, const QString& name, Value& out) {
+    if (hiddenByAccessor(name))
+        return false;
     if (name == QLatin1String("length")) {
         out = Value(static_cast<double>(elements_.size()));
         return true;
@@ -42,6 +51,8 @@ bool ArrayObject::getSpecial(Vm&, const QString& name, Value& out) {
 }
 
 bool ArrayObject::setSpecial(Vm& vm, const QString& name, const Value& v) {
+    if (hiddenByAccessor(name))
+        return false;
     if (name == QLatin1String("length")) {
         setLength(vm.toNumber(v));
         return true;

@@ -34,6 +34,9 @@ public:
     static long long indexOf(const QString& name);
 
 private:
+    // A getter and setter script added under the length or an element's name take its place.
+    bool hiddenByAccessor(const QString& name) const;
+
     std::vector<Value> elements_;
 };
 

@@ -129,6 +129,26 @@ TEST(Avm1Objects, AddPropertyGettersAndSetters) {
               (QStringList{"true", "set", "get", "40", "set", "get", "10", "get", "40", "false"}));
 }
 
+TEST(Avm1Objects, AccessorsTakeThePlaceOfAnArraysLengthAndElements) {
+    Machine m(7);
+    Asm code;
+    code.function("ten", {}, Asm().i32(10).op(0x3E));
+    code.setVar("a", Asm().newObject("Array", {Asm().i32(3)}));
+    code.callMethod(Asm().getVar("a"), "addProperty",
+                    {Asm().str("length"), Asm().getVar("ten"), Asm().null()})
+        .op(0x17);
+    code.getVar("a").getMember("length").trace();
+    // push still counts the elements the array really holds.
+    code.callMethod(Asm().getVar("a"), "push", {Asm().i32(1)}).trace();
+    code.setVar("b", Asm().newObject("Array", {Asm().i32(7), Asm().i32(8)}));
+    code.callMethod(Asm().getVar("b"), "addProperty",
+                    {Asm().str("1"), Asm().getVar("ten"), Asm().null()})
+        .op(0x17);
+    code.getVar("b").getMember("1").trace();
+    code.getVar("b").getMember("0").trace();
+    EXPECT_EQ(m.run(code), (QStringList{"10", "4", "10", "7"}));
+}
+
 TEST(Avm1Objects, WatchSeesAndChangesWrites) {
     Machine m(7);
     Asm code;
