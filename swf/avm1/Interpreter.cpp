@@ -257,6 +257,14 @@ private:
     void doTry(Payload& p, int afterHeader, int& next);
     int skipActions(int pc, int count);
     Value boolValue(bool b) const { return f_.version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0); }
+    // The two operands of a numeric action, the deeper one converted first: a valueOf
+    // that traces shows the order.
+    std::pair<double, double> popNumbers() {
+        const Value b = f_.pop();
+        const Value a = f_.pop();
+        const double x = vm_.toNumber(a);
+        return {x, vm_.toNumber(b)};
+    }
     Value propertyOf(const Value& target, int index);
     // getURL("FSCommand:name", args) is how movies call fscommand.
     bool fsCommand(const QString& url, const QString& args) {
@@ -489,7 +497,8 @@ Value Runner::getVariable(const QString& name, Object** scopeHolder) {
         }
     if (f_.target && vm_.lookup(f_.target, name, out))
         return out;
-    if (vm_.lookup(vm_.global(), name, out)) {
+    // Flash 4 had no global object: NaN and Infinity there are plain, unset variables.
+    if (f_.version >= 5 && vm_.lookup(vm_.global(), name, out)) {
         if (scopeHolder)
             *scopeHolder = vm_.global();
         return out;
@@ -759,23 +768,22 @@ int Runner::run(int pc, int lo, int hi) {
                 c->stopSounds();
             break;
         case AAdd: {
-            const double b = vm_.toNumber(f_.pop());
-            f_.push(Value(vm_.toNumber(f_.pop()) + b));
+            const auto [a, b] = popNumbers();
+            f_.push(Value(a + b));
             break;
         }
         case ASubtract: {
-            const double b = vm_.toNumber(f_.pop());
-            f_.push(Value(vm_.toNumber(f_.pop()) - b));
+            const auto [a, b] = popNumbers();
+            f_.push(Value(a - b));
             break;
         }
         case AMultiply: {
-            const double b = vm_.toNumber(f_.pop());
-            f_.push(Value(vm_.toNumber(f_.pop()) * b));
+            const auto [a, b] = popNumbers();
+            f_.push(Value(a * b));
             break;
         }
         case ADivide: {
-            const double b = vm_.toNumber(f_.pop());
-            const double a = vm_.toNumber(f_.pop());
+            const auto [a, b] = popNumbers();
             if (b == 0 && f_.version < 5)
                 f_.push(Value(QStringLiteral("#ERROR#")));
             else
@@ -783,13 +791,13 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case AEquals: {
-            const double b = vm_.toNumber(f_.pop());
-            f_.push(boolValue(vm_.toNumber(f_.pop()) == b));
+            const auto [a, b] = popNumbers();
+            f_.push(boolValue(a == b));
             break;
         }
         case ALess: {
-            const double b = vm_.toNumber(f_.pop());
-            f_.push(boolValue(vm_.toNumber(f_.pop()) < b));
+            const auto [a, b] = popNumbers();
+            f_.push(boolValue(a < b));
             break;
         }
         case AAnd: {

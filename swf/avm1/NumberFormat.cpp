@@ -179,4 +179,47 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
     return negative ? -v : v;
 }
 
+double leadingNumber(const QString& s) {
+    int i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
+        ++i;
+    QByteArray number;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+        number += static_cast<char>(s[i++].unicode());
+    // Flash reads on over a second decimal point as if it were not there, but after one
+    // it no longer takes an exponent.
+    int digits = 0;
+    int points = 0;
+    for (; i < s.size(); ++i) {
+        const ushort u = s[i].unicode();
+        if (u >= '0' && u <= '9') {
+            number += static_cast<char>(u);
+            ++digits;
+        } else if (u == '.') {
+            if (points++ == 0)
+                number += '.';
+        } else {
+            break;
+        }
+    }
+    if (digits == 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    if (points < 2 && i + 1 < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        int k = i + 1;
+        bool negativeExponent = false;
+        if (s[k] == '-' || s[k] == '+')
+            negativeExponent = s[k++] == '-';
+        if (k < s.size() && s[k] >= '0' && s[k] <= '9') {
+            // The exponent is kept in 32 bits and wraps like every other Flash integer.
+            uint32_t exponent = 0;
+            for (; k < s.size() && s[k] >= '0' && s[k] <= '9'; ++k)
+                exponent = exponent * 10 + (s[k].unicode() - '0');
+            const int32_t e = static_cast<int32_t>(negativeExponent ? 0u - exponent : exponent);
+            number += 'e';
+            number += QByteArray::number(e);
+        }
+    }
+    return std::strtod(number.constData(), nullptr);
+}
+
 } // namespace swf::avm1

@@ -13,5 +13,7 @@ QString numberToRadixString(double n, int radix);
 // The number a string spells, or NaN. Leading and trailing whitespace is allowed, as are
 // hexadecimal "0x" numbers and, when octal is set, a leading zero meaning octal.
 double stringToNumber(const QString& s, bool allowOctalAndHex);
+// The number at the start of a string, ignoring what follows it, as parseFloat reads it.
+double leadingNumber(const QString& s);
 
 } // namespace swf::avm1

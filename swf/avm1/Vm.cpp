@@ -98,10 +98,12 @@ double Vm::toNumber(const Value& v) {
     case Type::Number:
         return v.number();
     case Type::String: {
-        const double n = stringToNumber(v.string(), true);
-        if (std::isnan(n) && version_ < 5)
-            return 0;
-        return n;
+        // Flash 4 reads the number a string starts with and calls anything else zero.
+        if (version_ < 5) {
+            const double n = leadingNumber(v.string());
+            return std::isnan(n) ? 0 : n;
+        }
+        return stringToNumber(v.string(), true);
     }
     case Type::Object: {
         if (v.object()->isClip() && version_ < 7)
@@ -290,8 +292,29 @@ bool Vm::equals(const Value& a, const Value& b) {
 }
 
 Value Vm::less(const Value& a, const Value& b) {
-    const Value pa = toPrimitive(a, Hint::Number);
-    const Value pb = toPrimitive(b, Hint::Number);
+    // A clip is not ordered against anything, not even itself.
+    const auto isClip = [](const Value& v) { return v.object() && v.object()->isClip(); };
+    if (isClip(a) || isClip(b))
+        return Value();
+    // Ordering asks valueOf alone. An object that stays an object is never less, and the
+    // other side is not even asked then.
+    const auto orderValue = [this](const Value& v, Value& out) {
+        Object* o = v.object();
+        if (!o) {
+            out = v;
+            return true;
+        }
+        Value fn;
+        out = Value();
+        if (lookup(o, QStringLiteral("valueOf"), fn) && fn.object() && fn.object()->isFunction()) {
+            out = call(fn, o->conversionThis(v), {});
+            return !out.isObject();
+        }
+        return true;
+    };
+    Value pa, pb;
+    if (!orderValue(a, pa) || !orderValue(b, pb))
+        return Value(false);
     if (pa.isString() && pb.isString())
         return Value(pa.string() < pb.string());
     const double x = toNumber(pa), y = toNumber(pb);

@@ -123,3 +123,28 @@ TEST(Avm1Conversion, NaNEqualsItselfBeforeSwf7) {
     EXPECT_EQ(traceAt(6, code), (QStringList{"true", "true"}));
     EXPECT_EQ(traceAt(7, code), (QStringList{"false", "false"}));
 }
+
+TEST(Avm1Conversion, Swf4ReadsLeadingNumbersAndHasNoGlobals) {
+    Asm code;
+    code.str("100").str("101ABC").op(0x0F).trace(); // the digits a string starts with count
+    code.str("0x10").str("16").op(0x0F).trace();    // no hexadecimal: "0x10" is 0
+    code.getVar("NaN").i32(1).op(0x0F).trace();     // NaN is an unset variable, so 0
+    code.getVar("Infinity").op(0x18).trace();       // ToInteger of an unset name
+    EXPECT_EQ(traceAt(4, code), (QStringList{"1", "1", "1", "0"}));
+}
+
+TEST(Avm1Conversion, OrderingAsksValueOfAloneAndNeverOrdersClips) {
+    Machine m(7);
+    Asm code;
+    code.setVar("plain", Asm().newObject("Object", {}));
+    code.setVar("one", Asm().newObject("Object", {}));
+    code.getVar("one").str("valueOf").function("", {}, Asm().traceStr("asked").i32(1).op(0x3E));
+    code.op(0x4F);
+    code.getVar("plain").i32(5).op(0x48).trace();        // stays an object: false
+    code.getVar("plain").getVar("one").op(0x48).trace(); // the right side is not asked
+    code.i32(0).getVar("one").op(0x48).trace();          // asked, then 0 < 1
+    code.getVar("_root").i32(5).op(0x48).trace();        // a clip is never ordered
+    code.i32(5).getVar("_root").op(0x67).trace();        // nor by greater
+    EXPECT_EQ(m.run(code),
+              (QStringList{"false", "false", "asked", "true", "undefined", "undefined"}));
+}
