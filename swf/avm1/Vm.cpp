@@ -555,7 +555,8 @@ std::vector<QString> Vm::enumerate(Object* o) {
             if (!seen(n))
                 names.push_back(n);
         for (const auto& prop : p->properties()) {
-            if ((prop.flags & propflag::DontEnum) || !propertyVisible(prop))
+            // for..in lists what a later player would show as well: only DontEnum hides.
+            if (prop.flags & propflag::DontEnum)
                 continue;
             if (!seen(prop.name))
                 names.push_back(prop.name);

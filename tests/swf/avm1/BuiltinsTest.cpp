@@ -436,3 +436,34 @@ TEST(Avm1Date, UtcNeedsAMonthAndCountsYearsBelow100From1900) {
     code.callMethod(Asm().getVar("Date"), "UTC", {Asm().i32(83), Asm().i32(0)}).trace();
     EXPECT_EQ(run(code), (QStringList{"undefined", "-5349492549700", "410227200000"}));
 }
+
+TEST(Avm1Native, TheTableAndTheFunctionsThatCopyFromIt) {
+    Machine m(7);
+    Asm code;
+    // ASnative takes exactly two arguments; (100, 4) is trace.
+    code.callFunction("ASnative", {Asm().i32(100), Asm().i32(0), Asm().i32(0)}).op(0x44).trace();
+    code.str("traced")
+        .i32(1)
+        .code(Asm().callFunction("ASnative", {Asm().i32(100), Asm().i32(4)}))
+        .undef()
+        .op(0x52)
+        .op(0x17);
+    // Each name takes the next entry, empty names included; a leading version hides a name
+    // from older movies, and a leading 1 is dropped.
+    code.setVar("o", Asm().newObject("Object", {}));
+    code.callFunction("ASSetNative",
+                      {Asm().getVar("o"), Asm().i32(200), Asm().str("1abs,,max,8sin,2x")})
+        .op(0x17);
+    code.callMethod(Asm().getVar("o"), "abs", {Asm().i32(-3)}).trace();
+    code.callMethod(Asm().getVar("o"), "max", {Asm().i32(1), Asm().i32(9)}).trace();
+    code.getVar("o").getMember("sin").op(0x44).trace();
+    code.getVar("o").getMember("2x").op(0x44).trace();
+    // Accessors take a getter and a setter each.
+    code.setVar("p", Asm().newObject("Object", {}));
+    code.callFunction("ASSetNativeAccessor",
+                      {Asm().getVar("p"), Asm().i32(200), Asm().str(",r"), Asm().i32(9)})
+        .op(0x17);
+    code.getVar("p").getMember("r").op(0x44).trace(); // getter Math.random: a number
+    EXPECT_EQ(m.run(code),
+              (QStringList{"undefined", "traced", "3", "9", "undefined", "function", "number"}));
+}
