@@ -649,6 +649,9 @@ Result<MovieClip*> MovieClip::duplicate(const QString& newName, int depth) {
     MovieClip* into = parent();
     if (!into)
         return Error{QStringLiteral("A level's root cannot be duplicated")};
+    // A copy must land where removeMovieClip could take it away again.
+    if (depth > kMaxRemovableDepth)
+        return Error{QStringLiteral("Depth %1 is outside the range a copy can use").arg(depth)};
     QString error;
     if (!into->checkNewDepth(depth, &error))
         return Error{error};
@@ -681,7 +684,7 @@ bool MovieClip::removeByScript() {
 
 bool MovieClip::swapDepths(int target) {
     MovieClip* in = parent();
-    if (!in || target < kTimelineDepthOffset || target > kMaxScriptDepth)
+    if (!in || target < kTimelineDepthOffset || target > kMaxRemovableDepth)
         return false;
     in->moveChild(depth(), target);
     return true;

@@ -17,7 +17,8 @@ void gotoArg(Vm& vm, ClipBridge* clip, const Value& frame, bool play) {
         // "path:frame" sends another timeline there, the path read from this clip.
         QString s = frame.string();
         if (const int colon = s.lastIndexOf(':'); colon > 0) {
-            clip = swf::avm1::clipOf(vm, vm.resolveTarget(Value(vm.clipObject(clip)), s.left(colon)));
+            clip =
+                swf::avm1::clipOf(vm, vm.resolveTarget(Value(vm.clipObject(clip)), s.left(colon)));
             if (!clip)
                 return;
             s = s.mid(colon + 1);
@@ -79,10 +80,12 @@ void installMovieClip(Vm& vm) {
         ClipBridge* clip = clipOf(vm, c);
         if (!clip)
             return Value();
+        // The arguments are read in order: a name's toString runs before a depth's valueOf.
+        const QString name = vm.toString(c.arg(0));
         const double depth = vm.toNumber(c.arg(1));
         if (!std::isfinite(depth))
             return Value();
-        ClipBridge* copy = clip->duplicate(vm.toString(c.arg(0)), static_cast<int>(depth));
+        ClipBridge* copy = clip->duplicate(name, vm.toInt32(Value(depth)));
         if (!copy)
             return Value();
         Object* o = vm.clipObject(copy);

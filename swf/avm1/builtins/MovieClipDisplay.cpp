@@ -15,12 +15,13 @@ Value clipValue(Vm& vm, ClipBridge* c) {
     return c ? Value(static_cast<Object*>(vm.clipObject(c))) : Value();
 }
 
-// A depth argument that Flash would accept: a finite number, truncated.
+// A depth argument that Flash would accept: a finite number, wrapped to 32 bits as its
+// integers are (so 2^32 is depth 0).
 std::optional<int> depthArg(Vm& vm, const Value& v) {
     const double d = vm.toNumber(v);
-    if (!std::isfinite(d) || std::fabs(d) > 2147483647.0)
+    if (!std::isfinite(d))
         return std::nullopt;
-    return static_cast<int>(d);
+    return vm.toInt32(Value(d));
 }
 
 void copyInit(Vm& vm, Object* target, const Value& init) {
@@ -80,20 +81,27 @@ void installMovieClipDisplay(Vm& vm, Object* proto) {
     };
     method("attachMovie", [](Vm& vm, CallArgs& c) -> Value {
         ClipBridge* clip = clipOf(vm, c.thisv);
-        const auto depth = depthArg(vm, c.arg(2));
-        if (!clip || !depth || c.count() < 3)
+        if (!clip || c.count() < 3)
             return Value();
-        ClipBridge* made = clip->attachMovie(vm.toString(c.arg(0)), vm.toString(c.arg(1)), *depth);
+        const QString id = vm.toString(c.arg(0));
+        const QString name = vm.toString(c.arg(1));
+        const auto depth = depthArg(vm, c.arg(2));
+        if (!depth)
+            return Value();
+        ClipBridge* made = clip->attachMovie(id, name, *depth);
         const Value v = clipValue(vm, made);
         copyInit(vm, v.object(), c.arg(3));
         return v;
     });
     method("createEmptyMovieClip", [](Vm& vm, CallArgs& c) -> Value {
         ClipBridge* clip = clipOf(vm, c.thisv);
-        const auto depth = depthArg(vm, c.arg(1));
-        if (!clip || !depth || c.count() < 2)
+        if (!clip || c.count() < 2)
             return Value();
-        return clipValue(vm, clip->createEmptyMovieClip(vm.toString(c.arg(0)), *depth));
+        const QString name = vm.toString(c.arg(0));
+        const auto depth = depthArg(vm, c.arg(1));
+        if (!depth)
+            return Value();
+        return clipValue(vm, clip->createEmptyMovieClip(name, *depth));
     });
     method("createTextField", [](Vm& vm, CallArgs& c) -> Value {
         ClipBridge* clip = clipOf(vm, c.thisv);

@@ -159,6 +159,22 @@ TEST(Avm1Player, ScriptMadeClipsAndTheirProperties) {
     EXPECT_EQ(run.host.lines, (QStringList{"_level0.made", "12", "5", "undefined"}));
 }
 
+TEST(Avm1Player, ScriptDepthsWrapTo32Bits) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    // createEmptyMovieClip("one", 0); createEmptyMovieClip("two", 4294967296) lands on
+    // depth 0 and so replaces the first.
+    a.push({0, "one", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod().pop();
+    a.push({4294967296.0, "two", 2, "_root"}).getVariable().push("createEmptyMovieClip");
+    a.callMethod().pop();
+    a.get("one").typeOf().trace();
+    a.push(0).get("two").push("getDepth").callMethod().trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    EXPECT_EQ(run.host.lines, (QStringList{"undefined", "0"}));
+}
+
 TEST(Avm1Player, GetUrlReachesTheHost) {
     SwfWriter w(100, 100, 12);
     ActionBuilder a;

@@ -171,6 +171,12 @@ TEST(DisplayTree, ScriptDepthsCreationRemovalAndSwapping) {
     EXPECT_EQ(placed->depth(), 0);
     EXPECT_EQ(again.value()->depth(), 10);
     EXPECT_TRUE(placed->removeByScript());
+    // Copies and swaps stay where removeMovieClip can reach them; attach may go higher.
+    EXPECT_FALSE(again.value()->duplicate("high", swf::kMaxRemovableDepth + 1).ok());
+    EXPECT_TRUE(again.value()->duplicate("top", swf::kMaxRemovableDepth).ok());
+    EXPECT_FALSE(again.value()->swapDepths(swf::kMaxRemovableDepth + 1));
+    EXPECT_FALSE(again.value()->swapDepths(swf::kTimelineDepthOffset - 1));
+    EXPECT_TRUE(root.createEmptyMovieClip("y", swf::kMaxRemovableDepth + 1).ok());
 }
 
 TEST(DisplayTree, MainTimelineLoopsUnlessTheMovieStopsItselfOnItsLastFrame) {
