@@ -791,8 +791,9 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case AEquals: {
-            const auto [a, b] = popNumbers();
-            f_.push(boolValue(a == b));
+            // Unlike the arithmetic, equality converts its right operand first.
+            const double b = vm_.toNumber(f_.pop());
+            f_.push(boolValue(vm_.toNumber(f_.pop()) == b));
             break;
         }
         case ALess: {

@@ -266,16 +266,44 @@ bool Vm::equals(const Value& a, const Value& b) {
     };
     if (a.isNumber() && b.isNumber())
         return numbersEqual(a.number(), b.number());
+    if (a.isObject() && b.isObject() && version_ < 6 && a.object() != b.object()) {
+        // Flash 5 compares two objects by what their valueOf gives, so two boxes of one
+        // number are equal; objects that stay objects are equal only to themselves.
+        const auto valueOf = [this](const Value& v) {
+            Value fn;
+            if (!v.object()->isClip() && lookup(v.object(), QStringLiteral("valueOf"), fn) &&
+                fn.object() && fn.object()->isFunction())
+                return call(fn, v.object()->conversionThis(v), {});
+            return v;
+        };
+        const Value pa = valueOf(a);
+        const Value pb = valueOf(b);
+        if (pa.isObject() || pb.isObject())
+            return strictEquals(pa, pb);
+        return equals(pa, pb);
+    }
     if (a.type() == b.type())
         return strictEquals(a, b);
     if (a.isNullish() && b.isNullish())
         return true;
-    if (a.isNullish() || b.isNullish())
-        return false;
+    if (a.isNullish() || b.isNullish()) {
+        // Only valueOf is asked: an object whose valueOf gives undefined, or one cut off
+        // from its prototypes, equals undefined and null.
+        const Value& v = a.isNullish() ? b : a;
+        Object* o = v.object();
+        if (!o || o->isClip())
+            return false;
+        Value fn;
+        if (lookup(o, QStringLiteral("valueOf"), fn))
+            return fn.object() && fn.object()->isFunction() &&
+                   call(fn, o->conversionThis(v), {}).isNullish();
+        return !lookup(o, QStringLiteral("toString"), fn);
+    }
+    // Text that is not a number never equals NaN, even where NaN equals itself.
     if (a.isNumber() && b.isString())
-        return numbersEqual(a.number(), toNumber(b));
+        return a.number() == toNumber(b);
     if (a.isString() && b.isNumber())
-        return numbersEqual(toNumber(a), b.number());
+        return toNumber(a) == b.number();
     if (a.isBoolean())
         return equals(Value(a.boolean() ? 1.0 : 0.0), b);
     if (b.isBoolean())

@@ -120,7 +120,8 @@ TEST(Avm1Conversion, NaNEqualsItselfBeforeSwf7) {
     Asm code;
     code.num(std::nan("")).num(std::nan("")).op(0x49).trace();
     code.str("x").num(std::nan("")).op(0x49).trace();
-    EXPECT_EQ(traceAt(6, code), (QStringList{"true", "true"}));
+    // Text that is not a number is NaN too, but never equals it.
+    EXPECT_EQ(traceAt(6, code), (QStringList{"true", "false"}));
     EXPECT_EQ(traceAt(7, code), (QStringList{"false", "false"}));
 }
 
@@ -147,4 +148,25 @@ TEST(Avm1Conversion, OrderingAsksValueOfAloneAndNeverOrdersClips) {
     code.i32(5).getVar("_root").op(0x67).trace();        // nor by greater
     EXPECT_EQ(m.run(code),
               (QStringList{"false", "false", "asked", "true", "undefined", "undefined"}));
+}
+
+TEST(Avm1Conversion, TextNeverEqualsNaNButBoxesEqualWhatTheyHold) {
+    Asm code;
+    code.str("true").num(std::nan("")).op(0x49).trace();
+    code.num(std::nan("")).str("NaN").op(0x49).trace();
+    code.num(std::nan("")).num(std::nan("")).op(0x49).trace();
+    code.setVar("boxed", Asm().callFunction("Object", {Asm().i32(1)}));
+    code.getVar("boxed").i32(1).op(0x49).trace();
+    code.i32(1).getVar("boxed").op(0x49).trace();
+    // Flash 5 compares two objects by their valueOf; later players only by identity.
+    code.setVar("other", Asm().callFunction("Object", {Asm().i32(1)}));
+    code.getVar("boxed").getVar("other").op(0x49).trace();
+    // An object with no prototypes converts to undefined.
+    code.setVar("bare", Asm().newObject("Object", {}));
+    code.getVar("bare").str("__proto__").undef().op(0x4F);
+    code.getVar("bare").undef().op(0x49).trace();
+    code.newObject("Object", {}).undef().op(0x49).trace();
+    EXPECT_EQ(traceAt(5, code),
+              (QStringList{"false", "false", "true", "true", "true", "true", "true", "false"}));
+    EXPECT_EQ(traceAt(6, code)[5], "false");
 }
