@@ -8,17 +8,6 @@
 
 namespace swf::avm1::builtins {
 
-namespace {
-
-// min and max read a missing, undefined or null argument as NaN in every version.
-double mathNumber(Vm& vm, const Value& v) {
-    if (v.isUndefined() || v.isNull())
-        return std::nan("");
-    return vm.toNumber(v);
-}
-
-} // namespace
-
 void installMath(Vm& vm) {
     Object* math = vm.newObject();
     vm.global()->define(QStringLiteral("Math"), Value(math), propflag::DontEnum);
@@ -54,6 +43,9 @@ void installMath(Vm& vm) {
     });
     vm.defineMethod(math, QStringLiteral("pow"), [](Vm& vm, CallArgs& c) -> Value {
         const double base = vm.toNumber(c.arg(0));
+        // A missing exponent is NaN, which still leaves 1 to the power of it 1.
+        if (c.count() < 2)
+            return Value(std::pow(base, std::nan("")));
         return Value(std::pow(base, vm.toNumber(c.arg(1))));
     });
     // Only the first two arguments count; one alone is compared with NaN.
@@ -62,8 +54,10 @@ void installMath(Vm& vm) {
             if (c.count() == 0)
                 return Value(isMax ? -std::numeric_limits<double>::infinity()
                                    : std::numeric_limits<double>::infinity());
-            const double a = mathNumber(vm, c.arg(0));
-            const double b = mathNumber(vm, c.arg(1));
+            const double a = vm.toNumber(c.arg(0));
+            if (c.count() < 2)
+                return Value(std::nan(""));
+            const double b = vm.toNumber(c.arg(1));
             if (std::isnan(a) || std::isnan(b))
                 return Value(std::nan(""));
             return Value(isMax ? std::max(a, b) : std::min(a, b));

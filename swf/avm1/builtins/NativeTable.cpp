@@ -4,6 +4,7 @@
 #include "swf/avm1/Vm.h"
 #include "swf/avm1/builtins/Builtins.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace swf::avm1::builtins {
@@ -81,10 +82,18 @@ void installNativeTable(Vm& vm) {
         // Exactly two arguments: a third means some other, unknown call.
         if (!c.callee || c.count() != 2)
             return Value();
-        const QString key =
-            entryKey(tableIndex(vm.toInteger(c.arg(0))), tableIndex(vm.toInteger(c.arg(1))));
-        const Property* entry = c.callee->findOwn(key);
-        return entry ? entry->value : Value();
+        const int category = tableIndex(vm.toInteger(c.arg(0)));
+        const int index = tableIndex(vm.toInteger(c.arg(1)));
+        if (const Property* entry = c.callee->findOwn(entryKey(category, index)))
+            return entry->value;
+        // Math's table answers every index: the ones it lacks read two numbers and give NaN.
+        if (category == 200 && index >= 0)
+            return Value(vm.newNative([](Vm& vm, CallArgs& c) -> Value {
+                for (std::size_t i = 0; i < std::min<std::size_t>(c.count(), 2); ++i)
+                    vm.toNumber(c.arg(i));
+                return Value(std::nan(""));
+            }));
+        return Value();
     });
     vm.defineMethod(vm.global(), QStringLiteral("ASSetNative"),
                     [](Vm& vm, CallArgs& c) { return setNatives(vm, c, false); });

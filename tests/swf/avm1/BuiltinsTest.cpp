@@ -467,3 +467,17 @@ TEST(Avm1Native, TheTableAndTheFunctionsThatCopyFromIt) {
     EXPECT_EQ(m.run(code),
               (QStringList{"undefined", "traced", "3", "9", "undefined", "function", "number"}));
 }
+
+TEST(Avm1Math, MissingArgumentsAreNaNButNullFollowsTheVersion) {
+    Asm code;
+    code.callMethod(Asm().getVar("Math"), "min", {Asm().boolean(true)}).trace();
+    code.callMethod(Asm().getVar("Math"), "min", {Asm().i32(2), Asm().null()}).trace();
+    code.callMethod(Asm().getVar("Math"), "pow", {Asm().boolean(true)}).trace();
+    code.callMethod(Asm().getVar("Math"), "pow", {Asm().i32(2)}).trace();
+    // Indices Math's table lacks still give a function, which answers NaN.
+    code.callFunction("ASnative", {Asm().i32(200), Asm().i32(50)}).op(0x44).trace();
+    Machine six(6);
+    EXPECT_EQ(six.run(code), (QStringList{"NaN", "0", "1", "NaN", "function"}));
+    Machine seven(7);
+    EXPECT_EQ(seven.run(code)[1], "NaN");
+}
