@@ -257,6 +257,13 @@ private:
     void doTry(Payload& p, int afterHeader, int& next);
     int skipActions(int pc, int count);
     Value boolValue(bool b) const { return f_.version >= 5 ? Value(b) : Value(b ? 1.0 : 0.0); }
+    // Flash 5 reads property numbers as plain decimals ("013" is 13, "0x13" no property);
+    // the versions around it read them as any other number.
+    int propertyIndex(const Value& v) {
+        const double d =
+            v.isString() && f_.version == 5 ? stringToNumber(v.string(), false) : vm_.toNumber(v);
+        return std::isfinite(d) && std::fabs(d) < 1e6 ? static_cast<int>(d) : -1;
+    }
     // The two operands of a numeric action, the deeper one converted first: a valueOf
     // that traces shows the order.
     std::pair<double, double> popNumbers() {
@@ -868,14 +875,14 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case AGetProperty: {
-            const int index = static_cast<int>(vm_.toNumber(f_.pop()));
+            const int index = propertyIndex(f_.pop());
             const Value target = targetFromValue(f_.pop());
             f_.push(propertyOf(target, index));
             break;
         }
         case ASetProperty: {
             const Value v = f_.pop();
-            const int index = static_cast<int>(vm_.toNumber(f_.pop()));
+            const int index = propertyIndex(f_.pop());
             const Value target = targetFromValue(f_.pop());
             static const char* const names[] = {
                 "_x",           "_y",           "_xscale",       "_yscale",       "_currentframe",

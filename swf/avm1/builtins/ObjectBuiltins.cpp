@@ -113,6 +113,10 @@ void installObject(Vm& vm) {
     vm.defineMethod(proto, QStringLiteral("hasOwnProperty"), [](Vm& vm, CallArgs& c) -> Value {
         // No name, or the empty one, is never an own property, even where "" was set.
         const QString name = c.count() ? vm.toString(c.arg(0)) : QString();
+        // Every object holds the link to its prototype as a property of its own.
+        if (Object* o = c.thisObject();
+            o && o->proto() && vm.sameName(name, QStringLiteral("__proto__")))
+            return Value(true);
         return Value(!name.isEmpty() && vm.hasOwn(c.thisObject(), name));
     });
     vm.defineMethod(

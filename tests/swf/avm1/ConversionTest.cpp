@@ -170,3 +170,12 @@ TEST(Avm1Conversion, TextNeverEqualsNaNButBoxesEqualWhatTheyHold) {
               (QStringList{"false", "false", "true", "true", "true", "true", "true", "false"}));
     EXPECT_EQ(traceAt(6, code)[5], "false");
 }
+
+TEST(Avm1Conversion, PropertyNumbersAsEachVersionReadsThem) {
+    Asm code;
+    code.str("/").str("013").op(0x22).trace();           // 13 is _name, octal 11 is _target
+    code.str("/").str("0x13").op(0x22).op(0x44).trace(); // 19 is _quality
+    EXPECT_EQ(traceAt(5, code), (QStringList{"", "undefined"}));
+    EXPECT_EQ(traceAt(6, code)[0], "/");
+    EXPECT_EQ(traceAt(4, code)[1], "number"); // Flash 4 reads "0x13" as 0, which is _x
+}
