@@ -6,8 +6,15 @@
 
 // At -O2 GCC vectorises only loops whose length it knows in advance; the loops that touch every
 // byte of a filtered picture ask for its vectoriser outright (Clang vectorises them at -O2).
-#if defined(__GNUC__) && !defined(__clang__)
+// Where the processor has AVX2 they also get a second copy built for it, picked when the
+// program loads: its 32-bit multiplies take one instruction for eight values, where SSE2 needs
+// a shuffle and two multiplies for four.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define SWF_VECTORISE __attribute__((optimize("tree-vectorize"), target_clones("avx2", "default")))
+#elif defined(__GNUC__) && !defined(__clang__)
 #define SWF_VECTORISE __attribute__((optimize("tree-vectorize")))
+#elif defined(__x86_64__)
+#define SWF_VECTORISE __attribute__((target_clones("avx2", "default")))
 #else
 #define SWF_VECTORISE
 #endif

@@ -319,10 +319,29 @@ void Renderer::drawChildren(Context& ctx, QPainter& painter,
         QPainterPath path; // device coordinates, already cut by the masks below it
     };
     std::vector<Mask> masks;
+    // The mask whose clip the painter holds now (an index into masks), or -1. The objects one
+    // mask covers share one clip: setting a clip path costs as much as drawing the mask, so it
+    // is set once per run of masked objects rather than once for each.
+    int applied = -1;
+    const auto useMask = [&](int wanted) {
+        if (wanted == applied)
+            return;
+        if (applied >= 0)
+            painter.restore();
+        applied = wanted;
+        if (wanted < 0)
+            return;
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.setClipPath(masks[static_cast<std::size_t>(wanted)].path, Qt::IntersectClip);
+    };
     for (const auto& [depth, child] : children) {
         const DisplayObject& obj = *child;
-        while (!masks.empty() && masks.back().clipDepth + kTimelineDepthOffset < depth)
+        while (!masks.empty() && masks.back().clipDepth + kTimelineDepthOffset < depth) {
+            if (applied == static_cast<int>(masks.size()) - 1)
+                useMask(-1);
             masks.pop_back();
+        }
         const QTransform m = obj.matrix() * matrix;
         if (obj.clipDepth() > 0) {
             QPainterPath path;
@@ -337,17 +356,16 @@ void Renderer::drawChildren(Context& ctx, QPainter& painter,
         if (obj.maskedBy())
             continue;
         if (masks.empty()) {
+            useMask(-1);
             drawObject(ctx, painter, obj, m, cx, nesting);
             continue;
         }
         if (masks.back().path.isEmpty())
             continue; // masked by nothing: invisible
-        painter.save();
-        painter.setWorldTransform(QTransform());
-        painter.setClipPath(masks.back().path, Qt::IntersectClip);
+        useMask(static_cast<int>(masks.size()) - 1);
         drawObject(ctx, painter, obj, m, cx, nesting);
-        painter.restore();
     }
+    useMask(-1);
 }
 
 void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
