@@ -4,6 +4,10 @@
 #include <array>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // At -O2 GCC vectorises only loops whose length it knows in advance; the loops that touch every
 // byte of a filtered picture ask for its vectoriser outright (Clang vectorises them at -O2).
 // Where the processor has AVX2 they also get a second copy built for it, picked when the
@@ -168,36 +172,95 @@ void boxColumns(uint8_t* data, int width, int height, int stride, int channels, 
     }
 }
 
-// Pixels of src (width x height, srcStride bytes a row) into dst with rows and columns swapped,
-// a small block at a time so both sides stay in the cache.
-void transpose(const uint8_t* src, int width, int height, int srcStride, uint32_t* dst) {
-    constexpr int kBlock = 16;
-    for (int y0 = 0; y0 < height; y0 += kBlock) {
-        for (int x0 = 0; x0 < width; x0 += kBlock) {
-            const int y1 = std::min(height, y0 + kBlock), x1 = std::min(width, x0 + kBlock);
-            for (int y = y0; y < y1; ++y) {
-                const auto* row = reinterpret_cast<const uint32_t*>(
-                    src + static_cast<std::ptrdiff_t>(y) * srcStride);
-                for (int x = x0; x < x1; ++x)
-                    dst[static_cast<std::size_t>(x) * height + y] = row[x];
-            }
-        }
+// Rows and columns swapped: element (x, y) of src, `width` x `height` elements of T with
+// srcStride bytes a row, goes to (y, x) of dst, dstStride bytes a row. Square blocks are
+// swapped in registers and the blocks visited a few at a time, so both sides stay in the cache.
+template <typename T>
+void transposeEdge(const uint8_t* src, int srcStride, int x0, int x1, int y0, int y1, uint8_t* dst,
+                   int dstStride) {
+    for (int y = y0; y < y1; ++y) {
+        const auto* row =
+            reinterpret_cast<const T*>(src + static_cast<std::ptrdiff_t>(y) * srcStride);
+        for (int x = x0; x < x1; ++x)
+            reinterpret_cast<T*>(dst + static_cast<std::ptrdiff_t>(x) * dstStride)[y] = row[x];
     }
 }
 
-void untranspose(const uint32_t* src, int width, int height, uint8_t* dst, int dstStride) {
-    constexpr int kBlock = 16;
-    for (int y0 = 0; y0 < height; y0 += kBlock) {
-        for (int x0 = 0; x0 < width; x0 += kBlock) {
-            const int y1 = std::min(height, y0 + kBlock), x1 = std::min(width, x0 + kBlock);
-            for (int y = y0; y < y1; ++y) {
-                auto* row =
-                    reinterpret_cast<uint32_t*>(dst + static_cast<std::ptrdiff_t>(y) * dstStride);
-                for (int x = x0; x < x1; ++x)
-                    row[x] = src[static_cast<std::size_t>(x) * height + y];
+#if defined(__SSE2__)
+// Four by four 32-bit values.
+inline void block4x4(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride) {
+    const auto load = [&](int i) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * srcStride));
+    };
+    const __m128i r0 = load(0), r1 = load(1), r2 = load(2), r3 = load(3);
+    const __m128i t0 = _mm_unpacklo_epi32(r0, r1), t1 = _mm_unpacklo_epi32(r2, r3);
+    const __m128i t2 = _mm_unpackhi_epi32(r0, r1), t3 = _mm_unpackhi_epi32(r2, r3);
+    const auto store = [&](int i, __m128i v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i * dstStride), v);
+    };
+    store(0, _mm_unpacklo_epi64(t0, t1));
+    store(1, _mm_unpackhi_epi64(t0, t1));
+    store(2, _mm_unpacklo_epi64(t2, t3));
+    store(3, _mm_unpackhi_epi64(t2, t3));
+}
+
+// Sixteen by sixteen bytes: four rounds of interleaving, each doubling the run that is in place.
+inline void block16x16(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride) {
+    __m128i a[16], b[16];
+    for (int i = 0; i < 16; ++i)
+        a[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * srcStride));
+    for (int i = 0; i < 8; ++i) {
+        b[i] = _mm_unpacklo_epi8(a[2 * i], a[2 * i + 1]);
+        b[i + 8] = _mm_unpackhi_epi8(a[2 * i], a[2 * i + 1]);
+    }
+    for (int i = 0; i < 8; ++i) {
+        a[i] = _mm_unpacklo_epi16(b[2 * i], b[2 * i + 1]);
+        a[i + 8] = _mm_unpackhi_epi16(b[2 * i], b[2 * i + 1]);
+    }
+    for (int i = 0; i < 8; ++i) {
+        b[i] = _mm_unpacklo_epi32(a[2 * i], a[2 * i + 1]);
+        b[i + 8] = _mm_unpackhi_epi32(a[2 * i], a[2 * i + 1]);
+    }
+    for (int i = 0; i < 8; ++i) {
+        a[i] = _mm_unpacklo_epi64(b[2 * i], b[2 * i + 1]);
+        a[i + 8] = _mm_unpackhi_epi64(b[2 * i], b[2 * i + 1]);
+    }
+    // After four rounds output row r sits at the position whose bits are r's reversed.
+    static constexpr int kOrder[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+    for (int i = 0; i < 16; ++i)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + kOrder[i] * dstStride), a[i]);
+}
+#endif
+
+template <typename T>
+void transpose(const uint8_t* src, int width, int height, int srcStride, uint8_t* dst,
+               int dstStride) {
+    constexpr int kSide = sizeof(T) == 4 ? 4 : 16; // one register's worth a row
+    constexpr int kTile = 64;                      // blocks visited together
+    int fullW = 0, fullH = 0;
+#if defined(__SSE2__)
+    fullW = width / kSide * kSide;
+    fullH = height / kSide * kSide;
+    for (int y0 = 0; y0 < fullH; y0 += kTile) {
+        for (int x0 = 0; x0 < fullW; x0 += kTile) {
+            const int y1 = std::min(fullH, y0 + kTile), x1 = std::min(fullW, x0 + kTile);
+            for (int y = y0; y < y1; y += kSide) {
+                for (int x = x0; x < x1; x += kSide) {
+                    const uint8_t* from =
+                        src + static_cast<std::ptrdiff_t>(y) * srcStride + x * sizeof(T);
+                    uint8_t* to = dst + static_cast<std::ptrdiff_t>(x) * dstStride + y * sizeof(T);
+                    if constexpr (sizeof(T) == 4)
+                        block4x4(from, srcStride, to, dstStride);
+                    else
+                        block16x16(from, srcStride, to, dstStride);
+                }
             }
         }
     }
+#endif
+    // What the blocks leave: the right edge of the full rows, then the bottom rows.
+    transposeEdge<T>(src, srcStride, fullW, width, 0, fullH, dst, dstStride);
+    transposeEdge<T>(src, srcStride, 0, width, fullH, height, dst, dstStride);
 }
 
 void blur(uint8_t* data, int width, int height, int stride, int channels, int boxX, int boxY,
@@ -205,18 +268,25 @@ void blur(uint8_t* data, int width, int height, int stride, int channels, int bo
     // Along a row each sum waits for the one before it; down the columns a whole row of sums
     // moves at once. So whole pictures are turned on their side for the rows' pass, and turned
     // back, when the copy is of a sensible size.
-    constexpr std::size_t kMaxTurned = 4u * 1024 * 1024;
-    const auto pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    std::vector<uint32_t> turned;
-    if (channels == 4 && boxX > 1 && pixels <= kMaxTurned)
-        turned.resize(pixels);
+    constexpr std::size_t kMaxTurned = 16u * 1024 * 1024;
+    const auto bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                       static_cast<std::size_t>(channels);
+    std::vector<uint8_t> turned;
+    if (boxX > 1 && bytes <= kMaxTurned)
+        turned.resize(bytes);
+    const int turnedStride = height * channels;
     for (int pass = 0; pass < passes; ++pass) {
         if (boxX > 1) {
             if (!turned.empty()) {
-                transpose(data, width, height, stride, turned.data());
-                boxColumns(reinterpret_cast<uint8_t*>(turned.data()), height, width, height * 4, 4,
-                           boxX);
-                untranspose(turned.data(), width, height, data, stride);
+                if (channels == 4) {
+                    transpose<uint32_t>(data, width, height, stride, turned.data(), turnedStride);
+                    boxColumns(turned.data(), height, width, turnedStride, 4, boxX);
+                    transpose<uint32_t>(turned.data(), height, width, turnedStride, data, stride);
+                } else {
+                    transpose<uint8_t>(data, width, height, stride, turned.data(), turnedStride);
+                    boxColumns(turned.data(), height, width, turnedStride, 1, boxX);
+                    transpose<uint8_t>(turned.data(), height, width, turnedStride, data, stride);
+                }
             } else if (channels == 4) {
                 boxRows<4>(data, width, height, stride, boxX);
             } else {

@@ -319,9 +319,9 @@ TEST(Filters, BoxBlurMatchesAveragingEachWindow) {
     struct Case {
         int w, h, boxX, boxY, passes;
     };
-    const Case cases[] = {{37, 23, 2, 2, 1}, {37, 23, 3, 5, 2}, {16, 40, 7, 9, 3},
-                          {5, 6, 40, 40, 1}, {64, 3, 1, 4, 1},  {1, 50, 3, 6, 2},
-                          {50, 50, 10, 1, 1}};
+    const Case cases[] = {{37, 23, 2, 2, 1},  {37, 23, 3, 5, 2},  {16, 40, 7, 9, 3},
+                          {5, 6, 40, 40, 1},  {64, 3, 1, 4, 1},   {1, 50, 3, 6, 2},
+                          {50, 50, 10, 1, 1}, {131, 70, 6, 5, 2}, {17, 130, 9, 2, 1}};
     for (const Case& c : cases) {
         const std::string what = std::to_string(c.w) + "x" + std::to_string(c.h) + " box " +
                                  std::to_string(c.boxX) + "x" + std::to_string(c.boxY) +
