@@ -298,14 +298,18 @@ void blur(uint8_t* data, int width, int height, int stride, int channels, int bo
     }
 }
 
+// The alpha bytes of one row of pixels.
+SWF_VECTORISE void alphaRow(const uint32_t* __restrict line, uint8_t* __restrict out, int n) {
+    for (int x = 0; x < n; ++x)
+        out[x] = static_cast<uint8_t>(line[x] >> 24);
+}
+
 std::vector<uint8_t> alphaPlane(const QImage& image) {
     const int w = image.width(), h = image.height();
     std::vector<uint8_t> plane(static_cast<std::size_t>(w) * h);
-    for (int y = 0; y < h; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            plane[static_cast<std::size_t>(y) * w + x] = static_cast<uint8_t>(qAlpha(line[x]));
-    }
+    for (int y = 0; y < h; ++y)
+        alphaRow(reinterpret_cast<const uint32_t*>(image.constScanLine(y)),
+                 plane.data() + static_cast<std::size_t>(y) * w, w);
     return plane;
 }
 
