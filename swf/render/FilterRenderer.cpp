@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include <QRect>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -263,8 +265,44 @@ void transpose(const uint8_t* src, int width, int height, int srcStride, uint8_t
     transposeEdge<T>(src, srcStride, 0, width, fullH, height, dst, dstStride);
 }
 
+// The smallest rectangle (in elements of `channels` bytes) holding every byte that is not zero;
+// empty when all are.
+QRect nonZeroBounds(const uint8_t* data, int width, int height, int stride, int channels) {
+    const int n = width * channels;
+    int left = n, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = data + static_cast<std::ptrdiff_t>(y) * stride;
+        int first = 0;
+        while (first < n && row[first] == 0)
+            ++first;
+        if (first == n)
+            continue;
+        int last = n - 1;
+        while (row[last] == 0)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = top < 0 ? y : top;
+        bottom = y;
+    }
+    if (top < 0)
+        return {};
+    return QRect(QPoint(left / channels, top), QPoint(right / channels, bottom));
+}
+
 void blur(uint8_t* data, int width, int height, int stride, int channels, int boxX, int boxY,
           int passes) {
+    // What is zero and further from anything that is not than the passes reach stays zero, so
+    // the blur works on the part of the picture it can change. Margins around an object are
+    // often as large as the object, made for filters that come after this one.
+    const QRect content = nonZeroBounds(data, width, height, stride, channels);
+    if (content.isEmpty())
+        return;
+    const int growX = boxX > 1 ? passes * boxX : 0, growY = boxY > 1 ? passes * boxY : 0;
+    const QRect work = content.adjusted(-growX, -growY, growX, growY) & QRect(0, 0, width, height);
+    data += static_cast<std::ptrdiff_t>(work.y()) * stride + work.x() * channels;
+    width = work.width();
+    height = work.height();
     // Along a row each sum waits for the one before it; down the columns a whole row of sums
     // moves at once. So whole pictures are turned on their side for the rows' pass, and turned
     // back, when the copy is of a sensible size.
