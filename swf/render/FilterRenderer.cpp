@@ -265,6 +265,40 @@ void transpose(const uint8_t* src, int width, int height, int srcStride, uint8_t
     transposeEdge<T>(src, srcStride, 0, width, fullH, height, dst, dstStride);
 }
 
+// Where the first byte that is not zero is in row, n if there is none; sixteen at a time.
+int firstNonZero(const uint8_t* row, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero));
+        if (zeros != 0xffff)
+            return i + __builtin_ctz(static_cast<unsigned>(~zeros & 0xffff));
+    }
+#endif
+    while (i < n && row[i] == 0)
+        ++i;
+    return i;
+}
+
+// Where the last byte that is not zero is in a row that has one.
+int lastNonZero(const uint8_t* row, int n) {
+    int end = n; // bytes before end are still to look at
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; end >= 16; end -= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + end - 16));
+        const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(v, zero));
+        if (zeros != 0xffff)
+            return end - 16 + (31 - __builtin_clz(static_cast<unsigned>(~zeros & 0xffff)));
+    }
+#endif
+    while (end > 0 && row[end - 1] == 0)
+        --end;
+    return end - 1;
+}
+
 // The smallest rectangle (in elements of `channels` bytes) holding every byte that is not zero;
 // empty when all are.
 QRect nonZeroBounds(const uint8_t* data, int width, int height, int stride, int channels) {
@@ -272,14 +306,10 @@ QRect nonZeroBounds(const uint8_t* data, int width, int height, int stride, int 
     int left = n, right = -1, top = -1, bottom = -1;
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = data + static_cast<std::ptrdiff_t>(y) * stride;
-        int first = 0;
-        while (first < n && row[first] == 0)
-            ++first;
+        const int first = firstNonZero(row, n);
         if (first == n)
             continue;
-        int last = n - 1;
-        while (row[last] == 0)
-            --last;
+        const int last = lastNonZero(row, n);
         left = std::min(left, first);
         right = std::max(right, last);
         top = top < 0 ? y : top;
