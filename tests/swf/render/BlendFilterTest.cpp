@@ -8,6 +8,7 @@
 #include "swf/format/MovieLoader.h"
 #include "swf/format/Reader.h"
 #include "swf/render/BlendComposite.h"
+#include "swf/render/BoxDivision.h"
 #include "swf/render/FilterRenderer.h"
 #include "tests/support/SwfWriter.h"
 #include "tests/swf/render/TwoSquareSprite.h"
@@ -406,6 +407,28 @@ TEST(Filters, BoxBlurOfASmallObjectInWideMarginsMatchesAveraging) {
             EXPECT_LE(worst, c.passes) << c.w << "x" << c.h << " channels " << channels;
         }
     }
+}
+
+TEST(Filters, SixteenBitWindowAveragesAgreeWithThirtyTwoBitOnes) {
+    // Every sum a box can make, for every box that has the short form; and the boxes blurs
+    // mostly use have it.
+    int boxesWithShortForm = 0;
+    for (int box = 0; box <= 300; ++box) {
+        const swf::BoxDivision::Short* d = swf::BoxDivision::shortFor(box);
+        if (!d)
+            continue;
+        ASSERT_GE(box, 2);
+        ASSERT_LE(box, 257);
+        ++boxesWithShortForm;
+        const uint32_t reciprocal = swf::BoxDivision::reciprocal(box);
+        for (uint32_t sum = 0; sum <= 255u * static_cast<uint32_t>(box); ++sum)
+            ASSERT_EQ(d->average(static_cast<uint16_t>(sum)),
+                      swf::BoxDivision::average(sum, reciprocal))
+                << "box " << box << " sum " << sum;
+    }
+    for (int box = 3; box <= 100; ++box)
+        EXPECT_NE(swf::BoxDivision::shortFor(box), nullptr) << "box " << box;
+    EXPECT_GE(boxesWithShortForm, 200);
 }
 
 TEST(Filters, ShadowBehindTheObjectPixelByPixel) {
