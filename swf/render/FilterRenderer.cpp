@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <type_traits>
 
 #include <QRect>
@@ -171,9 +172,10 @@ void boxColumns(uint8_t* data, int width, int height, int stride, int channels, 
     // needs a slot of its own: one more slot than that.
     // A picture shorter than that never lets a row leave.
     const int kept = std::min(b.before + 2, std::max(1, height));
-    std::vector<uint8_t> ring(n * static_cast<std::size_t>(kept));
+    // Every slot is written before it is read: no need to clear it first.
+    const std::unique_ptr<uint8_t[]> ring(new uint8_t[n * static_cast<std::size_t>(kept)]);
     const std::vector<uint8_t> zeros(n, 0);
-    const auto slotOf = [&](int y) { return ring.data() + static_cast<std::size_t>(y % kept) * n; };
+    const auto slotOf = [&](int y) { return ring.get() + static_cast<std::size_t>(y % kept) * n; };
     const auto run = [&](auto& sum, const auto& rowPass) {
         for (int y = 0; y < std::min(b.after, height); ++y) {
             const uint8_t* add = rowAt(y);
@@ -367,21 +369,22 @@ void blur(uint8_t* data, int width, int height, int stride, int channels, int bo
     constexpr std::size_t kMaxTurned = 16u * 1024 * 1024;
     const auto bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
                        static_cast<std::size_t>(channels);
-    std::vector<uint8_t> turned;
+    // Wholly overwritten by each turn: left uncleared.
+    std::unique_ptr<uint8_t[]> turned;
     if (boxX > 1 && bytes <= kMaxTurned)
-        turned.resize(bytes);
+        turned.reset(new uint8_t[bytes]);
     const int turnedStride = height * channels;
     for (int pass = 0; pass < passes; ++pass) {
         if (boxX > 1) {
-            if (!turned.empty()) {
+            if (turned) {
                 if (channels == 4) {
-                    transpose<uint32_t>(data, width, height, stride, turned.data(), turnedStride);
-                    boxColumns(turned.data(), height, width, turnedStride, 4, boxX);
-                    transpose<uint32_t>(turned.data(), height, width, turnedStride, data, stride);
+                    transpose<uint32_t>(data, width, height, stride, turned.get(), turnedStride);
+                    boxColumns(turned.get(), height, width, turnedStride, 4, boxX);
+                    transpose<uint32_t>(turned.get(), height, width, turnedStride, data, stride);
                 } else {
-                    transpose<uint8_t>(data, width, height, stride, turned.data(), turnedStride);
-                    boxColumns(turned.data(), height, width, turnedStride, 1, boxX);
-                    transpose<uint8_t>(turned.data(), height, width, turnedStride, data, stride);
+                    transpose<uint8_t>(data, width, height, stride, turned.get(), turnedStride);
+                    boxColumns(turned.get(), height, width, turnedStride, 1, boxX);
+                    transpose<uint8_t>(turned.get(), height, width, turnedStride, data, stride);
                 }
             } else if (channels == 4) {
                 boxRows<4>(data, width, height, stride, boxX);
@@ -461,10 +464,14 @@ std::vector<uint8_t> blurredPlane(std::vector<uint8_t> plane, int w, int h, cons
 // Drop shadows, glows and gradient glows.
 void shadow(QImage& image, const Filter& f, double scale) {
     const int w = image.width(), h = image.height();
-    const std::vector<uint8_t> source = alphaPlane(image);
-    const std::vector<uint8_t> blurred = blurredPlane(source, w, h, f, scale);
-    const QPoint off = FilterRenderer::offsetFor(f, scale);
     const bool gradient = f.type == Filter::Type::GradientGlow;
+    const bool usual = !f.inner && !gradient && !f.knockout && f.compositeSource;
+    // The usual glow or shadow reads the object's alpha from the picture itself: its own
+    // plane is only needed, kept apart from the blurred one, by the others.
+    std::vector<uint8_t> source = alphaPlane(image);
+    const std::vector<uint8_t> blurred = usual ? blurredPlane(std::move(source), w, h, f, scale)
+                                               : blurredPlane(source, w, h, f, scale);
+    const QPoint off = FilterRenderer::offsetFor(f, scale);
     const std::vector<QRgb> ramp = gradient ? rampOf(f) : std::vector<QRgb>();
     // Per-pixel work is table look-ups: strength and colour for each alpha.
     std::array<int, 256> strong;
@@ -475,7 +482,7 @@ void shadow(QImage& image, const Filter& f, double scale) {
         tint[static_cast<std::size_t>(a)] = premultiplied(f.color, a);
     }
     const auto strengthened = [&](int a) { return strong[static_cast<std::size_t>(a)]; };
-    if (!f.inner && !gradient && !f.knockout && f.compositeSource) {
+    if (usual) {
         // The usual glow or shadow behind the object. Where the object is opaque, or the shadow
         // empty (its tint at alpha 0 is transparent), the pixel stays as it is; over a
         // transparent pixel the shadow shows as it is. Only the rest needs the arithmetic.
