@@ -578,7 +578,11 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
     const bool container =
         obj.type() == DisplayObject::Type::MovieClip || obj.type() == DisplayObject::Type::Button;
 
-    if (obj.cacheAsBitmap() && ctx.cached < kMaxLayerNesting && !ctx.slice &&
+    // Objects with filters are kept as pictures too, as Flash does: a glow or shadow that
+    // does not change is worked out once, not every frame.
+    const bool keep =
+        obj.cacheAsBitmap() || (!obj.filters().empty() && ctx.layers < kMaxLayerNesting);
+    if (keep && ctx.cached < kMaxLayerNesting && !ctx.slice &&
         drawCached(ctx, painter, obj, matrix, cx, nesting))
         return;
     if (!obj.filters().empty() && ctx.layers < kMaxLayerNesting) {
@@ -716,6 +720,12 @@ bool Renderer::drawCached(Context& ctx, QPainter& painter, const DisplayObject& 
         // The whole object, not just what the view shows now: it may move into view later.
         const QRect area = filteredArea(own, obj.filters(), scale, reach);
         if (area.width() > kMaxLayerSide || area.height() > kMaxLayerSide)
+            return false;
+        // Kept only for its filters, an object larger than the view is drawn as usual: that
+        // draws just the part in view, which costs less when it changes every frame.
+        const QPaintDevice* device = painter.device();
+        if (!obj.cacheAsBitmap() && static_cast<qint64>(area.width()) * area.height() >
+                                        static_cast<qint64>(device->width()) * device->height())
             return false;
         QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
         if (layer.isNull())
