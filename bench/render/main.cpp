@@ -1,6 +1,6 @@
 // Drawing speed of the movie engine.
 //
-//   bench_render [--loops N] [--only NAME] [--corpus MOVIE.swf]
+//   bench_render [--loops N] [--only NAME] [--size WxH] [--corpus MOVIE.swf]
 //
 // For each movie at 800x600 and 1920x1080 it prints milliseconds per frame, cold (the first
 // loop through the movie with a new player, before anything the renderer keeps between frames
@@ -25,6 +25,7 @@
 #include <QtMath>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 using testsupport::BitWriter;
 using testsupport::FillSpec;
@@ -300,7 +301,14 @@ int main(int argc, char** argv) {
                   {"blend-stack", blendStack(60)},
                   {"corpus", readFile(corpus)}};
     const QByteArray solid = solidFill(60);
-    for (QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
+    std::vector<QSize> sizes{QSize(800, 600), QSize(1920, 1080)};
+    if (const QStringList wh = option("--size", {}).split('x'); wh.size() == 2) {
+        const QSize asked(wh[0].toInt(), wh[1].toInt());
+        if (asked.width() > 0 && asked.height() > 0 && asked.width() <= 8192 &&
+            asked.height() <= 8192)
+            sizes = {asked};
+    }
+    for (QSize size : sizes) {
         const Timing base = renderMs(solid, size, loops);
         std::printf("%dx%d  solid fill: cold %.3f ms, warm %.3f ms per frame\n", size.width(),
                     size.height(), base.cold, base.warm);

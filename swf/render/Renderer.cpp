@@ -319,10 +319,29 @@ void Renderer::drawChildren(Context& ctx, QPainter& painter,
         QPainterPath path; // device coordinates, already cut by the masks below it
     };
     std::vector<Mask> masks;
+    // The mask whose clip the painter holds now (an index into masks), or -1. The objects one
+    // mask covers share one clip: setting a clip path costs as much as drawing the mask, so it
+    // is set once per run of masked objects rather than once for each.
+    int applied = -1;
+    const auto useMask = [&](int wanted) {
+        if (wanted == applied)
+            return;
+        if (applied >= 0)
+            painter.restore();
+        applied = wanted;
+        if (wanted < 0)
+            return;
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.setClipPath(masks[static_cast<std::size_t>(wanted)].path, Qt::IntersectClip);
+    };
     for (const auto& [depth, child] : children) {
         const DisplayObject& obj = *child;
-        while (!masks.empty() && masks.back().clipDepth + kTimelineDepthOffset < depth)
+        while (!masks.empty() && masks.back().clipDepth + kTimelineDepthOffset < depth) {
+            if (applied == static_cast<int>(masks.size()) - 1)
+                useMask(-1);
             masks.pop_back();
+        }
         const QTransform m = obj.matrix() * matrix;
         if (obj.clipDepth() > 0) {
             QPainterPath path;
@@ -337,17 +356,16 @@ void Renderer::drawChildren(Context& ctx, QPainter& painter,
         if (obj.maskedBy())
             continue;
         if (masks.empty()) {
+            useMask(-1);
             drawObject(ctx, painter, obj, m, cx, nesting);
             continue;
         }
         if (masks.back().path.isEmpty())
             continue; // masked by nothing: invisible
-        painter.save();
-        painter.setWorldTransform(QTransform());
-        painter.setClipPath(masks.back().path, Qt::IntersectClip);
+        useMask(static_cast<int>(masks.size()) - 1);
         drawObject(ctx, painter, obj, m, cx, nesting);
-        painter.restore();
     }
+    useMask(-1);
 }
 
 void Renderer::collectMask(Context& ctx, const DisplayObject& obj, const QTransform& matrix,
@@ -560,7 +578,11 @@ void Renderer::drawMasked(Context& ctx, QPainter& painter, const DisplayObject& 
     const bool container =
         obj.type() == DisplayObject::Type::MovieClip || obj.type() == DisplayObject::Type::Button;
 
-    if (obj.cacheAsBitmap() && ctx.cached < kMaxLayerNesting && !ctx.slice &&
+    // Objects with filters are kept as pictures too, as Flash does: a glow or shadow that
+    // does not change is worked out once, not every frame.
+    const bool keep =
+        obj.cacheAsBitmap() || (!obj.filters().empty() && ctx.layers < kMaxLayerNesting);
+    if (keep && ctx.cached < kMaxLayerNesting && !ctx.slice &&
         drawCached(ctx, painter, obj, matrix, cx, nesting))
         return;
     if (!obj.filters().empty() && ctx.layers < kMaxLayerNesting) {
@@ -698,6 +720,12 @@ bool Renderer::drawCached(Context& ctx, QPainter& painter, const DisplayObject& 
         // The whole object, not just what the view shows now: it may move into view later.
         const QRect area = filteredArea(own, obj.filters(), scale, reach);
         if (area.width() > kMaxLayerSide || area.height() > kMaxLayerSide)
+            return false;
+        // Kept only for its filters, an object larger than the view is drawn as usual: that
+        // draws just the part in view, which costs less when it changes every frame.
+        const QPaintDevice* device = painter.device();
+        if (!obj.cacheAsBitmap() && static_cast<qint64>(area.width()) * area.height() >
+                                        static_cast<qint64>(device->width()) * device->height())
             return false;
         QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
         if (layer.isNull())

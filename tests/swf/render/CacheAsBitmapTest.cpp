@@ -183,6 +183,40 @@ TEST(CacheAsBitmap, ChangesOfWhatItShowsDrawItAgain) {
     EXPECT_EQ(s.renderer.cachedPicturesDrawn(), ++drawn);
 }
 
+TEST(CacheAsBitmap, FilteredObjectsAreKeptUntilWhatTheyShowChanges) {
+    // Not asked to be cached, but with a glow: worked out once while nothing changes.
+    Scene s;
+    ASSERT_NE(s.clip, nullptr);
+    s.clip->setFilters({glow()});
+    const QImage first = s.draw();
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 1u);
+    EXPECT_EQ(differing(s.draw(), first, 0), 0);
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 1u);
+    const QRgb glowing = first.pixel(91, 30); // just right of the blue square
+    EXPECT_TRUE(qGreen(glowing) == 255 && qRed(glowing) < 200) << qRed(glowing);
+
+    swf::ColorTransform greener;
+    greener.add[1] = 255;
+    s.child(1)->setColorTransform(greener);
+    EXPECT_TRUE(near(s.draw().pixel(15, 15), qRgb(255, 255, 0)));
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 2u);
+
+    // The filter taken away: drawn as usual, no glow left behind.
+    s.clip->setFilters({});
+    const QImage plain = s.draw();
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 2u);
+    EXPECT_TRUE(near(plain.pixel(51, 20), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(plain.pixel(91, 30), qRgb(255, 255, 255)));
+
+    // Larger than the view: drawn afresh each time, just the part in view.
+    s.clip->setFilters({glow()});
+    s.clip->setMatrix(QTransform::fromScale(4, 4) * QTransform::fromTranslate(-100, -100));
+    const QImage big = s.draw();
+    s.draw();
+    EXPECT_EQ(s.renderer.cachedPicturesDrawn(), 2u);
+    EXPECT_TRUE(near(big.pixel(50, 50), qRgb(255, 255, 0))); // the greened red square
+}
+
 TEST(CacheAsBitmap, TurnedOffOrRemovedItIsDrawnAsUsual) {
     Scene s;
     ASSERT_NE(s.clip, nullptr);

@@ -312,6 +312,42 @@ TEST(RenderMask, ClipDepthMasksTheLayersAboveUpToItsDepth) {
     EXPECT_TRUE(near(img.pixelColor(75, 90), Qt::blue));
 }
 
+TEST(RenderMask, NestedMasksInOneListEachEndAtTheirOwnDepth) {
+    // Left half masks depths 2 to 5; inside it the top half masks depth 4 only; depth 6 is
+    // beyond both.
+    SwfWriter w(100, 100, 12);
+    w.defineRectShape(1, QRect(0, 0, 50, 100), Qt::black);
+    w.defineRectShape(2, QRect(0, 0, 100, 100), Qt::red);
+    w.defineRectShape(3, QRect(0, 0, 100, 50), Qt::black);
+    w.defineRectShape(4, QRect(0, 0, 100, 100), Qt::green);
+    w.defineRectShape(5, QRect(0, 80, 100, 20), Qt::blue);
+    w.defineRectShape(6, QRect(0, 60, 100, 10), Qt::yellow);
+    PlaceSpec left;
+    left.depth = 1;
+    left.characterId = 1;
+    left.clipDepth = 5;
+    w.placeObject(left);
+    w.placeObject2(2, 2);
+    PlaceSpec top;
+    top.depth = 3;
+    top.characterId = 3;
+    top.clipDepth = 4;
+    w.placeObject(top);
+    w.placeObject2(4, 4);
+    w.placeObject2(5, 5);
+    w.placeObject2(6, 6);
+    w.showFrame();
+    const QImage img = renderMovie(w);
+    EXPECT_TRUE(near(img.pixelColor(25, 25), Qt::green)); // inside both masks
+    EXPECT_TRUE(near(img.pixelColor(25, 55), Qt::red));   // the inner mask has ended
+    EXPECT_TRUE(near(img.pixelColor(75, 25), Qt::white)); // outside the outer mask
+    EXPECT_TRUE(near(img.pixelColor(75, 55), Qt::white));
+    EXPECT_TRUE(near(img.pixelColor(25, 90), Qt::blue)); // the outer mask still holds
+    EXPECT_TRUE(near(img.pixelColor(75, 90), Qt::white));
+    EXPECT_TRUE(near(img.pixelColor(25, 65), Qt::yellow)); // beyond both masks
+    EXPECT_TRUE(near(img.pixelColor(75, 65), Qt::yellow));
+}
+
 TEST(RenderMask, MaskInsideSpriteAndEmptyMaskHidesAll) {
     SwfWriter w(100, 100, 12);
     w.defineRectShape(1, QRect(50, 0, 50, 100), Qt::black);
