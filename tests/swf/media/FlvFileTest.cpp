@@ -81,12 +81,12 @@ TEST(FlvFile, VideoFramesTimesAndKeyFramesAreRead) {
     const FlvFile& f = flv.value();
     EXPECT_TRUE(f.tagsComplete());
     ASSERT_TRUE(f.video());
-    EXPECT_EQ(f.video()->info().codec, 2);
+    EXPECT_EQ(f.video()->codec(), 2);
     ASSERT_EQ(f.videoTimes().size(), 6u);
     EXPECT_EQ(f.videoTimes()[4], 400u);
     EXPECT_EQ(f.durationMs(), 500u);
-    EXPECT_TRUE(f.video()->frames().frame(3)->keyFrame);
-    EXPECT_FALSE(f.video()->frames().frame(4)->keyFrame);
+    EXPECT_TRUE(f.video()->frame(3)->keyFrame);
+    EXPECT_FALSE(f.video()->frame(4)->keyFrame);
     EXPECT_EQ(f.videoFrameAt(0), 0);
     EXPECT_EQ(f.videoFrameAt(250), 2);
     EXPECT_EQ(f.videoFrameAt(99999), 5);
@@ -180,7 +180,7 @@ TEST(FlvFile, SoundPacketsKeepTheirFormatAndTimes) {
     EXPECT_TRUE(flv.value().soundFormat()->stereo);
     ASSERT_EQ(flv.value().sound().size(), 2u);
     EXPECT_EQ(flv.value().sound()[1].timeMs, 26u);
-    EXPECT_EQ(flv.value().sound()[1].data, QByteArray("\xcc", 1));
+    EXPECT_EQ(flv.value().soundData(1), QByteArray("\xcc", 1));
     EXPECT_TRUE(flv.value().tagsComplete());
 }
 
@@ -191,8 +191,8 @@ TEST(FlvFile, TheCorpusNetStreamVideoDecodes) {
     auto flv = FlvFile::parse(file.readAll());
     ASSERT_TRUE(flv.ok());
     ASSERT_TRUE(flv.value().video());
-    auto decoder = swf::media::VideoDecoder::create(flv.value().video()->info().codec,
-                                                    flv.value().video()->frames().decoderConfig());
+    auto decoder = swf::media::VideoDecoder::create(flv.value().video()->codec(),
+                                                    flv.value().video()->decoderConfig());
     ASSERT_TRUE(decoder);
     swf::media::StreamPictures pictures(flv.value().video(), std::move(decoder.value()));
     const int last = static_cast<int>(flv.value().videoTimes().size()) - 1;
@@ -250,8 +250,7 @@ TEST(FlvFile, ReorderedH264PicturesShowInTheirOwnOrder) {
     ASSERT_TRUE(flv.ok());
     ASSERT_TRUE(flv.value().video());
     ASSERT_EQ(flv.value().videoTimes().size(), 12u);
-    auto decoder =
-        swf::media::VideoDecoder::create(7, flv.value().video()->frames().decoderConfig());
+    auto decoder = swf::media::VideoDecoder::create(7, flv.value().video()->decoderConfig());
     ASSERT_TRUE(decoder);
     swf::media::StreamPictures shown(flv.value().video(), std::move(decoder.value()));
     // Played through, then jumped about.
