@@ -2,6 +2,7 @@
 // encoded while the test runs, then read back, decoded and cut short.
 
 #include "swf/media/FlvFile.h"
+#include "swf/media/Spool.h"
 #include "swf/media/StreamPictures.h"
 #include "swf/media/VideoDecoder.h"
 #include "tests/swf/media/VideoClips.h"
@@ -133,6 +134,35 @@ TEST(FlvFile, AFileStillArrivingGivesTheTagsThatAreComplete) {
         lastCount = count;
     }
     EXPECT_GE(lastCount, 5);
+}
+
+TEST(FlvFile, IndexingPieceByPieceFindsWhatReadingTheWholeFinds) {
+    const auto bytes = flvOfPictures();
+    ASSERT_TRUE(bytes);
+    auto whole = FlvFile::parse(*bytes);
+    ASSERT_TRUE(whole.ok());
+    for (const qsizetype piece : {1, 7, 100, 4096}) {
+        auto spool = std::make_shared<swf::media::Spool>(1 << 20, 50);
+        FlvFile growing(spool);
+        for (qsizetype at = 0; at < bytes->size(); at += piece) {
+            ASSERT_TRUE(spool->append(bytes->mid(at, piece)).ok());
+            ASSERT_TRUE(growing.scan().ok());
+        }
+        EXPECT_EQ(growing.videoTimes(), whole.value().videoTimes()) << "pieces of " << piece;
+        EXPECT_TRUE(growing.tagsComplete());
+        ASSERT_TRUE(growing.video());
+        for (int f = 0; f < 6; ++f)
+            EXPECT_EQ(growing.video()->frame(f)->data, whole.value().video()->frame(f)->data)
+                << "frame " << f << " read back from the spool";
+        EXPECT_FALSE(growing.video()->frame(6));
+    }
+    // Bytes that are not an FLV are refused as soon as a header's worth has come.
+    auto spool = std::make_shared<swf::media::Spool>(1 << 20);
+    FlvFile notFlv(spool);
+    ASSERT_TRUE(spool->append("GIF8").ok());
+    EXPECT_TRUE(notFlv.scan().ok()) << "too early to say";
+    ASSERT_TRUE(spool->append("9a and more").ok());
+    EXPECT_FALSE(notFlv.scan().ok());
 }
 
 TEST(FlvFile, WhatIsNotAnFlvIsRefusedAndHostileSizesReserveNothing) {
