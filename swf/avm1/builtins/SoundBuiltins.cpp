@@ -58,20 +58,31 @@ SoundObject* self(const CallArgs& c) {
     return dynamic_cast<SoundObject*>(c.thisObject());
 }
 
-// The mix a Sound object controls, or null when its clip is gone: Flash then answers
+// The clip a Sound is aimed at, looked up afresh each time: a name may come to mean another
+// clip, or none. Null when it names nothing, is gone, or is not a movie clip (a text field).
+ClipBridge* aimedAt(Vm& vm, SoundObject* s) {
+    Value target = s->target;
+    if (!dynamic_cast<MovieClipObject*>(target.object())) {
+        ClipBridge* root = vm.root();
+        if (!target.isString() || !root)
+            return nullptr;
+        target =
+            vm.resolveTarget(Value(static_cast<Object*>(vm.clipObject(root))), vm.toString(target));
+    }
+    auto* clip = dynamic_cast<MovieClipObject*>(target.object());
+    ClipBridge* live = clip ? clip->clip(vm) : nullptr;
+    return live && live->isMovieClip() ? live : nullptr;
+}
+
+// The mix a Sound object controls, or null when it is aimed at no clip: Flash then answers
 // undefined and ignores changes.
 Mix* mixOf(Vm& vm, Mixes& mixes, SoundObject* s) {
     if (!s)
         return nullptr;
     if (!s->targeted)
         return &mixes[nullptr];
-    auto* clip = dynamic_cast<MovieClipObject*>(s->target.object());
-    if (!clip)
-        return &mixes[nullptr];
-    ClipBridge* live = clip->clip(vm);
-    if (!live)
-        return nullptr;
-    return &mixes[live];
+    ClipBridge* live = aimedAt(vm, s);
+    return live ? &mixes[live] : nullptr;
 }
 
 SoundHost* soundHost(Vm& vm) {
@@ -84,8 +95,7 @@ SoundHost* soundHost(Vm& vm) {
 DisplayObject* targetObject(Vm& vm, SoundObject* s) {
     if (!s || !s->targeted)
         return nullptr;
-    auto* clip = dynamic_cast<MovieClipObject*>(s->target.object());
-    auto* live = clip ? dynamic_cast<DisplayClip*>(clip->clip(vm)) : nullptr;
+    auto* live = dynamic_cast<DisplayClip*>(aimedAt(vm, s));
     return live ? &live->object() : nullptr;
 }
 
@@ -120,9 +130,14 @@ double panOf(const Mix& m) {
     return std::abs(m.rr) - 100;
 }
 
-// Levels are whole numbers; Flash keeps them beyond 100 (louder) and below 0 (inverted).
+// Levels are 32-bit whole numbers; Flash keeps them beyond 100 (louder) and below 0
+// (inverted). What does not fit (NaN, the infinities, beyond 32 bits) becomes the lowest
+// 32-bit number, as the conversion Flash uses makes it.
 double level(double d) {
-    return std::isfinite(d) ? std::trunc(d) : 0;
+    constexpr double kLow = -2147483648.0;
+    if (!std::isfinite(d) || d < kLow || d >= 2147483648.0)
+        return kLow;
+    return std::trunc(d);
 }
 
 // The aliases Flash gives the ID3 frames it knows by name.
@@ -184,8 +199,8 @@ void installSound(Vm& vm) {
     });
     vm.defineMethod(proto, QStringLiteral("setVolume"), [mixes](Vm& vm, CallArgs& c) -> Value {
         if (Mix* m = mixOf(vm, *mixes, self(c))) {
-            const double v = vm.toNumber(c.arg(0));
-            m->volume = level(v);
+            // Nothing (or undefined, or null) is silence; NaN is not.
+            m->volume = c.arg(0).isNullish() ? 0 : level(vm.toNumber(c.arg(0)));
             applyMix(vm, self(c), *m);
         }
         return Value();
@@ -196,8 +211,7 @@ void installSound(Vm& vm) {
     });
     vm.defineMethod(proto, QStringLiteral("setPan"), [mixes](Vm& vm, CallArgs& c) -> Value {
         if (Mix* m = mixOf(vm, *mixes, self(c))) {
-            const double p = vm.toNumber(c.arg(0));
-            const double pan = level(p);
+            const double pan = c.arg(0).isNullish() ? 0 : level(vm.toNumber(c.arg(0)));
             // Panning right quietens the left channel and the other way round.
             m->pan = pan;
             m->ll = pan > 0 ? 100 - pan : 100;
@@ -223,12 +237,15 @@ void installSound(Vm& vm) {
         const Value t = c.arg(0);
         if (!m || !t.object())
             return Value();
+        // Every level the object has is taken, even one set to undefined (as 0); levels it
+        // lacks keep their value.
         auto take = [&](const char* name, double& into) {
-            const Value v = field(vm, t, name);
-            if (v.isUndefined())
-                return;
-            const double d = vm.toNumber(v);
-            into = level(d);
+            const QString key = QLatin1String(name);
+            bool has = false;
+            for (Object* o = t.object(); o && !has; o = o->proto())
+                has = o->findOwn(key) != nullptr;
+            if (has)
+                into = vm.toInt32(field(vm, t, name));
         };
         take("ll", m->ll);
         take("lr", m->lr);
@@ -348,7 +365,9 @@ void installSound(Vm& vm) {
                     const auto tags = media::Mp3Info::id3(arrival->bytes);
                     if (!tags.empty()) {
                         so->define(QStringLiteral("id3"), id3Object(vm, tags), propflag::DontEnum);
-                        vm.callMethod(sound, QStringLiteral("onID3"), {});
+                        // Flash hands onID3 the same success flag as onLoad.
+                        const Value found(true);
+                        vm.callMethod(sound, QStringLiteral("onID3"), {&found, 1});
                     }
                     // onID3 may have loaded something else into this object.
                     if (so->loadSeq != seq)
@@ -380,6 +399,9 @@ void installSound(Vm& vm) {
         // say how long it is would cost more than playing it.
         if (s && s->loaded && s->loadedMs >= 0)
             return Value(std::round(s->loadedMs));
+        // While a file loads, its length is not known yet: nothing, rather than no sound.
+        if (s && !s->loaded && s->loadSeq > 0)
+            return Value(0);
         SoundHost* host = soundHost(vm);
         if (!s || !host || ((!s->soundId || !s->movie) && !s->loaded))
             return Value();
@@ -389,6 +411,8 @@ void installSound(Vm& vm) {
     };
     const auto position = [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
+        if (s && !s->loaded && s->loadSeq > 0)
+            return Value(0);
         SoundHost* host = soundHost(vm);
         if (!s || !host || (!s->soundId && !s->loaded))
             return Value();
