@@ -59,7 +59,7 @@ SoundObject* self(const CallArgs& c) {
 }
 
 // The clip a Sound is aimed at, looked up afresh each time: a name may come to mean another
-// clip, or none. Null when it names nothing, is gone, or is not a movie clip (a text field).
+// clip, or none. Null when it names nothing or is gone.
 ClipBridge* aimedAt(Vm& vm, SoundObject* s) {
     Value target = s->target;
     if (!dynamic_cast<MovieClipObject*>(target.object())) {
@@ -71,7 +71,7 @@ ClipBridge* aimedAt(Vm& vm, SoundObject* s) {
     }
     auto* clip = dynamic_cast<MovieClipObject*>(target.object());
     ClipBridge* live = clip ? clip->clip(vm) : nullptr;
-    return live && live->isMovieClip() ? live : nullptr;
+    return live;
 }
 
 // The mix a Sound object controls, or null when it is aimed at no clip: Flash then answers
