@@ -163,8 +163,9 @@ void FlvFile::addSound(uint32_t time, qint64 at, qint64 size) {
 }
 
 void FlvFile::addScript(uint32_t time, qint64 at, qint64 size) {
-    if (scripts_.size() >= kMaxScriptTags)
+    if (scripts_.size() >= kMaxScriptTags || size > kMaxScriptBytes - scriptBytes_)
         return;
+    scriptBytes_ += size;
     if (auto tag = FlvScriptData::readTag(spool_->read(at, size))) {
         tag.value().timeMs = time;
         scripts_.push_back(std::move(tag.value()));

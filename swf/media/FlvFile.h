@@ -35,6 +35,8 @@ public:
     static constexpr std::size_t kMaxVideoFrames = 1u << 22;
     static constexpr std::size_t kMaxSoundPackets = 1u << 23;
     static constexpr std::size_t kMaxScriptTags = 4096;
+    // Script data read in all: each byte becomes a good deal more once read into values.
+    static constexpr qint64 kMaxScriptBytes = 16 << 20;
 
     explicit FlvFile(std::shared_ptr<const Spool> spool);
     // Reads what bytes holds of an FLV file. An error when it is not one; a file cut short
@@ -90,6 +92,7 @@ private:
     std::vector<FlvSoundPacket> sound_;
     QByteArray aacConfig_;
     std::vector<FlvScriptTag> scripts_;
+    qint64 scriptBytes_ = 0;
     uint32_t duration_ = 0;
     bool complete_ = false;
     bool damaged_ = false;
