@@ -10,7 +10,11 @@
 #include "tests/support/Wait.h"
 #include "tests/swf/media/FlvWriter.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
+#include <optional>
 
 using testsupport::ActionBuilder;
 using testsupport::PushValue;
@@ -204,4 +208,45 @@ TEST(NetStreamHttp, ClosingTheStreamEndsItsDownload) {
         },
         5000));
     EXPECT_EQ(withoutByteCounts(host.traces).mid(0, 1), QStringList{"NetStream.Play.Start"});
+}
+
+TEST(NetStreamHttp, ALocalFileComesAMegabyteAtATimeAndATooLargeOneFails) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("big.flv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray bytes(5 * (1 << 19), 'x'); // two and a half megabytes
+    file.write(bytes);
+    file.close();
+    flash::ControlHost host;
+    for (const qint64 limit : {qint64(10 << 20), qint64(2 << 20)}) {
+        qint64 announced = -1;
+        QList<qsizetype> pieces;
+        QByteArray whole;
+        std::optional<bool> ended;
+        swf::PlayerHost::PieceCallbacks callbacks;
+        callbacks.size = [&](qint64 total) { announced = total; };
+        callbacks.piece = [&](const QByteArray& piece) {
+            pieces << piece.size();
+            whole += piece;
+        };
+        callbacks.done = [&](bool ok) { ended = ok; };
+        auto handle =
+            host.loadInPieces(QUrl::fromLocalFile(file.fileName()).toString(), limit, callbacks);
+        ASSERT_TRUE(ended.has_value()) << "a local file is read at once";
+        if (limit > bytes.size()) {
+            EXPECT_TRUE(*ended);
+            EXPECT_EQ(announced, bytes.size());
+            EXPECT_EQ(pieces, (QList<qsizetype>{1 << 20, 1 << 20, 1 << 19}));
+            EXPECT_EQ(whole, bytes);
+        } else {
+            EXPECT_FALSE(*ended);
+            EXPECT_TRUE(pieces.isEmpty()) << "nothing of a file over the limit is handed over";
+        }
+    }
+    bool failed = false;
+    swf::PlayerHost::PieceCallbacks missing;
+    missing.piece = [](const QByteArray&) {};
+    missing.done = [&](bool ok) { failed = !ok; };
+    (void)host.loadInPieces(dir.filePath("nothing.flv"), 1 << 20, missing);
+    EXPECT_TRUE(failed);
 }
