@@ -257,13 +257,43 @@ void installNetConnection(Vm& vm) {
     });
 }
 
+// Flash gives a stream its time, byte counts and buffer figures when it is made on a
+// connection, as properties of the stream itself; one made on nothing has none of them.
+void defineStreamProperties(Vm& vm, Object* stream) {
+    auto number = [](double (*read)(const media::FlvPlayback&)) {
+        return [read](Vm&, CallArgs& c) -> Value {
+            NetStreamObject* ns = streamOf(c.thisv);
+            return ns ? Value(read(*ns->playback)) : Value();
+        };
+    };
+    defineAccessor(vm, stream, "time", number([](const media::FlvPlayback& p) {
+                       return std::floor(p.timeMs()) / 1000.0;
+                   }));
+    defineAccessor(vm, stream, "bytesLoaded",
+                   number([](const media::FlvPlayback& p) { return p.bytesLoaded(); }));
+    defineAccessor(vm, stream, "bytesTotal",
+                   number([](const media::FlvPlayback& p) { return p.bytesTotal(); }));
+    defineAccessor(vm, stream, "bufferLength",
+                   number([](const media::FlvPlayback& p) { return p.bufferLengthSeconds(); }));
+    defineAccessor(vm, stream, "bufferTime",
+                   number([](const media::FlvPlayback& p) { return p.bufferTime(); }));
+    defineAccessor(vm, stream, "currentFps", number([](const media::FlvPlayback& p) {
+                       return p.playing() ? p.framesPerSecond() : 0.0;
+                   }));
+    defineAccessor(vm, stream, "liveDelay", number([](const media::FlvPlayback&) { return 0.0; }));
+}
+
 void installNetStreamClass(Vm& vm) {
     Object* proto = vm.newObject();
     NativeFunction* ctor = vm.defineClass(
         vm.global(), QStringLiteral("NetStream"),
-        [](Vm&, CallArgs& c) -> Value {
-            if (NetStreamObject* ns = streamOf(c.thisv))
-                ns->connection = c.arg(0);
+        [](Vm& vm, CallArgs& c) -> Value {
+            NetStreamObject* ns = streamOf(c.thisv);
+            if (!ns)
+                return Value();
+            ns->connection = c.arg(0);
+            if (dynamic_cast<NetConnectionObject*>(c.arg(0).object()))
+                defineStreamProperties(vm, ns);
             return Value();
         },
         proto);
@@ -329,28 +359,6 @@ void installNetStreamClass(Vm& vm) {
     // Streams read from files have nothing to send back to a server.
     for (const char* name : {"attachAudio", "attachVideo", "publish", "send", "receiveVideo"})
         vm.defineMethod(proto, QLatin1String(name), [](Vm&, CallArgs&) { return Value(); });
-
-    auto number = [](double (*read)(const media::FlvPlayback&)) {
-        return [read](Vm&, CallArgs& c) -> Value {
-            NetStreamObject* ns = streamOf(c.thisv);
-            return ns ? Value(read(*ns->playback)) : Value();
-        };
-    };
-    defineAccessor(vm, proto, "time", number([](const media::FlvPlayback& p) {
-                       return std::floor(p.timeMs()) / 1000.0;
-                   }));
-    defineAccessor(vm, proto, "bytesLoaded",
-                   number([](const media::FlvPlayback& p) { return p.bytesLoaded(); }));
-    defineAccessor(vm, proto, "bytesTotal",
-                   number([](const media::FlvPlayback& p) { return p.bytesTotal(); }));
-    defineAccessor(vm, proto, "bufferLength",
-                   number([](const media::FlvPlayback& p) { return p.bufferLengthSeconds(); }));
-    defineAccessor(vm, proto, "bufferTime",
-                   number([](const media::FlvPlayback& p) { return p.bufferTime(); }));
-    defineAccessor(vm, proto, "currentFps", number([](const media::FlvPlayback& p) {
-                       return p.playing() ? p.framesPerSecond() : 0.0;
-                   }));
-    defineAccessor(vm, proto, "liveDelay", number([](const media::FlvPlayback&) { return 0.0; }));
 }
 
 ClipBridge* placedVideo(Vm& vm, const Value& v) {

@@ -199,6 +199,27 @@ TEST(NetStreamMovie, TheClipsSoundSetsTheStreamsVolumeAndReceiveAudioMutesIt) {
     }
 }
 
+TEST(NetStreamMovie, OnlyAStreamMadeOnAConnectionHasItsFigures) {
+    SwfWriter w(kStage, kStage, 25);
+    ActionBuilder a;
+    a.push({"loose", 0, "NetStream"}).newObject().setVariable();
+    a.get("loose").push("time").getMember().typeOf().trace();
+    a.push({"nc", 0, "NetConnection"}).newObject().setVariable();
+    a.callMethod("nc", "connect", {PushValue::null()}).pop();
+    a.push("ns").get("nc").push({1, "NetStream"}).newObject().setVariable();
+    a.callMethod("ns", "hasOwnProperty", {PushValue("time")}).trace();
+    a.get("ns").push("bytesTotal").getMember().typeOf().trace();
+    a.push("proto").get("NetStream").push("prototype").getMember().setVariable();
+    a.callMethod("proto", "hasOwnProperty", {PushValue("time")}).trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    auto loaded = swf::loadMovie(w.finish());
+    ASSERT_TRUE(loaded.ok());
+    TraceHost host;
+    swf::Player player(loaded.value(), {}, &host, QString());
+    EXPECT_EQ(host.traces, (QStringList{"undefined", "true", "number", "false"}));
+}
+
 TEST(NetStreamMovie, AMissingFileIsNotFoundAndTheVideoStaysBlank) {
     QTemporaryDir dir;
     auto loaded = swf::loadMovie(movieThatPlays("nothing-here.flv"));
