@@ -32,7 +32,9 @@ struct UrlFetcher::State {
     // owner cannot vanish half-way through a post.
     std::mutex ownerMutex;
     UrlFetcher* owner = nullptr;
+    CURL* curl = nullptr; // the worker's transfer, while it runs
     qint64 received = 0;
+    bool sizePosted = false;
     QByteArray gathered;
     bool tooLarge = false;
 
@@ -55,11 +57,24 @@ struct UrlFetcher::State {
         post([chunk](UrlFetcher& f) { emit f.dataReceived(chunk); });
     }
 
+    void postSize(curl_off_t total) {
+        if (total <= 0 || sizePosted)
+            return;
+        sizePosted = true;
+        const auto bytes = static_cast<qint64>(total);
+        post([bytes](UrlFetcher& f) { emit f.sizeKnown(bytes); });
+    }
+
     static size_t onData(char* data, size_t size, size_t count, void* user) {
         auto* s = static_cast<State*>(user);
         const size_t bytes = size * count;
         if (s->cancelled)
             return 0; // makes curl stop with a write error
+        curl_off_t length = -1;
+        // The length is told before the first bytes, so the receiver knows what is to come.
+        if (!s->sizePosted && s->curl &&
+            curl_easy_getinfo(s->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK)
+            s->postSize(length);
         s->received += static_cast<qint64>(bytes);
         if (s->received > s->maxBytes) {
             s->tooLarge = true;
@@ -71,15 +86,16 @@ struct UrlFetcher::State {
         return bytes;
     }
 
-    static int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    static int onProgress(void* user, curl_off_t total, curl_off_t, curl_off_t, curl_off_t) {
         auto* s = static_cast<State*>(user);
+        s->postSize(total);
         // Hand over what has gathered even when the data comes slowly.
         s->handOver();
         return s->cancelled ? 1 : 0;
     }
 
     void run() {
-        CURL* curl = curl_easy_init();
+        curl = curl_easy_init();
         if (!curl) {
             post([](UrlFetcher& f) { emit f.failed(QStringLiteral("Cannot start a transfer.")); });
             return;
@@ -107,6 +123,7 @@ struct UrlFetcher::State {
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
         const CURLcode code = curl_easy_perform(curl);
         curl_easy_cleanup(curl);
+        curl = nullptr;
         if (cancelled)
             return;
         handOver();

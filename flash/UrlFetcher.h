@@ -27,6 +27,8 @@ public:
     void setMaxBytes(qint64 bytes);
 
 signals:
+    // The body's length as the server announced it; not sent when it did not.
+    void sizeKnown(qint64 bytes);
     void dataReceived(const QByteArray& data);
     // Every byte of the body has arrived.
     void finished();

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace swf {
 
@@ -38,6 +39,33 @@ public:
     // default reads local files and file: URLs only.
     using LoadDone = std::function<void(bool ok, QByteArray bytes)>;
     virtual void load(const QString& url, qint64 maxBytes, LoadDone done);
+
+    // A load whose bytes are wanted as they arrive (a video played while it downloads).
+    // Dropping the handle cancels it: no callback comes after that. It is never dropped from
+    // inside one of its own callbacks.
+    class PieceLoad {
+    public:
+        virtual ~PieceLoad() = default;
+    };
+    struct PieceCallbacks {
+        // The size the server announced, once, when it is known.
+        std::function<void(qint64 total)> size;
+        // The next bytes, in order, at most about a megabyte at a time.
+        std::function<void(const QByteArray& piece)> piece;
+        // The end: ok false when the load failed (some pieces may have come before).
+        std::function<void(bool ok)> done;
+    };
+    static constexpr qint64 kPieceBytes = 1 << 20;
+    // url as for load(). The callbacks may come before this returns. The default hands over
+    // what load() brings, in pieces; null when nothing is left to cancel.
+    virtual std::unique_ptr<PieceLoad> loadInPieces(const QString& url, qint64 maxBytes,
+                                                    PieceCallbacks callbacks);
+
+protected:
+    // Reads a local file or file: URL piece by piece, all before returning; false (and no
+    // callback) when url names no local file.
+    static bool readLocalInPieces(const QString& url, qint64 maxBytes,
+                                  const PieceCallbacks& callbacks);
 };
 
 } // namespace swf

@@ -95,4 +95,65 @@ void ControlHost::load(const QString& url, qint64 maxBytes, LoadDone done) {
 #endif
 }
 
+#ifdef QUARVEL_HAVE_URL_FETCHER
+namespace {
+
+// Owns the transfer: dropping it cancels the download, and nothing is called after.
+class FetchInPieces final : public swf::PlayerHost::PieceLoad {
+public:
+    FetchInPieces(const QString& url, qint64 maxBytes, swf::PlayerHost::PieceCallbacks callbacks)
+        : fetcher_(url), maxBytes_(maxBytes), callbacks_(std::move(callbacks)) {
+        fetcher_.setMaxBytes(maxBytes);
+        QObject::connect(&fetcher_, &UrlFetcher::sizeKnown, [this](qint64 total) {
+            if (!over_ && callbacks_.size)
+                callbacks_.size(total);
+        });
+        QObject::connect(&fetcher_, &UrlFetcher::dataReceived, [this](const QByteArray& d) {
+            if (over_)
+                return;
+            received_ += d.size();
+            if (received_ > maxBytes_) {
+                end(false);
+                return;
+            }
+            callbacks_.piece(d);
+        });
+        QObject::connect(&fetcher_, &UrlFetcher::finished, [this] { end(true); });
+        QObject::connect(&fetcher_, &UrlFetcher::failed, [this](const QString&) { end(false); });
+        fetcher_.start();
+    }
+
+private:
+    void end(bool ok) {
+        if (over_)
+            return;
+        over_ = true;
+        callbacks_.done(ok);
+    }
+    UrlFetcher fetcher_;
+    qint64 maxBytes_;
+    qint64 received_ = 0;
+    bool over_ = false;
+    swf::PlayerHost::PieceCallbacks callbacks_;
+};
+
+} // namespace
+#endif
+
+std::unique_ptr<swf::PlayerHost::PieceLoad>
+ControlHost::loadInPieces(const QString& url, qint64 maxBytes, PieceCallbacks callbacks) {
+    const QString scheme = QUrl(url).scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
+        if (!readLocalInPieces(url, maxBytes, callbacks))
+            callbacks.done(false);
+        return nullptr;
+    }
+#ifdef QUARVEL_HAVE_URL_FETCHER
+    return std::make_unique<FetchInPieces>(url, maxBytes, std::move(callbacks));
+#else
+    callbacks.done(false);
+    return nullptr;
+#endif
+}
+
 } // namespace flash

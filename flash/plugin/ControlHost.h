@@ -27,6 +27,9 @@ public:
     void fsCommand(const QString& command, const QString& args) override;
     void statusMessage(const QString& text) override;
     void load(const QString& url, qint64 maxBytes, LoadDone done) override;
+    // Local files are read a megabyte at a time; http(s) pieces come as the fetcher has them.
+    std::unique_ptr<PieceLoad> loadInPieces(const QString& url, qint64 maxBytes,
+                                            PieceCallbacks callbacks) override;
 
     // Loads under way (for tests and teardown).
     std::size_t pendingLoads() const;

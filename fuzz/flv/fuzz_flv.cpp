@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!flv.ok() || !flv.value().video())
         return 0;
     const auto& file = flv.value();
-    auto decoder = swf::media::VideoDecoder::create(
-        file.video()->info().codec, file.video()->frames().decoderConfig(), 1024 * 1024);
+    auto decoder = swf::media::VideoDecoder::create(file.video()->codec(),
+                                                    file.video()->decoderConfig(), 1024 * 1024);
     if (!decoder)
         return 0;
     swf::media::StreamPictures pictures(file.video(), std::move(decoder.value()));

@@ -96,6 +96,12 @@ void Avm1Host::Forward::load(const QString& url, qint64 maxBytes, LoadDone done)
     else
         PlayerHost::load(url, maxBytes, std::move(done));
 }
+std::unique_ptr<PlayerHost::PieceLoad>
+Avm1Host::Forward::loadInPieces(const QString& url, qint64 maxBytes, PieceCallbacks callbacks) {
+    if (PlayerHost* host = stage_.host())
+        return host->loadInPieces(url, maxBytes, std::move(callbacks));
+    return PlayerHost::loadInPieces(url, maxBytes, std::move(callbacks));
+}
 
 Avm1Host::Avm1Host(Stage& stage)
     : stage_(stage), forward_(stage), vm_(std::make_unique<Vm>(stage.swfVersion(), &forward_)) {

@@ -65,6 +65,8 @@ private:
         void trace(const QString& line) override;
         void statusMessage(const QString& text) override;
         void load(const QString& url, qint64 maxBytes, LoadDone done) override;
+        std::unique_ptr<PieceLoad> loadInPieces(const QString& url, qint64 maxBytes,
+                                                PieceCallbacks callbacks) override;
 
     private:
         Stage& stage_;

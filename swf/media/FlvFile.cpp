@@ -1,5 +1,7 @@
 #include "swf/media/FlvFile.h"
 
+#include "swf/media/Spool.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -16,78 +18,104 @@ uint32_t be(const QByteArray& b, qsizetype at, int bytes) {
 
 constexpr uint8_t kAudioTag = 8;
 constexpr uint8_t kVideoTag = 9;
+constexpr uint8_t kScriptTag = 18;
 
 } // namespace
 
+FlvFile::FlvFile(std::shared_ptr<const Spool> spool) : spool_(std::move(spool)) {}
+
 Result<FlvFile> FlvFile::parse(const QByteArray& bytes) {
-    if (bytes.size() < 9 || !bytes.startsWith("FLV") || bytes[3] != 1)
+    FlvFile file(Spool::ofBytes(bytes));
+    if (auto scanned = file.scan(); !scanned)
+        return scanned.error();
+    if (!file.headerRead())
         return Error{QStringLiteral("Not an FLV file.")};
-    const uint32_t headerSize = be(bytes, 5, 4);
-    if (headerSize < 9)
-        return Error{QStringLiteral("Broken FLV header.")};
-    FlvFile file;
-    // The header, then the size of the (absent) tag before the first.
-    qsizetype pos = static_cast<qsizetype>(headerSize) + 4;
-    while (true) {
-        if (pos == bytes.size()) {
-            file.complete_ = true;
-            break;
-        }
-        if (pos + 11 > bytes.size())
-            break; // the next tag has not arrived yet (or the file was cut)
-        const uint8_t type = static_cast<uint8_t>(bytes[pos]) & 0x1f;
-        const uint32_t size = be(bytes, pos + 1, 3);
-        const uint32_t time = be(bytes, pos + 4, 3) |
-                              (static_cast<uint32_t>(static_cast<uint8_t>(bytes[pos + 7])) << 24);
-        // Sizes are checked against what is there; nothing is reserved from them.
-        if (static_cast<qsizetype>(size) + 15 > bytes.size() - pos)
-            break;
-        const QByteArray body = bytes.mid(pos + 11, size);
-        const bool encrypted = static_cast<uint8_t>(bytes[pos]) & 0x20;
-        if (!encrypted) {
-            if (type == kVideoTag)
-                file.addVideo(time, body);
-            else if (type == kAudioTag)
-                file.addSound(time, body);
-        }
-        file.duration_ = std::max(file.duration_, time);
-        pos += 11 + static_cast<qsizetype>(size) + 4;
-    }
     return file;
 }
 
-void FlvFile::addVideo(uint32_t time, const QByteArray& body) {
-    if (body.isEmpty())
+Result<void> FlvFile::scan() {
+    const qint64 have = spool_->size();
+    if (!headerRead_) {
+        if (have < 9)
+            return {};
+        const QByteArray head = spool_->read(0, 9);
+        if (head.size() < 9 || !head.startsWith("FLV") || head[3] != 1)
+            return Error{QStringLiteral("Not an FLV file.")};
+        const uint32_t headerSize = be(head, 5, 4);
+        if (headerSize < 9)
+            return Error{QStringLiteral("Broken FLV header.")};
+        headerRead_ = true;
+        // The header, then the size of the (absent) tag before the first.
+        pos_ = static_cast<qint64>(headerSize) + 4;
+    }
+    while (!damaged_) {
+        complete_ = pos_ == have;
+        if (pos_ + 11 > have)
+            break; // the next tag has not arrived yet (or the file was cut)
+        const QByteArray head = spool_->read(pos_, 11);
+        if (head.size() < 11)
+            break;
+        const uint8_t type = static_cast<uint8_t>(head[0]) & 0x1f;
+        if ((static_cast<uint8_t>(head[0]) & 0xc0) != 0 ||
+            (type != kAudioTag && type != kVideoTag && type != kScriptTag)) {
+            damaged_ = true;
+            break;
+        }
+        const uint32_t size = be(head, 1, 3);
+        const uint32_t time =
+            be(head, 4, 3) | (static_cast<uint32_t>(static_cast<uint8_t>(head[7])) << 24);
+        // Sizes are checked against what is there; nothing is reserved from them.
+        if (static_cast<qint64>(size) + 15 > have - pos_)
+            break;
+        const bool encrypted = static_cast<uint8_t>(head[0]) & 0x20;
+        if (!encrypted && size > 0) {
+            if (type == kVideoTag)
+                addVideo(time, pos_ + 11, size);
+            else if (type == kAudioTag)
+                addSound(time, pos_ + 11, size);
+            else if (type == kScriptTag)
+                addScript(time, pos_ + 11, size);
+        }
+        duration_ = std::max(duration_, time);
+        pos_ += 11 + static_cast<qint64>(size) + 4;
+    }
+    return {};
+}
+
+void FlvFile::addVideo(uint32_t time, qint64 at, qint64 size) {
+    // The head byte, VP6's crop byte or H.264's packet type and composition time.
+    const QByteArray head = spool_->read(at, std::min<qint64>(size, 5));
+    if (head.isEmpty())
         return;
-    const uint8_t head = static_cast<uint8_t>(body[0]);
-    const int frameType = head >> 4;
-    const uint8_t codec = head & 0x0f;
+    const uint8_t first = static_cast<uint8_t>(head[0]);
+    const int frameType = first >> 4;
+    const uint8_t codec = first & 0x0f;
     if (frameType == 5)
         return; // a command to the player, not a picture
-    if (!video_) {
-        VideoStreamInfo info;
-        info.codec = codec;
-        info.smoothing = true;
-        video_ = std::make_shared<VideoCharacter>(0, info);
-    }
-    if (codec != video_->info().codec)
+    if (!video_)
+        video_ = std::make_shared<FlvVideo>(spool_, codec);
+    if (codec != video_->codec())
         return; // a stream does not change codec halfway; such packets cannot be decoded
-    QByteArray packet = body.mid(1);
+    qint64 from = at + 1;
     if (codec == videocodec::Vp6 || codec == videocodec::Vp6Alpha) {
         // FLV puts a byte of crop before what a movie's VideoFrame holds.
-        if (packet.isEmpty())
+        if (size < 2)
             return;
-        packet.remove(0, 1);
+        ++from;
     }
-    if (codec == videocodec::H264 && !packet.isEmpty() && packet[0] == 0) {
-        if (packet.size() > 4)
-            video_->frames().setDecoderConfig(packet.mid(4));
-        return;
+    const qint64 length = at + size - from;
+    if (codec == videocodec::H264) {
+        if (length < 1)
+            return;
+        if (head[1] == 0) {
+            if (length > 4)
+                video_->setDecoderConfig(spool_->read(from + 4, length - 4));
+            return;
+        }
+        if (head[1] != 1)
+            return; // end of sequence
     }
-    if (codec == videocodec::H264 && (packet.isEmpty() || packet[0] != 1))
-        return; // end of sequence
-    // Frame numbers are 16-bit in a movie's streams; a longer file keeps its first 65,536.
-    if (videoTimes_.size() > 0xffff)
+    if (videoTimes_.size() >= kMaxVideoFrames)
         return;
     const bool key = frameType == 1 || frameType == 4;
     // Tags come in decoding order, their times only going forward; an H.264 picture shows
@@ -95,43 +123,61 @@ void FlvFile::addVideo(uint32_t time, const QByteArray& body) {
     time = std::max(time, lastDecodeTime_);
     lastDecodeTime_ = time;
     uint32_t shows = time;
-    if (codec == videocodec::H264 && packet.size() >= 4) {
-        int32_t offset = static_cast<int32_t>(be(packet, 1, 3));
+    if (codec == videocodec::H264 && head.size() >= 5) {
+        int32_t offset = static_cast<int32_t>(be(head, 2, 3));
         if (offset & 0x800000)
             offset -= 0x1000000;
         shows = static_cast<uint32_t>(std::max<int64_t>(0, int64_t(time) + offset));
     }
     const int number = static_cast<int>(videoTimes_.size());
-    video_->frames().add(static_cast<uint16_t>(number), VideoFrameData{std::move(packet), key});
+    video_->add(from, length, key);
     videoTimes_.push_back(shows);
-    const auto at =
+    const auto pos =
         std::upper_bound(showing_.begin(), showing_.end(), std::make_pair(shows, number));
-    showing_.insert(at, std::make_pair(shows, number));
+    showing_.insert(pos, std::make_pair(shows, number));
 }
 
-void FlvFile::addSound(uint32_t time, const QByteArray& body) {
-    if (body.isEmpty())
+void FlvFile::addSound(uint32_t time, qint64 at, qint64 size) {
+    const QByteArray head = spool_->read(at, std::min<qint64>(size, 2));
+    if (head.isEmpty())
         return;
-    const uint8_t head = static_cast<uint8_t>(body[0]);
-    const SoundFormatInfo format = SoundFormatInfo::fromBits(head >> 4, head & 0x0f);
+    const uint8_t first = static_cast<uint8_t>(head[0]);
+    const SoundFormatInfo format = SoundFormatInfo::fromBits(first >> 4, first & 0x0f);
     if (!soundFormat_)
         soundFormat_ = format;
     if (format.format != soundFormat_->format)
         return;
-    QByteArray packet = body.mid(1);
+    qint64 from = at + 1;
     if (format.format == soundformat::Aac) {
-        if (packet.isEmpty())
+        if (head.size() < 2)
             return;
-        const bool config = packet[0] == 0;
-        packet.remove(0, 1);
-        if (config) {
+        ++from;
+        if (head[1] == 0) {
             if (aacConfig_.isEmpty())
-                aacConfig_ = packet;
+                aacConfig_ = spool_->read(from, at + size - from);
             return;
         }
     }
-    if (!packet.isEmpty())
-        sound_.push_back({time, std::move(packet)});
+    if (from < at + size && sound_.size() < kMaxSoundPackets)
+        sound_.push_back({time, from, at + size - from});
+}
+
+void FlvFile::addScript(uint32_t time, qint64 at, qint64 size) {
+    if (scripts_.size() >= kMaxScriptTags || size > kMaxScriptBytes - scriptBytes_)
+        return;
+    scriptBytes_ += size;
+    if (auto tag = FlvScriptData::readTag(spool_->read(at, size))) {
+        tag.value().timeMs = time;
+        scripts_.push_back(std::move(tag.value()));
+    }
+}
+
+QByteArray FlvFile::soundData(std::size_t i) const {
+    if (i >= sound_.size())
+        return {};
+    const FlvSoundPacket& p = sound_[i];
+    QByteArray data = spool_->read(p.offset, p.size);
+    return data.size() == p.size ? data : QByteArray();
 }
 
 std::optional<int> FlvFile::videoFrameAt(uint32_t timeMs) const {
@@ -146,7 +192,7 @@ std::optional<uint32_t> FlvFile::seekTime(uint32_t timeMs) const {
     const auto frame = videoFrameAt(timeMs);
     if (!frame || !video_)
         return std::nullopt;
-    const auto key = video_->frames().keyAtOrBefore(*frame);
+    const auto key = video_->keyAtOrBefore(*frame);
     return videoTimes_[static_cast<std::size_t>(key ? *key : 0)];
 }
 

@@ -16,59 +16,96 @@ FlvPlayback::~FlvPlayback() {
 }
 
 void FlvPlayback::queue(const char* code, const char* level) {
-    events_.emplace_back(Status{QLatin1String(code), QLatin1String(level)});
+    events_.emplace_back(Status{QLatin1String(code), QLatin1String(level), std::nullopt});
 }
 
-void FlvPlayback::play(double nowMs) {
+void FlvPlayback::play(double nowMs, std::shared_ptr<const Spool> spool) {
     close();
     state_ = State::Waiting;
     paused_ = false;
+    buffering_ = false;
     baseNow_ = nowMs;
+    spool_ = std::move(spool);
+    if (spool_)
+        file_.emplace(spool_);
+}
+
+void FlvPlayback::play(double nowMs) {
+    play(nowMs, nullptr);
+}
+
+void FlvPlayback::setData(const QByteArray& bytes, bool complete, double nowMs, VideoHost* video) {
+    if (state_ != State::Waiting)
+        return;
+    spool_ = Spool::ofBytes(bytes);
+    file_.emplace(spool_);
+    arrived(bytes.size(), complete, nowMs, video);
 }
 
 void FlvPlayback::notFound() {
     if (state_ != State::Waiting)
         return;
     state_ = State::Idle;
+    file_.reset();
+    spool_.reset();
     queue("NetStream.Play.StreamNotFound", "error");
 }
 
-void FlvPlayback::setData(const QByteArray& bytes, bool complete, double nowMs, VideoHost* video) {
-    if (state_ != State::Waiting)
+void FlvPlayback::arrived(qint64 total, bool complete, double nowMs, VideoHost* video) {
+    if ((state_ != State::Waiting && state_ != State::Playing) || !file_ || !spool_)
         return;
-    auto parsed = FlvFile::parse(bytes);
-    if (!parsed) {
-        notFound();
-        return;
-    }
-    file_ = std::move(parsed.value());
-    if (auto scripts = FlvScriptData::read(bytes))
-        scripts_ = std::move(scripts.value());
-    complete_ = complete;
-    bytesLoaded_ = bytes.size();
-    bytesTotal_ = bytes.size();
-    if (file_->video() && video) {
-        std::lock_guard lock(pictureMutex_);
-        pictures_ = video->openVideo(file_->video());
-    }
-    // Decoded even while no engine listens: one may come before the stream is over.
-    if (file_->soundFormat() && !file_->sound().empty()) {
-        auto decoded = decodeFlvSound(*file_, kMaxSoundBytes);
-        if (decoded) {
-            sound_ = std::move(decoded.value().sound);
-            soundStartMs_ = decoded.value().startMs;
-        } else {
-            // The pictures still play, paced by the engine's clock.
-            soundFailed_ = true;
+    bytesLoaded_ = spool_->size();
+    bytesTotal_ = std::max<qint64>(total, bytesLoaded_);
+    if (complete)
+        bytesTotal_ = bytesLoaded_;
+    if (auto scanned = file_->scan(); !scanned) {
+        if (state_ == State::Waiting) {
+            notFound();
+            return;
         }
+        complete = true; // what was read before the damage still plays
     }
-    state_ = State::Playing;
-    time_ = 0;
-    restartClock(nowMs);
-    queue("NetStream.Play.Start");
-    queue("NetStream.Buffer.Full");
-    startSound();
+    if (file_->damaged())
+        complete = true;
+    complete_ = complete;
+    if (!file_->headerRead()) {
+        if (complete)
+            notFound();
+        return;
+    }
+    openPictures(video);
+    if (state_ == State::Waiting) {
+        state_ = State::Playing;
+        buffering_ = true;
+        time_ = 0;
+        restartClock(nowMs);
+        queue("NetStream.Play.Start");
+    }
+    fillBuffer(nowMs);
     advance(nowMs);
+}
+
+void FlvPlayback::openPictures(VideoHost* video) {
+    if (!video || !file_->video() || file_->video()->size() == 0)
+        return;
+    std::lock_guard lock(pictureMutex_);
+    if (pictures_)
+        return;
+    const auto& frames = file_->video();
+    pictures_ =
+        video->openFrames(frames->codec(), frames->decoderConfig(), frames, kMaxPicturePixels);
+}
+
+void FlvPlayback::fillBuffer(double nowMs) {
+    if (state_ != State::Playing || !buffering_ || paused_)
+        return;
+    const double ahead = loadedEndMs() - time_;
+    if (!complete_ && (ahead <= 0 || ahead < bufferTime_ * 1000.0))
+        return;
+    buffering_ = false;
+    queue("NetStream.Buffer.Full");
+    restartClock(nowMs);
+    startSound();
 }
 
 void FlvPlayback::close() {
@@ -81,12 +118,14 @@ void FlvPlayback::close() {
         picture_ = QImage();
     }
     file_.reset();
-    scripts_.clear();
+    spool_.reset();
     nextScript_ = 0;
     sound_.reset();
-    soundFailed_ = false;
+    soundFirst_ = soundEnd_ = 0;
+    soundFailedAt_.reset();
     events_.clear();
     complete_ = false;
+    buffering_ = false;
     bytesLoaded_ = bytesTotal_ = 0;
     time_ = 0;
     state_ = State::Closed;
@@ -103,15 +142,24 @@ void FlvPlayback::pause(std::optional<bool> pause, double nowMs) {
     } else {
         restartClock(nowMs);
         startSound();
+        fillBuffer(nowMs);
     }
 }
 
 void FlvPlayback::seek(double seconds, double nowMs) {
-    if (!file_ || state_ == State::Closed || state_ == State::Waiting)
+    if (!file_ || state_ == State::Closed || state_ == State::Waiting || state_ == State::Idle)
         return;
     if (!std::isfinite(seconds))
         return;
-    const double wanted = std::clamp(seconds * 1000.0, 0.0, endMs());
+    double wanted = std::max(0.0, seconds * 1000.0);
+    if (!complete_ && wanted > loadedEndMs()) {
+        // Only what has arrived can be shown; the clock stays where it is.
+        Status status{QStringLiteral("NetStream.Seek.InvalidTime"), QStringLiteral("error"),
+                      loadedEndMs() / 1000.0};
+        events_.emplace_back(std::move(status));
+        return;
+    }
+    wanted = std::min(wanted, endMs());
     const auto wantedMs = static_cast<uint32_t>(wanted);
     double target = wanted;
     if (file_->video()) {
@@ -125,15 +173,18 @@ void FlvPlayback::seek(double seconds, double nowMs) {
         state_ = State::Playing;
     restartClock(nowMs);
     // What lies before the new position has been passed; what lies after is met again.
+    const auto& scripts = file_->scripts();
     nextScript_ = 0;
-    while (nextScript_ < scripts_.size() && scripts_[nextScript_].timeMs <= target)
+    while (nextScript_ < scripts.size() && scripts[nextScript_].timeMs <= target)
         ++nextScript_;
     queue("NetStream.Seek.Notify");
     {
         std::lock_guard lock(pictureMutex_);
         frame_ = frameAt(time_);
     }
-    startSound();
+    if (!buffering_)
+        startSound();
+    fillBuffer(nowMs);
 }
 
 void FlvPlayback::setBufferTime(double seconds) {
@@ -148,17 +199,23 @@ double FlvPlayback::endMs() const {
     const auto& times = file_->videoTimes();
     if (times.size() >= 2 && times[times.size() - 1] >= times[times.size() - 2])
         end += std::min<uint32_t>(times[times.size() - 1] - times[times.size() - 2], 1000);
-    if (sound_ && sound_->rate > 0)
+    // The last sound packet lasts as long as its samples do.
+    if (sound_ && sound_->rate > 0 && soundEnd_ == file_->sound().size())
         end = std::max(end, soundStartMs_ +
                                 1000.0 * static_cast<double>(sound_->frames()) / sound_->rate);
     return end;
 }
 
+double FlvPlayback::loadedEndMs() const {
+    if (!file_)
+        return 0;
+    return complete_ ? endMs() : file_->durationMs();
+}
+
 double FlvPlayback::bufferLengthSeconds() const {
     if (!file_ || state_ == State::Closed)
         return 0;
-    const double loadedEnd = complete_ ? endMs() : file_->durationMs();
-    return std::max(0.0, loadedEnd - time_) / 1000.0;
+    return std::max(0.0, loadedEndMs() - time_) / 1000.0;
 }
 
 bool FlvPlayback::soundDrivesClock() const {
@@ -172,7 +229,39 @@ void FlvPlayback::restartClock(double nowMs) {
 }
 
 void FlvPlayback::startSound() {
-    if (!sound_ || !soundEngine_ || state_ != State::Playing || paused_ || sound_->rate <= 0)
+    if (!soundEngine_ || state_ != State::Playing || paused_ || buffering_ || !file_)
+        return;
+    const auto& packets = file_->sound();
+    if (!file_->soundFormat() || packets.empty())
+        return;
+    // The packet playing at the clock, and enough after it for a piece of sound.
+    const auto after =
+        std::upper_bound(packets.begin(), packets.end(), static_cast<uint32_t>(time_),
+                         [](uint32_t t, const FlvSoundPacket& p) { return t < p.timeMs; });
+    const auto first = static_cast<std::size_t>(
+        std::distance(packets.begin(), after == packets.begin() ? after : std::prev(after)));
+    const bool covered = sound_ && first >= soundFirst_ && first < soundEnd_ &&
+                         (soundEnd_ == packets.size() || first + 1 < soundEnd_);
+    if (!covered) {
+        if (soundFailedAt_ == first)
+            return;
+        const uint32_t until = packets[first].timeMs + kSoundPieceMs;
+        std::size_t end = first + 1;
+        while (end < packets.size() && packets[end].timeMs < until)
+            ++end;
+        auto decoded = decodeFlvSound(*file_, kMaxSoundBytes, first, end);
+        if (!decoded) {
+            // The pictures still play, paced by the engine's clock.
+            soundFailedAt_ = first;
+            sound_.reset();
+            return;
+        }
+        sound_ = std::move(decoded.value().sound);
+        soundStartMs_ = decoded.value().startMs;
+        soundFirst_ = first;
+        soundEnd_ = end;
+    }
+    if (sound_->rate <= 0)
         return;
     const double into = std::max(0.0, time_ - soundStartMs_);
     const auto startFrame = static_cast<uint64_t>(into * sound_->rate / 1000.0);
@@ -181,6 +270,14 @@ void FlvPlayback::startSound() {
     voice_ = soundEngine_->playDecoded(sound_, startFrame);
     voiceMixer_ = &soundEngine_->mixer();
     voiceFromMs_ = soundStartMs_ + 1000.0 * static_cast<double>(startFrame) / sound_->rate;
+    applyGains();
+}
+
+void FlvPlayback::applyGains() {
+    if (!voice_.valid() || !voiceMixer_ || !soundEngine_ || voiceMixer_ != &soundEngine_->mixer())
+        return;
+    voiceMixer_->setGains(voice_,
+                          receiveAudio_ ? soundEngine_->gainsOf(audioOwner_) : Gains{0, 0, 0, 0});
 }
 
 void FlvPlayback::stopSound() {
@@ -192,26 +289,39 @@ void FlvPlayback::stopSound() {
 void FlvPlayback::advance(double nowMs) {
     if (state_ != State::Playing || !file_)
         return;
-    if (!paused_) {
+    if (!paused_ && !buffering_) {
         if (soundDrivesClock()) {
             time_ = voiceFromMs_ +
                     1000.0 * static_cast<double>(voiceMixer_->consumed(voice_)) / sound_->rate;
             restartClock(nowMs);
         } else {
             if (voice_.valid() && voiceMixer_ && !voiceMixer_->playing(voice_)) {
-                // The sound ran out before the pictures: the engine's clock takes over.
+                // The piece of sound ran out: the engine's clock takes over, and the next
+                // piece, when there is one, is heard from here.
                 voice_ = {};
                 restartClock(nowMs);
+                time_ = baseTime_;
+                startSound();
             }
             time_ = baseTime_ + std::max(0.0, nowMs - baseNow_);
         }
+        if (!complete_ && time_ >= loadedEndMs()) {
+            // Played up to what has arrived: hold the clock until the buffer fills again.
+            time_ = loadedEndMs();
+            buffering_ = true;
+            stopSound();
+            restartClock(nowMs);
+            queue("NetStream.Buffer.Empty");
+        }
     }
+    applyGains();
     const double end = endMs();
-    const bool ended = time_ >= end && complete_;
+    const bool ended = complete_ && time_ >= end;
     if (ended)
         time_ = end;
-    while (nextScript_ < scripts_.size() && scripts_[nextScript_].timeMs <= time_)
-        events_.emplace_back(scripts_[nextScript_++]);
+    const auto& scripts = file_->scripts();
+    while (nextScript_ < scripts.size() && scripts[nextScript_].timeMs <= time_)
+        events_.emplace_back(scripts[nextScript_++]);
     {
         std::lock_guard lock(pictureMutex_);
         frame_ = frameAt(time_);

@@ -3,6 +3,8 @@
 #include "swf/media/FlvFile.h"
 #include "swf/media/SoundDecoder.h"
 
+#include <algorithm>
+
 namespace swf::media {
 
 namespace {
@@ -10,7 +12,7 @@ namespace {
 // FLV keeps AAC as raw frames with the decoder's configuration apart; the decoder we share
 // with DefineSound reads ADTS, so each frame gets the seven-byte ADTS header the
 // configuration describes.
-Result<QByteArray> toAdts(const FlvFile& file) {
+Result<QByteArray> toAdts(const FlvFile& file, std::size_t first, std::size_t end) {
     const QByteArray& config = file.aacConfig();
     if (config.size() < 2)
         return Error{QStringLiteral("The FLV's AAC sound has no configuration.")};
@@ -22,8 +24,9 @@ Result<QByteArray> toAdts(const FlvFile& file) {
     if (objectType < 1 || objectType > 4 || rateIndex > 12)
         return Error{QStringLiteral("The FLV's AAC configuration is not one ADTS can carry.")};
     QByteArray out;
-    for (const FlvSoundPacket& p : file.sound()) {
-        const int length = static_cast<int>(p.data.size()) + 7;
+    for (std::size_t i = first; i < end; ++i) {
+        const QByteArray data = file.soundData(i);
+        const int length = static_cast<int>(data.size()) + 7;
         if (length > 0x1fff)
             continue; // no real AAC frame is this long
         const uint8_t header[7] = {
@@ -36,33 +39,35 @@ Result<QByteArray> toAdts(const FlvFile& file) {
             0xfc,
         };
         out.append(reinterpret_cast<const char*>(header), 7);
-        out.append(p.data);
+        out.append(data);
     }
     return out;
 }
 
 } // namespace
 
-Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes) {
-    if (!file.soundFormat() || file.sound().empty())
+Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes, std::size_t first,
+                                std::size_t end) {
+    end = std::min(end, file.sound().size());
+    if (!file.soundFormat() || first >= end)
         return Error{QStringLiteral("The FLV has no sound.")};
     const SoundFormatInfo& format = *file.soundFormat();
     if (!SoundDecoder::canDecode(format.format))
         return Error{
             QStringLiteral("No decoder for the FLV's sound format %1.").arg(format.format)};
     FlvSound out;
-    out.startMs = file.sound().front().timeMs;
+    out.startMs = file.sound()[first].timeMs;
     if (format.format == soundformat::Adpcm) {
         // Every ADPCM packet starts its own blocks with their own header: decoded one by one.
         auto sound = std::make_shared<DecodedSound>();
         sound->rate = format.rate;
         sound->channels = format.channels();
-        for (const FlvSoundPacket& p : file.sound()) {
+        for (std::size_t i = first; i < end; ++i) {
             const uint64_t used = sound->bytes();
             if (used >= maxBytes)
                 return Error{
                     QStringLiteral("The FLV's sound decodes to more than the player keeps.")};
-            auto part = SoundDecoder::decode(format, p.data, maxBytes - used);
+            auto part = SoundDecoder::decode(format, file.soundData(i), maxBytes - used);
             if (!part)
                 return part.error();
             const auto& samples = part.value()->samples;
@@ -73,7 +78,7 @@ Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes) {
     }
     QByteArray data;
     if (format.format == soundformat::Aac) {
-        auto adts = toAdts(file);
+        auto adts = toAdts(file, first, end);
         if (!adts)
             return adts.error();
         data = std::move(adts.value());
@@ -81,8 +86,8 @@ Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes) {
         // MP3 as DefineSound holds it opens with the samples to skip; an FLV skips none.
         if (format.format == soundformat::Mp3)
             data = QByteArray(2, '\0');
-        for (const FlvSoundPacket& p : file.sound())
-            data.append(p.data);
+        for (std::size_t i = first; i < end; ++i)
+            data.append(file.soundData(i));
     }
     auto decoded = SoundDecoder::decode(format, data, maxBytes);
     if (!decoded)

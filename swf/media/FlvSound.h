@@ -5,6 +5,7 @@
 #include "swf/format/Result.h"
 #include "swf/media/DecodedSound.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -18,7 +19,10 @@ struct FlvSound {
 };
 
 // MP3, ADPCM, PCM of both byte orders, Nellymoser, Speex and AAC. Holding more than maxBytes
-// of samples is an error; so is a file with no sound or a codec this build lacks.
-Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes);
+// of samples is an error; so is a file with no sound or a codec this build lacks. Only the
+// packets from first up to (not including) end are decoded: a file still arriving is heard
+// piece by piece.
+Result<FlvSound> decodeFlvSound(const FlvFile& file, uint64_t maxBytes, std::size_t first = 0,
+                                std::size_t end = SIZE_MAX);
 
 } // namespace swf::media

@@ -64,6 +64,10 @@ public:
     // caller stops it through the mixer.
     Mixer::VoiceId playDecoded(std::shared_ptr<const DecodedSound> sound, uint64_t startFrame);
 
+    // What the sounds of owner go through now (its Sound objects' volume and transform, then
+    // the movie's); for sound played outside the engine's own voices.
+    Gains gainsOf(const void* owner) const { return gainsFor(owner); }
+
     SoundStore& store() { return store_; }
     Mixer& mixer() { return mixer_; }
 

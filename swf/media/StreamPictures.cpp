@@ -4,9 +4,38 @@
 
 namespace swf::media {
 
+namespace {
+
+// A movie's own stream: its frames are the VideoFrame tags kept with the character.
+class StoredFrames final : public VideoFrameSource {
+public:
+    explicit StoredFrames(std::shared_ptr<const VideoCharacter> video) : video_(std::move(video)) {}
+    std::optional<VideoFrameData> frame(int number) const override {
+        return video_->frames().frame(number);
+    }
+    std::optional<int> lastAtOrBefore(int number) const override {
+        return video_->frames().lastAtOrBefore(number);
+    }
+    std::optional<int> keyAtOrBefore(int number) const override {
+        return video_->frames().keyAtOrBefore(number);
+    }
+    std::optional<int> nextAfter(int number) const override {
+        return video_->frames().nextAfter(number);
+    }
+
+private:
+    std::shared_ptr<const VideoCharacter> video_;
+};
+
+} // namespace
+
 StreamPictures::StreamPictures(std::shared_ptr<const VideoCharacter> video,
                                std::unique_ptr<VideoDecoder> decoder)
-    : video_(std::move(video)), decoder_(std::move(decoder)) {}
+    : StreamPictures(std::make_shared<StoredFrames>(std::move(video)), std::move(decoder)) {}
+
+StreamPictures::StreamPictures(std::shared_ptr<const VideoFrameSource> frames,
+                               std::unique_ptr<VideoDecoder> decoder)
+    : frames_(std::move(frames)), decoder_(std::move(decoder)) {}
 
 void StreamPictures::restartAt(int f) {
     decoder_->reset();
@@ -17,7 +46,7 @@ void StreamPictures::restartAt(int f) {
 }
 
 void StreamPictures::feed(int f) {
-    const auto frame = video_->frames().frame(f);
+    const auto frame = frames_->frame(f);
     fed_ = f;
     if (!frame)
         return;
@@ -32,7 +61,7 @@ void StreamPictures::feed(int f) {
 }
 
 QImage StreamPictures::picture(int number) {
-    const VideoFrameStore& frames = video_->frames();
+    const VideoFrameSource& frames = *frames_;
     const auto target = frames.lastAtOrBefore(number);
     if (!target || *target == shown_)
         return current_;
@@ -59,7 +88,7 @@ QImage StreamPictures::picture(int number) {
 }
 
 int StreamPictures::startFor(int want) const {
-    const VideoFrameStore& frames = video_->frames();
+    const VideoFrameSource& frames = *frames_;
     const auto key = frames.keyAtOrBefore(want);
     const auto first = frames.nextAfter(-1);
     return key ? *key : (first ? *first : want);
@@ -69,7 +98,7 @@ int StreamPictures::startFor(int want) const {
 // picture of a frame may come out several packets later, and frames are asked for in the
 // order they show, which goes back and forth among the numbers.
 QImage StreamPictures::reordered(int want) {
-    const VideoFrameStore& frames = video_->frames();
+    const VideoFrameSource& frames = *frames_;
     const auto feedFor = [&] {
         for (auto f = frames.nextAfter(fed_); f && *f <= want; f = frames.nextAfter(*f))
             feed(*f);

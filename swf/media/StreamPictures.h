@@ -25,6 +25,8 @@ public:
 
     StreamPictures(std::shared_ptr<const VideoCharacter> video,
                    std::unique_ptr<VideoDecoder> decoder);
+    StreamPictures(std::shared_ptr<const VideoFrameSource> frames,
+                   std::unique_ptr<VideoDecoder> decoder);
     QImage picture(int number) override;
 
     // Packets sent to the decoder since it was made; for tests and figures.
@@ -38,7 +40,7 @@ private:
     int startFor(int want) const;
     QImage reordered(int want);
 
-    std::shared_ptr<const VideoCharacter> video_;
+    std::shared_ptr<const VideoFrameSource> frames_;
     std::unique_ptr<VideoDecoder> decoder_;
     QImage current_;
     int shown_ = -1; // the frame current_ stands for

@@ -3,7 +3,9 @@
 #include "swf/format/Video.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -32,6 +34,69 @@ AVCodecID codecOf(uint8_t codec) {
         return AV_CODEC_ID_H264;
     default:
         return AV_CODEC_ID_NONE;
+    }
+}
+
+// Sorenson H.263's picture header up to the quantiser: whether the picture asks for
+// deblocking, and its quantiser; nullopt when the header is not one.
+std::optional<std::pair<bool, int>> sorensonHeader(const QByteArray& packet) {
+    uint64_t bits = 0;
+    int have = 0;
+    qsizetype at = 0;
+    const auto take = [&](int n) -> std::optional<uint32_t> {
+        while (have < n) {
+            if (at >= packet.size())
+                return std::nullopt;
+            bits = (bits << 8) | static_cast<uint8_t>(packet[at++]);
+            have += 8;
+        }
+        have -= n;
+        return static_cast<uint32_t>((bits >> have) & ((1ull << n) - 1));
+    };
+    if (take(17) != 1u || !take(5) || !take(8))
+        return std::nullopt;
+    const auto size = take(3);
+    if (!size)
+        return std::nullopt;
+    if (*size == 0 && (!take(8) || !take(8)))
+        return std::nullopt;
+    if (*size == 1 && (!take(16) || !take(16)))
+        return std::nullopt;
+    const auto type = take(2);
+    const auto deblock = take(1);
+    const auto quant = take(5);
+    if (!type || !deblock || !quant)
+        return std::nullopt;
+    return std::make_pair(*deblock == 1, static_cast<int>(*quant));
+}
+
+// Smooths the edges of the 8 x 8 blocks of one plane, as H.263's deblocking filter does:
+// across each edge, a step smaller than the strength is evened out; larger steps are real
+// edges of the picture and are left alone.
+void deblockPlane(uint8_t* plane, int stride, int width, int height, int strength) {
+    const auto filter = [strength](uint8_t& a, uint8_t& b, uint8_t& c, uint8_t& d) {
+        const int delta = (a - 4 * b + 4 * c - d) / 8;
+        const int magnitude = std::abs(delta);
+        const int d1 = std::max(0, magnitude - std::max(0, 2 * (magnitude - strength)));
+        const int step = delta < 0 ? -d1 : d1;
+        const int d2 = std::clamp((a - d) / 4, -d1 / 2, d1 / 2);
+        b = static_cast<uint8_t>(std::clamp(b + step, 0, 255));
+        c = static_cast<uint8_t>(std::clamp(c - step, 0, 255));
+        a = static_cast<uint8_t>(std::clamp(a - d2, 0, 255));
+        d = static_cast<uint8_t>(std::clamp(d + d2, 0, 255));
+    };
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = plane + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 8; x + 1 < width; x += 8)
+            filter(row[x - 2], row[x - 1], row[x], row[x + 1]);
+    }
+    for (int y = 8; y + 1 < height; y += 8) {
+        uint8_t* r0 = plane + static_cast<std::ptrdiff_t>(y - 2) * stride;
+        uint8_t* r1 = r0 + stride;
+        uint8_t* r2 = r1 + stride;
+        uint8_t* r3 = r2 + stride;
+        for (int x = 0; x < width; ++x)
+            filter(r0[x], r1[x], r2[x], r3[x]);
     }
 }
 
@@ -109,6 +174,11 @@ Result<void> VideoDecoder::send(const QByteArray& packet, int64_t frameNumber) {
     }
     if (size <= 0)
         return Error{QStringLiteral("Empty video packet.")};
+    if (codec_ == videocodec::SorensonH263) {
+        const auto header = sorensonHeader(packet);
+        frameDeblocks_ = header && header->first;
+        frameQuant_ = header ? header->second : 0;
+    }
     // libavcodec reads a little past the end of what it is given; the packet gets its own
     // padded copy.
     if (av_new_packet(s.packet, static_cast<int>(size)) < 0)
@@ -185,11 +255,48 @@ QImage VideoDecoder::toImage() const {
     return image;
 }
 
+int VideoDecoder::deblockStrength() const {
+    if (codec_ != videocodec::SorensonH263 || deblocking_ == 1)
+        return 0;
+    if (deblocking_ == 0 && !frameDeblocks_)
+        return 0;
+    // H.263's strengths by quantiser: coarser pictures have larger steps to even out.
+    static constexpr int kByQuant[32] = {0, 1, 1, 2, 2, 3, 3, 4, 4,  4,  5,  5,  5,  6,  6,  7,
+                                         7, 7, 8, 8, 8, 9, 9, 9, 10, 10, 10, 11, 11, 11, 12, 12};
+    const int base = kByQuant[std::clamp(frameQuant_, 1, 31)];
+    return deblocking_ >= 2 ? std::min(12, base + (deblocking_ - 2)) : base;
+}
+
 // Flash gives each pixel the colour of its own chroma sample, without blending in the
 // neighbours', so colour edges stay as sharp as the codec coded them; the general converters
 // blend, which smears every edge of a test card.
 QImage VideoDecoder::fromYuv420() const {
-    const AVFrame* f = d_->frame;
+    const AVFrame* source = d_->frame;
+    const int strength = deblockStrength();
+    // Deblocking works on a copy: the decoder predicts later pictures from its own.
+    AVFrame* copy = nullptr;
+    if (strength > 0) {
+        copy = av_frame_alloc();
+        if (copy) {
+            copy->format = source->format;
+            copy->width = source->width;
+            copy->height = source->height;
+            if (av_frame_get_buffer(copy, 0) < 0 || av_frame_copy(copy, source) < 0 ||
+                av_frame_copy_props(copy, source) < 0) {
+                av_frame_free(&copy);
+            } else {
+                deblockPlane(copy->data[0], copy->linesize[0], copy->width, copy->height, strength);
+                for (int p = 1; p <= 2; ++p)
+                    deblockPlane(copy->data[p], copy->linesize[p], (copy->width + 1) / 2,
+                                 (copy->height + 1) / 2, strength);
+            }
+        }
+    }
+    const AVFrame* f = copy ? copy : source;
+    struct Free {
+        AVFrame* frame;
+        ~Free() { av_frame_free(&frame); }
+    } freeCopy{copy};
     QImage image(f->width, f->height, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return {};

@@ -29,6 +29,10 @@ public:
     VideoDecoder& operator=(const VideoDecoder&) = delete;
 
     uint8_t codec() const { return codec_; }
+    // Sorenson H.263 only: the stream's deblocking setting (0 follows each picture's own flag,
+    // 1 never, 2 to 6 always, stronger as it rises). Flash smooths the block edges of the
+    // picture shown; the pictures later ones are predicted from stay as decoded.
+    void setDeblocking(uint8_t mode) { deblocking_ = mode; }
     // Whether pictures can come out later than their packets went in.
     bool reorders() const;
 
@@ -48,8 +52,14 @@ private:
     QImage toImage() const;
     QImage fromYuv420() const;
 
+    // The strength the picture being received is smoothed with (0: not at all).
+    int deblockStrength() const;
+
     uint8_t codec_;
     uint64_t maxPixels_;
+    uint8_t deblocking_ = 0;
+    bool frameDeblocks_ = false; // the last picture header's flag
+    int frameQuant_ = 0;
     std::unique_ptr<State> d_;
 };
 

@@ -14,6 +14,8 @@ struct VideoEngine::Shared {
     StreamPictures pictures;
     Shared(std::shared_ptr<const VideoCharacter> video, std::unique_ptr<VideoDecoder> decoder)
         : pictures(std::move(video), std::move(decoder)) {}
+    Shared(std::shared_ptr<const VideoFrameSource> frames, std::unique_ptr<VideoDecoder> decoder)
+        : pictures(std::move(frames), std::move(decoder)) {}
 };
 
 namespace {
@@ -57,10 +59,28 @@ std::unique_ptr<VideoPictures> VideoEngine::openVideo(std::shared_ptr<const Vide
                 sink_(decoder.error().message);
             return nullptr;
         }
+        decoder.value()->setDeblocking(info.deblocking);
         shared = std::make_shared<Shared>(video, std::move(decoder.value()));
         std::erase_if(streams_, [](const auto& entry) { return entry.second.expired(); });
         streams_[video.get()] = shared;
     }
+    Shared& s = *shared;
+    return std::make_unique<Placement>(std::move(shared), s.pictures, s.mutex);
+}
+
+std::unique_ptr<VideoPictures>
+VideoEngine::openFrames(uint8_t codec, const QByteArray& avcConfig,
+                        std::shared_ptr<const VideoFrameSource> frames, uint64_t maxPixels) {
+    if (!frames)
+        return nullptr;
+    auto decoder = VideoDecoder::create(codec, avcConfig, std::max(kMinStreamPixels, maxPixels));
+    if (!decoder) {
+        if (sink_)
+            sink_(decoder.error().message);
+        return nullptr;
+    }
+    // One stream, one player: nothing to share with other placements.
+    auto shared = std::make_shared<Shared>(std::move(frames), std::move(decoder.value()));
     Shared& s = *shared;
     return std::make_unique<Placement>(std::move(shared), s.pictures, s.mutex);
 }

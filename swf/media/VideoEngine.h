@@ -27,6 +27,9 @@ public:
     // A stream whose codec cannot be decoded shows nothing; why is said here once per stream.
     void setMessageSink(std::function<void(const QString&)> sink) { sink_ = std::move(sink); }
     std::unique_ptr<VideoPictures> openVideo(std::shared_ptr<const VideoCharacter> video) override;
+    std::unique_ptr<VideoPictures> openFrames(uint8_t codec, const QByteArray& avcConfig,
+                                              std::shared_ptr<const VideoFrameSource> frames,
+                                              uint64_t maxPixels) override;
 
     // Streams with a decoder in use; for tests.
     std::size_t openStreams() const;

@@ -1,4 +1,5 @@
 #include "swf/avm1/Avm1Host.h"
+#include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/MovieClipObject.h"
 #include "swf/avm1/builtins/Builtins.h"
 #include "swf/avm1/builtins/ScriptAccess.h"
@@ -16,9 +17,20 @@ namespace swf::avm1::builtins {
 
 namespace {
 
-// A progressive FLV is read whole into memory; anything larger is refused rather than
-// letting a movie take the machine's memory.
-constexpr qint64 kMaxFlvBytes = 512ll << 20;
+// A progressive FLV is kept on disk beyond its first megabytes; anything larger than this is
+// refused rather than letting a movie fill the disk.
+constexpr qint64 kMaxFlvBytes = 2ll << 30;
+
+// One file on its way. The host's callbacks only note what came, and may come after the
+// stream is gone; the stream takes it in on its next turn.
+struct Download {
+    std::shared_ptr<media::Spool> spool = std::make_shared<media::Spool>(kMaxFlvBytes);
+    qint64 total = -1;
+    bool changed = false;
+    bool done = false;
+    bool ok = false;
+    std::unique_ptr<PlayerHost::PieceLoad> handle; // dropping it cancels the transfer
+};
 
 class NetConnectionObject : public Object {
 public:
@@ -31,7 +43,7 @@ class NetStreamObject : public Object {
 public:
     using Object::Object;
     std::shared_ptr<media::FlvPlayback> playback = std::make_shared<media::FlvPlayback>();
-    std::shared_ptr<LoadArrival> arrival; // the load of the last play, until taken
+    std::shared_ptr<Download> download; // the file of the last play, while it arrives
     Value connection;
     int timer = 0;
     void markChildren(std::vector<Object*>& pending) override {
@@ -57,6 +69,43 @@ Value statusInfo(Vm& vm, const QString& code, const QString& level) {
     info->define(QStringLiteral("code"), Value(code));
     info->define(QStringLiteral("level"), Value(level));
     return Value(info);
+}
+
+std::shared_ptr<Download> startDownload(Vm& vm, const QString& url) {
+    auto download = std::make_shared<Download>();
+    PlayerHost* host = vm.host();
+    if (!host) {
+        download->done = true;
+        return download;
+    }
+    const std::weak_ptr<Download> weak = download;
+    PlayerHost::PieceCallbacks callbacks;
+    callbacks.size = [weak](qint64 total) {
+        if (auto d = weak.lock())
+            d->total = total;
+    };
+    callbacks.piece = [weak](const QByteArray& piece) {
+        auto d = weak.lock();
+        if (!d || d->done)
+            return;
+        d->changed = true;
+        if (!d->spool->append(piece)) {
+            // Too large, or the disk is full: what came so far still plays.
+            d->done = true;
+            d->ok = d->spool->size() > 0;
+        }
+    };
+    callbacks.done = [weak](bool ok) {
+        auto d = weak.lock();
+        if (!d || d->done)
+            return;
+        d->done = true;
+        // A transfer broken off halfway plays what it brought.
+        d->ok = ok || d->spool->size() > 0;
+    };
+    download->handle =
+        host->loadInPieces(resolveAgainstMovie(vm, url), kMaxFlvBytes, std::move(callbacks));
+    return download;
 }
 
 Value fromAmf(Vm& vm, const media::AmfValue& v) {
@@ -105,19 +154,23 @@ void pump(Vm& vm, const Value& self) {
     media::FlvPlayback& playback = *ns->playback;
     playback.setSoundEngine(soundEngineOf(vm));
     const double now = vm.timeMs();
-    if (ns->arrival && ns->arrival->done) {
-        const std::shared_ptr<LoadArrival> arrival = std::move(ns->arrival);
-        if (arrival->ok) {
-            Stage* stage = stageOf(vm);
-            playback.setData(arrival->bytes, true, now, stage ? stage->videoHost() : nullptr);
-        } else {
+    if (const std::shared_ptr<Download> d = ns->download; d && (d->changed || d->done)) {
+        d->changed = false;
+        if (d->done && !d->ok) {
             playback.notFound();
+        } else {
+            Stage* stage = stageOf(vm);
+            playback.arrived(d->total, d->done, now, stage ? stage->videoHost() : nullptr);
         }
+        if (d->done)
+            ns->download.reset();
     }
     playback.advance(now);
     for (const media::FlvPlayback::Event& event : playback.takeEvents()) {
         if (const auto* status = std::get_if<media::FlvPlayback::Status>(&event)) {
             const Value info = statusInfo(vm, status->code, status->level);
+            if (status->details)
+                info.object()->define(QStringLiteral("details"), Value(*status->details));
             vm.callMethod(self, QStringLiteral("onStatus"), {&info, 1});
         } else {
             const auto& tag = std::get<media::FlvScriptTag>(event);
@@ -141,7 +194,7 @@ void ensureTimer(Vm& vm, const Value& self) {
             return Value();
         pump(vm, self);
         // An ended or failed stream waits for a seek or play without holding a turn.
-        if (!ns->playback->active() && !ns->arrival) {
+        if (!ns->playback->active() && !ns->download) {
             vm.clearTimer(ns->timer);
             ns->timer = 0;
         }
@@ -204,13 +257,43 @@ void installNetConnection(Vm& vm) {
     });
 }
 
+// Flash gives a stream its time, byte counts and buffer figures when it is made on a
+// connection, as properties of the stream itself; one made on nothing has none of them.
+void defineStreamProperties(Vm& vm, Object* stream) {
+    auto number = [](double (*read)(const media::FlvPlayback&)) {
+        return [read](Vm&, CallArgs& c) -> Value {
+            NetStreamObject* ns = streamOf(c.thisv);
+            return ns ? Value(read(*ns->playback)) : Value();
+        };
+    };
+    defineAccessor(vm, stream, "time", number([](const media::FlvPlayback& p) {
+                       return std::floor(p.timeMs()) / 1000.0;
+                   }));
+    defineAccessor(vm, stream, "bytesLoaded",
+                   number([](const media::FlvPlayback& p) { return p.bytesLoaded(); }));
+    defineAccessor(vm, stream, "bytesTotal",
+                   number([](const media::FlvPlayback& p) { return p.bytesTotal(); }));
+    defineAccessor(vm, stream, "bufferLength",
+                   number([](const media::FlvPlayback& p) { return p.bufferLengthSeconds(); }));
+    defineAccessor(vm, stream, "bufferTime",
+                   number([](const media::FlvPlayback& p) { return p.bufferTime(); }));
+    defineAccessor(vm, stream, "currentFps", number([](const media::FlvPlayback& p) {
+                       return p.playing() ? p.framesPerSecond() : 0.0;
+                   }));
+    defineAccessor(vm, stream, "liveDelay", number([](const media::FlvPlayback&) { return 0.0; }));
+}
+
 void installNetStreamClass(Vm& vm) {
     Object* proto = vm.newObject();
     NativeFunction* ctor = vm.defineClass(
         vm.global(), QStringLiteral("NetStream"),
-        [](Vm&, CallArgs& c) -> Value {
-            if (NetStreamObject* ns = streamOf(c.thisv))
-                ns->connection = c.arg(0);
+        [](Vm& vm, CallArgs& c) -> Value {
+            NetStreamObject* ns = streamOf(c.thisv);
+            if (!ns)
+                return Value();
+            ns->connection = c.arg(0);
+            if (dynamic_cast<NetConnectionObject*>(c.arg(0).object()))
+                defineStreamProperties(vm, ns);
             return Value();
         },
         proto);
@@ -223,8 +306,10 @@ void installNetStreamClass(Vm& vm) {
         if (!ns || c.count() == 0 || url.isEmpty())
             return Value();
         ns->playback->setSoundEngine(soundEngineOf(vm));
-        ns->playback->play(vm.timeMs());
-        ns->arrival = requestLoad(vm, url, kMaxFlvBytes);
+        // The last file's transfer ends before the next begins.
+        ns->download.reset();
+        ns->download = startDownload(vm, url);
+        ns->playback->play(vm.timeMs(), ns->download->spool);
         ensureTimer(vm, c.thisv);
         return Value();
     });
@@ -254,7 +339,8 @@ void installNetStreamClass(Vm& vm) {
         if (!ns)
             return Value();
         ns->playback->close();
-        ns->arrival.reset();
+        // Stops the download too.
+        ns->download.reset();
         if (ns->timer)
             vm.clearTimer(ns->timer);
         ns->timer = 0;
@@ -265,32 +351,14 @@ void installNetStreamClass(Vm& vm) {
             ns->playback->setBufferTime(vm.toNumber(c.arg(0)));
         return Value();
     });
+    vm.defineMethod(proto, QStringLiteral("receiveAudio"), [](Vm& vm, CallArgs& c) -> Value {
+        if (NetStreamObject* ns = streamOf(c.thisv))
+            ns->playback->setReceiveAudio(vm.toBoolean(c.arg(0)));
+        return Value();
+    });
     // Streams read from files have nothing to send back to a server.
-    for (const char* name :
-         {"attachAudio", "attachVideo", "publish", "send", "receiveAudio", "receiveVideo"})
+    for (const char* name : {"attachAudio", "attachVideo", "publish", "send", "receiveVideo"})
         vm.defineMethod(proto, QLatin1String(name), [](Vm&, CallArgs&) { return Value(); });
-
-    auto number = [](double (*read)(const media::FlvPlayback&)) {
-        return [read](Vm&, CallArgs& c) -> Value {
-            NetStreamObject* ns = streamOf(c.thisv);
-            return ns ? Value(read(*ns->playback)) : Value();
-        };
-    };
-    defineAccessor(vm, proto, "time", number([](const media::FlvPlayback& p) {
-                       return std::floor(p.timeMs()) / 1000.0;
-                   }));
-    defineAccessor(vm, proto, "bytesLoaded",
-                   number([](const media::FlvPlayback& p) { return p.bytesLoaded(); }));
-    defineAccessor(vm, proto, "bytesTotal",
-                   number([](const media::FlvPlayback& p) { return p.bytesTotal(); }));
-    defineAccessor(vm, proto, "bufferLength",
-                   number([](const media::FlvPlayback& p) { return p.bufferLengthSeconds(); }));
-    defineAccessor(vm, proto, "bufferTime",
-                   number([](const media::FlvPlayback& p) { return p.bufferTime(); }));
-    defineAccessor(vm, proto, "currentFps", number([](const media::FlvPlayback& p) {
-                       return p.playing() ? p.framesPerSecond() : 0.0;
-                   }));
-    defineAccessor(vm, proto, "liveDelay", number([](const media::FlvPlayback&) { return 0.0; }));
 }
 
 ClipBridge* placedVideo(Vm& vm, const Value& v) {
@@ -318,12 +386,34 @@ void installVideo(Vm& vm) {
     });
 }
 
+// MovieClip.attachAudio(stream): the stream's sound then belongs to the clip, so a Sound
+// object made on the clip sets its volume and balance.
+void installAttachAudio(Vm& vm) {
+    const Value movieClip = vm.getMember(Value(vm.global()), QStringLiteral("MovieClip"));
+    Object* proto = vm.getMember(movieClip, QStringLiteral("prototype")).object();
+    if (!proto)
+        return;
+    vm.defineMethod(
+        proto, QStringLiteral("attachAudio"),
+        [](Vm& vm, CallArgs& c) -> Value {
+            NetStreamObject* ns = streamOf(c.arg(0));
+            auto* clip = dynamic_cast<MovieClipObject*>(c.thisObject());
+            auto* live = clip ? dynamic_cast<DisplayClip*>(clip->clip(vm)) : nullptr;
+            if (!ns || !live)
+                return Value();
+            ns->playback->setAudioOwner(static_cast<const void*>(&live->object()));
+            return Value();
+        },
+        propflag::DontEnum | propflag::OnlySwf6Up);
+}
+
 } // namespace
 
 void installNetStream(Vm& vm) {
     installNetConnection(vm);
     installNetStreamClass(vm);
     installVideo(vm);
+    installAttachAudio(vm);
     // Flash Player 6 brought streamed video; SWF 5 movies do not see these classes.
     for (const char* name : {"NetConnection", "NetStream", "Video"})
         if (Property* p = vm.global()->findOwn(QLatin1String(name)))

@@ -10,6 +10,7 @@
 #include "swf/display/SoundHost.h"
 #include "swf/display/Stage.h"
 #include "swf/format/Movie.h"
+#include "swf/media/Mp3Info.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -41,6 +42,7 @@ public:
     int watcher = 0;              // the timer that listens for its end
     // A sound loadSound brought in (MP3), played instead of a library sound.
     std::shared_ptr<const SoundCharacter> loaded;
+    double loadedMs = -1; // its length from its frames' headers
     double loadSeq = 0;
     void markChildren(std::vector<Object*>& pending) override {
         Object::markChildren(pending);
@@ -56,20 +58,31 @@ SoundObject* self(const CallArgs& c) {
     return dynamic_cast<SoundObject*>(c.thisObject());
 }
 
-// The mix a Sound object controls, or null when its clip is gone: Flash then answers
+// The clip a Sound is aimed at, looked up afresh each time: a name may come to mean another
+// clip, or none. Null when it names nothing or is gone.
+ClipBridge* aimedAt(Vm& vm, SoundObject* s) {
+    Value target = s->target;
+    if (!dynamic_cast<MovieClipObject*>(target.object())) {
+        ClipBridge* root = vm.root();
+        if (!target.isString() || !root)
+            return nullptr;
+        target =
+            vm.resolveTarget(Value(static_cast<Object*>(vm.clipObject(root))), vm.toString(target));
+    }
+    auto* clip = dynamic_cast<MovieClipObject*>(target.object());
+    ClipBridge* live = clip ? clip->clip(vm) : nullptr;
+    return live;
+}
+
+// The mix a Sound object controls, or null when it is aimed at no clip: Flash then answers
 // undefined and ignores changes.
 Mix* mixOf(Vm& vm, Mixes& mixes, SoundObject* s) {
     if (!s)
         return nullptr;
     if (!s->targeted)
         return &mixes[nullptr];
-    auto* clip = dynamic_cast<MovieClipObject*>(s->target.object());
-    if (!clip)
-        return &mixes[nullptr];
-    ClipBridge* live = clip->clip(vm);
-    if (!live)
-        return nullptr;
-    return &mixes[live];
+    ClipBridge* live = aimedAt(vm, s);
+    return live ? &mixes[live] : nullptr;
 }
 
 SoundHost* soundHost(Vm& vm) {
@@ -82,8 +95,7 @@ SoundHost* soundHost(Vm& vm) {
 DisplayObject* targetObject(Vm& vm, SoundObject* s) {
     if (!s || !s->targeted)
         return nullptr;
-    auto* clip = dynamic_cast<MovieClipObject*>(s->target.object());
-    auto* live = clip ? dynamic_cast<DisplayClip*>(clip->clip(vm)) : nullptr;
+    auto* live = dynamic_cast<DisplayClip*>(aimedAt(vm, s));
     return live ? &live->object() : nullptr;
 }
 
@@ -110,12 +122,58 @@ void applyMix(Vm& vm, SoundObject* s, const Mix& m) {
                         static_cast<float>(m.rr / 100.0) * v);
 }
 
+// The pan Flash reports: how far the left level is from full, else how far the right is,
+// the levels taken as magnitudes.
 double panOf(const Mix& m) {
-    if (m.ll < 100)
-        return 100 - m.ll;
-    if (m.rr < 100)
-        return m.rr - 100;
-    return 0;
+    if (m.ll != 100)
+        return 100 - std::abs(m.ll);
+    return std::abs(m.rr) - 100;
+}
+
+// Levels are 32-bit whole numbers; Flash keeps them beyond 100 (louder) and below 0
+// (inverted). What does not fit (NaN, the infinities, beyond 32 bits) becomes the lowest
+// 32-bit number, as the conversion Flash uses makes it.
+double level(double d) {
+    constexpr double kLow = -2147483648.0;
+    if (!std::isfinite(d) || d < kLow || d >= 2147483648.0)
+        return kLow;
+    return std::trunc(d);
+}
+
+// The aliases Flash gives the ID3 frames it knows by name.
+const char* id3Alias(const QString& id) {
+    static const std::pair<const char*, const char*> aliases[] = {
+        {"COMM", "comment"}, {"TALB", "album"}, {"TCON", "genre"}, {"TIT2", "songname"},
+        {"TPE1", "artist"},  {"TRCK", "track"}, {"TYER", "year"},
+    };
+    for (const auto& [frame, alias] : aliases)
+        if (id == QLatin1String(frame))
+            return alias;
+    return nullptr;
+}
+
+// Sound.id3: each frame under its own name and its alias. The object has no prototype, as
+// in Flash (it prints as undefined). Repeated comments gather into an array.
+Value id3Object(Vm& vm, const std::vector<media::Id3Frame>& frames) {
+    Object* o = vm.newObject();
+    o->setProto(nullptr);
+    for (const media::Id3Frame& f : frames) {
+        const Value text(vm.clipString(f.text));
+        if (const char* alias = id3Alias(f.id))
+            o->define(QLatin1String(alias), text);
+        if (f.id == QLatin1String("COMM")) {
+            std::vector<Value> all;
+            for (const media::Id3Frame& g : frames)
+                if (g.id == f.id)
+                    all.push_back(Value(vm.clipString(g.text)));
+            if (all.size() > 1) {
+                o->define(f.id, Value(static_cast<Object*>(vm.newArray(std::move(all)))));
+                continue;
+            }
+        }
+        o->define(f.id, text);
+    }
+    return Value(o);
 }
 
 } // namespace
@@ -141,20 +199,19 @@ void installSound(Vm& vm) {
     });
     vm.defineMethod(proto, QStringLiteral("setVolume"), [mixes](Vm& vm, CallArgs& c) -> Value {
         if (Mix* m = mixOf(vm, *mixes, self(c))) {
-            const double v = vm.toNumber(c.arg(0));
-            m->volume = std::isfinite(v) ? std::trunc(v) : 0;
+            // Nothing (or undefined, or null) is silence; NaN is not.
+            m->volume = c.arg(0).isNullish() ? 0 : level(vm.toNumber(c.arg(0)));
             applyMix(vm, self(c), *m);
         }
         return Value();
     });
     vm.defineMethod(proto, QStringLiteral("getPan"), [mixes](Vm& vm, CallArgs& c) -> Value {
         Mix* m = mixOf(vm, *mixes, self(c));
-        return m ? Value(m->pan) : Value();
+        return m ? Value(panOf(*m)) : Value();
     });
     vm.defineMethod(proto, QStringLiteral("setPan"), [mixes](Vm& vm, CallArgs& c) -> Value {
         if (Mix* m = mixOf(vm, *mixes, self(c))) {
-            const double p = vm.toNumber(c.arg(0));
-            const double pan = std::isfinite(p) ? std::clamp(std::trunc(p), -100.0, 100.0) : 0;
+            const double pan = c.arg(0).isNullish() ? 0 : level(vm.toNumber(c.arg(0)));
             // Panning right quietens the left channel and the other way round.
             m->pan = pan;
             m->ll = pan > 0 ? 100 - pan : 100;
@@ -180,12 +237,15 @@ void installSound(Vm& vm) {
         const Value t = c.arg(0);
         if (!m || !t.object())
             return Value();
+        // Every level the object has is taken, even one set to undefined (as 0); levels it
+        // lacks keep their value.
         auto take = [&](const char* name, double& into) {
-            const Value v = field(vm, t, name);
-            if (v.isUndefined())
-                return;
-            const double d = vm.toNumber(v);
-            into = std::isfinite(d) ? std::clamp(std::trunc(d), -100.0, 100.0) : 0;
+            const QString key = QLatin1String(name);
+            bool has = false;
+            for (Object* o = t.object(); o && !has; o = o->proto())
+                has = o->findOwn(key) != nullptr;
+            if (has)
+                into = vm.toInt32(field(vm, t, name));
         };
         take("ll", m->ll);
         take("lr", m->lr);
@@ -302,6 +362,17 @@ void installSound(Vm& vm) {
                     // The two bytes DefineSound's MP3 data opens with.
                     QByteArray data(2, '\0');
                     data.append(arrival->bytes);
+                    const auto tags = media::Mp3Info::id3(arrival->bytes);
+                    if (!tags.empty()) {
+                        so->define(QStringLiteral("id3"), id3Object(vm, tags), propflag::DontEnum);
+                        // Flash hands onID3 the same success flag as onLoad.
+                        const Value found(true);
+                        vm.callMethod(sound, QStringLiteral("onID3"), {&found, 1});
+                    }
+                    // onID3 may have loaded something else into this object.
+                    if (so->loadSeq != seq)
+                        return Value();
+                    so->loadedMs = media::Mp3Info::durationMs(arrival->bytes);
                     so->loaded = std::make_shared<SoundCharacter>(0, format, 0, std::move(data));
                     so->soundId = 0;
                 }
@@ -324,6 +395,13 @@ void installSound(Vm& vm) {
     // Milliseconds, as whole numbers; undefined while no sound is attached.
     const auto duration = [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
+        // A loaded MP3's length comes from its frame headers: decoding a whole song only to
+        // say how long it is would cost more than playing it.
+        if (s && s->loaded && s->loadedMs >= 0)
+            return Value(std::round(s->loadedMs));
+        // While a file loads, its length is not known yet: nothing, rather than no sound.
+        if (s && !s->loaded && s->loadSeq > 0)
+            return Value(0);
         SoundHost* host = soundHost(vm);
         if (!s || !host || ((!s->soundId || !s->movie) && !s->loaded))
             return Value();
@@ -333,6 +411,8 @@ void installSound(Vm& vm) {
     };
     const auto position = [](Vm& vm, CallArgs& c) -> Value {
         SoundObject* s = self(c);
+        if (s && !s->loaded && s->loadSeq > 0)
+            return Value(0);
         SoundHost* host = soundHost(vm);
         if (!s || !host || (!s->soundId && !s->loaded))
             return Value();

@@ -2,6 +2,7 @@
 // encoded while the test runs, then read back, decoded and cut short.
 
 #include "swf/media/FlvFile.h"
+#include "swf/media/Spool.h"
 #include "swf/media/StreamPictures.h"
 #include "swf/media/VideoDecoder.h"
 #include "tests/swf/media/VideoClips.h"
@@ -81,12 +82,12 @@ TEST(FlvFile, VideoFramesTimesAndKeyFramesAreRead) {
     const FlvFile& f = flv.value();
     EXPECT_TRUE(f.tagsComplete());
     ASSERT_TRUE(f.video());
-    EXPECT_EQ(f.video()->info().codec, 2);
+    EXPECT_EQ(f.video()->codec(), 2);
     ASSERT_EQ(f.videoTimes().size(), 6u);
     EXPECT_EQ(f.videoTimes()[4], 400u);
     EXPECT_EQ(f.durationMs(), 500u);
-    EXPECT_TRUE(f.video()->frames().frame(3)->keyFrame);
-    EXPECT_FALSE(f.video()->frames().frame(4)->keyFrame);
+    EXPECT_TRUE(f.video()->frame(3)->keyFrame);
+    EXPECT_FALSE(f.video()->frame(4)->keyFrame);
     EXPECT_EQ(f.videoFrameAt(0), 0);
     EXPECT_EQ(f.videoFrameAt(250), 2);
     EXPECT_EQ(f.videoFrameAt(99999), 5);
@@ -135,6 +136,35 @@ TEST(FlvFile, AFileStillArrivingGivesTheTagsThatAreComplete) {
     EXPECT_GE(lastCount, 5);
 }
 
+TEST(FlvFile, IndexingPieceByPieceFindsWhatReadingTheWholeFinds) {
+    const auto bytes = flvOfPictures();
+    ASSERT_TRUE(bytes);
+    auto whole = FlvFile::parse(*bytes);
+    ASSERT_TRUE(whole.ok());
+    for (const qsizetype piece : {1, 7, 100, 4096}) {
+        auto spool = std::make_shared<swf::media::Spool>(1 << 20, 50);
+        FlvFile growing(spool);
+        for (qsizetype at = 0; at < bytes->size(); at += piece) {
+            ASSERT_TRUE(spool->append(bytes->mid(at, piece)).ok());
+            ASSERT_TRUE(growing.scan().ok());
+        }
+        EXPECT_EQ(growing.videoTimes(), whole.value().videoTimes()) << "pieces of " << piece;
+        EXPECT_TRUE(growing.tagsComplete());
+        ASSERT_TRUE(growing.video());
+        for (int f = 0; f < 6; ++f)
+            EXPECT_EQ(growing.video()->frame(f)->data, whole.value().video()->frame(f)->data)
+                << "frame " << f << " read back from the spool";
+        EXPECT_FALSE(growing.video()->frame(6));
+    }
+    // Bytes that are not an FLV are refused as soon as a header's worth has come.
+    auto spool = std::make_shared<swf::media::Spool>(1 << 20);
+    FlvFile notFlv(spool);
+    ASSERT_TRUE(spool->append("GIF8").ok());
+    EXPECT_TRUE(notFlv.scan().ok()) << "too early to say";
+    ASSERT_TRUE(spool->append("9a and more").ok());
+    EXPECT_FALSE(notFlv.scan().ok());
+}
+
 TEST(FlvFile, WhatIsNotAnFlvIsRefusedAndHostileSizesReserveNothing) {
     EXPECT_FALSE(FlvFile::parse(QByteArray()).ok());
     EXPECT_FALSE(FlvFile::parse(QByteArray("FWS\x08\x00\x00\x00\x00\x00", 9)).ok());
@@ -180,7 +210,7 @@ TEST(FlvFile, SoundPacketsKeepTheirFormatAndTimes) {
     EXPECT_TRUE(flv.value().soundFormat()->stereo);
     ASSERT_EQ(flv.value().sound().size(), 2u);
     EXPECT_EQ(flv.value().sound()[1].timeMs, 26u);
-    EXPECT_EQ(flv.value().sound()[1].data, QByteArray("\xcc", 1));
+    EXPECT_EQ(flv.value().soundData(1), QByteArray("\xcc", 1));
     EXPECT_TRUE(flv.value().tagsComplete());
 }
 
@@ -191,8 +221,8 @@ TEST(FlvFile, TheCorpusNetStreamVideoDecodes) {
     auto flv = FlvFile::parse(file.readAll());
     ASSERT_TRUE(flv.ok());
     ASSERT_TRUE(flv.value().video());
-    auto decoder = swf::media::VideoDecoder::create(flv.value().video()->info().codec,
-                                                    flv.value().video()->frames().decoderConfig());
+    auto decoder = swf::media::VideoDecoder::create(flv.value().video()->codec(),
+                                                    flv.value().video()->decoderConfig());
     ASSERT_TRUE(decoder);
     swf::media::StreamPictures pictures(flv.value().video(), std::move(decoder.value()));
     const int last = static_cast<int>(flv.value().videoTimes().size()) - 1;
@@ -250,8 +280,7 @@ TEST(FlvFile, ReorderedH264PicturesShowInTheirOwnOrder) {
     ASSERT_TRUE(flv.ok());
     ASSERT_TRUE(flv.value().video());
     ASSERT_EQ(flv.value().videoTimes().size(), 12u);
-    auto decoder =
-        swf::media::VideoDecoder::create(7, flv.value().video()->frames().decoderConfig());
+    auto decoder = swf::media::VideoDecoder::create(7, flv.value().video()->decoderConfig());
     ASSERT_TRUE(decoder);
     swf::media::StreamPictures shown(flv.value().video(), std::move(decoder.value()));
     // Played through, then jumped about.

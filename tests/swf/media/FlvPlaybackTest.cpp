@@ -5,6 +5,7 @@
 #include "swf/media/FlvScriptData.h"
 #include "swf/media/Mixer.h"
 #include "swf/media/SoundEngine.h"
+#include "swf/media/Spool.h"
 #include "swf/media/VideoEngine.h"
 #include "tests/swf/media/FlvWriter.h"
 #include "tests/swf/media/VideoClips.h"
@@ -251,6 +252,175 @@ TEST(FlvPlaybackSoundTest, SoundIsHeardAndItsPositionIsTheClock) {
     EXPECT_FALSE(playback.soundDrivesClock());
     mixer.collect();
     EXPECT_EQ(mixer.activeVoices(), 0) << "pause silences the stream";
+    playback.close();
+}
+
+// Where each tag of an FLV ends.
+std::vector<qsizetype> tagEnds(const QByteArray& flv) {
+    std::vector<qsizetype> ends;
+    for (qsizetype at = 13; at + 11 <= flv.size();) {
+        const auto size = (static_cast<uint8_t>(flv[at + 1]) << 16) |
+                          (static_cast<uint8_t>(flv[at + 2]) << 8) |
+                          static_cast<uint8_t>(flv[at + 3]);
+        at += 11 + size + 4;
+        ends.push_back(at);
+    }
+    return ends;
+}
+
+// Hands a spool the file's bytes up to `upTo`, as a download does.
+void arriveUpTo(swf::media::Spool& spool, const QByteArray& flv, qsizetype upTo) {
+    ASSERT_TRUE(spool.append(flv.mid(spool.size(), upTo - spool.size())).ok());
+}
+
+TEST_F(FlvPlaybackTest, AFileArrivingInPiecesBuffersAndSeeksOnlyInWhatCame) {
+    // Tags: metadata, then pictures at 0, 100 ... 500 ms. A spool of 64 bytes in memory puts
+    // nearly all of it on disk.
+    const auto ends = tagEnds(flv);
+    ASSERT_EQ(ends.size(), 7u);
+    auto spool = std::make_shared<swf::media::Spool>(1 << 20, 64);
+    playback.setBufferTime(0.2);
+    playback.play(0, spool);
+    arriveUpTo(*spool, flv, 5);
+    playback.arrived(flv.size(), false, 0, &videos);
+    EXPECT_TRUE(statuses(playback).empty()) << "not yet a header";
+    EXPECT_EQ(playback.bytesLoaded(), 5);
+    EXPECT_EQ(playback.bytesTotal(), flv.size());
+
+    // Up to the picture at 100 ms and half the next: not yet 0.2 s ahead.
+    arriveUpTo(*spool, flv, ends[2] + 10);
+    playback.arrived(flv.size(), false, 10, &videos);
+    EXPECT_EQ(statuses(playback), (std::vector<QString>{"NetStream.Play.Start", "onMetaData"}));
+    EXPECT_TRUE(playback.buffering());
+    playback.advance(300);
+    EXPECT_DOUBLE_EQ(playback.timeMs(), 0) << "the clock waits for the buffer";
+    playback.seek(0.4, 300);
+    const auto invalid = playback.takeEvents();
+    ASSERT_EQ(invalid.size(), 1u);
+    const auto& status = std::get<FlvPlayback::Status>(invalid.front());
+    EXPECT_EQ(status.code, "NetStream.Seek.InvalidTime");
+    EXPECT_EQ(status.level, "error");
+    ASSERT_TRUE(status.details);
+    EXPECT_DOUBLE_EQ(*status.details, 0.1);
+    EXPECT_DOUBLE_EQ(playback.timeMs(), 0);
+
+    // Up to 300 ms: the buffer is full and the clock runs from here.
+    arriveUpTo(*spool, flv, ends[4]);
+    playback.arrived(flv.size(), false, 400, &videos);
+    EXPECT_EQ(statuses(playback), std::vector<QString>{"NetStream.Buffer.Full"});
+    playback.advance(550);
+    EXPECT_DOUBLE_EQ(playback.timeMs(), 150);
+    EXPECT_TRUE(near(centre(playback.currentPicture()), kColours[1]))
+        << "pictures are read back from the disk";
+
+    // Played to what came: the clock holds and says so once.
+    playback.advance(800);
+    EXPECT_DOUBLE_EQ(playback.timeMs(), 300);
+    EXPECT_EQ(statuses(playback), std::vector<QString>{"NetStream.Buffer.Empty"});
+    playback.advance(1000);
+    EXPECT_DOUBLE_EQ(playback.timeMs(), 300);
+    EXPECT_TRUE(statuses(playback).empty());
+    EXPECT_TRUE(near(centre(playback.currentPicture()), kColours[3]));
+
+    // The rest: a complete file needs no more buffer.
+    arriveUpTo(*spool, flv, flv.size());
+    playback.arrived(flv.size(), true, 1100, &videos);
+    EXPECT_EQ(statuses(playback), std::vector<QString>{"NetStream.Buffer.Full"});
+    EXPECT_TRUE(spool->onDisk());
+    playback.advance(1200);
+    EXPECT_DOUBLE_EQ(playback.timeMs(), 400);
+    playback.seek(0.45, 1200);
+    EXPECT_EQ(statuses(playback), std::vector<QString>{"NetStream.Seek.Notify"});
+    playback.advance(9000);
+    EXPECT_EQ(statuses(playback),
+              (std::vector<QString>{"NetStream.Buffer.Flush", "NetStream.Play.Stop",
+                                    "NetStream.Buffer.Empty"}));
+}
+
+TEST_F(FlvPlaybackTest, ABrokenOffOrDamagedDownloadPlaysWhatCame) {
+    const auto ends = tagEnds(flv);
+    auto spool = std::make_shared<swf::media::Spool>(1 << 20);
+    playback.play(0, spool);
+    arriveUpTo(*spool, flv, ends[3] + 3);
+    // The transfer failed here: what came is the whole file.
+    playback.arrived(-1, true, 0, &videos);
+    EXPECT_EQ(statuses(playback), (std::vector<QString>{"NetStream.Play.Start",
+                                                        "NetStream.Buffer.Full", "onMetaData"}));
+    EXPECT_EQ(playback.bytesTotal(), playback.bytesLoaded());
+    playback.advance(5000);
+    EXPECT_EQ(playback.frameShown(), 2);
+    EXPECT_FALSE(playback.active());
+
+    // Garbage after a good start is taken as the end of the file.
+    auto damaged = std::make_shared<swf::media::Spool>(1 << 20);
+    playback.play(0, damaged);
+    ASSERT_TRUE(damaged->append(flv.left(ends[3])).ok());
+    playback.arrived(-1, false, 0, &videos);
+    (void)playback.takeEvents();
+    ASSERT_TRUE(damaged->append(QByteArray(64, '\xff')).ok());
+    playback.arrived(-1, false, 0, &videos);
+    playback.advance(5000);
+    EXPECT_EQ(statuses(playback),
+              (std::vector<QString>{"NetStream.Buffer.Flush", "NetStream.Play.Stop",
+                                    "NetStream.Buffer.Empty"}))
+        << "never waits for bytes that make no sense";
+    EXPECT_EQ(playback.frameShown(), 2);
+    EXPECT_FALSE(playback.active());
+}
+
+TEST(FlvPlaybackSoundTest, SoundGoesOnWithEachPieceAndFollowsItsClipsVolume) {
+    auto flv = makeFlv({.sound = true, .meta = false});
+    if (!flv)
+        GTEST_SKIP() << "this libavcodec has no H.263 encoder";
+    const auto ends = tagEnds(*flv);
+    swf::media::Mixer mixer(44100);
+    swf::media::SoundEngine engine(mixer);
+    swf::media::VideoEngine videos;
+    FlvPlayback playback;
+    playback.setSoundEngine(&engine);
+    mixer.setClockLive(true);
+    auto spool = std::make_shared<swf::media::Spool>(1 << 20, 1000);
+    playback.play(0, spool);
+    // Pictures and sound up to 200 ms (each time has a picture, then its sound).
+    arriveUpTo(*spool, *flv, ends[5]);
+    playback.arrived(-1, false, 0, &videos);
+    ASSERT_TRUE(playback.soundDrivesClock());
+    std::vector<int16_t> out(2 * 11025);
+    mixer.mix(out.data(), 4410);
+    playback.advance(5);
+    EXPECT_NEAR(playback.timeMs(), 100, 1);
+    EXPECT_NEAR(out[2 * 4000], 1000, 50) << "the first packet";
+
+    // Past what came: the buffer runs dry and the sound stops with it.
+    mixer.mix(out.data(), 6615);
+    playback.advance(10);
+    EXPECT_TRUE(playback.buffering());
+    mixer.collect();
+    EXPECT_EQ(mixer.activeVoices(), 0);
+
+    // The rest arrives: heard from where the clock stood, the third packet (200 ms) on.
+    arriveUpTo(*spool, *flv, flv->size());
+    playback.arrived(-1, true, 20, &videos);
+    ASSERT_TRUE(playback.soundDrivesClock());
+    mixer.mix(out.data(), 441);
+    EXPECT_NEAR(out[0], 3000, 100);
+
+    // Attached to a clip, the clip's Sound sets its level; receiveAudio(false) mutes it.
+    const int owner = 0;
+    playback.setAudioOwner(&owner);
+    engine.setOwnerGains(&owner, 0.5f, 0, 0, 0.5f);
+    playback.advance(30);
+    mixer.mix(out.data(), 441);
+    EXPECT_NEAR(out[0], 1500, 100);
+    playback.setReceiveAudio(false);
+    playback.advance(40);
+    mixer.mix(out.data(), 441);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_TRUE(playback.soundDrivesClock()) << "muted, the sound still keeps time";
+    playback.setReceiveAudio(true);
+    playback.advance(50);
+    mixer.mix(out.data(), 441);
+    EXPECT_NEAR(out[0], 1500, 100);
     playback.close();
 }
 

@@ -8,6 +8,7 @@
 #include "swf/display/Stage.h"
 #include "swf/display/Video.h"
 #include "swf/format/MovieLoader.h"
+#include "swf/media/Mixer.h"
 #include "tests/support/ActionBuilder.h"
 #include "tests/support/SwfWriter.h"
 #include "tests/swf/media/FlvWriter.h"
@@ -81,6 +82,34 @@ QByteArray movieThatPlays(const QByteArray& url) {
     return w.finish();
 }
 
+// Two seconds of 16-bit mono PCM at 44.1 kHz, all at one level.
+QByteArray flvOfTone(int16_t level) {
+    QByteArray flv = flvwriter::header(true);
+    for (uint32_t t = 0; t < 2000; t += 100) {
+        QByteArray audio(1, static_cast<char>((3 << 4) | (3 << 2) | (1 << 1)));
+        for (int s = 0; s < 4410; ++s)
+            audio.append(static_cast<char>(level & 0xff)).append(static_cast<char>(level >> 8));
+        flvwriter::putTag(flv, 8, t, audio);
+    }
+    return flv;
+}
+
+// Plays url with its sound attached to the root, then runs extra on the stream.
+QByteArray movieThatHears(const QByteArray& url, const ActionBuilder& extra) {
+    SwfWriter w(kStage, kStage, 25);
+    ActionBuilder a;
+    a.push({"nc", 0, "NetConnection"}).newObject().setVariable();
+    a.callMethod("nc", "connect", {PushValue::null()}).pop();
+    a.push("ns").get("nc").push({1, "NetStream"}).newObject().setVariable();
+    a.get("ns").push(1).get("this").push("attachAudio").callMethod().pop();
+    a.raw(extra.bytes());
+    a.callMethod("ns", "play", {PushValue(url)}).pop();
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+    return w.finish();
+}
+
 QImage render(swf::Player& p) {
     QImage img(kStage, kStage, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
@@ -139,6 +168,56 @@ TEST(NetStreamMovie, PlaysAFileBesideTheMovieIntoAPlacedVideo) {
     EXPECT_TRUE(near(render(player).pixelColor(50, 50), kColours[2]));
     EXPECT_TRUE(host.traces.contains("NetStream.Play.Stop"))
         << host.traces.join(", ").toStdString();
+}
+
+TEST(NetStreamMovie, TheClipsSoundSetsTheStreamsVolumeAndReceiveAudioMutesIt) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("tone.flv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(flvOfTone(8000));
+    file.close();
+    ActionBuilder none;
+    ActionBuilder half;
+    half.push("s").get("this").push({1, "Sound"}).newObject().setVariable();
+    half.callMethod("s", "setVolume", {PushValue(50)}).pop();
+    ActionBuilder muted;
+    muted.callMethod("ns", "receiveAudio", {PushValue(false)}).pop();
+    for (const auto& [extra, heard] :
+         std::vector<std::pair<ActionBuilder*, int>>{{&none, 8000}, {&half, 4000}, {&muted, 0}}) {
+        auto loaded = swf::loadMovie(movieThatHears("tone.flv", *extra));
+        ASSERT_TRUE(loaded.ok());
+        swf::media::Mixer mixer(44100);
+        TraceHost host;
+        swf::Player player(loaded.value(), {}, &host, dir.filePath("movie.swf"), &mixer);
+        for (int i = 0; i < 3; ++i)
+            player.tick();
+        ASSERT_TRUE(host.traces.isEmpty()) << host.traces.join(", ").toStdString();
+        std::vector<int16_t> out(2 * 441);
+        mixer.mix(out.data(), 441);
+        EXPECT_NEAR(out[400], heard, 80) << "expected a level of " << heard;
+        EXPECT_NEAR(out[401], heard, 80);
+    }
+}
+
+TEST(NetStreamMovie, OnlyAStreamMadeOnAConnectionHasItsFigures) {
+    SwfWriter w(kStage, kStage, 25);
+    ActionBuilder a;
+    a.push({"loose", 0, "NetStream"}).newObject().setVariable();
+    a.get("loose").push("time").getMember().typeOf().trace();
+    a.push({"nc", 0, "NetConnection"}).newObject().setVariable();
+    a.callMethod("nc", "connect", {PushValue::null()}).pop();
+    a.push("ns").get("nc").push({1, "NetStream"}).newObject().setVariable();
+    a.callMethod("ns", "hasOwnProperty", {PushValue("time")}).trace();
+    a.get("ns").push("bytesTotal").getMember().typeOf().trace();
+    a.push("proto").get("NetStream").push("prototype").getMember().setVariable();
+    a.callMethod("proto", "hasOwnProperty", {PushValue("time")}).trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    auto loaded = swf::loadMovie(w.finish());
+    ASSERT_TRUE(loaded.ok());
+    TraceHost host;
+    swf::Player player(loaded.value(), {}, &host, QString());
+    EXPECT_EQ(host.traces, (QStringList{"undefined", "true", "number", "false"}));
 }
 
 TEST(NetStreamMovie, AMissingFileIsNotFoundAndTheVideoStaysBlank) {
