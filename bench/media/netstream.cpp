@@ -10,6 +10,7 @@
 // into a 640 x 480 picture. Prints the time spent and its share of one core. Nothing is
 // timed against a target.
 
+#include "bench/media/Scene.h"
 #include "swf/media/FlvPlayback.h"
 #include "swf/media/Spool.h"
 #include "swf/media/VideoEngine.h"
@@ -19,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+
 #include <QPainter>
 #include <cmath>
 #include <cstdio>
@@ -32,25 +34,8 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kRate = 30;
 
-// Moving discs over a turning gradient: enough for the codecs to work at.
 QImage scene(int frame) {
-    QImage img(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter p(&img);
-    const double t = frame / double(kRate);
-    QLinearGradient g(0, 0, kWidth, kHeight);
-    g.setColorAt(0, QColor::fromHsvF(std::fmod(t * 0.1, 1.0), 0.6, 0.9));
-    g.setColorAt(1, QColor::fromHsvF(std::fmod(t * 0.1 + 0.5, 1.0), 0.6, 0.5));
-    p.fillRect(img.rect(), g);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 12; ++i) {
-        const double a = t * (0.5 + i * 0.1) + i;
-        p.setBrush(QColor::fromHsv((i * 30) % 360, 255, 200));
-        p.drawEllipse(QPointF(kWidth / 2 + std::cos(a) * (100 + i * 15),
-                              kHeight / 2 + std::sin(a * 1.3) * (80 + i * 10)),
-                      40, 40);
-    }
-    return img;
+    return benchmedia::scene(frame, kWidth, kHeight, kRate);
 }
 
 QByteArray flvOf(uint8_t codec, const mediatest::EncodedVideo& video) {

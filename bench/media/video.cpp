@@ -10,6 +10,7 @@
 // ../shared/swf-corpus), decoded once per frame. Nothing is timed against a target.
 
 #include "swf/format/Video.h"
+#include "bench/media/Scene.h"
 #include "swf/Player.h"
 #include "swf/format/Movie.h"
 #include "swf/format/MovieLoader.h"
@@ -22,6 +23,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+
 #include <QPainter>
 #include <QRadialGradient>
 #include <cmath>
@@ -36,31 +38,8 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kRate = 30;
 
-// Something codecs have to work for: a slowly turning gradient, moving discs and a grid.
 QImage scene(int frame) {
-    QImage img(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter p(&img);
-    QLinearGradient g(0, 0, kWidth, kHeight);
-    const double t = frame / double(kRate);
-    g.setColorAt(0, QColor::fromHsvF(std::fmod(t * 0.1, 1.0), 0.6, 0.9));
-    g.setColorAt(1, QColor::fromHsvF(std::fmod(t * 0.1 + 0.5, 1.0), 0.6, 0.5));
-    p.fillRect(img.rect(), g);
-    p.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < 12; ++i) {
-        const double a = t * (0.5 + i * 0.1) + i;
-        const QPointF c(kWidth / 2 + std::cos(a) * (100 + i * 15),
-                        kHeight / 2 + std::sin(a * 1.3) * (80 + i * 10));
-        QRadialGradient r(c, 40);
-        r.setColorAt(0, Qt::white);
-        r.setColorAt(1, QColor::fromHsv((i * 30) % 360, 255, 200));
-        p.setBrush(r);
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(c, 40, 40);
-    }
-    p.setPen(QColor(0, 0, 0, 80));
-    for (int x = 0; x < kWidth; x += 32)
-        p.drawLine(x, 0, x, kHeight);
-    return img;
+    return benchmedia::scene(frame, kWidth, kHeight, kRate);
 }
 
 QByteArray movieOf(uint8_t codec, const mediatest::EncodedVideo& video) {
