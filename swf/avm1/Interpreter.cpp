@@ -264,8 +264,8 @@ private:
             v.isString() && f_.version == 5 ? stringToNumber(v.string(), false) : vm_.toNumber(v);
         return std::isfinite(d) && std::fabs(d) < 1e6 ? static_cast<int>(d) : -1;
     }
-    // The two operands of a numeric action, the deeper one converted first: a valueOf
-    // that traces shows the order.
+    // The two operands of add, multiply and less, the deeper one converted first (a valueOf
+    // that traces shows the order); subtract, divide and equals convert the top one first.
     std::pair<double, double> popNumbers() {
         const Value b = f_.pop();
         const Value a = f_.pop();
@@ -780,8 +780,8 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case ASubtract: {
-            const auto [a, b] = popNumbers();
-            f_.push(Value(a - b));
+            const double b = vm_.toNumber(f_.pop());
+            f_.push(Value(vm_.toNumber(f_.pop()) - b));
             break;
         }
         case AMultiply: {
@@ -790,7 +790,8 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case ADivide: {
-            const auto [a, b] = popNumbers();
+            const double b = vm_.toNumber(f_.pop());
+            const double a = vm_.toNumber(f_.pop());
             if (b == 0 && f_.version < 5)
                 f_.push(Value(QStringLiteral("#ERROR#")));
             else
@@ -798,7 +799,6 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case AEquals: {
-            // Unlike the arithmetic, equality converts its right operand first.
             const double b = vm_.toNumber(f_.pop());
             f_.push(boolValue(vm_.toNumber(f_.pop()) == b));
             break;

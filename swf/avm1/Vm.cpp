@@ -142,6 +142,17 @@ QString Vm::toString(const Value& v) {
         // A String object is its text, whatever toString it was given.
         if (o->hasPrimitive() && o->primitive().isString())
             return o->primitive().string();
+        // Text is only what toString gives as text; any other answer names the type.
+        Value fn;
+        if (lookup(o, QStringLiteral("toString"), fn) && fn.object() && fn.object()->isFunction()) {
+            const Value r = call(fn, o->conversionThis(v), {});
+            if (r.isString())
+                return r.string();
+            if (!r.isObject() || !r.object()->isClip())
+                return o->isFunction() ? QStringLiteral("[type Function]")
+                                       : QStringLiteral("[type Object]");
+            return toString(r);
+        }
         // Text of an object that cannot convert itself names its type instead.
         bool convertible = true;
         const Value p = toPrimitive(v, Hint::String, &convertible);

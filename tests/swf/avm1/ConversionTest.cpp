@@ -99,6 +99,13 @@ TEST(Avm1Conversion, ObjectsConvertThroughValueOfAndToString) {
     code.getVar("o").op(0x4A).trace();         // Number(o): 41
     code.getVar("o").i32(41).op(0x49).trace(); // o == 41
     EXPECT_EQ(m.run(code), (QStringList{"42", "text", "41", "true"}));
+    // Only text counts as an object's text: a number from toString names the type instead.
+    Asm numeric;
+    numeric.setVar("n", Asm().newObject("Object", {}));
+    numeric.getVar("n").str("toString").function("", {}, Asm().i32(7).op(0x3E)).op(0x4F);
+    numeric.getVar("n").op(0x4B).trace();
+    numeric.getVar("n").op(0x14).trace(); // StringLength
+    EXPECT_EQ(m.run(numeric), (QStringList{"[type Object]", "13"}));
 }
 
 TEST(Avm1Conversion, TypeOfNamesEveryKind) {
