@@ -163,10 +163,17 @@ Value startTimer(Vm& vm, CallArgs& c, bool once) {
         return Value();
     std::size_t next = 1;
     QString method;
-    if (!first->isFunction() || c.arg(1).isString()) {
+    // A function is called itself, whatever follows it; any other object needs a method's
+    // name, which a number never is.
+    if (!first->isFunction()) {
+        if (c.arg(1).isNumber())
+            return Value();
         method = vm.toString(c.arg(1));
         next = 2;
     }
+    // An interval needs its period; a timeout without one fires as soon as it can.
+    if (!once && c.arg(next).isUndefined())
+        return Value();
     const double ms = vm.toNumber(c.arg(next));
     std::vector<Value> args;
     for (std::size_t i = next + 1; i < c.count(); ++i)

@@ -481,3 +481,19 @@ TEST(Avm1Math, MissingArgumentsAreNaNButNullFollowsTheVersion) {
     Machine seven(7);
     EXPECT_EQ(seven.run(code)[1], "NaN");
 }
+
+TEST(Avm1Timers, WhichArgumentsMakeATimer) {
+    Machine m(7);
+    Asm code;
+    code.function("tick", {}, Asm());
+    code.setVar("o", Asm().newObject("Object", {}));
+    code.callFunction("setInterval", {Asm().getVar("tick"), Asm().undef()}).op(0x44).trace();
+    code.callFunction("setInterval", {Asm().getVar("tick"), Asm().str("soon")}).op(0x44).trace();
+    code.callFunction("setTimeout", {Asm().getVar("tick"), Asm().null()}).op(0x44).trace();
+    code.callFunction("setInterval", {Asm().getVar("o"), Asm().i32(5)}).op(0x44).trace();
+    code.callFunction("setInterval", {Asm().getVar("o"), Asm().str("tick"), Asm().undef()})
+        .op(0x44)
+        .trace();
+    EXPECT_EQ(m.run(code),
+              (QStringList{"undefined", "number", "number", "undefined", "undefined"}));
+}
