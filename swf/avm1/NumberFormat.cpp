@@ -122,14 +122,15 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
         // Hexadecimal is only recognised at the very start of the text.
         if (b > 0)
             return nan;
-        double v = 0;
+        // Like octal, kept in 32 bits: only the last eight digits count.
+        uint32_t v = 0;
         for (int k = i + 2; k < s.size(); ++k) {
             const int d = QStringView(s).mid(k, 1).toInt(nullptr, 16);
             if (!s[k].isDigit() && !(s[k].toLower() >= 'a' && s[k].toLower() <= 'f'))
                 return nan;
-            v = v * 16 + d;
+            v = v * 16 + static_cast<uint32_t>(d);
         }
-        return negative ? -v : v;
+        return static_cast<double>(static_cast<int32_t>(negative ? 0u - v : v));
     }
     if (allowOctalAndHex && b == 0 && s.size() - i > 1 && s[i] == '0') {
         bool octal = true;
@@ -137,10 +138,12 @@ double stringToNumber(const QString& str, bool allowOctalAndHex) {
             if (s[k] < '0' || s[k] > '7')
                 octal = false;
         if (octal) {
-            double v = 0;
+            // Octal numbers are kept in 32 bits, sign and all, and wrap like Flash's integers.
+            uint32_t v = 0;
             for (int k = i; k < s.size(); ++k)
                 v = v * 8 + (s[k].unicode() - '0');
-            return negative ? -v : v;
+            const uint32_t signedBits = negative ? 0u - v : v;
+            return static_cast<double>(static_cast<int32_t>(signedBits));
         }
     }
     // "Infinity" is not a number to Flash (it prints infinities that way all the same).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+using swf::avm1::leadingNumber;
 using swf::avm1::numberToRadixString;
 using swf::avm1::numberToString;
 using swf::avm1::stringToNumber;
@@ -78,4 +79,17 @@ TEST(Avm1NumberFormat, ReadsNumbersFromStrings) {
     EXPECT_TRUE(std::isnan(stringToNumber("inf", true)));
     EXPECT_TRUE(std::isnan(stringToNumber("0x", true)));
     EXPECT_TRUE(std::isnan(stringToNumber("0xZZ", true)));
+    // Octal and hexadecimal are 32-bit integers and wrap.
+    EXPECT_EQ(stringToNumber("037777777777", true), -1);
+    EXPECT_EQ(stringToNumber("-037777777777", true), 1);
+    EXPECT_EQ(stringToNumber("0x1999999981ffffff", true), -2113929217);
+    EXPECT_EQ(stringToNumber("0xFFFFFFFF", true), -1);
+}
+
+TEST(Avm1NumberFormat, LeadingNumbersIgnoreWhatFollows) {
+    EXPECT_EQ(leadingNumber("101ABC"), 101);
+    EXPECT_EQ(leadingNumber(" -2.5e1x"), -25);
+    EXPECT_EQ(leadingNumber("0x10"), 0);
+    EXPECT_EQ(leadingNumber("1.2.3"), 1.23); // a second point is passed over
+    EXPECT_TRUE(std::isnan(leadingNumber("abc")));
 }
