@@ -147,6 +147,12 @@ void installNodeAccessors(Vm& vm, Object* proto) {
 } // namespace
 
 void installXml(Vm& vm) {
+    // The escaping XML text gets, reachable only through the native table.
+    registerNative(vm, 100, 5, vm.newNative([](Vm& vm, CallArgs& c) -> Value {
+        if (c.count() == 0)
+            return Value();
+        return Value(XmlNodeObject::escape(vm.toString(c.arg(0))));
+    }));
     auto classes = std::make_shared<XmlClasses>();
     Object* nodeProto = vm.newObject();
     NativeFunction* nodeCtor = vm.defineClass(

@@ -2,6 +2,7 @@
 
 #include "swf/avm1/builtins/XmlNodeObject.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace swf::avm1::builtins {
@@ -142,7 +143,11 @@ XmlParseResult XmlParser::parse(const QString& s, XmlNodeObject* root, bool igno
             }
             const QString name = s.mid(i + 2, end - i - 2).trimmed();
             if (open.size() < 2 || openNames.back() != name) {
-                fail(EndWithoutStart);
+                // Closing an element further out leaves the inner ones unterminated; a name
+                // nothing open has ends what never started.
+                const bool outer = std::find(openNames.begin(), openNames.end(), name) !=
+                                   openNames.end();
+                fail(outer ? StartWithoutEnd : EndWithoutStart);
                 break;
             }
             open.pop_back();
