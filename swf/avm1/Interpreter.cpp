@@ -540,10 +540,8 @@ void Runner::setVariable(const QString& name, const Value& v) {
 Value Runner::targetFromValue(const Value& v) {
     if (v.isObject())
         return v;
-    const QString path = vm_.toString(v);
-    if (path.isEmpty())
-        return Value(f_.origTarget);
-    return resolvePath(path);
+    // An empty path is the timeline being talked to, which tellTarget may have changed.
+    return resolvePath(vm_.toString(v));
 }
 
 Value Runner::propertyOf(const Value& target, int index) {
@@ -865,7 +863,11 @@ int Runner::run(int pc, int lo, int hi) {
             break;
         }
         case ASetTarget2: {
-            const Value t = targetFromValue(f_.pop());
+            // An empty target goes back to the code's own timeline.
+            const Value popped = f_.pop();
+            const Value t = !popped.isObject() && vm_.toString(popped).isEmpty()
+                                ? Value(f_.origTarget)
+                                : targetFromValue(popped);
             f_.target = t.isObject() ? t.object() : f_.origTarget;
             break;
         }

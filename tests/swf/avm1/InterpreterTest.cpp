@@ -171,6 +171,17 @@ TEST(Avm1Interpreter, SetTargetTalksToAnotherClip) {
     EXPECT_TRUE(m.root.playing);
 }
 
+TEST(Avm1Interpreter, AnEmptyPathIsTheTimelineBeingTalkedTo) {
+    Machine m(7);
+    m.root.addChild("mc");
+    Asm code;
+    code.str("mc").op(0x20);               // tellTarget("mc") by SetTarget2
+    code.str("").i32(13).op(0x22).trace(); // getProperty("", _name)
+    code.str("").op(0x20);                 // an empty target goes back
+    code.str("").i32(13).op(0x22).trace();
+    EXPECT_EQ(m.run(code), (QStringList{"mc", ""}));
+}
+
 TEST(Avm1Interpreter, TimelineActions) {
     Machine m(7);
     m.root.labels["end"] = 9;
