@@ -168,14 +168,14 @@ Value sortOn(Vm& vm, CallArgs& c) {
     if (auto* list = dynamic_cast<ArrayObject*>(c.arg(1).object())) {
         for (const Value& v : list->elements())
             fieldFlags.push_back(vm.toUint32(v));
-        // The first entry says how to sort as a whole; per-field flags apply only when there
-        // is one for every field.
-        if (!fieldFlags.empty())
-            flags = fieldFlags[0] & (sortflag::UniqueSort | sortflag::ReturnIndexedArray);
+        // Options count only when there is one for every field; then the first also says
+        // how to sort as a whole.
         if (fieldFlags.size() != fields.size())
             fieldFlags.clear();
-    } else if (!fieldList) {
-        // A list of fields takes its options as a list too; a single number is ignored.
+        if (!fieldFlags.empty())
+            flags = fieldFlags[0] & (sortflag::UniqueSort | sortflag::ReturnIndexedArray);
+    } else if (!c.arg(1).isObject()) {
+        // One number (or text of one) applies to every field; other objects are ignored.
         flags = vm.toUint32(c.arg(1));
     }
     return sortWith(vm, a, flags & ~sortflag::Descending, [&](const Value& x, const Value& y) {

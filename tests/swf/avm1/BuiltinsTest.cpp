@@ -110,7 +110,19 @@ TEST(Avm1Array, SortOnFields) {
         .op(0x17)
         .code(names)
         .trace();
-    EXPECT_EQ(run(code), (QStringList{"abc", "cab", "cba", "abc"}));
+    // With a list of fields: one number (or its text) applies to all; a list of options only
+    // counts when it has one per field; other objects are ignored. 8 returns the order.
+    const Asm fields = Asm().str("n").str("v").i32(2).op(0x42);
+    const auto indexed = [&](const Asm& options) {
+        return Asm().callMethod(Asm().getVar("r"), "sortOn", {fields, options}).trace();
+    };
+    code.code(indexed(Asm().i32(8)));
+    code.code(indexed(Asm().str("8")));
+    code.code(indexed(Asm().i32(8).i32(1).op(0x42))); // one option, two fields
+    code.code(indexed(Asm().newObject("String", {Asm().str("8")})));
+    const QString records = "[object Object],[object Object],[object Object]";
+    EXPECT_EQ(run(code),
+              (QStringList{"abc", "cab", "cba", "abc", "2,0,1", "2,0,1", records, records}));
 }
 
 TEST(Avm1String, Methods) {
