@@ -461,7 +461,12 @@ Value Runner::getVariable(const QString& name, Object** scopeHolder) {
             if (member.isEmpty() || cut == 0)
                 return Value();
             const Value obj = resolvePath(name.left(cut), false, PathUse::Variable, &member);
-            return obj.isObject() ? vm_.getMember(obj, member) : Value();
+            if (!obj.isObject())
+                return Value();
+            // A function called by its path runs on the object the path led to.
+            if (scopeHolder)
+                *scopeHolder = obj.object();
+            return vm_.getMember(obj, member);
         }
         // A slash path that leads to no clip may still be the name of a variable, since
         // setting one by such a name makes a variable of that very name.

@@ -182,6 +182,18 @@ TEST(Avm1Interpreter, AnEmptyPathIsTheTimelineBeingTalkedTo) {
     EXPECT_EQ(m.run(code), (QStringList{"mc", ""}));
 }
 
+TEST(Avm1Interpreter, AFunctionCalledByItsPathRunsOnWhereThePathLed) {
+    Machine m(7);
+    m.root.addChild("mc");
+    Asm code;
+    code.getVar("mc").str("f").function("", {},
+                                        Asm().getVar("this").getVar("mc").op(0x66).op(0x3E));
+    code.op(0x4F);
+    code.i32(0).str("mc.f").op(0x3D).trace(); // CallFunction "mc.f"
+    code.i32(0).str("_root.mc.f").op(0x3D).trace();
+    EXPECT_EQ(m.run(code), (QStringList{"true", "true"}));
+}
+
 TEST(Avm1Interpreter, TimelineActions) {
     Machine m(7);
     m.root.labels["end"] = 9;
