@@ -4,6 +4,7 @@
 #include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/MovieClipObject.h"
+#include "swf/avm1/TextFieldProperties.h"
 #include "swf/display/Button.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/Stage.h"
@@ -279,6 +280,7 @@ void Avm1Host::textFieldJoined(TextField& field) {
             }
         });
     });
+    watchScrolling(*this, field);
     textVariables_.bind(field);
 }
 

@@ -2,6 +2,7 @@
 
 #include "swf/avm1/Avm1Host.h"
 #include "swf/avm1/Vm.h"
+#include "swf/avm1/builtins/StyleSheetBuiltins.h"
 #include "swf/display/TextField.h"
 
 #include <cmath>
@@ -38,6 +39,8 @@ enum class Prop {
     BottomScroll,
     HScroll,
     MaxHScroll,
+    StyleSheet,
+    MouseWheelEnabled,
     None
 };
 
@@ -73,6 +76,8 @@ Prop propOf(const QString& name) {
         {"bottomScroll", Prop::BottomScroll},
         {"hscroll", Prop::HScroll},
         {"maxhscroll", Prop::MaxHScroll},
+        {"styleSheet", Prop::StyleSheet},
+        {"mouseWheelEnabled", Prop::MouseWheelEnabled},
     };
     for (const auto& e : table)
         if (name.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
@@ -211,6 +216,10 @@ bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out)
     case Prop::MaxHScroll:
         out = Value(double(field.maxHScroll()));
         return true;
+    case Prop::MouseWheelEnabled:
+        out = Value(field.mouseWheelEnabled());
+        return true;
+    case Prop::StyleSheet: // the object itself is kept as an ordinary property
     case Prop::None:
         break;
     }
@@ -296,6 +305,12 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
     case Prop::HScroll:
         field.setHScroll(wholeOf(vm, v));
         return true;
+    case Prop::StyleSheet:
+        field.setStyleSheet(builtins::styleSheetFor(vm, v));
+        return false; // and kept as an ordinary property, for script to read back
+    case Prop::MouseWheelEnabled:
+        field.setMouseWheelEnabled(vm.toBoolean(v));
+        return true;
     case Prop::Length:
     case Prop::TextWidth:
     case Prop::TextHeight:
@@ -307,6 +322,26 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
         break;
     }
     return false;
+}
+
+void watchScrolling(Avm1Host& host, TextField& field) {
+    std::weak_ptr<DisplayObject> weak = field.shared_from_this();
+    field.setScrollHandler([&host, weak] {
+        auto object = weak.lock();
+        if (!object || object->removed())
+            return;
+        Vm& vm = host.vm();
+        const Value self(host.objectOf(*object));
+        vm.runTopLevel([&] {
+            vm.callMethod(self, QStringLiteral("onScroller"), {&self, 1});
+            if (auto* list = dynamic_cast<ArrayObject*>(
+                    vm.getMember(self, QStringLiteral("_listeners")).object())) {
+                const std::vector<Value> targets = list->elements();
+                for (const Value& t : targets)
+                    vm.callMethod(t, QStringLiteral("onScroller"), {&self, 1});
+            }
+        });
+    });
 }
 
 } // namespace swf::avm1
