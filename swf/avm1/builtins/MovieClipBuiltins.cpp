@@ -17,7 +17,8 @@ void gotoArg(Vm& vm, ClipBridge* clip, const Value& frame, bool play) {
         // "path:frame" sends another timeline there, the path read from this clip.
         QString s = frame.string();
         if (const int colon = s.lastIndexOf(':'); colon > 0) {
-            clip = swf::avm1::clipOf(vm, vm.resolveTarget(Value(vm.clipObject(clip)), s.left(colon)));
+            clip =
+                swf::avm1::clipOf(vm, vm.resolveTarget(Value(vm.clipObject(clip)), s.left(colon)));
             if (!clip)
                 return;
             s = s.mid(colon + 1);

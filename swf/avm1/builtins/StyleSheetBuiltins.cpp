@@ -232,17 +232,12 @@ void installStyleSheet(Vm& vm, Object* textFieldCtor) {
         return parseRules(vm, vm.toString(c.arg(0)));
     });
     nativeMethod(vm, proto, QStringLiteral("parseColor"), [](Vm& vm, CallArgs& c) -> Value {
-        const Value v = c.arg(0);
-        if (!v.isString())
-            return Value::null();
-        const auto rgb = text::parseCssColor(vm.toString(v));
+        // Anything is read as its text, as Flash does (a String object included).
+        const auto rgb = text::parseCssColor(vm.toString(c.arg(0)));
         return rgb ? Value(double(*rgb & 0xFFFFFF)) : Value::null();
     });
     nativeMethod(vm, proto, QStringLiteral("parseCSSFontFamily"), [](Vm& vm, CallArgs& c) -> Value {
-        const Value v = c.arg(0);
-        if (!v.isString())
-            return v;
-        return Value(text::cssFontFamily(vm.toString(v)));
+        return Value(text::cssFontFamily(vm.toString(c.arg(0))));
     });
     // Tells the fields showing this sheet to format their text again.
     nativeMethod(vm, proto, QStringLiteral("update"), [](Vm& vm, CallArgs& c) -> Value {

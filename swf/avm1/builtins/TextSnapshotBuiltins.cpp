@@ -1,6 +1,7 @@
 // TextSnapshot: the characters of the static texts of a movie clip as script sees them
 // (MovieClip.getTextSnapshot): counting, reading, finding, hit testing and selecting them.
-// The snapshot reads the clip's texts at each call, so it follows the timeline as it plays.
+// A snapshot keeps the text the clip had when it was taken, as Flash's does, even when the
+// clip is gone since.
 
 #include "swf/avm1/builtins/TextSnapshotBuiltins.h"
 #include "swf/avm1/DisplayClip.h"
@@ -18,28 +19,39 @@ namespace swf::avm1::builtins {
 
 namespace {
 
-const QString kClip = QStringLiteral("__snapshotClip");
-
 struct SnapChar {
     char32_t code = 0;
     QRectF box;           // twips, in the clip's space
     bool newLine = false; // the first character of a line after another
-    TextField* field = nullptr;
+    std::weak_ptr<TextField> field;
     std::size_t index = 0; // within its field
 };
 
-MovieClip* clipOfSnapshot(Vm& vm, const Value& self) {
-    if (!self.object())
-        return nullptr;
-    const Property* p = self.object()->findOwn(kClip);
-    if (!p)
-        return nullptr;
-    auto* bridge = dynamic_cast<DisplayClip*>(clipOf(vm, p->value));
-    return bridge ? bridge->object().asMovieClip() : nullptr;
+class SnapshotObject final : public Object {
+public:
+    using Object::Object;
+    bool taken = false; // made on a clip; one made from nothing answers nothing
+    std::vector<SnapChar> chars;
+};
+
+// The characters of a snapshot taken of a clip; null for anything else.
+const std::vector<SnapChar>* snapshotOf(const Value& self) {
+    auto* s = dynamic_cast<SnapshotObject*>(self.object());
+    return s && s->taken ? &s->chars : nullptr;
+}
+
+bool selected(const SnapChar& c) {
+    auto field = c.field.lock();
+    if (!field)
+        return false;
+    const auto& sel = field->snapshotSelection();
+    return c.index < sel.size() && sel[c.index];
 }
 
 std::vector<SnapChar> collect(MovieClip& clip) {
     std::vector<SnapChar> out;
+    // A line ends where one text ends and the next begins, and where the baseline moves
+    // inside a text.
     for (const auto& [depth, child] : clip.children()) {
         TextField* field = child->asTextField();
         const StaticTextCharacter* text = field ? field->staticText() : nullptr;
@@ -49,6 +61,7 @@ std::vector<SnapChar> collect(MovieClip& clip) {
         const QTransform m = text->matrix() * field->matrix();
         std::size_t index = 0;
         std::optional<double> lastY;
+        bool firstOfText = true;
         for (const TextRecord& rec : text->records()) {
             const Character* c = movie ? movie->character(rec.fontId) : nullptr;
             const auto* font = c && c->kind() == Character::Kind::Font
@@ -64,15 +77,18 @@ std::vector<SnapChar> collect(MovieClip& clip) {
                 sc.code =
                     font && e.glyph < font->glyphs().size() ? font->glyphs()[e.glyph].code : 0;
                 sc.box = m.mapRect(QRectF(x, rec.y - ascent, e.advance, rec.height));
-                sc.newLine = first && lastY && *lastY != rec.y && !out.empty();
-                sc.field = field;
+                const double baseline = m.map(QPointF(x, rec.y)).y();
+                sc.newLine = (firstOfText && !out.empty()) ||
+                             (first && lastY && std::abs(*lastY - baseline) > 0.5);
+                firstOfText = false;
+                sc.field = std::static_pointer_cast<TextField>(field->shared_from_this());
                 sc.index = index++;
                 out.push_back(sc);
                 x += e.advance;
                 first = false;
             }
             if (!rec.glyphs.empty())
-                lastY = rec.y;
+                lastY = m.map(QPointF(rec.x, rec.y)).y();
         }
     }
     return out;
@@ -83,11 +99,8 @@ QString textOf(const std::vector<SnapChar>& chars, std::size_t from, std::size_t
     QString s;
     for (std::size_t i = from; i < to && i < chars.size(); ++i) {
         const SnapChar& c = chars[i];
-        if (onlySelected) {
-            const auto& sel = c.field->snapshotSelection();
-            if (c.index >= sel.size() || !sel[c.index])
-                continue;
-        }
+        if (onlySelected && !selected(c))
+            continue;
         if (lineEndings && c.newLine && !s.isEmpty())
             s += QLatin1Char('\n');
         if (c.code)
@@ -123,36 +136,45 @@ void installTextSnapshot(Vm& vm) {
     vm.defineClass(
         vm.global(), QStringLiteral("TextSnapshot"),
         [](Vm& vm, CallArgs& c) -> Value {
-            // Made on a clip, it reads that clip; made from nothing, it has no text at all.
-            if (Object* o = c.thisObject(); o && clipOf(vm, c.arg(0)))
-                o->define(kClip, c.arg(0), propflag::DontEnum);
+            // Made on a clip, it holds that clip's text; made from nothing, it has none.
+            auto* self = dynamic_cast<SnapshotObject*>(c.thisObject());
+            auto* bridge = dynamic_cast<DisplayClip*>(clipOf(vm, c.arg(0)));
+            MovieClip* clip = bridge ? bridge->object().asMovieClip() : nullptr;
+            if (self && clip) {
+                self->taken = true;
+                self->chars = collect(*clip);
+            }
             return Value();
         },
         proto);
+    static_cast<NativeFunction*>(
+        vm.global()->findOwn(QStringLiteral("TextSnapshot"))->value.object())
+        ->setAllocator(
+            [](Vm& vm, Object* p) -> Object* { return vm.heap().make<SnapshotObject>(p); });
     vm.global()->findOwn(QStringLiteral("TextSnapshot"))->flags |= propflag::OnlySwf6Up;
 
     const auto method = [&](const char* name, NativeFunction::Fn fn) {
         vm.defineMethod(proto, QLatin1String(name), std::move(fn));
     };
-    method("getCount", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() != 0)
+    method("getCount", [](Vm&, CallArgs& c) -> Value {
+        const auto* chars = snapshotOf(c.thisv);
+        if (!chars || c.count() != 0)
             return Value();
-        return Value(double(collect(*clip).size()));
+        return Value(double(chars->size()));
     });
     method("getText", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() < 2 || c.count() > 3)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() < 2 || c.count() > 3)
             return Value();
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         const auto [from, to] = range(vm, c.arg(0), c.arg(1), chars.size());
         return Value(textOf(chars, from, to, c.count() == 3 && vm.toBoolean(c.arg(2))));
     });
     method("findText", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() != 3)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() != 3)
             return Value();
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         const QString all = textOf(chars, 0, chars.size(), false);
         const double from = vm.toInteger(c.arg(0));
         const qsizetype start =
@@ -165,37 +187,40 @@ void installTextSnapshot(Vm& vm) {
         return Value(double(all.indexOf(needle, start, cs)));
     });
     method("getCharIndexAtPoint", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() != 2)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() != 2)
             return Value();
         const QPointF p = pointOf(vm, c.arg(0), c.arg(1));
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         for (std::size_t i = 0; i < chars.size(); ++i)
             if (chars[i].box.contains(p))
                 return Value(double(i));
         return Value(-1);
     });
     method("hitTestTextNearPos", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() < 2)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() < 2)
             return Value();
         const QPointF p = pointOf(vm, c.arg(0), c.arg(1));
         const double near = c.count() >= 3 ? std::max(0.0, vm.toNumber(c.arg(2))) * 20 : 0;
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         for (std::size_t i = 0; i < chars.size(); ++i)
             if (chars[i].box.adjusted(-near, -near, near, near).contains(p))
                 return Value(double(i));
         return Value(-1);
     });
     method("setSelected", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() != 3)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() != 3)
             return Value();
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         const auto [from, to] = range(vm, c.arg(0), c.arg(1), chars.size());
         const bool on = vm.toBoolean(c.arg(2));
         for (std::size_t i = from; i < to && i < chars.size(); ++i) {
-            auto& sel = chars[i].field->snapshotSelection();
+            auto field = chars[i].field.lock();
+            if (!field)
+                continue;
+            auto& sel = field->snapshotSelection();
             if (sel.size() <= chars[i].index)
                 sel.resize(chars[i].index + 1, false);
             sel[chars[i].index] = on;
@@ -203,30 +228,29 @@ void installTextSnapshot(Vm& vm) {
         return Value();
     });
     method("getSelected", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() != 2)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() != 2)
             return Value();
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         const auto [from, to] = range(vm, c.arg(0), c.arg(1), chars.size());
-        for (std::size_t i = from; i < to && i < chars.size(); ++i) {
-            const auto& sel = chars[i].field->snapshotSelection();
-            if (chars[i].index < sel.size() && sel[chars[i].index])
+        for (std::size_t i = from; i < to && i < chars.size(); ++i)
+            if (selected(chars[i]))
                 return Value(true);
-        }
         return Value(false);
     });
     method("getSelectedText", [](Vm& vm, CallArgs& c) -> Value {
-        MovieClip* clip = clipOfSnapshot(vm, c.thisv);
-        if (!clip || c.count() > 1)
+        const auto* snapshot = snapshotOf(c.thisv);
+        if (!snapshot || c.count() > 1)
             return Value();
-        const auto chars = collect(*clip);
+        const auto& chars = *snapshot;
         return Value(textOf(chars, 0, chars.size(), vm.toBoolean(c.arg(0)), true));
     });
     method("setSelectColor", [](Vm& vm, CallArgs& c) -> Value {
-        if (MovieClip* clip = clipOfSnapshot(vm, c.thisv); clip && c.count() == 1) {
+        if (const auto* chars = snapshotOf(c.thisv); chars && c.count() == 1) {
             const uint32_t rgb = vm.toUint32(c.arg(0)) & 0xFFFFFF;
-            for (const SnapChar& ch : collect(*clip))
-                ch.field->setSnapshotSelectColor(0xFF000000u | rgb);
+            for (const SnapChar& ch : *chars)
+                if (auto field = ch.field.lock())
+                    field->setSnapshotSelectColor(0xFF000000u | rgb);
         }
         return Value();
     });
