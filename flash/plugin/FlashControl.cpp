@@ -657,7 +657,7 @@ void FlashControl::wheelEvent(QWheelEvent* event) {
     const int lines = event->angleDelta().y() / 40;
     if (!stage || lines == 0)
         return QWidget::wheelEvent(event);
-    stage->mouseWheel(lines);
+    stage->mouseWheel(toStage(event->position()), lines);
     pictureChanged();
     event->accept();
 }

@@ -306,8 +306,8 @@ void Stage::keyDown(int keyCode, int ascii) {
     afterInput();
 }
 
-void Stage::mouseWheel(int lines) {
-    DisplayObject* leaf = mouseInside_ ? topmostLeafAt(mouse_) : nullptr;
+void Stage::mouseWheel(QPointF p, int lines) {
+    DisplayObject* leaf = topmostLeafAt(p);
     if (TextField* field = leaf ? leaf->asTextField() : nullptr)
         field->wheel(lines);
     afterInput();

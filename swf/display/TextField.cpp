@@ -106,9 +106,18 @@ void TextField::resizeTo(std::optional<double> widthPx, std::optional<double> he
         const double t = currentPx > 0 ? twips * px / currentPx : px * 20;
         return std::clamp(t, 0.0, kMaxTwips);
     };
-    if (widthPx && std::isfinite(*widthPx) && *widthPx >= 0)
+    // Negative and unnumbered sizes are ignored; an endless one overflows Flash's twips to
+    // nothing.
+    const auto usable = [](std::optional<double> px) {
+        if (px && std::isinf(*px) && *px > 0)
+            px = 0;
+        return px && std::isfinite(*px) && *px >= 0 ? px : std::nullopt;
+    };
+    widthPx = usable(widthPx);
+    heightPx = usable(heightPx);
+    if (widthPx)
         rect_.setWidth(resized(*widthPx, width(), rect_.width()));
-    if (heightPx && std::isfinite(*heightPx) && *heightPx >= 0)
+    if (heightPx)
         rect_.setHeight(resized(*heightPx, height(), rect_.height()));
     invalidate();
     checkScrolling();

@@ -171,21 +171,22 @@ TEST(FieldScrolling, WheelCaretAndOnScroller) {
     EXPECT_GT(maxScroll, 3);
 
     m.stage->mouseMove(m.at(20, 20));
-    m.stage->mouseWheel(-3);
+    m.stage->mouseWheel(m.at(20, 20), -3);
     EXPECT_EQ(m.field->scroll(), 4) << "three lines a notch, towards the end";
     EXPECT_GE(told, 1) << "onScroller hears of it";
-    m.stage->mouseWheel(10);
+    m.stage->mouseWheel(m.at(20, 20), 10);
     EXPECT_EQ(m.field->scroll(), 1);
     const int before = told;
-    m.stage->mouseWheel(1);
+    m.stage->mouseWheel(m.at(20, 20), 1);
     EXPECT_EQ(told, before) << "nothing moved, nothing to tell";
     m.field->setMouseWheelEnabled(false);
-    m.stage->mouseWheel(-3);
+    m.stage->mouseWheel(m.at(20, 20), -3);
     EXPECT_EQ(m.field->scroll(), 1);
 
     // Typing at the end of a long text brings the caret's line into view.
     m.stage->mouseDown(m.at(20, 10));
     m.stage->mouseUp(m.at(20, 10));
+    EXPECT_TRUE(m.field->showsCaret()) << "the caret shows at once after a click";
     m.field->setSelection(m.field->length(), m.field->length());
     m.stage->textInput(QStringLiteral("g"));
     EXPECT_EQ(m.field->scroll(), maxScroll);
@@ -227,6 +228,8 @@ TEST(FieldSize, WidthAndHeightResizeAnEditTextInsteadOfStretchingIt) {
     EXPECT_DOUBLE_EQ(m.field->rect().width(), 50 * 20);
     m.field->resizeTo(-5, std::numeric_limits<double>::quiet_NaN());
     EXPECT_DOUBLE_EQ(m.field->width(), 100) << "nonsense sizes change nothing";
+    m.field->resizeTo(std::numeric_limits<double>::infinity(), std::nullopt);
+    EXPECT_DOUBLE_EQ(m.field->width(), 0) << "an endless width overflows to none, as in Flash";
 }
 
 TEST(FieldMeasure, EmptyTextHasNoSizeAndLongerTextIsWider) {
