@@ -130,6 +130,11 @@ void TextField::invalidate() {
 }
 
 void TextField::setText(const QString& t) {
+    // A styled field reads whatever it is given as HTML.
+    if (styleSheet_) {
+        setHtmlText(t);
+        return;
+    }
     htmlSource_.clear();
     content_.clear();
     content_.append(t, defaultFormat_);
@@ -151,14 +156,16 @@ QString TextField::htmlText() const {
         return text();
     // Styled text reads back as it was written: the sheet, not the text, holds its formats.
     if (styleSheet_)
-        return htmlSource_;
+        return htmlSource_.isEmpty() ? text() : htmlSource_;
     return text::toHtml(content_);
 }
 
 void TextField::setHtmlText(const QString& html) {
-    // A field that is not an HTML field takes the markup as plain text, as in Flash.
+    // A field that is not an HTML field takes the markup as plain text, as in Flash; it is
+    // kept, for a style sheet given later makes the field read it as HTML.
     if (!html_) {
         setText(html);
+        htmlSource_ = html;
         return;
     }
     htmlSource_ = html;
@@ -176,9 +183,13 @@ void TextField::setStyleSheet(std::shared_ptr<const text::StyleSheet> sheet) {
     if (sheet == styleSheet_)
         return;
     styleSheet_ = std::move(sheet);
-    // What was written as HTML is shown in the new styles (or without any).
-    if (html_ && !htmlSource_.isEmpty())
-        setHtmlText(QString(htmlSource_));
+    // Taking the sheet away leaves the text as the sheet formatted it, as in Flash.
+    if (!styleSheet_)
+        return;
+    // Styles are for HTML: a field given a sheet reads its text as HTML from then on, what
+    // it was given as HTML or, failing that, its text.
+    html_ = true;
+    setHtmlText(htmlSource_.isEmpty() ? text() : QString(htmlSource_));
 }
 
 void TextField::refreshStyles() const {

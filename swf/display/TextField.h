@@ -71,7 +71,7 @@ public:
     // ---- style sheet ----
     // The styles HTML text is shown in (null: none). The field keeps the HTML it was given and
     // formats it again whenever the sheet changes; htmlText then reads back that HTML, and
-    // nobody can type into the field.
+    // nobody can type into the field. A field given a sheet becomes an HTML field.
     void setStyleSheet(std::shared_ptr<const text::StyleSheet> sheet);
     const text::StyleSheet* styleSheet() const { return styleSheet_.get(); }
 

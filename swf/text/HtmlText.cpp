@@ -303,7 +303,11 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         const CssStyle* tagStyle = nullptr;
         const CssStyle* classStyle = nullptr;
         if (styles) {
-            tagStyle = styles->forTag(tag.name);
+            // Flash styles the tags that stand for text (p, li, a and the movie's own) by
+            // their names, never the markup of formats: font, textformat, span.
+            if (tag.name != QLatin1String("font") && tag.name != QLatin1String("textformat") &&
+                tag.name != QLatin1String("span"))
+                tagStyle = styles->forTag(tag.name);
             if (const auto cls = attr("class"))
                 classStyle = styles->forClass(*cls);
         }
@@ -320,6 +324,17 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         if (block && hidden == 0) {
             flushParagraphEnd();
             startParagraph();
+        }
+        // The sheet's styles first: what the tag itself says (align="justify") wins.
+        if (styles) {
+            const auto apply = [&](const CssStyle* style) {
+                if (style)
+                    style->format.applyTo(current);
+            };
+            apply(tagStyle);
+            if (tag.name == QLatin1String("a"))
+                apply(styles->find(QStringLiteral("a:link")));
+            apply(classStyle);
         }
         if (paragraphTag) {
             if (const auto a = attr("align"))
@@ -375,16 +390,6 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
             // Style sheets are the script's; a span without one changes nothing.
         } else {
             known = tagStyle || classStyle;
-        }
-        if (styles) {
-            const auto apply = [&](const CssStyle* style) {
-                if (style)
-                    style->format.applyTo(current);
-            };
-            apply(tagStyle);
-            if (tag.name == QLatin1String("a"))
-                apply(styles->find(QStringLiteral("a:link")));
-            apply(classStyle);
         }
         if (known && !tag.selfClosing && stack.size() < kMaxNesting) {
             stack.push_back({tag.name, before, hides, block});

@@ -290,7 +290,13 @@ const CssStyle* StyleSheet::forTag(const QString& tag) const {
 const CssStyle* StyleSheet::forClass(const QString& className) const {
     if (className.isEmpty())
         return nullptr;
-    return find(QLatin1Char('.') + className);
+    const QString selector = QLatin1Char('.') + className;
+    if (const CssStyle* s = find(selector))
+        return s;
+    for (const auto& [name, style] : styles_)
+        if (name.compare(selector, Qt::CaseInsensitive) == 0)
+            return &style;
+    return nullptr;
 }
 
 } // namespace swf::text

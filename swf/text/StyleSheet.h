@@ -53,7 +53,8 @@ public:
     void set(const QString& selector, CssStyle style);
     const CssStyle* find(const QString& selector) const;
     bool empty() const { return styles_.empty(); }
-    // Selectors are matched case-insensitively where Flash does: tags always, classes never.
+    // Selectors are matched as Flash matches them: tags and class names in any case, an
+    // exact match first.
     const CssStyle* forTag(const QString& tag) const;
     const CssStyle* forClass(const QString& className) const;
     uint64_t generation() const { return generation_; }

@@ -153,9 +153,16 @@ TEST(FieldStyleSheet, FormatsHtmlAgainWhenTheSheetChangesAndTakesNoTyping) {
     EXPECT_EQ(m.field->text(), QStringLiteral("ab\rcd"));
     EXPECT_FALSE(m.field->showsCaret());
     m.field->setStyleSheet(nullptr);
-    EXPECT_EQ(m.field->content().formatAt(0).color, 0xff000000u) << "unstyled once more";
+    EXPECT_EQ(m.field->content().formatAt(0).color, 0xff00ff00u)
+        << "the text keeps what the sheet made of it";
     m.stage->textInput(QStringLiteral("y"));
-    EXPECT_EQ(m.field->length(), 6);
+    EXPECT_EQ(m.field->length(), 6) << "and takes typing again";
+
+    // Markup given as text to a styled field is read as HTML too.
+    m.field->setStyleSheet(sheet);
+    m.field->setText(QStringLiteral("<p class=\"warn\">x</p>"));
+    EXPECT_EQ(m.field->text(), QStringLiteral("x"));
+    EXPECT_EQ(m.field->content().formatAt(0).color, 0xff00ff00u);
 }
 
 TEST(FieldScrolling, WheelCaretAndOnScroller) {
