@@ -276,7 +276,8 @@ void Avm1Host::textFieldJoined(TextField& field) {
                     vm_->getMember(self, QStringLiteral("_listeners")).object())) {
                 const std::vector<Value> targets = list->elements();
                 for (const Value& t : targets)
-                    vm_->callMethod(t, QStringLiteral("onChanged"), {&self, 1});
+                    if (t.object() != self.object()) // the field itself heard it above
+                        vm_->callMethod(t, QStringLiteral("onChanged"), {&self, 1});
             }
         });
     });

@@ -325,6 +325,26 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
 }
 
 void watchScrolling(Avm1Host& host, TextField& field) {
+    if (field.staticText())
+        return;
+    Vm& vm = host.vm();
+    if (vm.version() >= 6) {
+        // Each field broadcasts its own events and is its first listener, as though
+        // AsBroadcaster.initialize(field) and field.addListener(field) had run.
+        Object* self = host.objectOf(field);
+        if (self && !self->findOwn(QStringLiteral("_listeners"))) {
+            self->define(QStringLiteral("_listeners"),
+                         Value(static_cast<Object*>(vm.newArray({Value(self)}))),
+                         propflag::DontEnum);
+            const Value broadcaster =
+                vm.getMember(Value(vm.global()), QStringLiteral("AsBroadcaster"));
+            for (const char* name : {"broadcastMessage", "addListener", "removeListener"}) {
+                const Value fn = vm.getMember(broadcaster, QLatin1String(name));
+                if (fn.object())
+                    self->define(QLatin1String(name), fn, propflag::DontEnum);
+            }
+        }
+    }
     std::weak_ptr<DisplayObject> weak = field.shared_from_this();
     field.setScrollHandler([&host, weak] {
         auto object = weak.lock();
@@ -333,13 +353,16 @@ void watchScrolling(Avm1Host& host, TextField& field) {
         Vm& vm = host.vm();
         const Value self(host.objectOf(*object));
         vm.runTopLevel([&] {
-            vm.callMethod(self, QStringLiteral("onScroller"), {&self, 1});
-            if (auto* list = dynamic_cast<ArrayObject*>(
-                    vm.getMember(self, QStringLiteral("_listeners")).object())) {
-                const std::vector<Value> targets = list->elements();
-                for (const Value& t : targets)
-                    vm.callMethod(t, QStringLiteral("onScroller"), {&self, 1});
+            // The field hears it as its own first listener; without listeners, directly.
+            auto* list = dynamic_cast<ArrayObject*>(
+                vm.getMember(self, QStringLiteral("_listeners")).object());
+            if (!list) {
+                vm.callMethod(self, QStringLiteral("onScroller"), {&self, 1});
+                return;
             }
+            const std::vector<Value> targets = list->elements();
+            for (const Value& t : targets)
+                vm.callMethod(t, QStringLiteral("onScroller"), {&self, 1});
         });
     });
 }
