@@ -247,7 +247,8 @@ void Stage::mouseUp(QPointF p) {
     // What the button went to is already shown; only a change under the mouse is news.
     updateHover(false);
     // A link in a text field goes where getURL would take it.
-    if (TextField* field = topmostLeafAt(p) ? topmostLeafAt(p)->asTextField() : nullptr) {
+    DisplayObject* leaf = topmostLeafAt(p);
+    if (TextField* field = leaf ? leaf->asTextField() : nullptr) {
         const auto [url, target] = field->releaseLink(field->globalToLocal(p));
         if (!url.isEmpty())
             getUrl(url, target);

@@ -421,15 +421,20 @@ void TextField::wheel(int lines) {
     setScroll(scroll() - lines);
 }
 
-void TextField::checkScrolling() {
+void TextField::checkScrolling(bool quietFirstLook) {
     if (static_ || !scrolled_)
         return;
     const int s = scroll(), h = hscroll(), m = maxScroll();
+    // A look from outside that is the first one sees how the field started: no change.
+    const bool first = !scrollingSeen_;
+    scrollingSeen_ = true;
     if (s == toldScroll_ && h == toldHScroll_ && m == toldMaxScroll_)
         return;
     toldScroll_ = s;
     toldHScroll_ = h;
     toldMaxScroll_ = m;
+    if (first && quietFirstLook)
+        return;
     scrolled_();
 }
 

@@ -157,9 +157,10 @@ public:
     void setMouseWheelEnabled(bool on) { mouseWheelEnabled_ = on; }
     void wheel(int lines);
     // Called whenever scroll, hscroll or maxscroll changed (onScroller); checked after every
-    // change the field makes or hears of.
+    // change the field makes or hears of, and by script's host after each frame's scripts
+    // (quietFirstLook: the first such look only notes how the field started).
     void setScrollHandler(std::function<void()> handler) { scrolled_ = std::move(handler); }
-    void checkScrolling();
+    void checkScrolling(bool quietFirstLook = false);
     int maxScroll() const;
     int bottomScroll() const;
     int hscroll() const { return hscroll_; }
@@ -258,6 +259,7 @@ private:
     bool mouseWheelEnabled_ = true;
     // What onScroller was last told of: scroll, hscroll, maxscroll.
     int toldScroll_ = 1, toldHScroll_ = 0, toldMaxScroll_ = 1;
+    bool scrollingSeen_ = false;
     std::pair<int, int> hoveredLink_{-1, -1};
     bool hoveredPressed_ = false;
     std::pair<int, int> pressedLink_{-1, -1};

@@ -145,3 +145,35 @@ TEST(TextScript, GetTextExtentMeasuresInTheFormat) {
     ScriptedMovie m(w.finish());
     EXPECT_EQ(m.host.lines, (QStringList{"0", "0", "false", "4"}));
 }
+
+TEST(TextScript, OnScrollerHearsWhenTextMovesTheScrolling) {
+    SwfWriter w(200, 100, 12);
+    ActionBuilder a;
+    // _root.createTextField("tf", 1, 0, 0, 100, 20); tf.multiline = true;
+    a.push({20, 100, 0, 0, 1, "tf", 6, "_root"}).getVariable().push("createTextField");
+    a.callMethod().pop();
+    a.get("tf").push({"multiline", true}).setMember();
+    // tf.onScroller = function (f) { trace("scroller " + (f == tf)); };
+    ActionBuilder body;
+    body.push("scroller ").push("f").getVariable().get("tf").equals2().add2().trace();
+    a.get("tf").push("onScroller").defineFunction("", {"f"}, body).setMember();
+    a.get("tf").push({"text", "one"}).setMember();
+    w.doAction(a.finish());
+    w.showFrame();
+    ActionBuilder b;
+    b.get("tf").push({"text", "one\rtwo\rthree\rfour"}).setMember();
+    w.doAction(b.finish());
+    w.showFrame();
+    ActionBuilder c;
+    c.get("tf").push({"scroll", 3}).setMember();
+    c.push("done").trace().stop();
+    w.doAction(c.finish());
+    w.showFrame();
+
+    ScriptedMovie m(w.finish());
+    m.player->tick();
+    m.player->tick();
+    EXPECT_EQ(m.host.lines, (QStringList{"scroller true", "scroller true", "done"}))
+        << "not for how the field started; after the frame whose script grew the text; at "
+           "once when script scrolls";
+}
