@@ -285,6 +285,11 @@ void Avm1Host::textFieldJoined(TextField& field) {
     textVariables_.bind(field);
 }
 
+void Avm1Host::textLinkFunction(TextField& field, const QString& function,
+                                const QString& argument) {
+    callLinkFunction(*this, field, function, argument);
+}
+
 void Avm1Host::objectRemoved(DisplayObject& object) {
     if (auto* bridge = dynamic_cast<DisplayClip*>(object.scriptSlot()))
         vm_->clipRemoved(bridge);

@@ -3,6 +3,7 @@
 #include "swf/avm1/Avm1Host.h"
 #include "swf/avm1/Vm.h"
 #include "swf/avm1/builtins/StyleSheetBuiltins.h"
+#include "swf/display/MovieClip.h"
 #include "swf/display/TextField.h"
 
 #include <cmath>
@@ -322,6 +323,31 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
         break;
     }
     return false;
+}
+
+void callLinkFunction(Avm1Host& host, TextField& field, const QString& function,
+                      const QString& argument) {
+    MovieClip* parent = field.parent();
+    if (!parent || function.isEmpty())
+        return;
+    Vm& vm = host.vm();
+    const Value scope(host.objectOf(*parent));
+    vm.runTopLevel([&] {
+        // "fn", "_root.menu.fn", "/menu:fn": the object the function is found on, then it.
+        Value holder = scope;
+        QString name = function;
+        const qsizetype cut = std::max(function.lastIndexOf(QLatin1Char('.')),
+                                       function.lastIndexOf(QLatin1Char(':')));
+        if (cut >= 0) {
+            holder = vm.resolveTarget(scope, function.left(cut));
+            name = function.mid(cut + 1);
+        }
+        const Value fn = vm.getMember(holder, name);
+        if (!fn.object() || !fn.object()->isFunction())
+            return;
+        const Value arg(argument);
+        vm.call(fn, holder, {&arg, 1});
+    });
 }
 
 void watchScrolling(Avm1Host& host, TextField& field) {

@@ -250,8 +250,17 @@ void Stage::mouseUp(QPointF p) {
     DisplayObject* leaf = topmostLeafAt(p);
     if (TextField* field = leaf ? leaf->asTextField() : nullptr) {
         const auto [url, target] = field->releaseLink(field->globalToLocal(p));
-        if (!url.isEmpty())
+        const QString link = url.trimmed();
+        if (link.startsWith(QLatin1String("asfunction:"), Qt::CaseInsensitive)) {
+            // A link into the movie's own script rather than to a page.
+            const QString call = link.mid(11);
+            const qsizetype comma = call.indexOf(QLatin1Char(','));
+            if (script_)
+                script_->textLinkFunction(*field, call.left(comma).trimmed(),
+                                          comma < 0 ? QString() : call.mid(comma + 1));
+        } else if (!url.isEmpty()) {
             getUrl(url, target);
+        }
     }
     if (auto clip = dragged_.lock()) {
         DisplayObject* under = topmostAt(mouse_, clip.get());

@@ -177,3 +177,32 @@ TEST(TextScript, OnScrollerHearsWhenTextMovesTheScrolling) {
         << "not for how the field started; after the frame whose script grew the text; at "
            "once when script scrolls";
 }
+
+TEST(TextScript, AnAsfunctionLinkCallsTheMoviesFunction) {
+    SwfWriter w(200, 100, 12);
+    w.defineFont2(1, FontSpec::boxes(QStringLiteral("abcdef")));
+    testsupport::EditTextSpec field;
+    field.bounds = QRect(0, 0, 200 * 20, 40 * 20);
+    field.fontId = 1;
+    field.fontHeight = 400;
+    field.useOutlines = true;
+    field.html = true;
+    field.readOnly = true;
+    field.initialText = "<a href=\"asfunction:picked,two, three\">abc</a>";
+    w.defineEditText(2, field);
+    w.placeObject2(1, 2);
+    ActionBuilder a;
+    // function picked(s) { trace("picked " + s); }
+    ActionBuilder body;
+    body.push("picked ").push("s").getVariable().add2().trace();
+    a.defineFunction("picked", {"s"}, body);
+    a.stop();
+    w.doAction(a.finish());
+    w.showFrame();
+
+    ScriptedMovie m(w.finish());
+    m.player->stage()->mouseDown(QPointF(12 * 20, 10 * 20));
+    EXPECT_TRUE(m.host.lines.isEmpty()) << "nothing on the press";
+    m.player->stage()->mouseUp(QPointF(12 * 20, 10 * 20));
+    EXPECT_EQ(m.host.lines, QStringList{"picked two, three"});
+}
