@@ -5,6 +5,7 @@
 #include "platform/WaveOut.h"
 #include "swf/Player.h"
 #include "swf/display/Stage.h"
+#include "swf/display/TextField.h"
 #include "swf/format/MovieLoader.h"
 #include "swf/media/Mixer.h"
 #ifdef QUARVEL_HAVE_URL_FETCHER
@@ -19,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
+#include <QWheelEvent>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -158,6 +160,14 @@ FlashControl::FlashControl(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_InputMethodEnabled);
     frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, &FlashControl::onFrameTimer);
+    caretTimer_.start(250);
+    connect(&caretTimer_, &QTimer::timeout, this, [this] {
+        swf::Stage* stage = player_ && started_ ? player_->stage() : nullptr;
+        swf::DisplayObject* focus = stage ? stage->focus() : nullptr;
+        const swf::TextField* field = focus ? focus->asTextField() : nullptr;
+        if (field && field->typable() && !frameTimer_.isActive())
+            pictureChanged();
+    });
 }
 
 FlashControl::~FlashControl() {
@@ -639,6 +649,17 @@ void FlashControl::leaveEvent(QEvent* event) {
         updateCursor();
     }
     QWidget::leaveEvent(event);
+}
+
+void FlashControl::wheelEvent(QWheelEvent* event) {
+    swf::Stage* stage = player_ && started_ ? player_->stage() : nullptr;
+    // Three lines a notch, as Flash scrolls.
+    const int lines = event->angleDelta().y() / 40;
+    if (!stage || lines == 0)
+        return QWidget::wheelEvent(event);
+    stage->mouseWheel(toStage(event->position()), lines);
+    pictureChanged();
+    event->accept();
 }
 
 bool FlashControl::event(QEvent* event) {

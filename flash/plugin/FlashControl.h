@@ -52,6 +52,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     // Chinese and other input methods commit their text here, not as key presses.
@@ -101,6 +102,8 @@ private:
     std::unique_ptr<UrlFetcher> fetcher_;
 #endif
     QTimer frameTimer_;
+    // Blinks the caret of a focused input field while frames do not redraw anyway.
+    QTimer caretTimer_;
     bool started_ = false;
     // What the holder set; each new movie starts there, and script may change it after.
     swf::QualityMode qualityMode_ = swf::QualityMode::High;

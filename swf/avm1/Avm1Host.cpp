@@ -4,6 +4,7 @@
 #include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/Interpreter.h"
 #include "swf/avm1/MovieClipObject.h"
+#include "swf/avm1/TextFieldProperties.h"
 #include "swf/display/Button.h"
 #include "swf/display/MovieClip.h"
 #include "swf/display/Stage.h"
@@ -281,11 +282,18 @@ void Avm1Host::textFieldJoined(TextField& field) {
                     vm_->getMember(self, QStringLiteral("_listeners")).object())) {
                 const std::vector<Value> targets = list->elements();
                 for (const Value& t : targets)
-                    vm_->callMethod(t, QStringLiteral("onChanged"), {&self, 1});
+                    if (t.object() != self.object()) // the field itself heard it above
+                        vm_->callMethod(t, QStringLiteral("onChanged"), {&self, 1});
             }
         });
     });
+    watchScrolling(*this, field);
     textVariables_.bind(field);
+}
+
+void Avm1Host::textLinkFunction(TextField& field, const QString& function,
+                                const QString& argument) {
+    callLinkFunction(*this, field, function, argument);
 }
 
 void Avm1Host::objectRemoved(DisplayObject& object) {

@@ -36,6 +36,8 @@ public:
     bool actsAsButton(DisplayObject& object) override;
     void stageEvent(StageEvent event, int keyCode = 0) override;
     void textFieldJoined(TextField& field) override;
+    void textLinkFunction(TextField& field, const QString& function,
+                          const QString& argument) override;
 
     ClipBridge* level(int n) override;
     void loadLevel(int n, const QString& url, ClipBridge::LoadDone done) override;

@@ -270,11 +270,15 @@ void DisplayClip::setProperty(int index, const Value& v) {
         object_.setAlpha(n);
         break;
     case PropWidth:
-        if (n >= 0)
+        if (TextField* field = object_.asTextField(); field && !field->staticText())
+            field->resizeTo(n, std::nullopt);
+        else if (n >= 0)
             object_.setWidth(n);
         break;
     case PropHeight:
-        if (n >= 0)
+        if (TextField* field = object_.asTextField(); field && !field->staticText())
+            field->resizeTo(std::nullopt, n);
+        else if (n >= 0)
             object_.setHeight(n);
         break;
     case PropRotation:

@@ -2,6 +2,8 @@
 
 #include "swf/avm1/Avm1Host.h"
 #include "swf/avm1/Vm.h"
+#include "swf/avm1/builtins/StyleSheetBuiltins.h"
+#include "swf/display/MovieClip.h"
 #include "swf/display/TextField.h"
 
 #include <cmath>
@@ -38,6 +40,8 @@ enum class Prop {
     BottomScroll,
     HScroll,
     MaxHScroll,
+    StyleSheet,
+    MouseWheelEnabled,
     None
 };
 
@@ -73,6 +77,8 @@ Prop propOf(const QString& name) {
         {"bottomScroll", Prop::BottomScroll},
         {"hscroll", Prop::HScroll},
         {"maxhscroll", Prop::MaxHScroll},
+        {"styleSheet", Prop::StyleSheet},
+        {"mouseWheelEnabled", Prop::MouseWheelEnabled},
     };
     for (const auto& e : table)
         if (name.compare(QLatin1String(e.name), Qt::CaseInsensitive) == 0)
@@ -211,6 +217,10 @@ bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out)
     case Prop::MaxHScroll:
         out = Value(double(field.maxHScroll()));
         return true;
+    case Prop::MouseWheelEnabled:
+        out = Value(field.mouseWheelEnabled());
+        return true;
+    case Prop::StyleSheet: // the object itself is kept as an ordinary property
     case Prop::None:
         break;
     }
@@ -296,6 +306,12 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
     case Prop::HScroll:
         field.setHScroll(wholeOf(vm, v));
         return true;
+    case Prop::StyleSheet:
+        field.setStyleSheet(builtins::styleSheetFor(vm, v));
+        return false; // and kept as an ordinary property, for script to read back
+    case Prop::MouseWheelEnabled:
+        field.setMouseWheelEnabled(vm.toBoolean(v));
+        return true;
     case Prop::Length:
     case Prop::TextWidth:
     case Prop::TextHeight:
@@ -307,6 +323,74 @@ bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, co
         break;
     }
     return false;
+}
+
+void callLinkFunction(Avm1Host& host, TextField& field, const QString& function,
+                      const QString& argument) {
+    MovieClip* parent = field.parent();
+    if (!parent || function.isEmpty())
+        return;
+    Vm& vm = host.vm();
+    const Value scope(host.objectOf(*parent));
+    vm.runTopLevel([&] {
+        // "fn", "_root.menu.fn", "/menu:fn": the object the function is found on, then it.
+        Value holder = scope;
+        QString name = function;
+        const qsizetype cut = std::max(function.lastIndexOf(QLatin1Char('.')),
+                                       function.lastIndexOf(QLatin1Char(':')));
+        if (cut >= 0) {
+            holder = vm.resolveTarget(scope, function.left(cut));
+            name = function.mid(cut + 1);
+        }
+        const Value fn = vm.getMember(holder, name);
+        if (!fn.object() || !fn.object()->isFunction())
+            return;
+        const Value arg(argument);
+        vm.call(fn, holder, {&arg, 1});
+    });
+}
+
+void watchScrolling(Avm1Host& host, TextField& field) {
+    if (field.staticText())
+        return;
+    Vm& vm = host.vm();
+    if (vm.version() >= 6) {
+        // Each field broadcasts its own events and is its first listener, as though
+        // AsBroadcaster.initialize(field) and field.addListener(field) had run.
+        Object* self = host.objectOf(field);
+        if (self && !self->findOwn(QStringLiteral("_listeners"))) {
+            self->define(QStringLiteral("_listeners"),
+                         Value(static_cast<Object*>(vm.newArray({Value(self)}))),
+                         propflag::DontEnum);
+            const Value broadcaster =
+                vm.getMember(Value(vm.global()), QStringLiteral("AsBroadcaster"));
+            for (const char* name : {"broadcastMessage", "addListener", "removeListener"}) {
+                const Value fn = vm.getMember(broadcaster, QLatin1String(name));
+                if (fn.object())
+                    self->define(QLatin1String(name), fn, propflag::DontEnum);
+            }
+        }
+    }
+    std::weak_ptr<DisplayObject> weak = field.shared_from_this();
+    field.setScrollHandler([&host, weak] {
+        auto object = weak.lock();
+        if (!object || object->removed())
+            return;
+        Vm& vm = host.vm();
+        const Value self(host.objectOf(*object));
+        vm.runTopLevel([&] {
+            // The field hears it as its own first listener; without listeners, directly.
+            auto* list = dynamic_cast<ArrayObject*>(
+                vm.getMember(self, QStringLiteral("_listeners")).object());
+            if (!list) {
+                vm.callMethod(self, QStringLiteral("onScroller"), {&self, 1});
+                return;
+            }
+            const std::vector<Value> targets = list->elements();
+            for (const Value& t : targets)
+                vm.callMethod(t, QStringLiteral("onScroller"), {&self, 1});
+        });
+    });
 }
 
 } // namespace swf::avm1

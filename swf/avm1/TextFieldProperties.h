@@ -18,5 +18,11 @@ class Value;
 // False when name is not a text field property (it is then an ordinary property).
 bool readTextProperty(Vm& vm, TextField& field, const QString& name, Value& out);
 bool writeTextProperty(Avm1Host& host, TextField& field, const QString& name, const Value& v);
+// Tells the field's onScroller and its listeners when scroll, hscroll or maxscroll change.
+void watchScrolling(Avm1Host& host, TextField& field);
+// An asfunction: link: function (a name or a dotted path) from the field's parent, called
+// with the argument string.
+void callLinkFunction(Avm1Host& host, TextField& field, const QString& function,
+                      const QString& argument);
 
 } // namespace swf::avm1

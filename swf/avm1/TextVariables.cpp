@@ -58,9 +58,13 @@ void TextVariables::write(TextField& field, const QString& text) {
 }
 
 void TextVariables::bind(TextField& field) {
+    auto self = std::static_pointer_cast<TextField>(field.shared_from_this());
+    if (!field.staticText() &&
+        std::none_of(watched_.begin(), watched_.end(),
+                     [&](const std::weak_ptr<TextField>& w) { return w.lock() == self; }))
+        watched_.push_back(self);
     if (field.variable().trimmed().isEmpty())
         return;
-    auto self = std::static_pointer_cast<TextField>(field.shared_from_this());
     const auto same = [&](const Bound& b) { return b.field.lock() == self; };
     if (std::none_of(fields_.begin(), fields_.end(), same))
         fields_.push_back(Bound{self, field.text()});
@@ -94,6 +98,15 @@ void TextVariables::sync() {
         }
         fields_[i].shown = field->text();
     }
+    // What the frame's scripts did to the fields' text may have moved their scrolling.
+    std::erase_if(watched_, [](const std::weak_ptr<TextField>& w) {
+        auto f = w.lock();
+        return !f || f->removed();
+    });
+    const std::vector<std::weak_ptr<TextField>> watched = watched_;
+    for (const auto& w : watched)
+        if (auto field = w.lock())
+            field->checkScrolling(true);
 }
 
 } // namespace swf::avm1

@@ -1,6 +1,8 @@
 #pragma once
 
-// Text fields that show a variable (the "variable" of an edit text, or one script gives):
+// Text fields as the frame's scripts leave them. Every field is watched for changes of its
+// scrolling (onScroller). Fields that show a variable (the "variable" of an edit text, or one
+// script gives):
 // after the scripts of a frame have run, each field shows its variable's value; when the
 // person typed into a field since, the typed text goes to the variable instead. A variable
 // that does not exist yet when its field appears takes the field's first text.
@@ -23,9 +25,10 @@ class TextVariables {
 public:
     explicit TextVariables(Avm1Host& host) : host_(host) {}
 
-    // A field with a variable joined the tree (or was given its variable by script).
+    // A field joined the tree (or was given its variable by script).
     void bind(TextField& field);
-    // Brings every live bound field and its variable into agreement.
+    // Brings every live bound field and its variable into agreement, then tells the fields
+    // whose scrolling the text moved.
     void sync();
     std::size_t boundCount() const { return fields_.size(); }
 
@@ -41,6 +44,7 @@ private:
 
     Avm1Host& host_;
     std::vector<Bound> fields_;
+    std::vector<std::weak_ptr<TextField>> watched_;
 };
 
 } // namespace swf::avm1

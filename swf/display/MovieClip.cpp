@@ -627,6 +627,8 @@ Result<TextField*> MovieClip::createTextField(const QString& newName, int depth,
     field->setX(pixels.x());
     field->setY(pixels.y());
     insertChild(depth, field);
+    // Script hears of a field it made as of any other: onChanged, onScroller, listeners.
+    stage().objectJoined(*field);
     return field.get();
 }
 

@@ -7,6 +7,7 @@
 
 #include "swf/format/Timeline.h"
 
+#include <QString>
 #include <cstdint>
 
 namespace swf {
@@ -57,6 +58,14 @@ public:
     }
     // A text field joined the tree; one that shows a variable is kept in step with it.
     virtual void textFieldJoined(TextField& field) { (void)field; }
+    // An "asfunction:function,argument" link of the field was clicked: the function, found
+    // from the field's parent, is called with the argument.
+    virtual void textLinkFunction(TextField& field, const QString& function,
+                                  const QString& argument) {
+        (void)field;
+        (void)function;
+        (void)argument;
+    }
     // Selection.onSetFocus listeners; either may be null.
     virtual void focusChanged(DisplayObject* oldFocus, DisplayObject* newFocus) {
         (void)oldFocus;

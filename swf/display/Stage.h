@@ -109,6 +109,8 @@ public:
     void mouseUp(QPointF stageTwips);
     // The mouse left the movie's window.
     void mouseLeave();
+    // The wheel turned by lines (positive: away from the user) with the mouse at a point.
+    void mouseWheel(QPointF stageTwips, int lines);
     // keyCode is Flash's key code (Key.getCode), ascii the character (Key.getAscii, 0 if none).
     void keyDown(int keyCode, int ascii);
     void keyUp(int keyCode, int ascii);

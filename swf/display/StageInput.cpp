@@ -130,6 +130,13 @@ void Stage::updateHover(bool) {
 
 Stage::Cursor Stage::cursor() const {
     auto over = live(hovered_);
+    if (!over && mouseInside_) {
+        // A link in a text field points like a button does.
+        DisplayObject* leaf = topmostLeafAt(mouse_);
+        TextField* field = leaf ? leaf->asTextField() : nullptr;
+        if (field && !field->linkAt(field->globalToLocal(mouse_)).first.isEmpty())
+            return Cursor::Hand;
+    }
     if (!over || !over->enabled() || !over->useHandCursor())
         return Cursor::Arrow;
     return Cursor::Hand;
@@ -176,6 +183,7 @@ void Stage::mouseMove(QPointF p) {
     if (TextField* field = mouseDown_ && focus() ? focus()->asTextField() : nullptr)
         field->pointerDrag(field->globalToLocal(p)); // selecting with the mouse
     updateHover(false);
+    TextField::trackLinkHover(topmostLeafAt(p), p, mouseDown_);
     broadcastClipEvent(clipevent::MouseMove);
     if (script_)
         script_->stageEvent(ScriptHost::StageEvent::MouseMove);
@@ -184,6 +192,7 @@ void Stage::mouseMove(QPointF p) {
 
 void Stage::mouseLeave() {
     mouseInside_ = false;
+    TextField::trackLinkHover(nullptr, mouse_, false);
     updateHover(false);
     afterInput();
 }
@@ -206,12 +215,8 @@ void Stage::mouseDown(QPointF p) {
     } else if (focus() && focus()->asTextField()) {
         setFocus(nullptr);
     }
-    // A link in a text field goes where getURL would take it.
-    if (field) {
-        const auto [url, target] = field->linkAt(field->globalToLocal(p));
-        if (!url.isEmpty())
-            getUrl(url, target);
-    }
+    // A link in a text field acts when the button comes up on it again.
+    TextField::pressLink(field, p);
     broadcastClipEvent(clipevent::MouseDown);
     if (script_)
         script_->stageEvent(ScriptHost::StageEvent::MouseDown);
@@ -241,6 +246,22 @@ void Stage::mouseUp(QPointF p) {
     }
     // What the button went to is already shown; only a change under the mouse is news.
     updateHover(false);
+    // A link in a text field goes where getURL would take it.
+    DisplayObject* leaf = topmostLeafAt(p);
+    if (TextField* field = leaf ? leaf->asTextField() : nullptr) {
+        const auto [url, target] = field->releaseLink(field->globalToLocal(p));
+        const QString link = url.trimmed();
+        if (link.startsWith(QLatin1String("asfunction:"), Qt::CaseInsensitive)) {
+            // A link into the movie's own script rather than to a page.
+            const QString call = link.mid(11);
+            const qsizetype comma = call.indexOf(QLatin1Char(','));
+            if (script_)
+                script_->textLinkFunction(*field, call.left(comma).trimmed(),
+                                          comma < 0 ? QString() : call.mid(comma + 1));
+        } else if (!url.isEmpty()) {
+            getUrl(url, target);
+        }
+    }
     if (auto clip = dragged_.lock()) {
         DisplayObject* under = topmostAt(mouse_, clip.get());
         clip->setDropTarget(under ? under->slashPath() : QString());
@@ -292,6 +313,13 @@ void Stage::keyDown(int keyCode, int ascii) {
         broadcastClipEvent(clipevent::KeyPress, buttonKey);
     if (script_)
         script_->stageEvent(ScriptHost::StageEvent::KeyDown, keyCode);
+    afterInput();
+}
+
+void Stage::mouseWheel(QPointF p, int lines) {
+    DisplayObject* leaf = topmostLeafAt(p);
+    if (TextField* field = leaf ? leaf->asTextField() : nullptr)
+        field->wheel(lines);
     afterInput();
 }
 

@@ -99,6 +99,30 @@ void TextField::setRect(QRectF twips) {
     invalidate();
 }
 
+void TextField::resizeTo(std::optional<double> widthPx, std::optional<double> heightPx) {
+    static constexpr double kMaxTwips = 1e8; // far past any stage, still exact in twips
+    const auto resized = [](double px, double currentPx, double twips) {
+        // Through whatever scale the field is shown at.
+        const double t = currentPx > 0 ? twips * px / currentPx : px * 20;
+        return std::clamp(t, 0.0, kMaxTwips);
+    };
+    // Negative and unnumbered sizes are ignored; an endless one overflows Flash's twips to
+    // nothing.
+    const auto usable = [](std::optional<double> px) {
+        if (px && std::isinf(*px) && *px > 0)
+            px = 0;
+        return px && std::isfinite(*px) && *px >= 0 ? px : std::nullopt;
+    };
+    widthPx = usable(widthPx);
+    heightPx = usable(heightPx);
+    if (widthPx)
+        rect_.setWidth(resized(*widthPx, width(), rect_.width()));
+    if (heightPx)
+        rect_.setHeight(resized(*heightPx, height(), rect_.height()));
+    invalidate();
+    checkScrolling();
+}
+
 // ---- content ----
 
 void TextField::invalidate() {
@@ -106,27 +130,79 @@ void TextField::invalidate() {
 }
 
 void TextField::setText(const QString& t) {
+    // A styled field reads whatever it is given as HTML.
+    if (styleSheet_) {
+        setHtmlText(t);
+        return;
+    }
+    htmlSource_.clear();
     content_.clear();
     content_.append(t, defaultFormat_);
     caret_ = anchor_ = std::min(caret_, content_.length());
     invalidate();
 }
 
+QString TextField::text() const {
+    return content().text();
+}
+
+const text::FormattedText& TextField::content() const {
+    refreshStyles();
+    return content_;
+}
+
 QString TextField::htmlText() const {
     if (!html_)
         return text();
+    // Styled text reads back as it was written: the sheet, not the text, holds its formats.
+    if (styleSheet_)
+        return htmlSource_.isEmpty() ? text() : htmlSource_;
     return text::toHtml(content_);
 }
 
 void TextField::setHtmlText(const QString& html) {
-    // A field that is not an HTML field takes the markup as plain text, as in Flash.
+    // A field that is not an HTML field takes the markup as plain text, as in Flash; it is
+    // kept, for a style sheet given later makes the field read it as HTML.
     if (!html_) {
         setText(html);
+        htmlSource_ = html;
         return;
     }
-    content_ = text::parseHtml(html, defaultFormat_, {condenseWhite_});
+    htmlSource_ = html;
+    text::HtmlOptions options;
+    options.condenseWhite = condenseWhite_;
+    options.styles = styleSheet_.get();
+    content_ = text::parseHtml(html, defaultFormat_, options);
+    styleGeneration_ = styleSheet_ ? styleSheet_->generation() : 0;
+    hoveredLink_ = pressedLink_ = {-1, -1};
     caret_ = anchor_ = std::min(caret_, content_.length());
     invalidate();
+}
+
+void TextField::setStyleSheet(std::shared_ptr<const text::StyleSheet> sheet) {
+    if (sheet == styleSheet_)
+        return;
+    styleSheet_ = std::move(sheet);
+    // Taking the sheet away leaves the text as the sheet formatted it, as in Flash.
+    if (!styleSheet_)
+        return;
+    // Styles are for HTML: a field given a sheet reads its text as HTML from then on, what
+    // it was given as HTML or, failing that, its text.
+    html_ = true;
+    setHtmlText(htmlSource_.isEmpty() ? text() : QString(htmlSource_));
+}
+
+void TextField::refreshStyles() const {
+    if (!styleSheet_ || styleSheet_->generation() == styleGeneration_)
+        return;
+    styleGeneration_ = styleSheet_->generation();
+    if (!html_ || htmlSource_.isEmpty())
+        return;
+    text::HtmlOptions options;
+    options.condenseWhite = condenseWhite_;
+    options.styles = styleSheet_.get();
+    content_ = text::parseHtml(htmlSource_, defaultFormat_, options);
+    layout_.reset();
 }
 
 void TextField::replaceText(int begin, int end, const QString& s) {
@@ -145,6 +221,7 @@ void TextField::setDefaultTextFormat(const PartialTextFormat& f) {
 }
 
 PartialTextFormat TextField::textFormat(int begin, int end) const {
+    refreshStyles();
     if (length() == 0)
         return PartialTextFormat::from(defaultFormat_);
     if (begin < 0) {
@@ -204,6 +281,7 @@ text::MovieFaces& TextField::faces() const {
 }
 
 const text::Layout& TextField::layout() const {
+    refreshStyles();
     if (layout_ && faces_ && faces_->movie() == movie())
         return *layout_;
     text::LayoutOptions options;
@@ -211,7 +289,21 @@ const text::Layout& TextField::layout() const {
     options.wordWrap = wordWrap_;
     options.multiline = multiline_;
     options.password = password_;
-    layout_ = text::layoutText(content_, options, faces());
+    // A link under the mouse is laid out in its a:hover (or, pressed, a:active) style.
+    const text::FormattedText* shown = &content_;
+    std::optional<text::FormattedText> styled;
+    if (styleSheet_ && hoveredLink_.first >= 0 && hoveredLink_.second <= content_.length()) {
+        const text::CssStyle* style =
+            hoveredPressed_ ? styleSheet_->find(QStringLiteral("a:active")) : nullptr;
+        if (!style)
+            style = styleSheet_->find(QStringLiteral("a:hover"));
+        if (style) {
+            styled = content_;
+            styled->applyFormat(hoveredLink_.first, hoveredLink_.second, style->format);
+            shown = &*styled;
+        }
+    }
+    layout_ = text::layoutText(*shown, options, faces());
     if (autoSize_ != AutoSize::None) {
         // The field grows or shrinks to its text: down always, across unless it wraps.
         const double height = layout_->textHeight * 20 + 2 * text::kGutter;
@@ -226,7 +318,7 @@ const text::Layout& TextField::layout() const {
             rect_.setWidth(width);
             if (std::abs(width - old) > 0.5) {
                 options.width = width;
-                layout_ = text::layoutText(content_, options, faces());
+                layout_ = text::layoutText(*shown, options, faces());
             }
         }
     }
@@ -265,13 +357,28 @@ std::optional<TextField::LineMetrics> TextField::lineMetrics(int line) const {
 
 TextField::Extent TextField::textExtent(const QString& s, const TextFormat& f,
                                         std::optional<double> wrapWidth) const {
+    return measureWith(faces(), s, f, wrapWidth);
+}
+
+TextField::Extent TextField::measure(const Movie* movie, const QString& s, const TextFormat& f,
+                                     std::optional<double> wrapWidth) {
+    const bool embedded =
+        movie && text::MovieFaces::findFont(*movie, f.font, f.bold, f.italic) != nullptr;
+    text::MovieFaces faces(movie, embedded, std::nullopt, text::DeviceFonts::system());
+    return measureWith(faces, s, f, wrapWidth);
+}
+
+TextField::Extent TextField::measureWith(text::FaceResolver& faces, const QString& s,
+                                         const TextFormat& f, std::optional<double> wrapWidth) {
+    if (s.isEmpty())
+        return Extent{}; // nothing to measure is nothing high, as in Flash
     FormattedText t;
     t.append(s, f);
     text::LayoutOptions options;
     options.width = wrapWidth ? *wrapWidth * 20 + 2 * text::kGutter : 1e9;
     options.wordWrap = wrapWidth.has_value();
     options.multiline = true;
-    const text::Layout l = text::layoutText(t, options, faces());
+    const text::Layout l = text::layoutText(t, options, faces);
     Extent e;
     e.width = wholePixels(l.textWidth);
     e.height = wholePixels(l.textHeight);
@@ -305,6 +412,62 @@ int TextField::scroll() const {
 
 void TextField::setScroll(int line) {
     scroll_ = std::clamp(line, 1, maxScroll());
+    checkScrolling();
+}
+
+void TextField::wheel(int lines) {
+    if (!mouseWheelEnabled_ || lines == 0 || static_)
+        return;
+    setScroll(scroll() - lines);
+}
+
+void TextField::checkScrolling(bool quietFirstLook) {
+    if (static_ || !scrolled_)
+        return;
+    const int s = scroll(), h = hscroll(), m = maxScroll();
+    // A look from outside that is the first one sees how the field started: no change.
+    const bool first = !scrollingSeen_;
+    scrollingSeen_ = true;
+    if (s == toldScroll_ && h == toldHScroll_ && m == toldMaxScroll_)
+        return;
+    toldScroll_ = s;
+    toldHScroll_ = h;
+    toldMaxScroll_ = m;
+    if (first && quietFirstLook)
+        return;
+    scrolled_();
+}
+
+void TextField::keepCaretInView() {
+    const text::Layout& l = layout();
+    if (l.lines.empty())
+        return;
+    const int line = l.lineOf(caret_);
+    const int first = scroll() - 1;
+    if (line < first) {
+        scroll_ = line + 1;
+    } else {
+        // Scroll down until the caret's line is the last one that fits.
+        const double room = rect_.height() - 2 * text::kGutter;
+        const auto& lines = l.lines;
+        const double bottom = lines[static_cast<std::size_t>(line)].top +
+                              lines[static_cast<std::size_t>(line)].ascent +
+                              lines[static_cast<std::size_t>(line)].descent;
+        int top = first;
+        while (top < line && bottom - lines[static_cast<std::size_t>(top)].top > room + 0.5)
+            ++top;
+        scroll_ = top + 1;
+    }
+    // Across: the caret stays inside the field's width, with a little room to see what comes.
+    const double x = l.caretX(caret_) - text::kGutter;
+    const double width = rect_.width() - 2 * text::kGutter;
+    double h = hscroll_ * 20.0;
+    if (x < h)
+        h = std::max(0.0, x - width / 4);
+    else if (x > h + width)
+        h = x - width + width / 4;
+    hscroll_ = std::clamp(static_cast<int>(std::ceil(h / 20)), 0, maxHScroll());
+    checkScrolling();
 }
 
 int TextField::bottomScroll() const {
@@ -331,6 +494,7 @@ int TextField::maxHScroll() const {
 
 void TextField::setHScroll(int px) {
     hscroll_ = std::clamp(px, 0, maxHScroll());
+    checkScrolling();
 }
 
 QPointF TextField::scrollOffset() const {

@@ -12,6 +12,7 @@
 
 #include "swf/display/DisplayObject.h"
 #include "swf/text/FormattedText.h"
+#include "swf/text/StyleSheet.h"
 #include "swf/text/TextLayout.h"
 
 #include <QColor>
@@ -44,21 +45,35 @@ public:
     static std::shared_ptr<TextField> fromStaticText(Stage& stage,
                                                      std::shared_ptr<const StaticTextCharacter> c);
     const StaticTextCharacter* staticText() const;
+    // Static text: the characters TextSnapshot.setSelected marked, by their order in the
+    // records, and the colour they are shown selected in.
+    std::vector<bool>& snapshotSelection() { return snapshotSelection_; }
+    QRgb snapshotSelectColor() const { return snapshotSelectColor_; }
+    void setSnapshotSelectColor(QRgb c) { snapshotSelectColor_ = c; }
 
     QRectF rect() const;
     void setRect(QRectF twips);
+    // _width and _height from script: an edit text is made that big, not stretched to it.
+    void resizeTo(std::optional<double> widthPx, std::optional<double> heightPx);
 
     // ---- content ----
-    QString text() const { return content_.text(); }
+    QString text() const;
     void setText(const QString& t);
     // The text in Flash's HTML subset when the field is an HTML field; otherwise both read
     // and write the plain text, as in Flash.
     QString htmlText() const;
     void setHtmlText(const QString& html);
-    const text::FormattedText& content() const { return content_; }
-    int length() const { return content_.length(); }
+    const text::FormattedText& content() const;
+    int length() const { return content().length(); }
     // Replaces [begin, end) with s in the default format (replaceText).
     void replaceText(int begin, int end, const QString& s);
+
+    // ---- style sheet ----
+    // The styles HTML text is shown in (null: none). The field keeps the HTML it was given and
+    // formats it again whenever the sheet changes; htmlText then reads back that HTML, and
+    // nobody can type into the field. A field given a sheet becomes an HTML field.
+    void setStyleSheet(std::shared_ptr<const text::StyleSheet> sheet);
+    const text::StyleSheet* styleSheet() const { return styleSheet_.get(); }
 
     // ---- formats ----
     const text::TextFormat& defaultTextFormat() const { return defaultFormat_; }
@@ -81,6 +96,8 @@ public:
     void setSelectable(bool on) { selectable_ = on; }
     // An input field (type "input") takes keyboard focus and typing.
     bool editable() const { return editable_; }
+    // Typing reaches the text: an input field without a style sheet.
+    bool typable() const { return editable_ && !styleSheet_; }
     void setEditable(bool on) { editable_ = on; }
     bool embedFonts() const { return embedFonts_; }
     void setEmbedFonts(bool on);
@@ -121,6 +138,10 @@ public:
     };
     Extent textExtent(const QString& s, const text::TextFormat& f,
                       std::optional<double> wrapWidth = std::nullopt) const;
+    // The same for a movie without a field (TextFormat.getTextExtent): the movie's own font
+    // of the format's name when it has one, an installed one otherwise.
+    static Extent measure(const Movie* movie, const QString& s, const text::TextFormat& f,
+                          std::optional<double> wrapWidth = std::nullopt);
     // Line metrics of line i (0-based): ascent, descent, leading, width, x (pixels).
     struct LineMetrics {
         double ascent = 0, descent = 0, leading = 0, width = 0, x = 0, height = 0;
@@ -131,6 +152,15 @@ public:
     // ---- scrolling (1-based lines, pixels across) ----
     int scroll() const;
     void setScroll(int line);
+    // The wheel over the field moves it by lines (positive: towards the top of the text).
+    bool mouseWheelEnabled() const { return mouseWheelEnabled_; }
+    void setMouseWheelEnabled(bool on) { mouseWheelEnabled_ = on; }
+    void wheel(int lines);
+    // Called whenever scroll, hscroll or maxscroll changed (onScroller); checked after every
+    // change the field makes or hears of, and by script's host after each frame's scripts
+    // (quietFirstLook: the first such look only notes how the field started).
+    void setScrollHandler(std::function<void()> handler) { scrolled_ = std::move(handler); }
+    void checkScrolling(bool quietFirstLook = false);
     int maxScroll() const;
     int bottomScroll() const;
     int hscroll() const { return hscroll_; }
@@ -158,9 +188,18 @@ public:
     void pointerDrag(QPointF localTwips);
     // The link (url, target) under a point of the field's own space; empty when none.
     std::pair<QString, QString> linkAt(QPointF localTwips) const;
+    // A link acts when the button is released over the link it was pressed on. pressLink
+    // notes every press of the mouse (on a field or not, which forgets earlier ones);
+    // releaseLink gives the link to follow.
+    static void pressLink(TextField* field, QPointF stageTwips);
+    std::pair<QString, QString> releaseLink(QPointF localTwips);
+    // The mouse is over the field (or, with null, over no field): a link under it is shown in
+    // the style sheet's a:hover style, a:active while the button is down on it.
+    static void trackLinkHover(DisplayObject* under, QPointF stageTwips, bool buttonDown);
     // Called after the user changed the text (typing, pasting, cutting): onChanged.
     void setChangeHandler(std::function<void()> handler) { changed_ = std::move(handler); }
-    // The caret blinks while the field has focus; the painter asks.
+    // The caret blinks while the field has focus, and stays on for a moment after each key or
+    // click so it is seen where it went; the painter asks.
     bool showsCaret() const;
 
     // The layout the painter draws; rebuilt when anything it depends on changed.
@@ -176,10 +215,23 @@ private:
     void userChanged();
     void moveCaret(int to, bool extend);
     text::MovieFaces& faces() const;
+    static Extent measureWith(text::FaceResolver& faces, const QString& s,
+                              const text::TextFormat& f, std::optional<double> wrapWidth);
+    // Formats the held HTML again when the style sheet changed since.
+    void refreshStyles() const;
+    // The character range of the link at a point, or (-1, -1).
+    std::pair<int, int> linkRangeAt(QPointF localTwips) const;
+    void setHoveredLink(std::pair<int, int> range, bool pressed);
+    void keepCaretInView();
 
     std::shared_ptr<const StaticTextCharacter> static_;
+    std::vector<bool> snapshotSelection_;
+    QRgb snapshotSelectColor_ = 0xFFFFFF00; // Flash's yellow
     mutable QRectF rect_;
-    text::FormattedText content_;
+    mutable text::FormattedText content_;
+    std::shared_ptr<const text::StyleSheet> styleSheet_;
+    mutable uint64_t styleGeneration_ = 0;
+    QString htmlSource_; // what htmlText was given, formatted again when the styles change
     text::TextFormat defaultFormat_;
     QString variable_;
     QString restrict_;
@@ -203,6 +255,16 @@ private:
     int anchor_ = 0;
     int caret_ = 0;
     std::function<void()> changed_;
+    std::function<void()> scrolled_;
+    bool mouseWheelEnabled_ = true;
+    // What onScroller was last told of: scroll, hscroll, maxscroll.
+    int toldScroll_ = 1, toldHScroll_ = 0, toldMaxScroll_ = 1;
+    bool scrollingSeen_ = false;
+    std::pair<int, int> hoveredLink_{-1, -1};
+    bool hoveredPressed_ = false;
+    std::pair<int, int> pressedLink_{-1, -1};
+    uint64_t pressSerial_ = 0;
+    qint64 caretEpochMs_ = 0; // when the caret last moved; it blinks from there
     mutable std::unique_ptr<text::MovieFaces> faces_;
     mutable std::optional<text::Layout> layout_;
 };

@@ -4,6 +4,7 @@
 #include "swf/display/TextField.h"
 
 #include <QClipboard>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <algorithm>
 
@@ -20,6 +21,22 @@ bool isWordChar(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
+qint64 nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// The caret is on for this long, then off as long.
+constexpr qint64 kBlinkMs = 500;
+
+// Presses are numbered so that only the last one can end in a link being followed.
+uint64_t lastPress = 0;
+
+// The field whose link the mouse is over, so that leaving it for another clears its style.
+std::weak_ptr<TextField>& hoveredField() {
+    static std::weak_ptr<TextField> field;
+    return field;
+}
+
 } // namespace
 
 void TextField::setSelection(int begin, int end) {
@@ -32,6 +49,9 @@ void TextField::moveCaret(int to, bool extend) {
     caret_ = std::clamp(to, 0, length());
     if (!extend)
         anchor_ = caret_;
+    caretEpochMs_ = nowMs();
+    if (editable_)
+        keepCaretInView();
 }
 
 void TextField::replaceSel(const QString& s) {
@@ -56,10 +76,13 @@ void TextField::replaceSel(const QString& s) {
                                    : (begin < length() ? content_.formatAt(begin) : defaultFormat_);
     content_.replace(begin, end, insert, f);
     caret_ = anchor_ = begin + static_cast<int>(insert.size());
+    htmlSource_.clear();
     invalidate();
 }
 
 void TextField::userChanged() {
+    caretEpochMs_ = nowMs();
+    keepCaretInView();
     if (changed_)
         changed_();
 }
@@ -93,7 +116,7 @@ bool TextField::allowedByRestrict(char32_t c) const {
 }
 
 void TextField::textInput(const QString& s) {
-    if (!editable_ || s.isEmpty())
+    if (!typable() || s.isEmpty())
         return;
     QString kept;
     for (char32_t c : s.toStdU32String())
@@ -179,7 +202,7 @@ bool TextField::keyInput(int keyCode, char32_t character, bool shift, bool contr
     default:
         break;
     }
-    if (!editable_)
+    if (!typable())
         return false;
     if (keyCode == 8 || keyCode == 46) { // backspace, delete
         if (selectionBegin() == selectionEnd()) {
@@ -228,7 +251,7 @@ void TextField::copySelection() {
 }
 
 void TextField::cutSelection() {
-    if (!editable_ || password_ || selectionBegin() == selectionEnd())
+    if (!typable() || password_ || selectionBegin() == selectionEnd())
         return;
     copySelection();
     replaceSel(QString());
@@ -236,7 +259,7 @@ void TextField::cutSelection() {
 }
 
 void TextField::paste() {
-    if (!editable_)
+    if (!typable())
         return;
     if (QClipboard* c = clipboard()) {
         const QString s = c->text();
@@ -261,9 +284,9 @@ void TextField::pointerDrag(QPointF local) {
     moveCaret(layout().charAt(at), true);
 }
 
-std::pair<QString, QString> TextField::linkAt(QPointF local) const {
-    if (static_)
-        return {};
+std::pair<int, int> TextField::linkRangeAt(QPointF local) const {
+    if (static_ || !visible())
+        return {-1, -1};
     const QPointF at = local - rect_.topLeft() + scrollOffset();
     const text::Layout& l = layout();
     for (const text::LayoutLine& line : l.lines) {
@@ -272,17 +295,87 @@ std::pair<QString, QString> TextField::linkAt(QPointF local) const {
         for (const text::PlacedGlyph& g : line.glyphs) {
             if (at.x() < g.x || at.x() >= g.x + g.advance)
                 continue;
-            const text::TextFormat& f = content_.formatAt(g.charIndex);
-            if (f.url.isEmpty())
-                return {};
-            return {f.url, f.target};
+            if (g.charIndex >= content_.length())
+                return {-1, -1};
+            const QString& url = content_.formatAt(g.charIndex).url;
+            if (url.isEmpty())
+                return {-1, -1};
+            // The whole run of characters that go to the same place.
+            int from = g.charIndex, to = g.charIndex + 1;
+            while (from > 0 && content_.formatAt(from - 1).url == url)
+                --from;
+            while (to < content_.length() && content_.formatAt(to).url == url)
+                ++to;
+            return {from, to};
         }
     }
-    return {};
+    return {-1, -1};
+}
+
+std::pair<QString, QString> TextField::linkAt(QPointF local) const {
+    const auto [from, to] = linkRangeAt(local);
+    if (from < 0)
+        return {};
+    const text::TextFormat& f = content_.formatAt(from);
+    return {f.url, f.target};
+}
+
+void TextField::pressLink(TextField* field, QPointF stagePoint) {
+    ++lastPress;
+    if (!field)
+        return;
+    field->pressedLink_ = field->linkRangeAt(field->globalToLocal(stagePoint));
+    field->pressSerial_ = lastPress;
+    if (field->pressedLink_.first >= 0)
+        field->setHoveredLink(field->pressedLink_, true);
+}
+
+std::pair<QString, QString> TextField::releaseLink(QPointF local) {
+    const auto pressed = pressedLink_;
+    pressedLink_ = {-1, -1};
+    const auto under = linkRangeAt(local);
+    if (under.first >= 0)
+        setHoveredLink(under, false);
+    if (pressSerial_ != lastPress || pressed.first < 0 || under != pressed)
+        return {};
+    const text::TextFormat& f = content_.formatAt(under.first);
+    return {f.url, f.target};
+}
+
+void TextField::setHoveredLink(std::pair<int, int> range, bool pressed) {
+    if (range == hoveredLink_ && pressed == hoveredPressed_)
+        return;
+    const bool styled = styleSheet_ && (styleSheet_->find(QStringLiteral("a:hover")) ||
+                                        styleSheet_->find(QStringLiteral("a:active")));
+    hoveredLink_ = range;
+    hoveredPressed_ = pressed;
+    if (styled)
+        invalidate();
+}
+
+void TextField::trackLinkHover(DisplayObject* under, QPointF stagePoint, bool buttonDown) {
+    TextField* field = under ? under->asTextField() : nullptr;
+    auto previous = hoveredField().lock();
+    if (previous && previous.get() != field) {
+        previous->setHoveredLink({-1, -1}, false);
+        hoveredField().reset();
+    }
+    if (!field)
+        return;
+    const auto range = field->linkRangeAt(field->globalToLocal(stagePoint));
+    // While the button is down, only the link it went down on is active.
+    const bool pressed = buttonDown && range.first >= 0 && range == field->pressedLink_ &&
+                         field->pressSerial_ == lastPress;
+    field->setHoveredLink(range, pressed);
+    if (range.first >= 0)
+        hoveredField() = std::static_pointer_cast<TextField>(field->shared_from_this());
 }
 
 bool TextField::showsCaret() const {
-    return editable_ && stage().focus() == this;
+    if (!typable() || stage().focus() != this)
+        return false;
+    const qint64 since = nowMs() - caretEpochMs_;
+    return since < 0 || (since / kBlinkMs) % 2 == 0;
 }
 
 } // namespace swf

@@ -119,8 +119,12 @@ std::shared_ptr<const DeviceFace> DeviceFonts::load(const QString& family, bool 
     font.setStyleStrategy(QFont::NoFontMerging);
     QRawFont raw = QRawFont::fromFont(font);
     std::shared_ptr<const DeviceFace> face;
-    if (raw.isValid())
-        face = std::make_shared<DeviceFace>(raw);
+    if (raw.isValid()) {
+        // Families without a bold or italic face get the regular one thickened or slanted.
+        const bool fakeBold = bold && raw.weight() < QFont::DemiBold;
+        const bool fakeItalic = italic && raw.style() == QFont::StyleNormal;
+        face = std::make_shared<DeviceFace>(raw, fakeBold, fakeItalic);
+    }
     faces_.emplace(key, face);
     return face;
 }

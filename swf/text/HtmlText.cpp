@@ -193,8 +193,17 @@ QString decodeEntities(const QString& s) {
 
 FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions options) {
     FormattedText out;
-    std::vector<std::pair<QString, TextFormat>> stack; // open tags with the format before them
+    struct Open {
+        QString name;
+        TextFormat before;  // the format before the tag
+        bool hides = false; // display: none
+        bool block = false; // ends its paragraph when it closes
+    };
+    std::vector<Open> stack;
     TextFormat current = base;
+    int hidden = 0;
+    const StyleSheet* styles =
+        options.styles && !options.styles->empty() ? options.styles : nullptr;
     const auto startParagraph = [&]() {
         const QString& t = out.text();
         if (!t.isEmpty() && !t.endsWith(QLatin1Char('\r')))
@@ -209,6 +218,8 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         }
     };
     const auto addText = [&](QString t) {
+        if (hidden > 0)
+            return;
         t = decodeEntities(t);
         if (options.condenseWhite) {
             t = t.simplified();
@@ -247,19 +258,26 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         const Tag tag = parseTag(body);
         if (tag.closing) {
             // Closes the innermost open tag of that name and everything opened inside it.
+            bool block =
+                !styles && (tag.name == QLatin1String("p") || tag.name == QLatin1String("li"));
             for (std::size_t k = stack.size(); k-- > 0;) {
-                if (stack[k].first != tag.name)
+                if (stack[k].name != tag.name)
                     continue;
-                current = stack[k].second;
+                current = stack[k].before;
+                for (std::size_t j = k; j < stack.size(); ++j)
+                    hidden -= stack[j].hides ? 1 : 0;
+                block = stack[k].block;
                 stack.resize(k);
                 break;
             }
-            if (tag.name == QLatin1String("p") || tag.name == QLatin1String("li")) {
+            if (block && hidden == 0) {
                 flushParagraphEnd();
                 pendingParagraphEnd = true;
             }
             continue;
         }
+        if (hidden > 0 && (tag.name == QLatin1String("br") || tag.name == QLatin1String("sbr")))
+            continue;
         if (tag.name == QLatin1String("br") || tag.name == QLatin1String("sbr")) {
             flushParagraphEnd();
             out.append(QStringLiteral("\r"), current);
@@ -281,9 +299,44 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         };
         TextFormat before = current;
         bool known = true;
-        if (tag.name == QLatin1String("p") || tag.name == QLatin1String("li")) {
+        // What the style sheet says of the tag: its own selector, then its class's.
+        const CssStyle* tagStyle = nullptr;
+        const CssStyle* classStyle = nullptr;
+        if (styles) {
+            // Flash styles the tags that stand for text (p, li, a and the movie's own) by
+            // their names, never the markup of formats: font, textformat, span.
+            if (tag.name != QLatin1String("font") && tag.name != QLatin1String("textformat") &&
+                tag.name != QLatin1String("span"))
+                tagStyle = styles->forTag(tag.name);
+            if (const auto cls = attr("class"))
+                classStyle = styles->forClass(*cls);
+        }
+        const bool paragraphTag = tag.name == QLatin1String("p") || tag.name == QLatin1String("li");
+        std::optional<Display> display;
+        if (tagStyle)
+            display = tagStyle->display;
+        if (classStyle && classStyle->display)
+            display = classStyle->display;
+        // A tag of the movie's own naming is shown inline unless its style says block.
+        const bool block =
+            display ? *display == Display::Block && (paragraphTag || tagStyle) : paragraphTag;
+        const bool hides = display && *display == Display::None;
+        if (block && hidden == 0) {
             flushParagraphEnd();
             startParagraph();
+        }
+        // The sheet's styles first: what the tag itself says (align="justify") wins.
+        if (styles) {
+            const auto apply = [&](const CssStyle* style) {
+                if (style)
+                    style->format.applyTo(current);
+            };
+            apply(tagStyle);
+            if (tag.name == QLatin1String("a"))
+                apply(styles->find(QStringLiteral("a:link")));
+            apply(classStyle);
+        }
+        if (paragraphTag) {
             if (const auto a = attr("align"))
                 if (const auto al = alignOf(*a))
                     current.align = *al;
@@ -336,10 +389,12 @@ FormattedText parseHtml(const QString& html, const TextFormat& base, HtmlOptions
         } else if (tag.name == QLatin1String("span") || tag.name == QLatin1String("img")) {
             // Style sheets are the script's; a span without one changes nothing.
         } else {
-            known = false;
+            known = tagStyle || classStyle;
         }
-        if (known && !tag.selfClosing && stack.size() < kMaxNesting)
-            stack.emplace_back(tag.name, before);
+        if (known && !tag.selfClosing && stack.size() < kMaxNesting) {
+            stack.push_back({tag.name, before, hides, block});
+            hidden += hides ? 1 : 0;
+        }
     }
     addText(run);
     return out;

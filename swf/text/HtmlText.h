@@ -6,6 +6,7 @@
 // numeric ones. Like Flash, it never rejects input: unknown tags are dropped, their text kept.
 
 #include "swf/text/FormattedText.h"
+#include "swf/text/StyleSheet.h"
 
 #include <QString>
 
@@ -14,6 +15,9 @@ namespace swf::text {
 struct HtmlOptions {
     // condenseWhite: runs of white space become one space, line ends in the source none.
     bool condenseWhite = false;
+    // The field's style sheet: tag selectors, .class selectors of class="" and a:link style
+    // the text, and display none, block or inline hide a tag's text or set it apart.
+    const StyleSheet* styles = nullptr;
 };
 
 // Parses html into text with formats, starting from base (the field's format).

@@ -2,6 +2,9 @@
 
 #include "swf/format/Font.h"
 
+#include <QPainterPathStroker>
+#include <QTransform>
+
 namespace swf::text {
 
 EmbeddedFace::EmbeddedFace(std::shared_ptr<const FontCharacter> font) : font_(std::move(font)) {}
@@ -51,7 +54,8 @@ const QPainterPath& EmbeddedFace::outline(uint32_t glyph) const {
     return glyph < glyphs.size() ? glyphs[glyph].outline : none;
 }
 
-DeviceFace::DeviceFace(QRawFont raw) : raw_(std::move(raw)) {
+DeviceFace::DeviceFace(QRawFont raw, bool fakeBold, bool fakeItalic)
+    : raw_(std::move(raw)), fakeBold_(fakeBold), fakeItalic_(fakeItalic) {
     raw_.setPixelSize(kEm);
 }
 
@@ -72,7 +76,8 @@ double DeviceFace::advance(uint32_t glyph) const {
     if (it != advances_.end())
         return it->second;
     const QList<QPointF> a = raw_.advancesForGlyphIndexes(QList<quint32>{glyph});
-    const double v = a.isEmpty() ? 0 : a.front().x();
+    // A face made bold by thickening needs the room its wider strokes take.
+    const double v = (a.isEmpty() ? 0 : a.front().x()) + (fakeBold_ ? kBoldStroke : 0);
     advances_.emplace(glyph, v);
     return v;
 }
@@ -80,8 +85,23 @@ double DeviceFace::advance(uint32_t glyph) const {
 const QPainterPath& DeviceFace::outline(uint32_t glyph) const {
     std::lock_guard lock(mutex_);
     auto it = outlines_.find(glyph);
-    if (it == outlines_.end())
-        it = outlines_.emplace(glyph, raw_.pathForGlyph(glyph)).first;
+    if (it == outlines_.end()) {
+        QPainterPath path = raw_.pathForGlyph(glyph);
+        if (fakeBold_ && !path.isEmpty()) {
+            // Thickened by a stroke around the outline, kept on its pen position.
+            QPainterPathStroker stroker;
+            stroker.setWidth(kBoldStroke);
+            stroker.setJoinStyle(Qt::MiterJoin);
+            path.setFillRule(Qt::WindingFill);
+            path = path.united(stroker.createStroke(path)).translated(kBoldStroke / 2, 0);
+            path.setFillRule(Qt::WindingFill);
+        }
+        if (fakeItalic_ && !path.isEmpty()) {
+            // Slanted about the baseline (y grows downwards), as an oblique face would be.
+            path = QTransform(1, 0, -kItalicSlant, 1, 0, 0).map(path);
+        }
+        it = outlines_.emplace(glyph, std::move(path)).first;
+    }
     return it->second;
 }
 

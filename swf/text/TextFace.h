@@ -57,7 +57,9 @@ private:
 // movie's fonts. Outlines are made on first use and kept.
 class DeviceFace final : public TextFace {
 public:
-    explicit DeviceFace(QRawFont raw);
+    // fakeBold, fakeItalic: the installed family has no such face, so the regular one is
+    // thickened or slanted instead, as Windows does for Flash's device text.
+    explicit DeviceFace(QRawFont raw, bool fakeBold = false, bool fakeItalic = false);
     double emSize() const override { return kEm; }
     double ascent() const override { return raw_.ascent(); }
     double descent() const override { return raw_.descent(); }
@@ -67,11 +69,17 @@ public:
     const QPainterPath& outline(uint32_t glyph) const override;
     bool embedded() const override { return false; }
     QString family() const { return raw_.familyName(); }
+    bool fakeBold() const { return fakeBold_; }
+    bool fakeItalic() const { return fakeItalic_; }
 
     static constexpr double kEm = 1024;
+    static constexpr double kBoldStroke = kEm / 32;
+    static constexpr double kItalicSlant = 0.2;
 
 private:
     QRawFont raw_;
+    bool fakeBold_ = false;
+    bool fakeItalic_ = false;
     mutable std::mutex mutex_;
     mutable std::unordered_map<uint32_t, QPainterPath> outlines_;
     mutable std::unordered_map<uint32_t, double> advances_;

@@ -1,5 +1,8 @@
+#include "swf/avm1/DisplayClip.h"
 #include "swf/avm1/builtins/Builtins.h"
 #include "swf/avm1/builtins/ScriptAccess.h"
+#include "swf/avm1/builtins/TextFormatObject.h"
+#include "swf/display/TextField.h"
 
 #include <cmath>
 
@@ -141,6 +144,32 @@ void installTextFormat(Vm& vm) {
         });
         proto->defineAccessor(QLatin1String(f->name), get, set);
     }
+    // The size text takes in this format: on one line, or wrapped at a width in pixels.
+    vm.defineMethod(proto, QStringLiteral("getTextExtent"), [](Vm& vm, CallArgs& c) -> Value {
+        text::TextFormat format;
+        partialOf(vm, c.thisv).applyTo(format);
+        std::optional<double> wrap;
+        if (c.count() >= 2) {
+            const double w = vm.toNumber(c.arg(1));
+            if (std::isfinite(w) && w > 0)
+                wrap = std::min(w, 1e6);
+        }
+        auto* root = dynamic_cast<DisplayClip*>(vm.root());
+        const Movie* movie = root ? root->object().movie() : nullptr;
+        const TextField::Extent e =
+            TextField::measure(movie, vm.toString(c.arg(0)), format.sanitized(), wrap);
+        Object* out = vm.newObject();
+        const auto set = [&](const char* name, double v) {
+            vm.setMember(Value(out), QLatin1String(name), Value(v));
+        };
+        set("ascent", e.ascent);
+        set("descent", e.descent);
+        set("width", e.width);
+        set("height", e.height);
+        set("textFieldWidth", e.fieldWidth);
+        set("textFieldHeight", e.fieldHeight);
+        return Value(out);
+    });
 }
 
 } // namespace swf::avm1::builtins

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QWheelEvent>
+#include <climits>
 #include <gtest/gtest.h>
 
 using flash::TShockwaveFlash;
@@ -23,6 +25,14 @@ int blackPixels(const QImage& img) {
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             n += qGray(img.pixel(x, y)) < 60;
+    return n;
+}
+
+int markedPixels(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += qGray(img.pixel(x, y)) < 200;
     return n;
 }
 
@@ -78,4 +88,63 @@ TEST(ControlTyping, KeysTypedOnTheControlGoIntoTheClickedInputField) {
     QApplication::sendEvent(control, &latin);
     const int committed = blackPixels(control->grab().toImage());
     EXPECT_GT(committed - erased, 2 * 8 * 12);
+}
+
+TEST(ControlTyping, TheWheelScrollsTheFieldUnderTheMouseAndTheCaretBlinks) {
+    IsolatedEnvironment env;
+    ASSERT_EQ(platform::RunCommandAndWait(
+                  QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}),
+              0);
+    QWidget holder;
+    holder.resize(200, 100);
+    auto flash = std::make_unique<TShockwaveFlash>(&holder);
+    flash->SetBounds(holder.rect());
+    holder.show();
+    // Six lines of 20 px boxes in an input field two lines high; only the fourth line is
+    // long enough to reach past x = 40.
+    testsupport::SwfWriter w(200, 100, 30);
+    w.setBackgroundColor(Qt::white);
+    w.defineFont2(1, testsupport::FontSpec::boxes(QStringLiteral("abcdef")));
+    testsupport::EditTextSpec field;
+    field.bounds = QRect(0, 0, 200 * 20, 44 * 20);
+    field.fontId = 1;
+    field.fontHeight = 400;
+    field.useOutlines = true;
+    field.multiline = true;
+    field.color = QColor(Qt::black);
+    field.initialText = "a\rb\rc\rdddddddd\re\rf";
+    w.defineEditText(2, field);
+    w.placeObject2(1, 2);
+    w.showFrame();
+    flash->set_Movie(testsupport::writeFile(env.file("wheel.swf"), w.finish()));
+    ASSERT_TRUE(waitFor([&] { return flash->IsPlaying(); }));
+    QWidget* control = flash->widget();
+
+    const auto inkOfFirstLineEnd = [&] {
+        return blackPixels(control->grab().toImage().copy(40, 0, 40, 22));
+    };
+    QTest::mouseMove(control, QPoint(50, 20));
+    EXPECT_EQ(inkOfFirstLineEnd(), 0) << "\"a\" is the first line shown";
+    const auto wheel = [&](int delta) {
+        QWheelEvent e(QPointF(50, 20), control->mapToGlobal(QPointF(50, 20)), QPoint(),
+                      QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(control, &e);
+        return e.isAccepted();
+    };
+    EXPECT_TRUE(wheel(-120));
+    EXPECT_GT(inkOfFirstLineEnd(), 2 * 8 * 12) << "one notch down shows the long line first";
+    wheel(120);
+    EXPECT_EQ(inkOfFirstLineEnd(), 0) << "and one up goes back";
+
+    // The caret of the clicked field shows and hides by itself while nothing else moves.
+    QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, QPoint(150, 10));
+    int least = INT_MAX, most = 0;
+    for (int i = 0; i < 30; ++i) {
+        QTest::qWait(50);
+        // Smoothed, the one-pixel caret is grey across two columns rather than black.
+        const int ink = markedPixels(control->grab().toImage().copy(10, 0, 10, 22));
+        least = std::min(least, ink);
+        most = std::max(most, ink);
+    }
+    EXPECT_GE(most - least, 10) << "the caret blinks";
 }
