@@ -25,26 +25,15 @@ public:
 // One edit text of the box font (20 px letters, each 400/1024 of the size wide) over a
 // 400x200 stage.
 struct FieldMovie {
-    explicit FieldMovie(EditTextSpec spec) : writer(400, 200, 12) {
-        writer.setBackgroundColor(Qt::white);
-        writer.defineFont2(1, FontSpec::boxes(QStringLiteral("abcdefghijklmnopqrstuvwxyz 0123")));
-        spec.fontId = 1;
-        spec.fontHeight = 400;
-        spec.useOutlines = true;
-        spec.color = QColor(Qt::black);
-        if (spec.bounds.isEmpty())
-            spec.bounds = QRect(0, 0, 200 * 20, 100 * 20);
-        writer.defineEditText(2, spec);
-        writer.placeObject2(1, 2);
-        writer.showFrame();
-        player = std::make_unique<swf::Player>(load(writer.finish()), swf::Player::withoutScripts(),
-                                               &host);
+    explicit FieldMovie(EditTextSpec spec) {
+        player = std::make_unique<swf::Player>(
+            load(oneFieldMovie(spec, QStringLiteral("abcdefghijklmnopqrstuvwxyz 0123"))),
+            swf::Player::withoutScripts(), &host);
         field = fieldAt(*player, 1);
         stage = player->stage();
     }
     QPointF at(double xPx, double yPx) const { return QPointF(xPx * 20, yPx * 20); }
     LinkHost host;
-    SwfWriter writer;
     std::unique_ptr<swf::Player> player;
     swf::TextField* field = nullptr;
     swf::Stage* stage = nullptr;

@@ -28,20 +28,10 @@ constexpr int kBackspace = 8, kEnter = 13, kShift = 16, kControl = 17, kLeft = 3
               kHome = 36, kEnd = 35, kDelete = 46;
 
 struct InputMovie {
-    explicit InputMovie(EditTextSpec spec) : writer(400, 200, 12) {
-        writer.setBackgroundColor(Qt::white);
-        writer.defineFont2(1, FontSpec::boxes(QStringLiteral("abcdefghijklmnopqrstuvwxyz 中文")));
-        spec.fontId = 1;
-        spec.fontHeight = 400;
-        spec.useOutlines = true;
-        spec.color = QColor(Qt::black);
-        if (spec.bounds.isEmpty())
-            spec.bounds = QRect(0, 0, 200 * 20, 100 * 20);
-        writer.defineEditText(2, spec);
-        writer.placeObject2(1, 2);
-        writer.showFrame();
-        player = std::make_unique<swf::Player>(load(writer.finish()), swf::Player::withoutScripts(),
-                                               &host);
+    explicit InputMovie(EditTextSpec spec) {
+        player = std::make_unique<swf::Player>(
+            load(oneFieldMovie(spec, QStringLiteral("abcdefghijklmnopqrstuvwxyz 中文"))),
+            swf::Player::withoutScripts(), &host);
         field = fieldAt(*player, 1);
         stage = player->stage();
     }
@@ -69,7 +59,6 @@ struct InputMovie {
             stage->keyUp(kShift, 0);
     }
     RecordingHost host;
-    SwfWriter writer;
     std::unique_ptr<swf::Player> player;
     swf::TextField* field = nullptr;
     swf::Stage* stage = nullptr;

@@ -55,4 +55,22 @@ inline swf::TextField* fieldAt(swf::Player& p, int fileDepth) {
     return it == children.end() ? nullptr : it->second->asTextField();
 }
 
+// A 400x200 white stage holding one edit text of the box font (20 px letters, each 400/1024 of
+// the size wide) at file depth 1, with the glyphs given; bounds default to 200x100 px.
+inline QByteArray oneFieldMovie(testsupport::EditTextSpec spec, const QString& glyphs) {
+    testsupport::SwfWriter writer(400, 200, 12);
+    writer.setBackgroundColor(Qt::white);
+    writer.defineFont2(1, testsupport::FontSpec::boxes(glyphs));
+    spec.fontId = 1;
+    spec.fontHeight = 400;
+    spec.useOutlines = true;
+    spec.color = QColor(Qt::black);
+    if (spec.bounds.isEmpty())
+        spec.bounds = QRect(0, 0, 200 * 20, 100 * 20);
+    writer.defineEditText(2, spec);
+    writer.placeObject2(1, 2);
+    writer.showFrame();
+    return writer.finish();
+}
+
 } // namespace texttest
