@@ -989,7 +989,11 @@ int Runner::run(int pc, int lo, int hi) {
                 const QByteArray b = s.left(1).toLatin1();
                 f_.push(Value(static_cast<double>(static_cast<uint8_t>(b[0]))));
             } else {
-                f_.push(Value(static_cast<double>(s[0].unicode())));
+                // A character beyond 16 bits has no code of its own here: it reads as the
+                // replacement character.
+                const QChar first = s[0];
+                f_.push(Value(first.isSurrogate() ? double(QChar::ReplacementCharacter)
+                                                  : static_cast<double>(first.unicode())));
             }
             break;
         }

@@ -186,3 +186,10 @@ TEST(Avm1Conversion, PropertyNumbersAsEachVersionReadsThem) {
     EXPECT_EQ(traceAt(6, code)[0], "/");
     EXPECT_EQ(traceAt(4, code)[1], "number"); // Flash 4 reads "0x13" as 0, which is _x
 }
+
+TEST(Avm1Conversion, CharacterCodesBeyondSixteenBitsReadAsTheReplacement) {
+    Asm code;
+    code.str(QString::fromUtf8("\xF0\x9F\x98\x8B")).op(0x32).trace(); // ord
+    code.str(QString::fromUtf8("\xE6\x84\x9B")).op(0x36).trace();     // mbord of a CJK character
+    EXPECT_EQ(traceAt(6, code), (QStringList{"65533", "24859"}));
+}
