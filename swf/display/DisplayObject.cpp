@@ -147,10 +147,8 @@ void DisplayObject::setMatrixKeepingProperties(const QTransform& m) {
 void DisplayObject::updateDecomposition() {
     const double a = matrix_.m11(), b = matrix_.m12(), c = matrix_.m21(), d = matrix_.m22();
     xScale_ = std::sqrt(a * a + b * b) * 100.0;
+    // Both scales read back as lengths; a mirror shows in the angle between the axes.
     yScale_ = std::sqrt(c * c + d * d) * 100.0;
-    // A mirrored matrix shows as a negative vertical scale, as Flash reads it back.
-    if (a * d - b * c < 0)
-        yScale_ = -yScale_;
     rotation_ = (a == 0 && b == 0) ? 0 : std::atan2(b, a) * kDegrees;
 }
 
@@ -158,9 +156,7 @@ void DisplayObject::rebuildMatrix() {
     // Keep the skew between the axes that the old matrix had.
     const double a = matrix_.m11(), b = matrix_.m12(), c = matrix_.m21(), d = matrix_.m22();
     const double xAngle = (a == 0 && b == 0) ? 0 : std::atan2(b, a);
-    double yAngle = (c == 0 && d == 0) ? xAngle : std::atan2(-c, d);
-    if (a * d - b * c < 0)
-        yAngle += std::numbers::pi; // the negative yScale_ carries the mirror
+    const double yAngle = (c == 0 && d == 0) ? xAngle : std::atan2(-c, d);
     const double skew = yAngle - xAngle;
     const double r = rotation_ / kDegrees;
     const double xs = xScale_ / 100.0, ys = yScale_ / 100.0;

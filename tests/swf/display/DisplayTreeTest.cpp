@@ -64,14 +64,18 @@ TEST(DisplayTree, PropertiesReadBackAsFlashComputesThem) {
     QImage img(50, 50, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&img);
     p.render(painter, QRectF(0, 0, 50, 50), swf::RenderOptions{}); // draws without trouble
-    // A timeline matrix decomposes the same way, a mirrored one with a negative yscale.
+    // A timeline matrix decomposes the same way; a mirrored one still reads back positive
+    // scales (a clip flipped in the authoring tool shows rotation 180 and scale 100).
     auto other = root.attachCharacter(1, "m", 1);
     ASSERT_TRUE(other.ok());
     other.value()->setMatrix(QTransform(0, 2, 3, 0, 0, 0), false);
     EXPECT_NEAR(other.value()->rotation(), 90, 1e-9);
     EXPECT_NEAR(other.value()->xScale(), 200, 1e-9);
-    EXPECT_NEAR(other.value()->yScale(), -300, 1e-9);
+    EXPECT_NEAR(other.value()->yScale(), 300, 1e-9);
     EXPECT_FALSE(other.value()->transformOwnedByScript());
+    // Setting a scale keeps the mirror.
+    other.value()->setXScale(100);
+    EXPECT_LT(other.value()->matrix().determinant(), 0);
 }
 
 TEST(DisplayTree, NamesPathsAndBoundsAcrossSpaces) {
