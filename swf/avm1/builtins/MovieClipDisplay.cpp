@@ -127,10 +127,16 @@ void installMovieClipDisplay(Vm& vm, Object* proto) {
         ClipBridge* clip = clipOf(vm, c.thisv);
         if (!clip)
             return Value();
-        if (ClipBridge* other = clipOf(vm, c.arg(0)))
+        // Text may be the path of the clip to trade places with, from this clip.
+        Value with = c.arg(0);
+        if (with.isString())
+            if (const Value found = vm.resolveTarget(c.thisv, with.string()); clipOf(vm, found))
+                with = found;
+        if (ClipBridge* other = clipOf(vm, with))
             clip->swapDepthsWith(other);
-        else if (const auto depth = depthArg(vm, c.arg(0)); depth && !c.arg(0).isObject())
-            clip->swapDepths(*depth);
+        else if (!c.arg(0).isObject() && !c.arg(0).isUndefined())
+            // Any other value is a depth, wrapped to 32 bits (NaN is depth 0).
+            clip->swapDepths(vm.toInt32(c.arg(0)));
         return Value();
     });
     auto boundsMethod = [](Vm& vm, CallArgs& c) -> Value {

@@ -175,6 +175,26 @@ TEST(Avm1Player, ScriptDepthsWrapTo32Bits) {
     EXPECT_EQ(run.host.lines, (QStringList{"undefined", "0"}));
 }
 
+TEST(Avm1Player, SwapDepthsTakesAPathOrAnyNumber) {
+    SwfWriter w(100, 100, 12);
+    ActionBuilder a;
+    a.push({1, "a", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod().pop();
+    a.push({2, "b", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod().pop();
+    // a.swapDepths("../b"): text is a path from the clip to the one to trade places with.
+    a.push({"../b", 1}).get("a").push("swapDepths").callMethod().pop();
+    a.push(0).get("a").push("getDepth").callMethod().trace();
+    // b.swapDepths(NaN) goes to depth 0; undefined changes nothing.
+    a.push({std::nan(""), 1}).get("b").push("swapDepths").callMethod().pop();
+    a.push(0).get("b").push("getDepth").callMethod().trace();
+    a.push({PushValue::undefined(), 1}).get("b").push("swapDepths");
+    a.callMethod().pop();
+    a.push(0).get("b").push("getDepth").callMethod().trace();
+    w.doAction(a.finish());
+    w.showFrame();
+    PlayedMovie run(w.finish());
+    EXPECT_EQ(run.host.lines, (QStringList{"2", "0", "0"}));
+}
+
 TEST(Avm1Player, GetUrlReachesTheHost) {
     SwfWriter w(100, 100, 12);
     ActionBuilder a;
