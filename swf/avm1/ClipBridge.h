@@ -61,6 +61,9 @@ public:
 
     virtual QString name() const = 0;
     virtual ClipBridge* parent() = 0;
+    // _lockroot: _root, for script inside this clip, is the clip itself.
+    virtual bool lockRoot() const { return false; }
+    virtual void setLockRoot(bool) {}
     virtual ClipBridge* childByName(const QString& name, bool caseSensitive) = 0;
     // The level number for the root of a level, -1 for any other clip.
     virtual int level() const { return -1; }

@@ -21,6 +21,8 @@ public:
 
     QString name() const override;
     ClipBridge* parent() override;
+    bool lockRoot() const override { return lockRoot_; }
+    void setLockRoot(bool lock) override { lockRoot_ = lock; }
     ClipBridge* childByName(const QString& name, bool caseSensitive) override;
     int level() const override;
     bool isMovieClip() const override;
@@ -102,6 +104,7 @@ private:
     DisplayObject& object_;
     Avm1Host& host_;
     double focusRect_ = 1;
+    bool lockRoot_ = false;
     double soundBufTime_ = 5;
 };
 

@@ -96,6 +96,11 @@ bool MovieClipObject::getSpecial(Vm& vm, const QString& name, Value& out) {
             out = Value(vm.global());
             return true;
         }
+        // _lockroot arrived with Flash 7; older movies have a plain variable of that name.
+        if (movieClip_ && vm.version() >= 7 && vm.sameName(name, QStringLiteral("_lockroot"))) {
+            out = Value(c->lockRoot());
+            return true;
+        }
         if (name.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0) {
             ClipBridge* p = c->parent();
             out = p ? Value(static_cast<Object*>(vm.clipObject(p))) : Value();
@@ -126,6 +131,11 @@ bool MovieClipObject::setSpecial(Vm& vm, const QString& name, const Value& v) {
     if (!name.startsWith('_')) {
         ClipBridge* c = movieClip_ ? nullptr : clip(vm);
         return c && c->setTextProperty(vm, name, v);
+    }
+    if (movieClip_ && vm.version() >= 7 && vm.sameName(name, QStringLiteral("_lockroot"))) {
+        if (ClipBridge* c = clip(vm))
+            c->setLockRoot(vm.toBoolean(v));
+        return true;
     }
     const int index = clipPropertyIndex(name);
     if (index < 0)

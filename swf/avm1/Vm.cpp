@@ -803,8 +803,9 @@ Value Vm::resolveTarget(const Value& base, const QString& path) {
             ClipBridge* c = nullptr;
             if (auto* o = dynamic_cast<MovieClipObject*>(cur.object()))
                 c = o->clip(*this);
+            // The root is the level's, unless a clip on the way up locked it to itself.
             if (c)
-                while (c->parent())
+                while (c->parent() && !c->lockRoot())
                     c = c->parent();
             else
                 c = root();

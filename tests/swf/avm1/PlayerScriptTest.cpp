@@ -195,6 +195,28 @@ TEST(Avm1Player, SwapDepthsTakesAPathOrAnyNumber) {
     EXPECT_EQ(run.host.lines, (QStringList{"2", "0", "0"}));
 }
 
+TEST(Avm1Player, LockRootMakesAClipTheRootOfWhatIsInsideIt) {
+    for (int version : {6, 8}) {
+        SwfWriter w(100, 100, 12, version);
+        ActionBuilder a;
+        a.push({1, "a", 2, "_root"}).getVariable().push("createEmptyMovieClip").callMethod().pop();
+        a.push({1, "b", 2, "a"}).getVariable().push("createEmptyMovieClip").callMethod().pop();
+        a.get("a").push({"_lockroot", true}).setMember();
+        a.get("a").push("_lockroot").getMember().trace();
+        a.get("a.b._root").trace();
+        a.get("a").push("_lockroot").push(PushValue::undefined()).setMember();
+        a.get("a").push("_lockroot").getMember().trace();
+        a.get("a.b._root").trace();
+        w.doAction(a.finish());
+        w.showFrame();
+        PlayedMovie run(w.finish());
+        if (version >= 7)
+            EXPECT_EQ(run.host.lines, (QStringList{"true", "_level0.a", "false", "_level0"}));
+        else // a plain variable before Flash 7
+            EXPECT_EQ(run.host.lines, (QStringList{"true", "_level0", "undefined", "_level0"}));
+    }
+}
+
 TEST(Avm1Player, GetUrlReachesTheHost) {
     SwfWriter w(100, 100, 12);
     ActionBuilder a;
