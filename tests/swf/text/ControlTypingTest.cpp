@@ -36,34 +36,49 @@ int markedPixels(const QImage& img) {
     return n;
 }
 
+// A registered Flash control filling a 200x100 holder, playing a 200x100 white stage with one
+// edit text of the box font (20 px letters) at depth 1.
+struct ControlWithField {
+    ControlWithField(testsupport::EditTextSpec field, const QString& glyphs, const char* file) {
+        registered =
+            platform::RunCommandAndWait(
+                QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}) == 0;
+        holder.resize(200, 100);
+        flash = std::make_unique<TShockwaveFlash>(&holder);
+        flash->SetBounds(holder.rect());
+        holder.show();
+        testsupport::SwfWriter w(200, 100, 30);
+        w.setBackgroundColor(Qt::white);
+        w.defineFont2(1, testsupport::FontSpec::boxes(glyphs));
+        field.fontId = 1;
+        field.fontHeight = 400;
+        field.useOutlines = true;
+        field.color = QColor(Qt::black);
+        w.defineEditText(2, field);
+        w.placeObject2(1, 2);
+        w.showFrame();
+        flash->set_Movie(testsupport::writeFile(env.file(QLatin1String(file)), w.finish()));
+        playing = waitFor([&] { return flash->IsPlaying(); });
+        control = flash->widget();
+    }
+    IsolatedEnvironment env; // the plugin registers into this environment's registry
+    QWidget holder;
+    std::unique_ptr<TShockwaveFlash> flash;
+    QWidget* control = nullptr;
+    bool registered = false;
+    bool playing = false;
+};
+
 } // namespace
 
 TEST(ControlTyping, KeysTypedOnTheControlGoIntoTheClickedInputField) {
-    IsolatedEnvironment env; // the plugin registers into this environment's registry
-    ASSERT_EQ(platform::RunCommandAndWait(
-                  QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}),
-              0);
-    QWidget holder;
-    holder.resize(200, 100);
-    auto flash = std::make_unique<TShockwaveFlash>(&holder);
-    flash->SetBounds(holder.rect());
-    holder.show();
-    // A 200x100 stage filling the control, an empty input field over all of it in the box font.
-    testsupport::SwfWriter w(200, 100, 30);
-    w.setBackgroundColor(Qt::white);
-    w.defineFont2(1, testsupport::FontSpec::boxes(QStringLiteral("abcdefgh")));
+    // An empty input field over all of the stage.
     testsupport::EditTextSpec field;
     field.bounds = QRect(0, 0, 200 * 20, 100 * 20);
-    field.fontId = 1;
-    field.fontHeight = 400;
-    field.useOutlines = true;
-    field.color = QColor(Qt::black);
-    w.defineEditText(2, field);
-    w.placeObject2(1, 2);
-    w.showFrame();
-    flash->set_Movie(testsupport::writeFile(env.file("input.swf"), w.finish()));
-    ASSERT_TRUE(waitFor([&] { return flash->IsPlaying(); }));
-    QWidget* control = flash->widget();
+    ControlWithField movie(field, QStringLiteral("abcdefgh"), "input.swf");
+    ASSERT_TRUE(movie.registered);
+    ASSERT_TRUE(movie.playing);
+    QWidget* control = movie.control;
 
     // Keys before the click go nowhere in the movie.
     QTest::keyClicks(control, QStringLiteral("ab"));
@@ -91,34 +106,16 @@ TEST(ControlTyping, KeysTypedOnTheControlGoIntoTheClickedInputField) {
 }
 
 TEST(ControlTyping, TheWheelScrollsTheFieldUnderTheMouseAndTheCaretBlinks) {
-    IsolatedEnvironment env;
-    ASSERT_EQ(platform::RunCommandAndWait(
-                  QStringLiteral("\"%1\" /s \"%2\"").arg(REGSVR32_PATH, SWFLASH_PATH), 0, {}),
-              0);
-    QWidget holder;
-    holder.resize(200, 100);
-    auto flash = std::make_unique<TShockwaveFlash>(&holder);
-    flash->SetBounds(holder.rect());
-    holder.show();
     // Six lines of 20 px boxes in an input field two lines high; only the fourth line is
     // long enough to reach past x = 40.
-    testsupport::SwfWriter w(200, 100, 30);
-    w.setBackgroundColor(Qt::white);
-    w.defineFont2(1, testsupport::FontSpec::boxes(QStringLiteral("abcdef")));
     testsupport::EditTextSpec field;
     field.bounds = QRect(0, 0, 200 * 20, 44 * 20);
-    field.fontId = 1;
-    field.fontHeight = 400;
-    field.useOutlines = true;
     field.multiline = true;
-    field.color = QColor(Qt::black);
     field.initialText = "a\rb\rc\rdddddddd\re\rf";
-    w.defineEditText(2, field);
-    w.placeObject2(1, 2);
-    w.showFrame();
-    flash->set_Movie(testsupport::writeFile(env.file("wheel.swf"), w.finish()));
-    ASSERT_TRUE(waitFor([&] { return flash->IsPlaying(); }));
-    QWidget* control = flash->widget();
+    ControlWithField movie(field, QStringLiteral("abcdef"), "wheel.swf");
+    ASSERT_TRUE(movie.registered);
+    ASSERT_TRUE(movie.playing);
+    QWidget* control = movie.control;
 
     const auto inkOfFirstLineEnd = [&] {
         return blackPixels(control->grab().toImage().copy(40, 0, 40, 22));
