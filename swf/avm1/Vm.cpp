@@ -143,9 +143,7 @@ QString Vm::toString(const Value& v) {
         if (o->hasPrimitive() && o->primitive().isString())
             return o->primitive().string();
         // Text is only what toString gives as text; any other answer names the type.
-        Value fn;
-        if (lookup(o, QStringLiteral("toString"), fn) && fn.object() && fn.object()->isFunction()) {
-            const Value r = call(fn, o->conversionThis(v), {});
+        if (Value r; callConversion(v, QStringLiteral("toString"), r)) {
             if (r.isString())
                 return r.string();
             if (!r.isObject() || !r.object()->isClip())
@@ -270,6 +268,15 @@ bool Vm::strictEquals(const Value& a, const Value& b) const {
     return false;
 }
 
+bool Vm::callConversion(const Value& v, const QString& method, Value& out) {
+    Object* o = v.object();
+    Value fn;
+    if (!o || !lookup(o, method, fn) || !fn.object() || !fn.object()->isFunction())
+        return false;
+    out = call(fn, o->conversionThis(v), {});
+    return true;
+}
+
 bool Vm::equals(const Value& a, const Value& b) {
     // Before SWF 7, NaN equals NaN.
     auto numbersEqual = [this](double x, double y) {
@@ -281,11 +288,8 @@ bool Vm::equals(const Value& a, const Value& b) {
         // Flash 5 compares two objects by what their valueOf gives, so two boxes of one
         // number are equal; objects that stay objects are equal only to themselves.
         const auto valueOf = [this](const Value& v) {
-            Value fn;
-            if (!v.object()->isClip() && lookup(v.object(), QStringLiteral("valueOf"), fn) &&
-                fn.object() && fn.object()->isFunction())
-                return call(fn, v.object()->conversionThis(v), {});
-            return v;
+            Value r;
+            return !v.object()->isClip() && callConversion(v, QStringLiteral("valueOf"), r) ? r : v;
         };
         const Value pa = valueOf(a);
         const Value pb = valueOf(b);
@@ -338,18 +342,12 @@ Value Vm::less(const Value& a, const Value& b) {
     // Ordering asks valueOf alone. An object that stays an object is never less, and the
     // other side is not even asked then.
     const auto orderValue = [this](const Value& v, Value& out) {
-        Object* o = v.object();
-        if (!o) {
+        if (!v.isObject()) {
             out = v;
             return true;
         }
-        Value fn;
         out = Value();
-        if (lookup(o, QStringLiteral("valueOf"), fn) && fn.object() && fn.object()->isFunction()) {
-            out = call(fn, o->conversionThis(v), {});
-            return !out.isObject();
-        }
-        return true;
+        return !callConversion(v, QStringLiteral("valueOf"), out) || !out.isObject();
     };
     Value pa, pb;
     if (!orderValue(a, pa) || !orderValue(b, pb))

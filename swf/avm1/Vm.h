@@ -188,6 +188,9 @@ public:
     std::vector<QString> splitPath(const QString& path) const;
 
 private:
+    // Calls the object's own conversion method (valueOf, toString) when it has one that is a
+    // function; false, with out untouched, when it has none.
+    bool callConversion(const Value& v, const QString& method, Value& out);
     void installBuiltins();
 
     int version_;
